@@ -1,0 +1,185 @@
+#include "app/commands.h"
+
+#include <fstream>
+#include <iostream>
+#include <map>
+
+#include <nlohmann/json.hpp>
+
+#include "app/builtin_show.h"
+#include "common/error_codes.h"
+#include "common/wide_string.h"
+#include "document/class_registry.h"
+#include "document/document_source.h"
+#include "document/show_document.h"
+
+namespace glimmer {
+namespace {
+
+struct LoadedDocument {
+  DocumentBytes source;
+  ShowDocument doc;
+};
+
+LoadedDocument Load(const DocumentArgs& args) {
+  DocumentSearch search;
+  search.file = args.file;
+  search.builtin = BuiltinShow();
+  LoadedDocument loaded{FindDocument(search), {}};
+  loaded.doc = LoadShow(loaded.source.bytes);
+  return loaded;
+}
+
+// Reports a failure as the player does: the code's text, the code and the
+// detail, on standard error.
+int ReportFailure(const std::exception& e) {
+  std::cerr << "glimmer: " << e.what() << "\n";
+  return 1;
+}
+
+// Stands in for embedded files when only the shape of the JSON form matters.
+class SizeOnlyBlobs : public BlobStore {
+ public:
+  Json Store(std::span<const uint8_t> bytes, const std::string&) override {
+    return Json{{"size", bytes.size()}};
+  }
+  std::vector<uint8_t> Load(const Json&, const std::string& path) override {
+    throw JsonFormatError(path + ": sizes only");
+  }
+};
+
+// Counts the layer classes of every slide, found in the JSON form's layer lists.
+void CountLayers(const Json& node, std::map<std::string, int>& counts) {
+  if (node.is_object()) {
+    for (auto it = node.begin(); it != node.end(); ++it) {
+      if ((it.key() == "visualLayers" || it.key() == "soundLayers") && it->is_array()) {
+        for (const Json& layer : *it) {
+          if (layer.is_object() && layer.contains("class")) ++counts[layer["class"].get<std::string>()];
+        }
+      }
+      CountLayers(*it, counts);
+    }
+  } else if (node.is_array()) {
+    for (const Json& child : node) CountLayers(child, counts);
+  }
+}
+
+size_t BlobBytes(const std::vector<BlobEntry>& entries, size_t& blobs) {
+  size_t bytes = 0;
+  for (const BlobEntry& e : entries) {
+    blobs += e.Blobs.size();
+    for (const ResourceBlob& b : e.Blobs) bytes += b.Data.size();
+  }
+  return bytes;
+}
+
+}  // namespace
+
+int RunInfo(const DocumentArgs& args, std::ostream& out) {
+  try {
+    LoadedDocument loaded = Load(args);
+    ShowDocument& doc = loaded.doc;
+    out << "Document: " << loaded.source.origin << " (" << loaded.source.bytes.size()
+        << " bytes)\n";
+    out << "Banner: " << ToUtf8(doc.banner) << "\n";
+    out << "Slides: " << doc.show->slides.size() << "\n";
+
+    SizeOnlyBlobs sizes;
+    std::map<std::string, int> layers;
+    CountLayers(ShowToJson(doc, sizes), layers);
+    if (layers.empty()) {
+      out << "Layers: none\n";
+    } else {
+      out << "Layers:\n";
+      for (const auto& [name, count] : layers) out << "  " << name << ": " << count << "\n";
+    }
+
+    const ZT_DocResManager& res = *doc.resources;
+    out << "Resources:\n";
+    size_t blobs = 0;
+    size_t bytes = BlobBytes(res.PictureBlobs, blobs);
+    out << "  pictures: " << res.PictureBlobs.size() << " links, " << blobs << " blobs, " << bytes
+        << " bytes\n";
+    size_t delays = 0;
+    for (const FrameDelayEntry& e : res.FrameDelays) delays += e.Delays.size();
+    out << "  frame delays: " << res.FrameDelays.size() << " links, " << delays << " delays\n";
+    blobs = 0;
+    bytes = BlobBytes(res.FileBlobs, blobs);
+    out << "  effect and mesh files: " << res.FileBlobs.size() << " links, " << blobs
+        << " blobs, " << bytes << " bytes\n";
+    bytes = 0;
+    for (const GuidBlobEntry& e : res.GuidBlobs) bytes += e.Blob.Data.size();
+    out << "  pictures by GUID: " << res.GuidBlobs.size() << " entries, " << bytes << " bytes\n";
+    size_t frames = 0;
+    bytes = 0;
+    for (const FrameEntry& e : res.Frames) {
+      frames += e.Frames.size();
+      for (const ImageFrame& f : e.Frames) bytes += f.Data.size();
+    }
+    out << "  animation frames: " << res.Frames.size() << " links, " << frames << " frames, "
+        << bytes << " bytes\n";
+
+    out << "Music: " << doc.show->music.size() << " entries\n";
+    for (size_t i = 0; i < doc.show->music.size(); ++i) {
+      const ZT_AudioFile& m = *doc.show->music[i];
+      out << "  " << i + 1 << ". \"" << ToUtf8(m.Name) << "\" (" << ToUtf8(m.Data.Name) << ", "
+          << m.Data.Data.size() << " bytes)\n";
+    }
+    return 0;
+  } catch (const GlimmerError& e) {
+    return ReportFailure(e);
+  }
+}
+
+int RunDump(const DocumentArgs& args, const std::optional<std::filesystem::path>& outDir,
+            std::ostream& out) {
+  try {
+    LoadedDocument loaded = Load(args);
+    if (!outDir) {
+      FileBlobStore inline64;
+      out << ShowToJson(loaded.doc, inline64).dump(2) << "\n";
+      return 0;
+    }
+    std::filesystem::create_directories(*outDir);
+    FileBlobStore files(*outDir, *outDir / "files");
+    const std::filesystem::path jsonPath = *outDir / "show.json";
+    std::ofstream json(jsonPath);
+    json << ShowToJson(loaded.doc, files).dump(2) << "\n";
+    if (!json) throw std::runtime_error("cannot write " + jsonPath.string());
+    out << "Wrote " << jsonPath.string() << " and the files it names under "
+        << (*outDir / "files").string() << "\n";
+    return 0;
+  } catch (const GlimmerError& e) {
+    return ReportFailure(e);
+  } catch (const std::exception& e) {
+    return ReportFailure(e);
+  }
+}
+
+int RunClasses(std::ostream& out) {
+  size_t built = 0, total = 0;
+  for (const ClassRegistry* registry : AllRegistries()) {
+    const auto names = registry->RegisteredNames();
+    const auto missing = registry->MissingNames();
+    built += names.size();
+    total += names.size() + missing.size();
+    out << "Registry " << registry->name() << ": " << names.size() << " registered, "
+        << missing.size() << " not built yet\n";
+    if (!names.empty()) {
+      out << "  registered:";
+      for (const auto& n : names) {
+        out << " " << ToUtf8(n) << " (" << registry->Find(n)->version << ")";
+      }
+      out << "\n";
+    }
+    if (!missing.empty()) {
+      out << "  not built yet:";
+      for (const auto& k : missing) out << " " << ToUtf8(k.name) << " (" << k.version << ")";
+      out << "\n";
+    }
+  }
+  out << "In all: " << built << " of " << total << " classes built\n";
+  return 0;
+}
+
+}  // namespace glimmer

@@ -1,0 +1,20 @@
+#pragma once
+// The subcommands of the glimmer program.
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+namespace glimmer {
+
+struct DocumentArgs {
+  std::optional<std::filesystem::path> file;  // none: the carried or built-in show
+};
+
+// Each returns the process exit code; failures go to standard error.
+int RunInfo(const DocumentArgs& args, std::ostream& out);
+int RunDump(const DocumentArgs& args, const std::optional<std::filesystem::path>& outDir,
+            std::ostream& out);
+int RunClasses(std::ostream& out);
+
+}  // namespace glimmer

@@ -1,0 +1,26 @@
+# Source lists of the core library and the program.
+set(GLIMMER_CORE_SOURCES
+  common/base64.cpp
+  common/error_codes.cpp
+  common/guid.cpp
+  common/wide_string.cpp
+  document/stream_reader.cpp
+  document/stream_writer.cpp
+  document/records.cpp
+  document/binary_archive.cpp
+  document/json_archive.cpp
+  document/class_registry.cpp
+  document/audio_file.cpp
+  document/doc_res_manager.cpp
+  document/pe_resources.cpp
+  document/document_source.cpp
+  document/show_document.cpp
+  scene/slide_show.cpp
+)
+list(TRANSFORM GLIMMER_CORE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+
+set(GLIMMER_APP_SOURCES
+  app/main.cpp
+  app/commands.cpp
+)
+list(TRANSFORM GLIMMER_APP_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

@@ -1,0 +1,112 @@
+#pragma once
+// Archive: the one interface through which every stored class states its
+// stored form. A class writes a single Serialize(Archive&, version) that names
+// its fields in stored order; the same function then reads any stored version
+// from a document, writes the current version, and reads or writes the
+// readable JSON form. Conversions of older versions live in the branches on
+// `version`; writers always pass the current version.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/guid.h"
+#include "document/records.h"
+
+namespace glimmer {
+
+class Archive {
+ public:
+  virtual ~Archive() = default;
+
+  // True while filling objects from a source (document or JSON).
+  virtual bool IsReading() const = 0;
+  // True for the binary document form, which stores a version with every
+  // object; the JSON form is always at the current versions.
+  virtual bool StoresVersions() const = 0;
+
+  // Primitives, one per stored encoding. `name` is the field's name: the JSON
+  // key, and in the binary form the description used when a read fails.
+  virtual void Int32(std::string_view name, int32_t& v) = 0;
+  virtual void UInt32(std::string_view name, uint32_t& v) = 0;
+  virtual void Int16(std::string_view name, int16_t& v) = 0;
+  virtual void Int64(std::string_view name, int64_t& v) = 0;
+  virtual void UInt64(std::string_view name, uint64_t& v) = 0;
+  virtual void Float(std::string_view name, float& v) = 0;
+  virtual void Bool(std::string_view name, bool& v) = 0;
+  virtual void Char(std::string_view name, char& v) = 0;
+  virtual void Point(std::string_view name, Point32& v) = 0;
+  virtual void String(std::string_view name, std::u16string& v) = 0;
+  virtual void Guid(std::string_view name, glimmer::Guid& v) = 0;
+  // int32 n, then n bytes: the contents of an embedded file.
+  virtual void Bytes(std::string_view name, std::vector<uint8_t>& data) = 0;
+  // An int32 that the document carries but nobody reads: written as `value`,
+  // skipped when read, absent from the JSON form.
+  virtual void Constant(std::string_view name, int32_t value) = 0;
+
+  // An int32 count, then that many elements. Returns the element count (the
+  // stored one when reading, after checking that `count` elements of at least
+  // `minElementBytes` each fit in what remains). Elements are visited between
+  // BeginList and EndList with empty names.
+  virtual size_t BeginList(std::string_view name, size_t count, size_t minElementBytes) = 0;
+  virtual void EndList() = 0;
+
+  // A group of fields without framing in the binary form (a record, a map
+  // entry); an object in the JSON form.
+  virtual void BeginStruct(std::string_view name) = 0;
+  virtual void EndStruct() = 0;
+
+  // An object introduced by its header (class name, version). Reading fills
+  // both from the source; writing stores them. `polymorphic` objects come from
+  // a registry and carry their class name in the JSON form too.
+  virtual void BeginObject(std::string_view name, std::u16string& className, int32_t& version,
+                           bool polymorphic) = 0;
+  virtual void EndObject() = 0;
+
+  // The stored part of a base class: its own header, then its fields. Returns
+  // the version to read the part with.
+  virtual int32_t BeginBase(std::u16string_view className, int32_t currentVersion) = 0;
+  virtual void EndBase() = 0;
+
+  // Abandons the operation with a message that says where it happened.
+  [[noreturn]] virtual void Fail(const std::string& problem) = 0;
+};
+
+// The elements of a vector: a count, then each element through `each`.
+// Reading grows the vector element by element, so a large stored count costs
+// memory only as its elements are actually read.
+template <class T, class Fn>
+void SerializeList(Archive& ar, std::string_view name, std::vector<T>& items,
+                   size_t minElementBytes, Fn&& each) {
+  const size_t n = ar.BeginList(name, items.size(), minElementBytes);
+  if (ar.IsReading()) {
+    items.clear();
+    items.reserve(n < 256 ? n : 256);
+    for (size_t i = 0; i < n; ++i) each(items.emplace_back());
+  } else {
+    for (T& item : items) each(item);
+  }
+  ar.EndList();
+}
+
+// A member of fixed type stored with its own header.
+template <class T>
+void SerializeMember(Archive& ar, std::string_view name, T& member) {
+  std::u16string className(member.StoredName());
+  int32_t version = member.StoredVersion();
+  ar.BeginObject(name, className, version, false);
+  if (!ar.StoresVersions()) version = member.StoredVersion();
+  member.Serialize(ar, version);
+  ar.EndObject();
+}
+
+// The stored part of base class B of `self`: B's header and B's own fields.
+template <class B, class D>
+void SerializeBase(Archive& ar, D& self) {
+  const int32_t version = ar.BeginBase(B::kStoredName, B::kStoredVersion);
+  self.B::Serialize(ar, version);
+  ar.EndBase();
+}
+
+}  // namespace glimmer

@@ -1,0 +1,12 @@
+#include "document/audio_file.h"
+
+#include "document/archive.h"
+
+namespace glimmer {
+
+void ZT_AudioFile::Serialize(Archive& ar, int32_t) {
+  ar.String("Name", Name);
+  glimmer::Serialize(ar, "Data", Data);
+}
+
+}  // namespace glimmer

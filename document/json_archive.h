@@ -1,0 +1,138 @@
+#pragma once
+// The readable JSON form of Archive. Objects become JSON objects keyed by
+// field name, lists become arrays, the part of a base class becomes an object
+// under the base's class name, and embedded files are either inline base64
+// ({"base64": "..."}) or files beside the JSON ({"file": "relative/path"}).
+
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "document/archive.h"
+
+namespace glimmer {
+
+using Json = nlohmann::ordered_json;
+
+// A JSON form that cannot be read: the message starts with the JSON path of
+// the offending value ("slides[1].slide.camera.Mode: expected an integer").
+class JsonFormatError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Where embedded files go when writing JSON and come from when reading it.
+class BlobStore {
+ public:
+  virtual ~BlobStore() = default;
+  // The JSON value standing for `bytes`; `path` is the JSON path of the field.
+  virtual Json Store(std::span<const uint8_t> bytes, const std::string& path) = 0;
+  // The bytes a JSON value stands for; throws JsonFormatError with `path`.
+  virtual std::vector<uint8_t> Load(const Json& value, const std::string& path) = 0;
+};
+
+// Inline base64 when storing; base64 or files under `baseDir` when loading.
+// With a `filesDir`, storing writes each file there instead and refers to it
+// relative to `baseDir`.
+class FileBlobStore : public BlobStore {
+ public:
+  explicit FileBlobStore(std::filesystem::path baseDir = {}, std::filesystem::path filesDir = {});
+  Json Store(std::span<const uint8_t> bytes, const std::string& path) override;
+  std::vector<uint8_t> Load(const Json& value, const std::string& path) override;
+
+  // Files over this size are refused when loading.
+  static constexpr uintmax_t kMaxFileBytes = 256u << 20;
+
+ private:
+  std::filesystem::path baseDir_;
+  std::filesystem::path filesDir_;
+  size_t written_ = 0;
+};
+
+class JsonOutArchive final : public Archive {
+ public:
+  explicit JsonOutArchive(BlobStore& blobs);
+  ~JsonOutArchive() override;
+
+  // The value built so far (the root object once every Begin has its End).
+  Json& Result();
+
+  bool IsReading() const override { return false; }
+  bool StoresVersions() const override { return false; }
+  void Int32(std::string_view name, int32_t& v) override;
+  void UInt32(std::string_view name, uint32_t& v) override;
+  void Int16(std::string_view name, int16_t& v) override;
+  void Int64(std::string_view name, int64_t& v) override;
+  void UInt64(std::string_view name, uint64_t& v) override;
+  void Float(std::string_view name, float& v) override;
+  void Bool(std::string_view name, bool& v) override;
+  void Char(std::string_view name, char& v) override;
+  void Point(std::string_view name, Point32& v) override;
+  void String(std::string_view name, std::u16string& v) override;
+  void Guid(std::string_view name, glimmer::Guid& v) override;
+  void Bytes(std::string_view name, std::vector<uint8_t>& data) override;
+  void Constant(std::string_view, int32_t) override {}
+  size_t BeginList(std::string_view name, size_t count, size_t minElementBytes) override;
+  void EndList() override;
+  void BeginStruct(std::string_view name) override;
+  void EndStruct() override;
+  void BeginObject(std::string_view name, std::u16string& className, int32_t& version,
+                   bool polymorphic) override;
+  void EndObject() override;
+  int32_t BeginBase(std::u16string_view className, int32_t currentVersion) override;
+  void EndBase() override;
+  [[noreturn]] void Fail(const std::string& problem) override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> s_;
+};
+
+class JsonInArchive final : public Archive {
+ public:
+  // Reads from `root`, which must outlive the archive. Fields missing from the
+  // JSON keep their defaults; fields it has that the class does not know are
+  // reported as errors.
+  JsonInArchive(const Json& root, BlobStore& blobs);
+  ~JsonInArchive() override;
+
+  // Checks that every key of the root object was used.
+  void Finish();
+
+  bool IsReading() const override { return true; }
+  bool StoresVersions() const override { return false; }
+  void Int32(std::string_view name, int32_t& v) override;
+  void UInt32(std::string_view name, uint32_t& v) override;
+  void Int16(std::string_view name, int16_t& v) override;
+  void Int64(std::string_view name, int64_t& v) override;
+  void UInt64(std::string_view name, uint64_t& v) override;
+  void Float(std::string_view name, float& v) override;
+  void Bool(std::string_view name, bool& v) override;
+  void Char(std::string_view name, char& v) override;
+  void Point(std::string_view name, Point32& v) override;
+  void String(std::string_view name, std::u16string& v) override;
+  void Guid(std::string_view name, glimmer::Guid& v) override;
+  void Bytes(std::string_view name, std::vector<uint8_t>& data) override;
+  void Constant(std::string_view, int32_t) override {}
+  size_t BeginList(std::string_view name, size_t count, size_t minElementBytes) override;
+  void EndList() override;
+  void BeginStruct(std::string_view name) override;
+  void EndStruct() override;
+  void BeginObject(std::string_view name, std::u16string& className, int32_t& version,
+                   bool polymorphic) override;
+  void EndObject() override;
+  int32_t BeginBase(std::u16string_view className, int32_t currentVersion) override;
+  void EndBase() override;
+  [[noreturn]] void Fail(const std::string& problem) override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> s_;
+};
+
+}  // namespace glimmer

@@ -1,0 +1,38 @@
+#include "document/records.h"
+
+#include "document/archive.h"
+
+namespace glimmer {
+
+void Serialize(Archive& ar, std::string_view name, NamedBlob& blob) {
+  ar.BeginStruct(name);
+  ar.Bytes("Data", blob.Data);
+  ar.String("Name", blob.Name);
+  ar.EndStruct();
+}
+
+void Serialize(Archive& ar, std::string_view name, ResourceBlob& blob) {
+  ar.BeginStruct(name);
+  ar.Int32("ResourceId", blob.ResourceId);
+  ar.String("Module", blob.Module);
+  ar.Bytes("Data", blob.Data);
+  ar.String("Name", blob.Name);
+  ar.EndStruct();
+}
+
+void Serialize(Archive& ar, std::string_view name, ImageFrame& frame) {
+  ar.BeginStruct(name);
+  ar.Constant("Marker", 1);
+  ar.Bytes("Data", frame.Data);
+  ar.Float("Delay", frame.Delay);
+  ar.EndStruct();
+}
+
+void Serialize(Archive& ar, std::string_view name, LinkKey& key) {
+  ar.BeginStruct(name);
+  ar.String("Path", key.Path);
+  ar.UInt64("Stamp", key.Stamp);
+  ar.EndStruct();
+}
+
+}  // namespace glimmer

@@ -1,0 +1,66 @@
+#pragma once
+// Plain records of the document: byte blobs, picture frames and the key that
+// identifies every picture, mesh and effect.
+
+#include <compare>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace glimmer {
+
+class Archive;
+
+struct Point32 {
+  int32_t x = 0;
+  int32_t y = 0;
+  bool operator==(const Point32&) const = default;
+};
+
+// A named byte array: int32 n, n bytes, wide-string name.
+struct NamedBlob {
+  std::u16string Name;
+  std::vector<uint8_t> Data;  // empty when the stored count is 0
+  bool operator==(const NamedBlob&) const = default;
+};
+
+// A blob that may instead name a resource of a module: int32 id, wide-string
+// module, then the blob layout.
+struct ResourceBlob {
+  int32_t ResourceId = 0;
+  std::u16string Module;
+  std::vector<uint8_t> Data;
+  std::u16string Name;
+  bool operator==(const ResourceBlob&) const = default;
+};
+
+// One encoded picture of an animation and how long it is shown.
+struct ImageFrame {
+  std::vector<uint8_t> Data;
+  float Delay = 0.0f;
+  bool operator==(const ImageFrame&) const = default;
+};
+
+// Identity of a resource: the link's path and its 64-bit stamp.
+struct LinkKey {
+  std::u16string Path;
+  uint64_t Stamp = 0;
+  auto operator<=>(const LinkKey&) const = default;
+};
+
+// Stored forms. `name` is the field name the record is stored under.
+void Serialize(Archive& ar, std::string_view name, NamedBlob& blob);
+void Serialize(Archive& ar, std::string_view name, ResourceBlob& blob);
+void Serialize(Archive& ar, std::string_view name, ImageFrame& frame);
+void Serialize(Archive& ar, std::string_view name, LinkKey& key);
+
+// Smallest number of bytes each record takes in a document, for count checks.
+inline constexpr size_t kMinStringBytes = 4;
+inline constexpr size_t kMinBlobBytes = 4 + kMinStringBytes;
+inline constexpr size_t kMinResourceBlobBytes = 4 + kMinStringBytes + kMinBlobBytes;
+inline constexpr size_t kMinImageFrameBytes = 12;
+inline constexpr size_t kMinLinkKeyBytes = kMinStringBytes + 8;
+inline constexpr size_t kMinHeaderBytes = kMinStringBytes + 4;
+
+}  // namespace glimmer

@@ -1,0 +1,48 @@
+// Writes the fuzz seed corpus: documents made by the writer at several
+// stored versions, and one wrapped in a Windows program.
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "document/pe_resources.h"
+#include "document/show_document.h"
+#include "tests/support/pe_builder.h"
+#include "tests/support/test_documents.h"
+
+namespace {
+
+void Write(const std::filesystem::path& p, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(p, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: glimmer_make_fuzz_seeds DIR\n";
+    return 2;
+  }
+  namespace t = glimmer::testing;
+  const std::filesystem::path dir = argv[1];
+  std::filesystem::create_directories(dir);
+  const auto sample = t::SampleShowBytes();
+  Write(dir / "sample.dds", sample);
+  glimmer::ShowDocument empty;
+  Write(dir / "empty-show.dds", glimmer::SaveShow(empty));
+  for (int32_t v = 1; v <= 4; ++v) {
+    glimmer::ZT_IOF_W w;
+    w.WriteString(u"YRB v 4.0.0");
+    w.WriteHeader(u"ZT_SlideShow_Light", 1);
+    w.WriteInt32(0);
+    w.WriteInt32(0);
+    t::WriteEmptyResources(w, v);
+    Write(dir / ("resources-v" + std::to_string(v) + ".dds"), w.Take());
+  }
+  Write(dir / "slide-container.dds", t::DocumentWithSlide(u"ZT_SlideContainer"));
+  t::PeBuilder pe;
+  pe.Add(std::u16string(u"DDS"), glimmer::kDocumentResourceId, sample);
+  Write(dir / "show.scr", pe.Build());
+  return 0;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Documents for tests, made with the writer.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/show_document.h"
+#include "document/stream_writer.h"
+
+namespace glimmer::testing {
+
+// A show using every top-level collection: two music entries, pictures with
+// frame delays, an effect file, a picture by GUID and animation frames.
+ShowDocument SampleShow();
+std::vector<uint8_t> SampleShowBytes();
+
+// Writes a resource manager header and its collections, all empty, at `version`.
+void WriteEmptyResources(ZT_IOF_W& w, int32_t version = 4);
+
+// A document whose root holds one slide introduced by `className`, followed by
+// `tail` bytes (nothing is known of the slide's fields).
+std::vector<uint8_t> DocumentWithSlide(std::u16string_view className,
+                                       const std::vector<uint8_t>& tail = {});
+
+}  // namespace glimmer::testing

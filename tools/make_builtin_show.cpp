@@ -1,0 +1,144 @@
+// Composes the player's built-in show at build time and writes it as a C++
+// source file (--cpp FILE) or as a document (--dds FILE).
+//
+// The show grows with the player: it carries what the player can show so far.
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "document/show_document.h"
+
+namespace {
+
+using glimmer::ShowDocument;
+
+void Put16(std::vector<uint8_t>& b, uint32_t v) {
+  b.push_back(uint8_t(v));
+  b.push_back(uint8_t(v >> 8));
+}
+void Put32(std::vector<uint8_t>& b, uint32_t v) {
+  Put16(b, v & 0xFFFF);
+  Put16(b, v >> 16);
+}
+
+// A 64×64 24-bit BMP: a dusk gradient with a soft sun.
+std::vector<uint8_t> DuskPicture() {
+  const int w = 64, h = 64, stride = w * 3;
+  std::vector<uint8_t> b = {'B', 'M'};
+  Put32(b, 54 + stride * h);
+  Put32(b, 0);
+  Put32(b, 54);
+  Put32(b, 40);
+  Put32(b, w);
+  Put32(b, h);
+  Put16(b, 1);
+  Put16(b, 24);
+  Put32(b, 0);
+  Put32(b, stride * h);
+  Put32(b, 2835);
+  Put32(b, 2835);
+  Put32(b, 0);
+  Put32(b, 0);
+  for (int y = 0; y < h; ++y) {  // bottom-up rows, BGR
+    const double t = double(y) / (h - 1);
+    for (int x = 0; x < w; ++x) {
+      const double dx = x - 40.0, dy = y - 22.0;
+      const double sun = std::exp(-(dx * dx + dy * dy) / 60.0);
+      const double r = 40 + 200 * (1 - t) + 15 * sun * 255 / 40;
+      const double g = 20 + 90 * (1 - t) * (1 - t) + 180 * sun;
+      const double bl = 90 + 80 * t + 60 * sun;
+      b.push_back(uint8_t(std::fmin(bl, 255)));
+      b.push_back(uint8_t(std::fmin(g, 255)));
+      b.push_back(uint8_t(std::fmin(r, 255)));
+    }
+  }
+  return b;
+}
+
+// One second of a quiet two-tone chime: 8 kHz, 8-bit mono PCM WAVE.
+std::vector<uint8_t> ChimeSound() {
+  const int rate = 8000, n = rate;
+  std::vector<uint8_t> b = {'R', 'I', 'F', 'F'};
+  Put32(b, 36 + n);
+  for (char c : std::string("WAVEfmt ")) b.push_back(uint8_t(c));
+  Put32(b, 16);
+  Put16(b, 1);
+  Put16(b, 1);
+  Put32(b, rate);
+  Put32(b, rate);
+  Put16(b, 1);
+  Put16(b, 8);
+  for (char c : std::string("data")) b.push_back(uint8_t(c));
+  Put32(b, n);
+  for (int i = 0; i < n; ++i) {
+    const double t = double(i) / rate;
+    const double env = std::exp(-3.0 * t);
+    const double s = env * (0.5 * std::sin(2 * M_PI * 660 * t) + 0.3 * std::sin(2 * M_PI * 990 * t));
+    b.push_back(uint8_t(128 + 40 * s));
+  }
+  return b;
+}
+
+ShowDocument BuiltinShow() {
+  ShowDocument doc;
+  auto chime = std::make_shared<glimmer::ZT_AudioFile>();
+  chime->Name = u"Chime";
+  chime->Data.Name = u"chime.wav";
+  chime->Data.Data = ChimeSound();
+  doc.show->music.push_back(chime);
+
+  glimmer::BlobEntry picture;
+  picture.Key = {u"dusk.bmp", 1};
+  glimmer::ResourceBlob blob;
+  blob.Name = u"dusk.bmp";
+  blob.Data = DuskPicture();
+  picture.Blobs.push_back(std::move(blob));
+  doc.resources->PictureBlobs.push_back(std::move(picture));
+  return doc;
+}
+
+bool WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  return bool(out);
+}
+
+std::string AsCpp(const std::vector<uint8_t>& bytes) {
+  std::string s =
+      "// Generated at build time by glimmer_make_builtin_show; do not edit.\n"
+      "#include <cstddef>\n#include <cstdint>\n#include <span>\n\n"
+      "namespace glimmer {\nnamespace {\nconst uint8_t kShow[] = {\n";
+  char buf[8];
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    std::snprintf(buf, sizeof buf, "%u,", bytes[i]);
+    s += buf;
+    if (i % 24 == 23) s += '\n';
+  }
+  s += "};\n}  // namespace\n\nstd::span<const uint8_t> BuiltinShow() { return kShow; }\n\n"
+       "}  // namespace glimmer\n";
+  return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3 || (std::strcmp(argv[1], "--cpp") != 0 && std::strcmp(argv[1], "--dds") != 0)) {
+    std::cerr << "usage: glimmer_make_builtin_show --cpp FILE | --dds FILE\n";
+    return 2;
+  }
+  ShowDocument doc = BuiltinShow();
+  const std::vector<uint8_t> bytes = glimmer::SaveShow(doc);
+  const bool ok = std::strcmp(argv[1], "--cpp") == 0
+                      ? WriteFile(argv[2], AsCpp(bytes))
+                      : WriteFile(argv[2], std::string(bytes.begin(), bytes.end()));
+  if (!ok) {
+    std::cerr << "cannot write " << argv[2] << "\n";
+    return 1;
+  }
+  return 0;
+}
