@@ -15,6 +15,17 @@ set(GLIMMER_CORE_SOURCES
   document/pe_resources.cpp
   document/document_source.cpp
   document/show_document.cpp
+  params/random_source.cpp
+  params/media_param.cpp
+  params/colour_params.cpp
+  params/geometry_params.cpp
+  params/animated_params.cpp
+  params/param_serialization.cpp
+  params/time_lines.cpp
+  params/smart_timing.cpp
+  params/path_points.cpp
+  params/paths.cpp
+  params/path_cursor.cpp
   scene/slide_show.cpp
 )
 list(TRANSFORM GLIMMER_CORE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

@@ -41,9 +41,10 @@ class Archive {
   virtual void Guid(std::string_view name, glimmer::Guid& v) = 0;
   // int32 n, then n bytes: the contents of an embedded file.
   virtual void Bytes(std::string_view name, std::vector<uint8_t>& data) = 0;
-  // An int32 that the document carries but nobody reads: written as `value`,
-  // skipped when read, absent from the JSON form.
-  virtual void Constant(std::string_view name, int32_t value) = 0;
+  // The int32 version of a record stored inline (without a class name).
+  // Returns the stored one when reading a document, `current` otherwise;
+  // writes `current`. Absent from the JSON form, which is always current.
+  virtual int32_t Version(std::string_view name, int32_t current) = 0;
 
   // An int32 count, then that many elements. Returns the element count (the
   // stored one when reading, after checking that `count` elements of at least

@@ -60,10 +60,11 @@ void BinaryInArchive::Bytes(std::string_view name, std::vector<uint8_t>& data) {
   reader_.ReadSizedBytes(data, "the bytes of an embedded file");
 }
 
-void BinaryInArchive::Constant(std::string_view name, int32_t) {
+int32_t BinaryInArchive::Version(std::string_view name, int32_t) {
   Field(name);
-  int32_t ignored = 0;
-  reader_.ReadInt32(ignored);
+  int32_t version = 0;
+  reader_.ReadInt32(version);
+  return version;
 }
 
 size_t BinaryInArchive::BeginList(std::string_view name, size_t, size_t minElementBytes) {

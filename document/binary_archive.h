@@ -35,7 +35,7 @@ class BinaryInArchive final : public Archive, private ReadContext {
   void String(std::string_view name, std::u16string& v) override;
   void Guid(std::string_view name, glimmer::Guid& v) override;
   void Bytes(std::string_view name, std::vector<uint8_t>& data) override;
-  void Constant(std::string_view name, int32_t value) override;
+  int32_t Version(std::string_view name, int32_t current) override;
   size_t BeginList(std::string_view name, size_t count, size_t minElementBytes) override;
   void EndList() override;
   void BeginStruct(std::string_view name) override;
@@ -82,7 +82,10 @@ class BinaryOutArchive final : public Archive {
   void Bytes(std::string_view, std::vector<uint8_t>& data) override {
     writer_.WriteSizedBytes(data);
   }
-  void Constant(std::string_view, int32_t value) override { writer_.WriteInt32(value); }
+  int32_t Version(std::string_view, int32_t current) override {
+    writer_.WriteInt32(current);
+    return current;
+  }
   size_t BeginList(std::string_view name, size_t count, size_t minElementBytes) override;
   void EndList() override {}
   void BeginStruct(std::string_view) override {}

@@ -76,7 +76,7 @@ class JsonOutArchive final : public Archive {
   void String(std::string_view name, std::u16string& v) override;
   void Guid(std::string_view name, glimmer::Guid& v) override;
   void Bytes(std::string_view name, std::vector<uint8_t>& data) override;
-  void Constant(std::string_view, int32_t) override {}
+  int32_t Version(std::string_view, int32_t current) override { return current; }
   size_t BeginList(std::string_view name, size_t count, size_t minElementBytes) override;
   void EndList() override;
   void BeginStruct(std::string_view name) override;
@@ -118,7 +118,7 @@ class JsonInArchive final : public Archive {
   void String(std::string_view name, std::u16string& v) override;
   void Guid(std::string_view name, glimmer::Guid& v) override;
   void Bytes(std::string_view name, std::vector<uint8_t>& data) override;
-  void Constant(std::string_view, int32_t) override {}
+  int32_t Version(std::string_view, int32_t current) override { return current; }
   size_t BeginList(std::string_view name, size_t count, size_t minElementBytes) override;
   void EndList() override;
   void BeginStruct(std::string_view name) override;

@@ -22,7 +22,7 @@ void Serialize(Archive& ar, std::string_view name, ResourceBlob& blob) {
 
 void Serialize(Archive& ar, std::string_view name, ImageFrame& frame) {
   ar.BeginStruct(name);
-  ar.Constant("Marker", 1);
+  ar.Version("Marker", 1);  // 1 in stored shows; nothing depends on it
   ar.Bytes("Data", frame.Data);
   ar.Float("Delay", frame.Delay);
   ar.EndStruct();

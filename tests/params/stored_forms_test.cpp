@@ -1,0 +1,203 @@
+// Every stored class of parameters and timing round-trips through the
+// writer, and through JSON, at its current version; older versions read.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "document/binary_archive.h"
+#include "document/json_archive.h"
+#include "params/param_serialization.h"
+#include "params/paths.h"
+#include "params/smart_timing.h"
+
+namespace glimmer {
+namespace {
+
+template <class Fn>
+std::vector<uint8_t> Write(Fn&& visit) {
+  ZT_IOF_W w;
+  BinaryOutArchive ar(w);
+  visit(ar);
+  return w.Take();
+}
+
+template <class Fn>
+void Read(const std::vector<uint8_t>& bytes, Fn&& visit) {
+  ResourceBuffer buffer(bytes);
+  ZT_IOF_R reader(buffer);
+  BinaryInArchive ar(reader);
+  visit(ar);
+  EXPECT_EQ(reader.Remaining(), 0u);
+}
+
+// Writes with `visit` over `original`, reads into a fresh object, writes that
+// again; also goes through JSON. All three writings must agree.
+template <class T, class Visit>
+void ExpectRoundTrip(T& original, Visit visit) {
+  const auto bytes = Write([&](Archive& ar) { visit(ar, original); });
+  T fromBinary;
+  Read(bytes, [&](Archive& ar) { visit(ar, fromBinary); });
+  EXPECT_EQ(Write([&](Archive& ar) { visit(ar, fromBinary); }), bytes);
+  FileBlobStore blobs;
+  JsonOutArchive out(blobs);
+  visit(out, original);
+  const Json json = out.Result();
+  T fromJson;
+  JsonInArchive in(json, blobs);
+  visit(in, fromJson);
+  in.Finish();
+  EXPECT_EQ(Write([&](Archive& ar) { visit(ar, fromJson); }), bytes) << json.dump();
+}
+
+template <class T>
+void ExpectMemberRoundTrip(T& original) {
+  ExpectRoundTrip(original, [](Archive& ar, T& obj) { SerializeMember(ar, "obj", obj); });
+}
+
+TEST(ParamStoredForms, PlainParameters) {
+  struct Bag {
+    MediaParamT<int32_t> i{-7};
+    MediaParamT<uint32_t> u{42};
+    MediaParamT<float> f{0.1f};
+    MediaParamT<D3DXVECTOR3> v{{1, 2, 3}};
+    MediaParamT<Guid> g{*Guid::Parse(std::string_view("{0123ABCD-4567-89EF-0123-456789ABCDEF}"))};
+    MediaParamT<std::u16string> s{u"caf\u00e9"};
+    FontMediaParam font{FontData{12, 400, 2, u"DejaVu Sans"}};
+    MediaParamT<std::vector<uint32_t>> colours{{0xFF, 0xFF00}};
+    RandomRange range{10, 90};
+    MediaQuad quad;
+    MediaRectangle rect;
+    MediaSector sector{45};
+  };
+  Bag bag;
+  bag.quad.SetCentered(2, 4, {1, 1, 0});
+  bag.rect.Bottom.SetValue(9);
+  bag.rect.ExtraB.SetValue(-3);
+  bag.sector.Spread.SetValue(15);
+  ExpectRoundTrip(bag, [](Archive& ar, Bag& b) {
+    SerializeParam(ar, "i", b.i);
+    SerializeParam(ar, "u", b.u);
+    SerializeParam(ar, "f", b.f);
+    SerializeParam(ar, "v", b.v);
+    SerializeParam(ar, "g", b.g);
+    SerializeParam(ar, "s", b.s);
+    SerializeParam(ar, "font", b.font);
+    SerializeParam(ar, "colours", b.colours);
+    Serialize(ar, "range", b.range);
+    Serialize(ar, "quad", b.quad);
+    Serialize(ar, "rect", b.rect);
+    Serialize(ar, "sector", b.sector);
+  });
+  // Sizes of the binary forms.
+  EXPECT_EQ(Write([&](Archive& ar) { SerializeParam(ar, "font", bag.font); }).size(),
+            4u + 4 + 4 + 4 + 2 * 11);
+  EXPECT_EQ(Write([&](Archive& ar) { Serialize(ar, "quad", bag.quad); }).size(), 48u);
+  EXPECT_EQ(Write([&](Archive& ar) { Serialize(ar, "rect", bag.rect); }).size(), 24u);
+}
+
+TEST(ParamStoredForms, SectorRecomputesItsDirectionWhenRead) {
+  MediaSector written(90);
+  const auto bytes = Write([&](Archive& ar) { Serialize(ar, "s", written); });
+  MediaSector read;
+  Read(bytes, [&](Archive& ar) { Serialize(ar, "s", read); });
+  EXPECT_NEAR(read.Direction().y, 1.0f, 1e-6);
+}
+
+TEST(ParamStoredForms, PathPoints) {
+  SmartPath<DX_SmartPnt> plain;
+  plain.AddPoint({1, 2, 3}, nullptr);
+  ExpectRoundTrip(plain, [](Archive& ar, SmartPath<DX_SmartPnt>& p) { p.Serialize(ar, "points"); });
+  SplinePath spline;
+  spline.AddPoint({0, 0, 0}, nullptr);
+  spline.AddPoint({10, 5, 0}, nullptr);
+  ExpectRoundTrip(spline, [](Archive& ar, SplinePath& p) { p.Serialize(ar, "points"); });
+  CameraPath camera;
+  camera.AddPoint({5, 5, 0}, nullptr);
+  camera.Points[0]->TravelTime.SetValue(2.5f);
+  camera.Points[0]->ZoomPercent.SetValue(150);
+  ExpectRoundTrip(camera, [](Archive& ar, CameraPath& p) { p.Serialize(ar, "points"); });
+  EXPECT_EQ(Write([&](Archive& ar) { camera.Serialize(ar, "p"); }).size(), 4u + 4 + 12 + 4 + 4);
+}
+
+TEST(ParamStoredForms, CameraPointVersionZeroHasNoZoom) {
+  ZT_IOF_W w;
+  w.WriteInt32(1);
+  w.WriteLong(0);
+  for (float f : {1.0f, 2.0f, 0.0f, 3.5f}) w.WriteFloat(f);
+  CameraPath path;
+  Read(w.Take(), [&](Archive& ar) { path.Serialize(ar, "p"); });
+  ASSERT_EQ(path.Points.size(), 1u);
+  EXPECT_EQ(path.Points[0]->TravelTime.Value(), 3.5f);
+  EXPECT_EQ(path.Points[0]->ZoomPercent.Value(), 100u);
+}
+
+TEST(TimingStoredForms, EveryTimeLineAndTheHolders) {
+  QVX_ContinuesTimeLine continues;
+  ExpectMemberRoundTrip(continues);
+  QVX_RandomTimeLine random;
+  random.HiddenRange.Min.SetValue(5);
+  random.VisibleRange.Max.SetValue(700);
+  random.FadeOut.SetValue(80);
+  ExpectMemberRoundTrip(random);
+  QVX_ManualTimeLine manual;
+  manual.Windows.insert({1, 4, 2, 3});
+  manual.Windows.insert({5, 9, 6, 8});
+  manual.Duration.SetValue(1200);
+  ExpectMemberRoundTrip(manual);
+  QVX_DependedTimeLine depended;
+  depended.MasterId.SetValue(*Guid::Parse(std::string_view("{0123ABCD-4567-89EF-0123-456789ABCDEF}")));
+  depended.Mode.SetValue(1);
+  depended.DelayRange.Max.SetValue(30);
+  ExpectMemberRoundTrip(depended);
+  QVX_SmartTiming timing;
+  timing.SetValue(2);
+  timing.ClockMode.SetValue(2);
+  timing.Flags = 0x20;
+  ExpectMemberRoundTrip(timing);
+  ZT_TimeLineControl legacy;
+  legacy.Kind.SetValue(2);
+  legacy.Windows.insert({0, 1, 0.25f, 0.75f});
+  legacy.Duration.SetValue(300);
+  ExpectMemberRoundTrip(legacy);
+}
+
+TEST(TimingStoredForms, DependedVersionOneIsAMirror) {
+  ZT_IOF_W w;
+  w.WriteHeader(u"QVX_DependedTimeLine", 1);
+  w.WriteGuid(Guid{});
+  w.WriteHeader(u"QVX_Timing", 1);
+  QVX_DependedTimeLine line;
+  line.Mode.SetValue(1);
+  Read(w.Take(), [&](Archive& ar) { SerializeMember(ar, "line", line); });
+  EXPECT_EQ(line.Mode.Value(), 0);
+  EXPECT_EQ(line.FadeIn.Value(), 50u);
+}
+
+TEST(TimingStoredForms, LegacyVersionOneHasNoDuration) {
+  ZT_IOF_W w;
+  w.WriteHeader(u"ZT_TimeLineControl", 1);
+  w.WriteLong(2);
+  w.WriteLong(0);
+  for (uint32_t v : {100u, 100u, 100u, 100u, 50u, 50u}) w.WriteUInt32(v);
+  w.WriteInt32(0);
+  ZT_TimeLineControl legacy;
+  Read(w.Take(), [&](Archive& ar) { SerializeMember(ar, "legacy", legacy); });
+  EXPECT_EQ(legacy.Kind.Value(), 2);
+  EXPECT_EQ(legacy.Duration.Value(), 1000u);
+}
+
+TEST(TimingStoredForms, WindowsWithEqualEndsKeepTheFirst) {
+  QVX_ManualTimeLine manual;
+  ZT_IOF_W w;
+  w.WriteUInt32(1000);
+  w.WriteInt32(2);
+  for (float f : {1.0f, 5.0f, 2.0f, 4.0f, 0.0f, 5.0f, 1.0f, 4.0f}) w.WriteFloat(f);
+  w.WriteHeader(u"QVX_Timing", 1);
+  Read(w.Take(), [&](Archive& ar) { manual.Serialize(ar, 1); });
+  ASSERT_EQ(manual.Windows.size(), 1u);
+  EXPECT_EQ(manual.Windows.begin()->Start, 1.0f);
+}
+
+}  // namespace
+}  // namespace glimmer
