@@ -26,6 +26,16 @@ set(GLIMMER_CORE_SOURCES
   params/path_points.cpp
   params/paths.cpp
   params/path_cursor.cpp
+  platform/image/image_codec.cpp
+  platform/gpu/d3d_types.cpp
+  platform/gpu/d3dx_math.cpp
+  platform/gpu/gl_context.cpp
+  platform/gpu/gpu_resources.cpp
+  platform/gpu/ff_shaders.cpp
+  platform/gpu/gpu_device.cpp
+  platform/gpu/effect.cpp
+  platform/gpu/builtin_effects.cpp
+  platform/gpu/texture_loader.cpp
   scene/slide_show.cpp
 )
 list(TRANSFORM GLIMMER_CORE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

@@ -1,0 +1,132 @@
+#pragma once
+// Effect: our stand-in for ID3DXEffect. Techniques of passes, parameters by
+// name; each pass carries its own render, sampler and texture-stage states
+// and either drives the fixed-function stages or runs a pixel shader, with
+// the fixed-function vertex processing in front of it. Begin saves the
+// device states the technique touches and End restores them.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gpu/gpu_device.h"
+
+namespace glimmer {
+
+class Effect;
+
+enum class EffectParamType { Float, Float2, Float3, Float4, Matrix, Int, Bool, Texture };
+
+struct EffectSamplerDesc {
+  std::string name;          // the sampler uniform in the pixel shader
+  std::string textureParam;  // the texture parameter it reads
+  uint32_t minFilter = D3DTEXF_LINEAR, magFilter = D3DTEXF_LINEAR, mipFilter = D3DTEXF_LINEAR;
+  uint32_t addressU = D3DTADDRESS_CLAMP, addressV = D3DTADDRESS_CLAMP;
+};
+
+struct EffectPassDesc {
+  struct StageState {
+    uint32_t stage;
+    D3DTEXTURESTAGESTATETYPE type;
+    uint32_t value;
+  };
+  struct StageTexture {
+    uint32_t stage;
+    std::string param;
+  };
+  struct SamplerState {
+    uint32_t stage;
+    D3DSAMPLERSTATETYPE type;
+    uint32_t value;
+  };
+  std::string name;
+  std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>> renderStates;
+  std::vector<StageState> stageStates;
+  std::vector<StageTexture> stageTextures;
+  std::vector<SamplerState> samplerStates;
+  // GLSL following FragmentPrelude(); empty for the fixed-function stages.
+  std::string pixelShader;
+  std::vector<EffectSamplerDesc> samplers;
+  // Derives per-draw uniforms from the parameters (once per commit).
+  std::function<void(const Effect&, PixelShader&)> prepare;
+};
+
+struct EffectTechniqueDesc {
+  std::string name;
+  std::vector<EffectPassDesc> passes;
+};
+
+struct EffectDesc {
+  std::string name;
+  std::vector<std::pair<std::string, EffectParamType>> params;
+  std::vector<EffectTechniqueDesc> techniques;
+};
+
+class Effect {
+ public:
+  Effect(GpuDevice& device, std::shared_ptr<const EffectDesc> desc);
+
+  const EffectDesc& Desc() const { return *desc_; }
+  bool HasTechnique(const std::string& name) const;
+  // False (and no change) for a name the effect does not have.
+  bool SetTechnique(const std::string& name);
+  const std::string& Technique() const;
+
+  // Setting a parameter the effect does not declare does nothing.
+  void SetFloat(const std::string& name, float v);
+  void SetVector(const std::string& name, const D3DXVECTOR4& v);
+  void SetFloatArray(const std::string& name, const float* v, int count);
+  void SetMatrix(const std::string& name, const D3DXMATRIX& m);
+  void SetInt(const std::string& name, int v);
+  void SetBool(const std::string& name, bool v);
+  void SetTexture(const std::string& name, TexturePtr texture);
+  float GetFloat(const std::string& name) const;
+  D3DXVECTOR4 GetVector(const std::string& name) const;
+  TexturePtr GetTexture(const std::string& name) const;
+
+  // Returns the number of passes of the current technique.
+  uint32_t Begin();
+  void BeginPass(uint32_t pass);
+  // Sends parameter changes made inside a pass to the device.
+  void CommitChanges();
+  void EndPass();
+  void End();
+
+  void OnLostDevice() {}
+  void OnResetDevice() {}
+
+ private:
+  struct Value {
+    EffectParamType type = EffectParamType::Float;
+    std::array<float, 16> floats{};
+    int count = 1;
+    int integer = 0;
+    TexturePtr texture;
+  };
+  Value* Find(const std::string& name);
+  const Value* Find(const std::string& name) const;
+  void Apply(const EffectPassDesc& pass, PixelShader* shader);
+
+  GpuDevice& device_;
+  std::shared_ptr<const EffectDesc> desc_;
+  std::map<std::string, Value> values_;
+  size_t technique_ = 0;
+  // One pixel shader object per pass that has one, by technique and pass.
+  std::vector<std::vector<std::unique_ptr<PixelShader>>> shaders_;
+  int activePass_ = -1;
+  bool begun_ = false;
+
+  struct Saved {
+    std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>> renderStates;
+    std::vector<EffectPassDesc::StageState> stageStates;
+    std::vector<EffectPassDesc::SamplerState> samplerStates;
+    std::array<TexturePtr, 8> textures;
+    const PixelShader* pixelShader = nullptr;
+  } saved_;
+};
+
+}  // namespace glimmer

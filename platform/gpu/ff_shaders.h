@@ -1,0 +1,57 @@
+#pragma once
+// GLSL for the fixed-function pipeline: one vertex shader per vertex-side
+// state combination, one fragment shader per texture-stage combination,
+// generated on first use. The stage interface (v_color0, v_color1, v_tex0,
+// v_tex1) is shared with the pixel shaders of effects.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace glimmer {
+
+inline constexpr int kStages = 2;
+
+// Attribute locations of the flexible vertex formats.
+enum : uint32_t { kAttrPosition = 0, kAttrNormal = 1, kAttrDiffuse = 2, kAttrSpecular = 3, kAttrTex0 = 4, kAttrTex1 = 5 };
+
+struct VertexKey {
+  uint32_t fvf = 0;
+  bool lighting = false;
+  bool specular = false;  // specular lighting enabled
+  bool clipPlane = false;
+  struct Stage {
+    uint8_t texCoordIndex = 0;  // which input set
+    bool cameraSpace = false;   // coordinates from the camera-space position
+    uint16_t transformFlags = 0;  // D3DTTFF_* (count, projected)
+    bool operator==(const Stage&) const = default;
+  } stages[kStages];
+  bool operator==(const VertexKey&) const = default;
+};
+
+struct FragmentKey {
+  struct Stage {
+    uint8_t colorOp = 0, colorArg1 = 0, colorArg2 = 0;
+    uint8_t alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
+    bool projected = false;
+    bool operator==(const Stage&) const = default;
+  } stages[kStages];
+  bool specularAdd = false;
+  bool operator==(const FragmentKey&) const = default;
+};
+
+struct VertexKeyHash {
+  size_t operator()(const VertexKey& k) const;
+};
+struct FragmentKeyHash {
+  size_t operator()(const FragmentKey& k) const;
+};
+
+std::string GenerateVertexShader(const VertexKey& key);
+std::string GenerateFragmentShader(const FragmentKey& key);
+
+// The declarations every fragment shader starts with (inputs, output and
+// the alpha test), followed by a pixel shader's own source.
+std::string FragmentPrelude();
+
+}  // namespace glimmer

@@ -1,0 +1,95 @@
+#include "platform/gpu/texture_loader.h"
+
+namespace glimmer {
+namespace {
+
+uint32_t NextPowerOfTwo(uint32_t v) {
+  uint32_t p = 1;
+  while (p < v && p < (1u << 30)) p <<= 1;
+  return p;
+}
+
+Image Nearest(const Image& src, uint32_t w, uint32_t h) {
+  Image out{w, h, std::vector<uint8_t>(size_t(w) * h * 4)};
+  for (uint32_t y = 0; y < h; ++y) {
+    const uint32_t sy = uint32_t(uint64_t(y) * src.height / h);
+    for (uint32_t x = 0; x < w; ++x) {
+      const uint32_t sx = uint32_t(uint64_t(x) * src.width / w);
+      std::copy_n(src.Pixel(sx, sy), 4, out.Pixel(x, y));
+    }
+  }
+  return out;
+}
+
+// The picture fitted to a w × h texture level by the filter's rule.
+Image Fit(const Image& src, uint32_t w, uint32_t h, int32_t filter) {
+  const int32_t kind = filter == -1 ? 4 : (filter & 0x1F);
+  if (kind == 1) {
+    Image out{w, h, std::vector<uint8_t>(size_t(w) * h * 4, 0)};
+    const uint32_t cw = std::min(w, src.width), ch = std::min(h, src.height);
+    for (uint32_t y = 0; y < ch; ++y) std::copy_n(src.Pixel(0, y), size_t(cw) * 4, out.Pixel(0, y));
+    return out;
+  }
+  if (kind == 2) return Nearest(src, w, h);
+  return ResizeTriangle(src, w, h);
+}
+
+TexturePtr MakeTexture(GpuDevice& device, Image image, uint32_t width, uint32_t height,
+                       uint32_t mipLevels, uint32_t usage, D3DFORMAT format, D3DPOOL pool,
+                       int32_t filter, D3DCOLOR colorKey) {
+  if (colorKey != 0) {
+    const uint8_t key[4] = {uint8_t(colorKey >> 16), uint8_t(colorKey >> 8), uint8_t(colorKey),
+                            uint8_t(colorKey >> 24)};
+    for (size_t i = 0; i < image.rgba.size(); i += 4) {
+      if (std::equal(key, key + 4, &image.rgba[i])) std::fill_n(&image.rgba[i], 4, 0);
+    }
+  }
+  const uint32_t w = (width == kD3dxDefault || width == 0) ? NextPowerOfTwo(image.width) : width;
+  const uint32_t h = (height == kD3dxDefault || height == 0) ? NextPowerOfTwo(image.height) : height;
+  const uint32_t levels = mipLevels == kD3dxDefault ? 0 : mipLevels;
+  TexturePtr texture = device.CreateTexture(w, h, levels, usage, format, pool);
+  if (!texture) return nullptr;
+  texture->UploadImage(0, Fit(image, w, h, filter));
+  texture->GenerateMips();
+  return texture;
+}
+
+}  // namespace
+
+TexturePtr CreateTextureFromFileInMemoryEx(GpuDevice& device, std::span<const uint8_t> bytes,
+                                           uint32_t width, uint32_t height, uint32_t mipLevels,
+                                           uint32_t usage, D3DFORMAT format, D3DPOOL pool,
+                                           int32_t filter, int32_t, D3DCOLOR colorKey,
+                                           D3DXIMAGE_INFO* info) {
+  auto decoded = DecodePicture(bytes);
+  if (!decoded) return nullptr;
+  if (info) *info = {decoded->frames[0].width, decoded->frames[0].height, uint32_t(decoded->frames.size())};
+  return MakeTexture(device, std::move(decoded->frames[0]), width, height, mipLevels, usage, format,
+                     pool, filter, colorKey);
+}
+
+AnimationTextures CreateAnimationTextures(GpuDevice& device, std::span<const uint8_t> bytes,
+                                          D3DFORMAT format, D3DPOOL pool, int32_t filter) {
+  AnimationTextures out;
+  auto decoded = DecodePicture(bytes);
+  if (!decoded) return out;
+  out.info = {decoded->frames[0].width, decoded->frames[0].height, uint32_t(decoded->frames.size())};
+  for (size_t i = 0; i < decoded->frames.size(); ++i) {
+    TexturePtr t = MakeTexture(device, std::move(decoded->frames[i]), kD3dxDefault, kD3dxDefault, 1, 0,
+                               format, pool, filter, 0);
+    if (!t) continue;
+    out.textures.push_back(std::move(t));
+    out.delays.push_back(decoded->delays[i]);
+  }
+  return out;
+}
+
+bool LoadSurfaceFromSurface(const SurfacePtr& dst, const SurfacePtr& src, int32_t filter) {
+  if (!dst || !src || dst->Texture()->IsLost() || src->Texture()->IsLost()) return false;
+  const Image pixels = src->Texture()->ReadLevel(src->Level());
+  const D3DSURFACE_DESC d = dst->GetDesc();
+  dst->Texture()->UploadImage(dst->Level(), Fit(pixels, d.Width, d.Height, filter));
+  return true;
+}
+
+}  // namespace glimmer

@@ -1,0 +1,40 @@
+#pragma once
+// Picture decoding (PNG, JPEG, BMP, TGA, GIF with all frames), resampling
+// with a triangle filter, and PNG encoding. Pixels are RGBA, 8 bits a channel,
+// rows from the top.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace glimmer {
+
+struct Image {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  std::vector<uint8_t> rgba;  // width × height × 4
+
+  bool empty() const { return width == 0 || height == 0; }
+  uint8_t* Pixel(uint32_t x, uint32_t y) { return &rgba[(size_t{y} * width + x) * 4]; }
+  const uint8_t* Pixel(uint32_t x, uint32_t y) const { return &rgba[(size_t{y} * width + x) * 4]; }
+};
+
+struct ImageFrames {
+  std::vector<Image> frames;
+  std::vector<float> delays;  // seconds, one per frame (0 for still pictures)
+};
+
+// Decodes every frame of a picture; nullopt when the bytes are no picture.
+std::optional<ImageFrames> DecodePicture(std::span<const uint8_t> bytes);
+// The first frame only.
+std::optional<Image> DecodeImage(std::span<const uint8_t> bytes);
+
+// Scales `src` to width × height with a triangle (tent) filter.
+Image ResizeTriangle(const Image& src, uint32_t width, uint32_t height);
+
+std::vector<uint8_t> EncodePng(const Image& image);
+bool WritePng(const std::string& path, const Image& image);
+
+}  // namespace glimmer
