@@ -240,6 +240,13 @@ void GpuDevice::CreateBackBuffer() {
                    : nullptr;
   depth_ = autoDepth_;
   SetRenderTarget(0, backSurface_);
+  // New surfaces start defined: black back buffer, depth 1, stencil 0.
+  glDisable(GL_SCISSOR_TEST);
+  glDepthMask(GL_TRUE);
+  glStencilMask(0xFF);
+  glClearDepth(1.0);
+  glClearStencil(0);
+  glClear(depth_ ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0);
 }
 
 void GpuDevice::SetDefaultStates() {
