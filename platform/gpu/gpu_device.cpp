@@ -804,6 +804,11 @@ void GpuDevice::Present() {
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
 }
 
+void GpuDevice::Finish() {
+  MakeCurrent();
+  glFinish();
+}
+
 bool GpuDevice::Reset(const PresentParameters& params) {
   MakeCurrent();
   params_ = params;

@@ -130,8 +130,10 @@ class GpuDevice {
   // Frames.
   void BeginScene() {}
   void EndScene() {}
-  // Shows the back buffer in the window (headless devices just finish).
+  // Shows the back buffer in the window (headless devices just flush).
   void Present();
+  // Waits until every command sent so far has run.
+  void Finish();
 
   // Device loss. A lost device draws and presents nothing until Reset,
   // which releases every default-pool object (managed ones survive),
