@@ -36,6 +36,9 @@ set(GLIMMER_CORE_SOURCES
   platform/gpu/effect.cpp
   platform/gpu/builtin_effects.cpp
   platform/gpu/texture_loader.cpp
+  render/frame.cpp
+  render/meshes.cpp
+  render/render_targets.cpp
   scene/slide_show.cpp
 )
 list(TRANSFORM GLIMMER_CORE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

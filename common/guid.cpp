@@ -1,5 +1,6 @@
 #include "common/guid.h"
 
+#include <atomic>
 #include <cstdio>
 
 namespace glimmer {
@@ -58,6 +59,17 @@ std::u16string Guid::ToString() const {
 }
 
 std::optional<Guid> Guid::Parse(std::u16string_view s) { return ParseAny(s); }
+
+Guid Guid::Fresh() {
+  static std::atomic<uint64_t> counter{0};
+  const uint64_t n = ++counter;
+  Guid g;
+  g.Data1 = 0x474C4D52;  // "GLMR"
+  g.Data2 = 0x4652;
+  g.Data3 = 0x4D45;
+  for (int i = 0; i < 8; ++i) g.Data4[i] = uint8_t(n >> (8 * (7 - i)));
+  return g;
+}
 std::optional<Guid> Guid::Parse(std::string_view s) { return ParseAny(s); }
 
 }  // namespace glimmer

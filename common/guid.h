@@ -26,6 +26,9 @@ struct Guid {
   // Accepts the braced form with hex digits of either case; nullopt otherwise.
   static std::optional<Guid> Parse(std::u16string_view s);
   static std::optional<Guid> Parse(std::string_view s);
+  // A GUID unique within this process. Made from a counter, not the clock or
+  // chance, so runs repeat exactly.
+  static Guid Fresh();
 };
 
 }  // namespace glimmer

@@ -210,4 +210,9 @@ class GpuDevice {
   uint64_t drawCalls_ = 0;
 };
 
+// The device that drawing code uses: the host installs each render unit's
+// device before working for it.
+GpuDevice* CurrentDevice();
+void SetCurrentDevice(GpuDevice* device);
+
 }  // namespace glimmer
