@@ -115,9 +115,11 @@ TexturePtr* RenderTargetSet::Flip(bool keep) {
     std::swap(Targets[size_t(i)], Targets[2]);
     Select(i);
     if (Current) ClearTarget(device_);
-  } else {
-    std::swap(Targets[size_t(o)], Targets[2]);
+    // The spare now holds the scene drawn so far: that is the copy callers
+    // sample while they draw on into the fresh target.
+    return &Targets[2];
   }
+  std::swap(Targets[size_t(o)], Targets[2]);
   return &Targets[size_t(o)];
 }
 

@@ -110,8 +110,9 @@ class RenderTargetSet {
   void BeginRender();
   void EndRender();
   // keep: the spare becomes current (and the render target), cleared, and
-  // what was drawn so far lies in the spare. Not keep: the other target
-  // trades places with the spare. Returns the slot of the other target.
+  // the slot returned is the spare's, holding what was drawn so far. Not
+  // keep: the other target trades places with the spare; the slot returned
+  // is the other target's.
   TexturePtr* Flip(bool keep);
   void Release();
 

@@ -80,8 +80,10 @@ TEST_F(Targets, FlipKeepThenFlipBack) {
   const TexturePtr spare = set.Targets[2];
   set.BeginRender();
   Fill(10);  // the drawing so far, in Targets[0]
-  set.Flip(true);
+  TexturePtr* scene = set.Flip(true);
   EXPECT_EQ(set.Current, spare) << "drawing continues in what was the spare";
+  ASSERT_NE(scene, nullptr);
+  EXPECT_EQ(Red(*scene), 10) << "the slot returned holds the scene drawn so far";
   EXPECT_EQ(device_->GetRenderTarget(0)->Texture(), spare);
   EXPECT_EQ(Red(spare), 0) << "cleared";
   Fill(20);
