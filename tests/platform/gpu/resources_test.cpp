@@ -189,6 +189,28 @@ TEST_F(Resources, FortyThousandQuadsWithThirtyTwoBitIndices) {
   EXPECT_EQ(img.Pixel(cols - 1, rows - 1)[1], 255) << "the last quad, past 65,535 vertices";
 }
 
+TEST_F(Resources, IndexedDrawFromUserMemory) {
+  const TlVertex v[4] = {{2, 6, 0.5f, 1, 0xFFFF0000, 0, 1}, {2, 2, 0.5f, 1, 0xFFFF0000, 0, 0},
+                         {6, 6, 0.5f, 1, 0xFFFF0000, 1, 1}, {6, 2, 0.5f, 1, 0xFFFF0000, 1, 0}};
+  const uint16_t idx[6] = {0, 1, 2, 2, 1, 3};
+  device_->SetFVF(kTlFvf);
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, idx, D3DFMT_INDEX16, v, sizeof(TlVertex));
+  EXPECT_TRUE(NearColor(Pixel(4, 4), 0xFF0000FF, 0));
+  EXPECT_EQ(Pixel(7, 4), 0x000000FFu);
+  IndexBufferPtr managed = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
+  IndexBufferPtr lost = device_->CreateIndexBuffer(12, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
+  DepthStencilPtr depth = device_->CreateDepthStencilSurface(8, 8);
+  device_->SimulateLoss();
+  device_->Reset({kWidth, kHeight, true});
+  EXPECT_FALSE(managed->IsLost());
+  EXPECT_TRUE(lost->IsLost());
+  EXPECT_TRUE(depth->IsLost());
+  // Drawing with lost buffers is skipped rather than failing.
+  device_->SetIndices(lost);
+  device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+}
+
 TEST_F(Resources, BufferLocksStayInBounds) {
   VertexBufferPtr vb = device_->CreateVertexBuffer(96, 0, kTlFvf, D3DPOOL_MANAGED);
   EXPECT_NE(vb->Lock(32, 64), nullptr);
