@@ -101,22 +101,22 @@ int RunInfo(const DocumentArgs& args, std::ostream& out) {
     out << "  pictures: " << res.PictureBlobs.size() << " links, " << blobs << " blobs, " << bytes
         << " bytes\n";
     size_t delays = 0;
-    for (const FrameDelayEntry& e : res.FrameDelays) delays += e.Delays.size();
-    out << "  frame delays: " << res.FrameDelays.size() << " links, " << delays << " delays\n";
+    for (const FrameDelayEntry& e : res.DelayEntries) delays += e.Delays.size();
+    out << "  frame delays: " << res.DelayEntries.size() << " links, " << delays << " delays\n";
     blobs = 0;
     bytes = BlobBytes(res.FileBlobs, blobs);
     out << "  effect and mesh files: " << res.FileBlobs.size() << " links, " << blobs
         << " blobs, " << bytes << " bytes\n";
     bytes = 0;
-    for (const GuidBlobEntry& e : res.GuidBlobs) bytes += e.Blob.Data.size();
-    out << "  pictures by GUID: " << res.GuidBlobs.size() << " entries, " << bytes << " bytes\n";
+    for (const GuidBlobEntry& e : res.GuidEntries) bytes += e.Blob.Data.size();
+    out << "  pictures by GUID: " << res.GuidEntries.size() << " entries, " << bytes << " bytes\n";
     size_t frames = 0;
     bytes = 0;
-    for (const FrameEntry& e : res.Frames) {
+    for (const FrameEntry& e : res.FrameEntries) {
       frames += e.Frames.size();
       for (const ImageFrame& f : e.Frames) bytes += f.Data.size();
     }
-    out << "  animation frames: " << res.Frames.size() << " links, " << frames << " frames, "
+    out << "  animation frames: " << res.FrameEntries.size() << " links, " << frames << " frames, "
         << bytes << " bytes\n";
 
     out << "Music: " << doc.show->music.size() << " entries\n";

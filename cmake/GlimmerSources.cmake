@@ -10,7 +10,10 @@ set(GLIMMER_CORE_SOURCES
   document/binary_archive.cpp
   document/json_archive.cpp
   document/class_registry.cpp
+  document/file_links.cpp
   document/audio_file.cpp
+  document/resource_modules.cpp
+  document/resource_manager.cpp
   document/doc_res_manager.cpp
   document/pe_resources.cpp
   document/document_source.cpp

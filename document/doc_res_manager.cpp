@@ -1,6 +1,7 @@
 #include "document/doc_res_manager.h"
 
 #include "document/archive.h"
+#include "document/resource_modules.h"
 
 namespace glimmer {
 namespace {
@@ -19,7 +20,7 @@ void SerializeBlobEntries(Archive& ar, std::string_view name, std::vector<BlobEn
 
 void ZT_DocResManager::Serialize(Archive& ar, int32_t version) {
   SerializeBlobEntries(ar, "PictureBlobs", PictureBlobs);
-  SerializeList(ar, "FrameDelays", FrameDelays, kMinLinkKeyBytes + 4, [&](FrameDelayEntry& e) {
+  SerializeList(ar, "FrameDelays", DelayEntries, kMinLinkKeyBytes + 4, [&](FrameDelayEntry& e) {
     ar.BeginStruct("");
     glimmer::Serialize(ar, "Key", e.Key);
     SerializeList(ar, "Delays", e.Delays, 4, [&](float& d) { ar.Float("", d); });
@@ -27,7 +28,7 @@ void ZT_DocResManager::Serialize(Archive& ar, int32_t version) {
   });
   if (version >= 2) SerializeBlobEntries(ar, "FileBlobs", FileBlobs);
   if (version >= 3) {
-    SerializeList(ar, "GuidBlobs", GuidBlobs, kMinStringBytes * 2 + 1 + kMinBlobBytes,
+    SerializeList(ar, "GuidBlobs", GuidEntries, kMinStringBytes * 2 + 1 + kMinBlobBytes,
                   [&](GuidBlobEntry& e) {
                     ar.BeginStruct("");
                     ar.Guid("Id", e.Id);
@@ -38,7 +39,7 @@ void ZT_DocResManager::Serialize(Archive& ar, int32_t version) {
                   });
   }
   if (version >= 4) {
-    SerializeList(ar, "Frames", Frames, kMinLinkKeyBytes + 4, [&](FrameEntry& e) {
+    SerializeList(ar, "Frames", FrameEntries, kMinLinkKeyBytes + 4, [&](FrameEntry& e) {
       ar.BeginStruct("");
       glimmer::Serialize(ar, "Key", e.Key);
       SerializeList(ar, "Frames", e.Frames, kMinImageFrameBytes,
@@ -46,6 +47,51 @@ void ZT_DocResManager::Serialize(Archive& ar, int32_t version) {
       ar.EndStruct();
     });
   }
+  if (ar.IsReading()) IndexCollections();
+}
+
+void ZT_DocResManager::IndexCollections() {
+  Blobs.clear();
+  pictureKeys_.clear();
+  for (const BlobEntry& e : PictureBlobs) {
+    auto& list = Blobs[e.Key];
+    list.insert(list.end(), e.Blobs.begin(), e.Blobs.end());
+    pictureKeys_.insert(e.Key);
+  }
+  for (const BlobEntry& e : FileBlobs) {
+    auto& list = Blobs[e.Key];
+    list.insert(list.end(), e.Blobs.begin(), e.Blobs.end());
+  }
+  FrameDelays.clear();
+  for (const FrameDelayEntry& e : DelayEntries) FrameDelays[e.Key] = e.Delays;
+  Frames.clear();
+  for (const FrameEntry& e : FrameEntries) {
+    auto& list = Frames[e.Key];
+    list.insert(list.end(), e.Frames.begin(), e.Frames.end());
+  }
+  GuidBlobs.clear();
+  for (const GuidBlobEntry& e : GuidEntries) GuidBlobs[e.Id] = {e.Name, e.Flag, e.Blob};
+}
+
+bool ZT_DocResManager::LoadRaw(const ZT_FileLink3& link, std::vector<ImageFrame>& frames) {
+  const std::u16string ext = link.Extension();
+  if (ext == u".dll") {
+    std::span<const uint8_t> data;
+    if (const ResourceModule* m = GetResourceModule(link.Path())) data = m->Find(std::u16string(u"DDS"), link.ResourceId());
+    if (data.empty()) data = BuiltinPicture(link.ResourceId());
+    if (data.empty()) return false;
+    FramesFromResource(data, frames);
+    return !frames.empty();
+  }
+  // An animation the document does not carry is not looked for on disk.
+  if (ext == u".gif") return false;
+  auto file = LocateFile(link.Path());
+  if (!file) return false;
+  auto bytes = ReadResourceFile(*file);
+  if (!bytes || bytes->size() < 6) return false;
+  FramesFromResource(*bytes, frames);
+  return !frames.empty();
 }
 
 }  // namespace glimmer
+

@@ -8,6 +8,7 @@
 
 #include "common/guid.h"
 #include "document/records.h"
+#include "document/resource_manager.h"
 #include "document/stored_item.h"
 
 namespace glimmer {
@@ -38,17 +39,24 @@ struct FrameEntry {
   std::vector<ImageFrame> Frames;
 };
 
-class ZT_DocResManager : public ZT_IOF_Item {
+class ZT_DocResManager : public ZT_IOF_Item, public QVX_DocResManager {
   GLIMMER_STORED_CLASS(ZT_DocResManager, 4)
 
  public:
+  // Reading also indexes the collections by key for the lookups.
   void Serialize(Archive& ar, int32_t version) override;
+  // A module link reads the module's resource (or the player's own picture
+  // with that id); a path reads the file, unless it names a ".gif".
+  bool LoadRaw(const ZT_FileLink3& link, std::vector<ImageFrame>& frames) override;
 
   std::vector<BlobEntry> PictureBlobs;       // turned into textures at load
-  std::vector<FrameDelayEntry> FrameDelays;  // delays of multi-blob pictures
+  std::vector<FrameDelayEntry> DelayEntries; // delays of multi-blob pictures
   std::vector<BlobEntry> FileBlobs;          // effect and mesh files, kept raw (version 2+)
-  std::vector<GuidBlobEntry> GuidBlobs;      // version 3+
-  std::vector<FrameEntry> Frames;            // version 4+
+  std::vector<GuidBlobEntry> GuidEntries;    // version 3+
+  std::vector<FrameEntry> FrameEntries;      // version 4+
+
+ private:
+  void IndexCollections();
 };
 
 }  // namespace glimmer

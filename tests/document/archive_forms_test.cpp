@@ -22,10 +22,10 @@ TEST(ShowDocumentForms, BinaryRoundTripIsByteIdentical) {
   EXPECT_EQ(doc.show->music[1]->Name, u"Rain \u00e9t\u00e9");
   EXPECT_EQ(doc.resources->PictureBlobs[0].Blobs.size(), 2u);
   EXPECT_EQ(doc.resources->PictureBlobs[0].Key.Stamp, 1234567890123ull);
-  EXPECT_EQ(doc.resources->FrameDelays[0].Delays[1], 0.25f);
-  EXPECT_EQ(doc.resources->GuidBlobs[0].Blob.Data.size(), 4u);
-  EXPECT_TRUE(doc.resources->GuidBlobs[0].Flag);
-  EXPECT_EQ(doc.resources->Frames[0].Frames[1].Delay, 0.08f);
+  EXPECT_EQ(doc.resources->DelayEntries[0].Delays[1], 0.25f);
+  EXPECT_EQ(doc.resources->GuidEntries[0].Blob.Data.size(), 4u);
+  EXPECT_TRUE(doc.resources->GuidEntries[0].Flag);
+  EXPECT_EQ(doc.resources->FrameEntries[0].Frames[1].Delay, 0.08f);
   EXPECT_EQ(SaveShow(doc), bytes);
 }
 
@@ -99,7 +99,7 @@ TEST(ShowDocumentForms, OlderResourceManagerVersionsReadFewerCollections) {
     ShowDocument doc = LoadShow(bytes);
     EXPECT_EQ(doc.banner, u"any banner");
     // A version-1 manager has two collections; each version adds one.
-    EXPECT_TRUE(doc.resources->Frames.empty());
+    EXPECT_TRUE(doc.resources->FrameEntries.empty());
   }
   // A version-2 manager reads exactly its three collections: the fourth int
   // of the document is not consumed by it.

@@ -17,15 +17,15 @@ ShowDocument SampleShow() {
   pictures.Blobs.push_back({0, u"", {0xFF, 0xD8, 0xFF, 3}, u"sea2.jpg"});
   r.PictureBlobs.push_back(pictures);
   r.PictureBlobs.push_back({{u"common_res.dll", 42}, {{42, u"common_res.dll", {}, u""}}});
-  r.FrameDelays.push_back({pictures.Key, {0.1f, 0.25f}});
+  r.DelayEntries.push_back({pictures.Key, {0.1f, 0.25f}});
   r.FileBlobs.push_back({{u"common_res.dll", 97}, {{97, u"common_res.dll", {1, 9, 0xFF, 0xFE}, u""}}});
   GuidBlobEntry g;
   g.Id = *Guid::Parse(std::string_view("{0123ABCD-4567-89EF-0123-456789ABCDEF}"));
   g.Name = u"mask";
   g.Flag = true;
   g.Blob = {u"mask.png", {0x89, 'P', 'N', 'G'}};
-  r.GuidBlobs.push_back(g);
-  r.Frames.push_back({{u"birds.gif", 99}, {{{'G', 'I', 'F', '8'}, 0.04f}, {{'G', 'I', 'F', '8', 1}, 0.08f}}});
+  r.GuidEntries.push_back(g);
+  r.FrameEntries.push_back({{u"birds.gif", 99}, {{{'G', 'I', 'F', '8'}, 0.04f}, {{'G', 'I', 'F', '8', 1}, 0.08f}}});
   return doc;
 }
 

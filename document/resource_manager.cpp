@@ -1,0 +1,264 @@
+#include "document/resource_manager.h"
+
+#include <cstring>
+#include <iostream>
+
+#include "common/wide_string.h"
+#include "document/resource_modules.h"
+#include "document/stream_reader.h"
+#include "platform/gpu/builtin_effects.h"
+#include "platform/gpu/texture_loader.h"
+
+namespace glimmer {
+namespace {
+
+thread_local QVX_DocResManager* g_current = nullptr;
+
+bool EndsWithDll(const ZT_FileLink3& link) { return link.Extension() == u".dll"; }
+
+// A ":QVX:" picture archive: an archive stream holding "IMG" and a frame list.
+bool ReadPictureArchive(std::span<const uint8_t> data, std::vector<ImageFrame>& frames) {
+  if (data.size() < 5 || std::memcmp(data.data(), ":QVX:", 5) != 0) return false;
+  ResourceBuffer buffer(data.subspan(5));
+  ZT_IOF_R reader(buffer);
+  try {
+    std::u16string tag;
+    reader.ReadString(tag);
+    const size_t n = reader.ReadCount(kMinImageFrameBytes, "picture frames");
+    std::vector<ImageFrame> read;
+    for (size_t i = 0; i < n; ++i) {
+      ImageFrame f;
+      int32_t marker = 0;
+      reader.ReadLong(marker);
+      reader.ReadSizedBytes(f.Data, "a picture frame");
+      reader.ReadFloat(f.Delay);
+      read.push_back(std::move(f));
+    }
+    frames = std::move(read);
+  } catch (const LoadError&) {
+    // A damaged archive gives no frames.
+  }
+  return true;
+}
+
+void ReportMissingEffect(const std::u16string& module, uint16_t id) {
+  static std::set<std::pair<std::u16string, uint16_t>> said;
+  if (said.insert({module, id}).second) {
+    std::cerr << "glimmer: no effect replaces " << ToUtf8(module) << " effect " << id
+              << "; the layers that use it draw nothing\n";
+  }
+}
+
+}  // namespace
+
+void FramesFromResource(std::span<const uint8_t> data, std::vector<ImageFrame>& frames) {
+  if (ReadPictureArchive(data, frames)) return;
+  frames.push_back({std::vector<uint8_t>(data.begin(), data.end()), 0.0f});
+}
+
+QVX_DocResManager::~QVX_DocResManager() {
+  if (device_) OnLostDevice();
+  if (g_current == this) g_current = nullptr;
+  if (CurrentLosableRegistry() == this) SetCurrentLosableRegistry(nullptr);
+}
+
+QVX_DocResManager* QVX_DocResManager::Current() { return g_current; }
+
+void QVX_DocResManager::MakeCurrent() {
+  g_current = this;
+  SetCurrentLosableRegistry(this);
+}
+
+void QVX_DocResManager::Attach(GpuDevice& device) {
+  device_ = &device;
+  for (const LinkKey& key : pictureKeys_) linkTextures_[key] = BlobTextures(key);
+  for (const auto& [id, blob] : GuidBlobs) GetGuidTexture(id);
+}
+
+TexturePtr QVX_DocResManager::ModuleTexture(std::u16string_view module, uint16_t id) {
+  const auto key = std::make_pair(std::u16string(module), id);
+  if (auto it = moduleTextures_.find(key); it != moduleTextures_.end()) return it->second;
+  std::span<const uint8_t> data;
+  if (const ResourceModule* m = GetResourceModule(module)) data = m->Find(std::u16string(u"DDS"), id);
+  if (data.empty()) data = BuiltinPicture(id);  // the player's own resource
+  TexturePtr t;
+  if (!data.empty() && device_) {
+    t = CreateTextureFromFileInMemoryEx(*device_, data, kD3dxDefault, kD3dxDefault, 1, 0, D3DFMT_UNKNOWN,
+                                        D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE, D3DX_FILTER_NONE, 0, nullptr);
+  }
+  return moduleTextures_[key] = t;
+}
+
+TextureSet QVX_DocResManager::BlobTextures(const LinkKey& key) {
+  TextureSet set;
+  auto it = Blobs.find(key);
+  if (it == Blobs.end() || !device_) return set;
+  for (const ResourceBlob& blob : it->second) {
+    D3DXIMAGE_INFO info;
+    TexturePtr t;
+    if (!blob.Data.empty()) {
+      t = CreateTextureFromFileInMemoryEx(*device_, blob.Data, kD3dxDefault, kD3dxDefault, 1, 0,
+                                          D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
+                                          D3DX_FILTER_NONE, 0, &info);
+    } else {
+      const uint16_t id = static_cast<uint16_t>(blob.ResourceId);
+      std::span<const uint8_t> data;
+      if (const ResourceModule* m = GetResourceModule(blob.Module)) data = m->Find(std::u16string(u"DDS"), id);
+      if (data.empty()) data = BuiltinPicture(id);
+      if (!data.empty() && DecodeImage(data)) {
+        t = ModuleTexture(blob.Module, id);
+        auto img = DecodeImage(data);
+        info = {img->width, img->height, 1};
+      }
+    }
+    if (!t) continue;  // a picture that does not decode leaves its slot empty
+    set.Textures.push_back(t);
+    set.ImageWidth = info.Width;
+    set.ImageHeight = info.Height;
+  }
+  if (set.Textures.empty()) return TextureSet{};
+  set.TextureWidth = set.Textures.front()->Width();
+  set.TextureHeight = set.Textures.front()->Height();
+  set.UMax = set.VMax = 1.0f;
+  set.Aspect = set.ImageWidth ? float(set.ImageHeight) / float(set.ImageWidth) : 0.0f;
+  if (it->second.size() > 1) {
+    if (auto d = FrameDelays.find(key); d != FrameDelays.end()) set.Delays = d->second;
+  }
+  set.Delays.resize(set.Textures.size(), 0.0f);
+  return set;
+}
+
+TextureSet QVX_DocResManager::GetLinkTextures(const ZT_FileLink3& link) {
+  const LinkKey& key = link.Value();
+  if (auto it = linkTextures_.find(key); it != linkTextures_.end() && !it->second.empty()) return it->second;
+  if (Blobs.find(key) == Blobs.end()) {
+    ResourceBlob blob;
+    if (link.Path().empty() || EndsWithDll(link)) {
+      blob.Module = link.Path();
+      blob.ResourceId = static_cast<int32_t>(link.ResourceId());
+    } else if (auto file = LocateFile(link.Path())) {
+      if (auto bytes = ReadResourceFile(*file)) blob.Data = std::move(*bytes);
+      blob.Name = link.FileName();
+    }
+    Blobs[key].push_back(std::move(blob));
+  }
+  return linkTextures_[key] = BlobTextures(key);
+}
+
+bool QVX_DocResManager::LoadRaw(const ZT_FileLink3&, std::vector<ImageFrame>&) { return false; }
+
+TextureSet QVX_DocResManager::GetFrameTextures(const ZT_FileLink3& link, int32_t filter) {
+  const LinkKey& key = link.Value();
+  if (auto it = frameTextures_.find(key); it != frameTextures_.end() && !it->second.empty()) return it->second;
+  std::vector<ImageFrame> loaded;
+  const std::vector<ImageFrame>* frames = nullptr;
+  if (auto it = Frames.find(key); it != Frames.end() && !it->second.empty()) {
+    frames = &it->second;
+  } else {
+    LoadRaw(link, loaded);
+    frames = &loaded;
+  }
+  TextureSet set;
+  if (!device_) return set;
+  const D3DFORMAT format = link.Extension() == u".gif" ? D3DFMT_DXT1 : D3DFMT_UNKNOWN;
+  D3DXIMAGE_INFO info;
+  for (const ImageFrame& frame : *frames) {
+    D3DXIMAGE_INFO frameInfo;
+    TexturePtr t = CreateTextureFromFileInMemoryEx(*device_, frame.Data, kD3dxDefault, kD3dxDefault, 1, 0,
+                                                   format, D3DPOOL_MANAGED, filter, D3DX_FILTER_NONE, 0,
+                                                   &frameInfo);
+    if (!t) continue;
+    info = frameInfo;
+    set.Textures.push_back(std::move(t));
+    set.Delays.push_back(frame.Delay);
+  }
+  if (set.Textures.empty()) return TextureSet{};
+  set.ImageWidth = info.Width;
+  set.ImageHeight = info.Height;
+  set.TextureWidth = set.Textures.front()->Width();
+  set.TextureHeight = set.Textures.front()->Height();
+  set.UMax = float(set.ImageWidth) / float(set.TextureWidth);
+  set.VMax = float(set.ImageHeight) / float(set.TextureHeight);
+  set.Aspect = float(set.ImageHeight) / float(set.ImageWidth);
+  if (filter != D3DX_FILTER_NONE) set.UMax = set.VMax = 1.0f;
+  return frameTextures_[key] = set;
+}
+
+GuidTexture QVX_DocResManager::GetGuidTexture(const Guid& id) {
+  if (auto it = guidTextures_.find(id); it != guidTextures_.end()) return it->second;
+  GuidTexture out;
+  auto blob = GuidBlobs.find(id);
+  if (blob != GuidBlobs.end() && !blob->second.Blob.Data.empty() && device_) {
+    D3DXIMAGE_INFO info;
+    out.Texture = CreateTextureFromFileInMemoryEx(*device_, blob->second.Blob.Data, kD3dxDefault, kD3dxDefault,
+                                                  1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
+                                                  D3DX_FILTER_NONE, 0, &info);
+    if (out.Texture) {
+      out.Width = info.Width;
+      out.Height = info.Height;
+      out.Aspect = float(info.Height) / float(info.Width);
+    }
+  }
+  if (device_) guidTextures_[id] = out;
+  return out;
+}
+
+std::shared_ptr<Effect> QVX_DocResManager::GetEffect(const ZT_FileLink3& link) {
+  const LinkKey& key = link.Value();
+  if (auto it = effects_.find(key); it != effects_.end()) return it->second;
+  // The compiled bytes a document carries stay unexecuted: the effect comes
+  // from the player's replacement for that module id.
+  std::shared_ptr<Effect> effect;
+  if (device_) effect = std::shared_ptr<Effect>(CreateBuiltinEffect(*device_, link.FileName(), link.ResourceId()));
+  if (!effect) ReportMissingEffect(link.FileName(), link.ResourceId());
+  return effects_[key] = effect;
+}
+
+RenderTargetSet& QVX_DocResManager::GetTargetSet(const Guid& id) {
+  auto& slot = targetSets_[id];
+  if (!slot) {
+    slot = std::make_unique<RenderTargetSet>(*device_);
+    slot->CreateFrom(GetGuidTexture(id).Texture, 512, 512);
+  }
+  return *slot;
+}
+
+TexturePtr QVX_DocResManager::LoadBuiltinTexture(int32_t id, bool mips) {
+  const auto key = std::make_pair(id, mips);
+  if (auto it = builtinTextures_.find(key); it != builtinTextures_.end()) return it->second;
+  const std::span<const uint8_t> data = BuiltinPicture(id);
+  TexturePtr t;
+  if (!data.empty() && device_) {
+    t = CreateTextureFromFileInMemoryEx(*device_, data, kD3dxDefault, kD3dxDefault, mips ? kD3dxDefault : 1, 0,
+                                        D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
+                                        mips ? D3DX_DEFAULT : D3DX_FILTER_NONE, 0, nullptr);
+  }
+  return builtinTextures_[key] = t;
+}
+
+TexturePtr QVX_DocResManager::DefaultTexture() { return LoadBuiltinTexture(2, true); }
+
+void QVX_DocResManager::AddLosable(const LinkKey& key, QVX_LosableObj* object) { losables_[key] = object; }
+
+void QVX_DocResManager::RemoveLosable(const LinkKey& key) { losables_.erase(key); }
+
+void QVX_DocResManager::OnResetDevice() {
+  // A copy: objects may register or leave while they are restored.
+  const auto losables = losables_;
+  for (const auto& [key, losable] : losables) losable->OnResetDevice();
+  for (const auto& [key, effect] : effects_) {
+    if (effect) effect->OnResetDevice();
+  }
+  for (const auto& [id, set] : targetSets_) set->CreateFrom(GetGuidTexture(id).Texture, set->Width, set->Height);
+}
+
+void QVX_DocResManager::OnLostDevice() {
+  const auto losables = losables_;
+  for (const auto& [key, losable] : losables) losable->OnLostDevice();
+  for (const auto& [key, effect] : effects_) {
+    if (effect) effect->OnLostDevice();
+  }
+  for (const auto& [id, set] : targetSets_) set->Release();
+}
+
+}  // namespace glimmer

@@ -1,0 +1,122 @@
+#pragma once
+// QVX_DocResManager: turns file links into textures, effects and target sets
+// for one render unit, from what the document carries, then a resource
+// module the link names, then the player's built-in pictures. Everything it
+// makes is cached; a resource none of them supplies gives an empty result
+// that owners skip.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "common/guid.h"
+#include "document/file_links.h"
+#include "document/records.h"
+#include "platform/gpu/effect.h"
+#include "platform/gpu/gpu_device.h"
+#include "render/render_targets.h"
+
+namespace glimmer {
+
+// The textures of a picture or animation.
+struct TextureSet {
+  uint32_t ImageWidth = 0, ImageHeight = 0;      // of the source picture
+  uint32_t TextureWidth = 0, TextureHeight = 0;  // of the top level
+  float UMax = 0, VMax = 0;                      // texture coordinates the picture covers
+  float Aspect = 0;                              // ImageHeight / ImageWidth
+  std::vector<TexturePtr> Textures;              // one per frame
+  std::vector<float> Delays;                     // one per frame
+  bool empty() const { return Textures.empty(); }
+};
+
+struct GuidTexture {
+  TexturePtr Texture;
+  uint32_t Width = 0, Height = 0;
+  float Aspect = 0;
+};
+
+struct GuidBlob {
+  std::u16string Name;
+  bool Flag = false;
+  NamedBlob Blob;
+};
+
+class QVX_DocResManager : public LosableRegistry {
+ public:
+  QVX_DocResManager() = default;
+  QVX_DocResManager(const QVX_DocResManager&) = delete;
+  QVX_DocResManager& operator=(const QVX_DocResManager&) = delete;
+  virtual ~QVX_DocResManager();
+
+  // Binds the manager to its render unit's device and makes the textures of
+  // the pictures and GUID pictures the document carries.
+  void Attach(GpuDevice& device);
+  // The manager of the render unit being worked for (this thread).
+  void MakeCurrent();
+  static QVX_DocResManager* Current();
+
+  // Frames of an image link (filter 1: pixels kept at the top left; -1 or 4:
+  // scaled to the texture).
+  TextureSet GetFrameTextures(const ZT_FileLink3& link, int32_t filter);
+  // The textures of a link's blobs (module resources and files included).
+  TextureSet GetLinkTextures(const ZT_FileLink3& link);
+  GuidTexture GetGuidTexture(const Guid& id);
+  // The built-in effect for the link's module id; null (said once on
+  // standard error) when the player has none.
+  std::shared_ptr<Effect> GetEffect(const ZT_FileLink3& link);
+  // The set under `id`, made 512 × 512 (holding the GUID picture) at first.
+  RenderTargetSet& GetTargetSet(const Guid& id);
+  // A built-in picture of the player; null when it has none with that id.
+  TexturePtr LoadBuiltinTexture(int32_t id, bool mips);
+  // Built-in picture 2 with a full mip chain.
+  TexturePtr DefaultTexture();
+
+  // Frames for a link the document does not carry; false in the base.
+  virtual bool LoadRaw(const ZT_FileLink3& link, std::vector<ImageFrame>& frames);
+
+  // The device walks: every losable in key order, every effect, every set.
+  void OnResetDevice();
+  void OnLostDevice();
+
+  void AddLosable(const LinkKey& key, QVX_LosableObj* object) override;
+  void RemoveLosable(const LinkKey& key) override;
+
+  std::map<LinkKey, std::vector<ResourceBlob>> Blobs;
+  std::map<LinkKey, std::vector<float>> FrameDelays;
+  std::map<LinkKey, std::vector<ImageFrame>> Frames;
+  std::map<Guid, GuidBlob> GuidBlobs;
+
+ protected:
+  GpuDevice* device_ = nullptr;
+
+ private:
+  TextureSet BlobTextures(const LinkKey& key);
+  TexturePtr ModuleTexture(std::u16string_view module, uint16_t id);
+
+  std::set<LinkKey> pictureKeys_;  // the keys whose blobs are pictures
+  std::map<LinkKey, TextureSet> linkTextures_;
+  std::map<LinkKey, TextureSet> frameTextures_;
+  std::map<Guid, GuidTexture> guidTextures_;
+  std::map<LinkKey, std::shared_ptr<Effect>> effects_;
+  std::map<Guid, std::unique_ptr<RenderTargetSet>> targetSets_;
+  std::map<LinkKey, QVX_LosableObj*> losables_;
+  std::map<std::pair<std::u16string, uint16_t>, TexturePtr> moduleTextures_;
+  std::map<std::pair<int32_t, bool>, TexturePtr> builtinTextures_;
+
+  friend class ZT_DocResManager;
+};
+
+// The frames a module resource or file holds: a ":QVX:" picture archive
+// (a damaged one gives none), or else the bytes as one picture.
+void FramesFromResource(std::span<const uint8_t> data, std::vector<ImageFrame>& frames);
+
+// The player's own pictures by id (PNG bytes made at build time), empty
+// when it has none with that id.
+std::span<const uint8_t> BuiltinPicture(int32_t id);
+std::vector<int32_t> BuiltinPictureIds();
+
+}  // namespace glimmer

@@ -1,0 +1,269 @@
+// The resource manager: pictures and frames from the document, module
+// resources, files by path, the built-in pictures, effects and target sets.
+
+#include "tests/platform/gpu/gpu_test_support.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "document/binary_archive.h"
+#include "document/doc_res_manager.h"
+#include "document/resource_modules.h"
+#include "document/stream_writer.h"
+#include "platform/gpu/d3d_types.h"
+#include "tests/support/pe_builder.h"
+
+namespace glimmer::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> Png(uint32_t w, uint32_t h, uint8_t red = 200) {
+  Image img{w, h, std::vector<uint8_t>(size_t(w) * h * 4, 255)};
+  for (size_t i = 0; i < img.rgba.size(); i += 4) img.rgba[i] = red;
+  return EncodePng(img);
+}
+
+void WriteFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(p, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+}
+
+class ResourceManagerTest : public GpuTest {
+ protected:
+  void SetUp() override {
+    GpuTest::SetUp();
+    folder_ = fs::temp_directory_path() /
+              ("glimmer_res_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    SetModuleSearchFolders({folder_});
+    ClearResourceModules();
+  }
+  void TearDown() override {
+    SetModuleSearchFolders({});
+    ClearResourceModules();
+    fs::remove_all(folder_);
+  }
+  // A manager read from a document holding `build`'s collections.
+  std::unique_ptr<ZT_DocResManager> Manager(void (*build)(ZT_DocResManager&)) {
+    ZT_DocResManager stored;
+    build(stored);
+    ZT_IOF_W w;
+    BinaryOutArchive out(w);
+    stored.Serialize(out, 4);
+    const auto bytes = w.Take();
+    ResourceBuffer buffer(bytes);
+    ZT_IOF_R reader(buffer);
+    BinaryInArchive in(reader);
+    auto manager = std::make_unique<ZT_DocResManager>();
+    manager->Serialize(in, 4);
+    manager->Attach(*device_);
+    manager->MakeCurrent();
+    return manager;
+  }
+  fs::path folder_;
+};
+
+TEST_F(ResourceManagerTest, FrameExtentsWithAndWithoutFilter) {
+  auto m = Manager([](ZT_DocResManager& r) {
+    r.FrameEntries.push_back({{u"C:\\pictures\\wide.png", 7}, {{Png(300, 200), 0.0f}}});
+  });
+  const ZT_ImageFileLink link(LinkKey{u"C:\\pictures\\wide.png", 7});
+  const TextureSet kept = m->GetFrameTextures(link, D3DX_FILTER_NONE);
+  ASSERT_EQ(kept.Textures.size(), 1u);
+  EXPECT_EQ(kept.TextureWidth, 512u);
+  EXPECT_EQ(kept.TextureHeight, 256u);
+  EXPECT_EQ(kept.UMax, 0.5859375f);
+  EXPECT_EQ(kept.VMax, 0.78125f);
+  EXPECT_NEAR(kept.Aspect, 0.6667f, 1e-4);
+  auto scaled = Manager([](ZT_DocResManager& r) {
+    r.FrameEntries.push_back({{u"wide.png", 7}, {{Png(300, 200), 0.0f}}});
+  });
+  const TextureSet s = scaled->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"wide.png", 7}), D3DX_DEFAULT);
+  EXPECT_EQ(s.UMax, 1.0f);
+  EXPECT_EQ(s.VMax, 1.0f);
+}
+
+TEST_F(ResourceManagerTest, KeysAreThePathAndTheStamp) {
+  auto m = Manager([](ZT_DocResManager& r) {
+    r.PictureBlobs.push_back({{u"a.png", 1}, {{0, u"", Png(4, 4, 10), u"a.png"}}});
+    r.PictureBlobs.push_back({{u"a.png", 2}, {{0, u"", Png(4, 4, 90), u"a.png"}}});
+  });
+  const TextureSet one = m->GetLinkTextures(ZT_FileLink3(LinkKey{u"a.png", 1}));
+  const TextureSet again = m->GetLinkTextures(ZT_FileLink3(LinkKey{u"a.png", 1}));
+  const TextureSet two = m->GetLinkTextures(ZT_FileLink3(LinkKey{u"a.png", 2}));
+  ASSERT_FALSE(one.empty());
+  ASSERT_FALSE(two.empty());
+  EXPECT_EQ(one.Textures[0], again.Textures[0]) << "the same key shares one texture";
+  EXPECT_NE(one.Textures[0], two.Textures[0]);
+  EXPECT_EQ(one.Textures[0]->ReadLevel(0).Pixel(0, 0)[0], 10);
+  EXPECT_EQ(two.Textures[0]->ReadLevel(0).Pixel(0, 0)[0], 90);
+}
+
+TEST_F(ResourceManagerTest, GifFramesComeOnlyFromTheDocument) {
+  WriteFile(folder_ / "birds.gif", Png(8, 8));  // a file of that name on disk is never read
+  auto m = Manager([](ZT_DocResManager& r) {
+    r.FrameEntries.push_back({{u"carried.gif", 1}, {{Png(8, 8), 0.1f}, {Png(8, 8, 50), 0.2f}}});
+  });
+  const TextureSet carried = m->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"carried.gif", 1}), 1);
+  ASSERT_EQ(carried.Textures.size(), 2u);
+  EXPECT_EQ(carried.Textures[0]->Format(), D3DFMT_DXT1);
+  EXPECT_EQ(carried.Delays, (std::vector<float>{0.1f, 0.2f}));
+  EXPECT_TRUE(m->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"birds.gif", 1}), 1).empty());
+}
+
+TEST_F(ResourceManagerTest, FilesByPathAndTheirLimits) {
+  WriteFile(folder_ / "Sunset.PNG", Png(16, 8));
+  auto m = Manager([](ZT_DocResManager&) {});
+  // A Windows path is looked for by its file name beside the document.
+  const TextureSet found = m->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"D:\\My Shows\\sunset.png", 5}), 1);
+  ASSERT_EQ(found.Textures.size(), 1u);
+  EXPECT_EQ(found.ImageWidth, 16u);
+  EXPECT_TRUE(m->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"C:\\none.png", 5}), 1).empty());
+  // Too short, a directory, too large.
+  WriteFile(folder_ / "tiny.png", {1, 2, 3});
+  EXPECT_TRUE(m->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"tiny.png", 1}), 1).empty());
+  fs::create_directories(folder_ / "dir.png");
+  EXPECT_FALSE(ReadResourceFile(folder_ / "dir.png"));
+  {
+    std::ofstream big(folder_ / "huge.png", std::ios::binary);
+    big.seekp(std::streamoff(kMaxResourceFileBytes) + 1);
+    big.put('x');  // sparse: nothing near that size is written
+  }
+  EXPECT_FALSE(ReadResourceFile(folder_ / "huge.png"));
+  EXPECT_FALSE(ReadResourceFile("/dev/zero"));
+}
+
+TEST_F(ResourceManagerTest, ModuleResourcesArchivesAndBuiltinFallback) {
+  PeBuilder module;
+  module.Add(std::u16string(u"DDS"), uint16_t{42}, Png(32, 16, 77));
+  // A ":QVX:" picture archive of two frames.
+  ZT_IOF_W archive;
+  archive.WriteString(u"IMG");
+  archive.WriteInt32(2);
+  for (uint8_t red : {11, 22}) {
+    archive.WriteLong(1);
+    archive.WriteSizedBytes(Png(4, 4, red));
+    archive.WriteFloat(0.25f);
+  }
+  std::vector<uint8_t> qvx = {':', 'Q', 'V', 'X', ':'};
+  qvx.insert(qvx.end(), archive.bytes().begin(), archive.bytes().end());
+  module.Add(std::u16string(u"DDS"), uint16_t{140}, qvx);
+  WriteFile(folder_ / "Common_Res.DLL", module.Build());
+  auto m = Manager([](ZT_DocResManager&) {});
+
+  const TextureSet fromModule = m->GetLinkTextures(ZT_FileLink3(u"C:\\Windows\\common_res.dll", 42));
+  ASSERT_EQ(fromModule.Textures.size(), 1u);
+  EXPECT_EQ(fromModule.ImageWidth, 32u);
+  EXPECT_EQ(fromModule.Textures[0]->ReadLevel(0).Pixel(0, 0)[0], 77);
+  const TextureSet frames = m->GetFrameTextures(ZT_ImageFileLink(u"common_res.dll", 140), 1);
+  ASSERT_EQ(frames.Textures.size(), 2u);
+  EXPECT_EQ(frames.Delays[1], 0.25f);
+  EXPECT_EQ(frames.Textures[1]->ReadLevel(0).Pixel(0, 0)[0], 22);
+  // An id the module lacks falls back to the player's own picture.
+  const TextureSet builtin = m->GetLinkTextures(ZT_FileLink3(u"common_res.dll", 62));
+  ASSERT_EQ(builtin.Textures.size(), 1u);
+  EXPECT_EQ(builtin.ImageWidth, 64u);
+  EXPECT_TRUE(m->GetLinkTextures(ZT_FileLink3(u"common_res.dll", 9999)).empty());
+  // Without any module, the built-in pictures still serve.
+  SetModuleSearchFolders({});
+  ClearResourceModules();
+  EXPECT_EQ(m->GetFrameTextures(ZT_ImageFileLink(u"common_res.dll", 5), 1).ImageWidth, 512u);
+}
+
+TEST_F(ResourceManagerTest, DamagedResourcesGiveEmptyResults) {
+  auto m = Manager([](ZT_DocResManager& r) {
+    r.PictureBlobs.push_back({{u"broken.png", 1}, {{0, u"", {1, 2, 3, 4, 5, 6, 7, 8}, u""}}});
+    r.FrameEntries.push_back({{u"broken.jpg", 1}, {{{0xFF, 0xD8, 0xFF, 0, 0, 0, 0}, 0.0f}}});
+    GuidBlobEntry empty;
+    empty.Id = *Guid::Parse(std::string_view("{00000000-0000-0000-0000-000000000001}"));
+    r.GuidEntries.push_back(empty);
+  });
+  EXPECT_TRUE(m->GetLinkTextures(ZT_FileLink3(LinkKey{u"broken.png", 1})).empty());
+  EXPECT_TRUE(m->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"broken.jpg", 1}), 1).empty());
+  EXPECT_EQ(m->GetGuidTexture(*Guid::Parse(std::string_view("{00000000-0000-0000-0000-000000000001}"))).Texture,
+            nullptr);
+  ZT_NamedFileLinkData grid;
+  grid.Images.push_back({u"sheet.png", 1});
+  grid.Columns = 0;
+  EXPECT_FALSE(grid.HasCells()) << "a sheet without columns has no cells to pick";
+}
+
+TEST_F(ResourceManagerTest, EffectsComeFromTheBuiltinReplacements) {
+  auto m = Manager([](ZT_DocResManager& r) {
+    // The compiled bytes a document carries are kept, not run.
+    r.FileBlobs.push_back({{u"common_res.dll", 202}, {{202, u"common_res.dll", {1, 9, 0xFF, 0xFE}, u""}}});
+  });
+  const auto blur = m->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 202));
+  ASSERT_NE(blur, nullptr);
+  EXPECT_TRUE(blur->HasTechnique("GaussianBlurH"));
+  EXPECT_EQ(m->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 202)), blur) << "cached";
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(m->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 63)), nullptr);
+  m->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 63));
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("common_res.dll effect 63"), std::string::npos) << said;
+  EXPECT_EQ(said.find("effect 63", said.find("effect 63") + 1), std::string::npos) << "said once";
+}
+
+TEST_F(ResourceManagerTest, TargetSetsAndTheDeviceWalks) {
+  const Guid id = *Guid::Parse(std::string_view("{11111111-2222-3333-4444-555555555555}"));
+  auto m = Manager([](ZT_DocResManager&) {});
+  RenderTargetSet& set = m->GetTargetSet(id);
+  EXPECT_EQ(&m->GetTargetSet(id), &set);
+  EXPECT_EQ(set.Width, 512u);
+  ASSERT_TRUE(set.Create(64, 32));
+  const TexturePtr before = set.Current;
+  QVX_BlurSurface blur(*device_);  // registers with the current manager
+  blur.SourceWidth = 40;
+  blur.SourceHeight = 20;
+  m->OnLostDevice();
+  EXPECT_EQ(set.Current, nullptr);
+  m->OnResetDevice();
+  ASSERT_NE(set.Current, nullptr);
+  EXPECT_NE(set.Current, before) << "fresh targets at their size";
+  EXPECT_EQ(set.Width, 64u);
+  EXPECT_EQ(blur.Width, 40u) << "the losable was restored";
+}
+
+TEST_F(ResourceManagerTest, BuiltinPicturesAtTheirSizesAndTypes) {
+  struct Expect {
+    int id;
+    uint32_t w, h;
+    uint8_t type;
+  } table[] = {{2, 512, 512, 3}, {5, 512, 512, 3}, {54, 10, 10, 6}, {57, 128, 32, 6}, {60, 32, 32, 6},
+               {61, 32, 32, 6},  {62, 64, 64, 6},  {63, 128, 32, 6}, {64, 64, 64, 6}, {65, 32, 32, 6},
+               {66, 64, 64, 6},  {67, 4, 8, 3},    {68, 128, 32, 6}, {69, 2, 2, 6},   {70, 8, 8, 6},
+               {71, 32, 32, 6},  {72, 64, 64, 6},  {74, 32, 32, 3},  {75, 64, 64, 6}, {76, 64, 64, 6},
+               {77, 32, 32, 3},  {78, 1, 1, 3}};
+  EXPECT_EQ(BuiltinPictureIds().size(), std::size(table));
+  for (const Expect& e : table) {
+    const auto png = BuiltinPicture(e.id);
+    ASSERT_GT(png.size(), 26u) << e.id;
+    const auto be32 = [&](size_t at) {
+      return uint32_t(png[at]) << 24 | uint32_t(png[at + 1]) << 16 | uint32_t(png[at + 2]) << 8 | png[at + 3];
+    };
+    EXPECT_EQ(be32(16), e.w) << e.id;
+    EXPECT_EQ(be32(20), e.h) << e.id;
+    EXPECT_EQ(png[25], e.type) << e.id;
+    EXPECT_TRUE(DecodeImage(png)) << e.id;
+  }
+  EXPECT_TRUE(BuiltinPicture(3).empty());
+  // The loading picture: black, with white letters across the middle.
+  const Image loading = *DecodeImage(BuiltinPicture(5));
+  EXPECT_EQ(loading.Pixel(10, 10)[0], 0);
+  int white = 0;
+  for (uint32_t x = 0; x < 512; ++x) {
+    for (uint32_t y = 230; y < 280; ++y) white += loading.Pixel(x, y)[0] == 255;
+  }
+  EXPECT_GT(white, 500);
+  auto m = Manager([](ZT_DocResManager&) {});
+  const TexturePtr def = m->DefaultTexture();
+  ASSERT_NE(def, nullptr);
+  EXPECT_EQ(def->Levels(), 10u) << "picture 2 with a full mip chain";
+  EXPECT_EQ(m->DefaultTexture(), def);
+}
+
+}  // namespace
+}  // namespace glimmer::testing
