@@ -12,6 +12,7 @@ set(GLIMMER_CORE_SOURCES
   document/class_registry.cpp
   document/file_links.cpp
   document/audio_file.cpp
+  document/mesh_loader.cpp
   document/resource_modules.cpp
   document/resource_manager.cpp
   document/doc_res_manager.cpp

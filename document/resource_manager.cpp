@@ -214,6 +214,29 @@ std::shared_ptr<Effect> QVX_DocResManager::GetEffect(const ZT_FileLink3& link) {
   return effects_[key] = effect;
 }
 
+MeshBuffers QVX_DocResManager::GetMesh(const ZT_FileLink3& link) {
+  const LinkKey& key = link.Value();
+  if (auto it = meshes_.find(key); it != meshes_.end() && !it->second.empty()) return it->second;
+  auto& blobs = Blobs[key];
+  if (blobs.empty()) {
+    // From the module: type "DDS" by id, else RT_RCDATA.
+    ResourceBlob blob;
+    blob.Module = link.Path();
+    blob.ResourceId = link.ResourceId();
+    if (const ResourceModule* m = GetResourceModule(link.Path())) {
+      std::span<const uint8_t> data = m->Find(std::u16string(u"DDS"), link.ResourceId());
+      if (data.empty()) data = m->Find(kRtRcData, link.ResourceId());
+      blob.Data.assign(data.begin(), data.end());
+    } else if (auto file = LocateFile(link.Path())) {
+      if (auto bytes = ReadResourceFile(*file)) blob.Data = std::move(*bytes);
+    }
+    blobs.push_back(std::move(blob));
+  }
+  MeshBuffers out;
+  if (device_ && !blobs.back().Data.empty()) out = CreateMeshBuffers(*device_, LoadXMesh(blobs.back().Data));
+  return meshes_[key] = out;
+}
+
 RenderTargetSet& QVX_DocResManager::GetTargetSet(const Guid& id) {
   auto& slot = targetSets_[id];
   if (!slot) {

@@ -15,6 +15,7 @@
 
 #include "common/guid.h"
 #include "document/file_links.h"
+#include "document/mesh_loader.h"
 #include "document/records.h"
 #include "platform/gpu/effect.h"
 #include "platform/gpu/gpu_device.h"
@@ -68,6 +69,8 @@ class QVX_DocResManager : public LosableRegistry {
   // The built-in effect for the link's module id; null (said once on
   // standard error) when the player has none.
   std::shared_ptr<Effect> GetEffect(const ZT_FileLink3& link);
+  // The mesh of a link's .X file; empty buffers when there is none.
+  MeshBuffers GetMesh(const ZT_FileLink3& link);
   // The set under `id`, made 512 × 512 (holding the GUID picture) at first.
   RenderTargetSet& GetTargetSet(const Guid& id);
   // A built-in picture of the player; null when it has none with that id.
@@ -102,6 +105,7 @@ class QVX_DocResManager : public LosableRegistry {
   std::map<LinkKey, TextureSet> frameTextures_;
   std::map<Guid, GuidTexture> guidTextures_;
   std::map<LinkKey, std::shared_ptr<Effect>> effects_;
+  std::map<LinkKey, MeshBuffers> meshes_;
   std::map<Guid, std::unique_ptr<RenderTargetSet>> targetSets_;
   std::map<LinkKey, QVX_LosableObj*> losables_;
   std::map<std::pair<std::u16string, uint16_t>, TexturePtr> moduleTextures_;

@@ -207,6 +207,26 @@ TEST_F(ResourceManagerTest, EffectsComeFromTheBuiltinReplacements) {
   EXPECT_EQ(said.find("effect 63", said.find("effect 63") + 1), std::string::npos) << "said once";
 }
 
+TEST_F(ResourceManagerTest, MeshesFromTheDocumentAndModules) {
+  static const std::string kTriangle =
+      "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n";
+  PeBuilder module;
+  module.Add(kRtRcData, uint16_t{7}, std::vector<uint8_t>(kTriangle.begin(), kTriangle.end()));
+  WriteFile(folder_ / "meshes.dll", module.Build());
+  auto m = Manager([](ZT_DocResManager& r) {
+    r.FileBlobs.push_back({{u"leaf.x", 3}, {{0, u"", std::vector<uint8_t>(kTriangle.begin(), kTriangle.end()), u""}}});
+    r.FileBlobs.push_back({{u"bad.x", 3}, {{0, u"", {1, 2, 3}, u""}}});
+  });
+  const MeshBuffers carried = m->GetMesh(ZT_MeshFile(LinkKey{u"leaf.x", 3}));
+  EXPECT_EQ(carried.VertexCount, 3u);
+  EXPECT_EQ(carried.FaceCount, 1u);
+  EXPECT_EQ(carried.VertexBuffer->Size(), 3u * 32);
+  const MeshBuffers fromModule = m->GetMesh(ZT_MeshFile(u"meshes.dll", 7));
+  EXPECT_EQ(fromModule.FaceCount, 1u);
+  EXPECT_TRUE(m->GetMesh(ZT_MeshFile(LinkKey{u"bad.x", 3})).empty());
+  EXPECT_TRUE(m->GetMesh(ZT_MeshFile(u"meshes.dll", 8)).empty());
+}
+
 TEST_F(ResourceManagerTest, TargetSetsAndTheDeviceWalks) {
   const Guid id = *Guid::Parse(std::string_view("{11111111-2222-3333-4444-555555555555}"));
   auto m = Manager([](ZT_DocResManager&) {});
