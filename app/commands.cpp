@@ -11,6 +11,7 @@
 #include "common/wide_string.h"
 #include "document/class_registry.h"
 #include "document/document_source.h"
+#include "document/resource_modules.h"
 #include "document/show_document.h"
 
 namespace glimmer {
@@ -21,7 +22,20 @@ struct LoadedDocument {
   ShowDocument doc;
 };
 
+// Resource modules and files the show names are looked for beside the
+// document, beside the program, then in the folders the user gave.
+void SetSearchFolders(const DocumentArgs& args) {
+  std::vector<std::filesystem::path> folders;
+  std::error_code ec;
+  if (args.file) folders.push_back(std::filesystem::absolute(*args.file, ec).parent_path());
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) folders.push_back(exe.parent_path());
+  folders.insert(folders.end(), args.moduleFolders.begin(), args.moduleFolders.end());
+  SetModuleSearchFolders(std::move(folders));
+}
+
 LoadedDocument Load(const DocumentArgs& args) {
+  SetSearchFolders(args);
   DocumentSearch search;
   search.file = args.file;
   search.builtin = BuiltinShow();

@@ -3,12 +3,14 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 #include <ostream>
 
 namespace glimmer {
 
 struct DocumentArgs {
   std::optional<std::filesystem::path> file;  // none: the carried or built-in show
+  std::vector<std::filesystem::path> moduleFolders;  // more places for resource modules
 };
 
 // Each returns the process exit code; failures go to standard error.

@@ -18,6 +18,11 @@ int main(int argc, char** argv) {
   glimmer::DocumentArgs docArgs;
   std::optional<std::filesystem::path> dumpDir;
 
+  app.add_option("--modules", docArgs.moduleFolders,
+                 "Folder to search for resource modules such as common_res.dll (after the\n"
+                 "document's folder and the program's); may be given more than once")
+      ->check(CLI::ExistingDirectory);
+
   CLI::App* info = app.add_subcommand("info", "Describe a show: banner, slides, layers, resources, music");
   info->add_option("FILE", docArgs.file, "Show document or screensaver program");
 
