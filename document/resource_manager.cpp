@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <stdexcept>
 
 #include "common/wide_string.h"
 #include "document/resource_modules.h"
@@ -75,18 +76,25 @@ void QVX_DocResManager::Attach(GpuDevice& device) {
   for (const auto& [id, blob] : GuidBlobs) GetGuidTexture(id);
 }
 
-TexturePtr QVX_DocResManager::ModuleTexture(std::u16string_view module, uint16_t id) {
+const QVX_DocResManager::ModuleTexture& QVX_DocResManager::ModulePicture(std::u16string_view module,
+                                                                         uint16_t id) {
   const auto key = std::make_pair(std::u16string(module), id);
   if (auto it = moduleTextures_.find(key); it != moduleTextures_.end()) return it->second;
   std::span<const uint8_t> data;
   if (const ResourceModule* m = GetResourceModule(module)) data = m->Find(std::u16string(u"DDS"), id);
   if (data.empty()) data = BuiltinPicture(id);  // the player's own resource
-  TexturePtr t;
+  ModuleTexture made;
   if (!data.empty() && device_) {
-    t = CreateTextureFromFileInMemoryEx(*device_, data, kD3dxDefault, kD3dxDefault, 1, 0, D3DFMT_UNKNOWN,
-                                        D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE, D3DX_FILTER_NONE, 0, nullptr);
+    D3DXIMAGE_INFO info;
+    made.Texture = CreateTextureFromFileInMemoryEx(*device_, data, kD3dxDefault, kD3dxDefault, 1, 0,
+                                                   D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
+                                                   D3DX_FILTER_NONE, 0, &info);
+    if (made.Texture) {
+      made.Width = info.Width;
+      made.Height = info.Height;
+    }
   }
-  return moduleTextures_[key] = t;
+  return moduleTextures_[key] = made;
 }
 
 TextureSet QVX_DocResManager::BlobTextures(const LinkKey& key) {
@@ -101,15 +109,9 @@ TextureSet QVX_DocResManager::BlobTextures(const LinkKey& key) {
                                           D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
                                           D3DX_FILTER_NONE, 0, &info);
     } else {
-      const uint16_t id = static_cast<uint16_t>(blob.ResourceId);
-      std::span<const uint8_t> data;
-      if (const ResourceModule* m = GetResourceModule(blob.Module)) data = m->Find(std::u16string(u"DDS"), id);
-      if (data.empty()) data = BuiltinPicture(id);
-      if (!data.empty() && DecodeImage(data)) {
-        t = ModuleTexture(blob.Module, id);
-        auto img = DecodeImage(data);
-        info = {img->width, img->height, 1};
-      }
+      const ModuleTexture& picture = ModulePicture(blob.Module, static_cast<uint16_t>(blob.ResourceId));
+      t = picture.Texture;
+      info = {picture.Width, picture.Height, 1};
     }
     if (!t) continue;  // a picture that does not decode leaves its slot empty
     set.Textures.push_back(t);
@@ -238,6 +240,7 @@ MeshBuffers QVX_DocResManager::GetMesh(const ZT_FileLink3& link) {
 }
 
 RenderTargetSet& QVX_DocResManager::GetTargetSet(const Guid& id) {
+  if (!device_) throw std::logic_error("target sets need the manager attached to a device");
   auto& slot = targetSets_[id];
   if (!slot) {
     slot = std::make_unique<RenderTargetSet>(*device_);

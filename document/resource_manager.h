@@ -97,8 +97,13 @@ class QVX_DocResManager : public LosableRegistry {
   GpuDevice* device_ = nullptr;
 
  private:
+  struct ModuleTexture {
+    TexturePtr Texture;
+    uint32_t Width = 0, Height = 0;  // of the picture
+  };
   TextureSet BlobTextures(const LinkKey& key);
-  TexturePtr ModuleTexture(std::u16string_view module, uint16_t id);
+  // A module resource's picture (or the player's own with that id), made once.
+  const ModuleTexture& ModulePicture(std::u16string_view module, uint16_t id);
 
   std::set<LinkKey> pictureKeys_;  // the keys whose blobs are pictures
   std::map<LinkKey, TextureSet> linkTextures_;
@@ -108,7 +113,7 @@ class QVX_DocResManager : public LosableRegistry {
   std::map<LinkKey, MeshBuffers> meshes_;
   std::map<Guid, std::unique_ptr<RenderTargetSet>> targetSets_;
   std::map<LinkKey, QVX_LosableObj*> losables_;
-  std::map<std::pair<std::u16string, uint16_t>, TexturePtr> moduleTextures_;
+  std::map<std::pair<std::u16string, uint16_t>, ModuleTexture> moduleTextures_;
   std::map<std::pair<int32_t, bool>, TexturePtr> builtinTextures_;
 
   friend class ZT_DocResManager;

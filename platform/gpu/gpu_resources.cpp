@@ -248,15 +248,16 @@ void GpuBuffer::Unlock() {
   locked_ = false;
   if (IsLost() || lockSize_ == 0) return;
   device_->MakeCurrent();
-  glBindBuffer(target_ == GL_ELEMENT_ARRAY_BUFFER ? GL_COPY_WRITE_BUFFER : target_, buffer_);
-  glBufferSubData(target_ == GL_ELEMENT_ARRAY_BUFFER ? GL_COPY_WRITE_BUFFER : target_,
-                  GLintptr(lockOffset_), GLsizeiptr(lockSize_), data_.data() + lockOffset_);
+  glBindBuffer(target_, buffer_);
+  glBufferSubData(target_, GLintptr(lockOffset_), GLsizeiptr(lockSize_), data_.data() + lockOffset_);
 }
 
 GpuVertexBuffer::GpuVertexBuffer(GpuDevice* device, uint32_t bytes, uint32_t usage, uint32_t fvf,
                                  D3DPOOL pool)
     : GpuBuffer(device, bytes, usage, pool, GL_ARRAY_BUFFER), fvf_(fvf) {}
 
+// Index data is written through the copy target, so that uploading never
+// disturbs the index binding of the device's vertex array.
 GpuIndexBuffer::GpuIndexBuffer(GpuDevice* device, uint32_t bytes, uint32_t usage,
                                D3DFORMAT_INDEX format, D3DPOOL pool)
     : GpuBuffer(device, bytes, usage, pool, GL_COPY_WRITE_BUFFER), format_(format) {}

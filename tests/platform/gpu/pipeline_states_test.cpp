@@ -306,8 +306,8 @@ TEST_F(Pipeline, DirectionalLightWithMaterial) {
   // light and the direction from the point (45, 5, 1) back to the eye.
   const D3DXVECTOR3 view = Normalize(D3DXVECTOR3{-45, -5, -1});
   const D3DXVECTOR3 half = Normalize(D3DXVECTOR3{0, 0, -1} + view);
-  const float spec = 0.5f * std::pow(-half.z, 10.0f);
-  EXPECT_TRUE(NearColor(Pixel(45, 5), Rgba(0.2f + spec, 0.2f + spec, 0.2f + spec, 1), 2));
+  const float highlight = 0.5f * std::pow(-half.z, 10.0f);
+  EXPECT_TRUE(NearColor(Pixel(45, 5), Rgba(0.2f + highlight, 0.2f + highlight, 0.2f + highlight, 1), 2));
   // Lighting is per vertex: a small quad far along the view axis has every
   // vertex nearly straight ahead, so the highlight is almost full.
   D3DXMATRIX shift;
