@@ -43,6 +43,10 @@ set(GLIMMER_CORE_SOURCES
   render/frame.cpp
   render/meshes.cpp
   render/render_targets.cpp
+  scene/scene_object.cpp
+  scene/camera.cpp
+  scene/slide.cpp
+  scene/slide_container.cpp
   scene/slide_show.cpp
 )
 list(TRANSFORM GLIMMER_CORE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

@@ -6,7 +6,7 @@
 namespace glimmer {
 
 void ZT_SlideShow_Light::Serialize(Archive& ar, int32_t) {
-  SerializeList(ar, "slides", slides, kMinHeaderBytes, [&](ZT_SafePtr<ZT_IOF_Item>& slide) {
+  SerializeList(ar, "slides", slides, kMinHeaderBytes, [&](ZT_SafePtr<ZT_SlideContainer>& slide) {
     SerializeObject(ar, "", SlideContainerRegistry(), slide);
   });
   SerializeList(ar, "music", music, kMinHeaderBytes, [&](ZT_SafePtr<ZT_AudioFile>& entry) {

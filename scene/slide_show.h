@@ -7,6 +7,7 @@
 #include "common/safe_ptr.h"
 #include "document/audio_file.h"
 #include "document/stored_item.h"
+#include "scene/slide_container.h"
 
 namespace glimmer {
 
@@ -18,7 +19,7 @@ class ZT_SlideShow_Light : public ZT_IOF_Item {
   void Serialize(Archive& ar, int32_t version) override;
 
   // Slide containers, each created through the slide-container registry.
-  std::vector<ZT_SafePtr<ZT_IOF_Item>> slides;
+  std::vector<ZT_SafePtr<ZT_SlideContainer>> slides;
   std::vector<ZT_SafePtr<ZT_AudioFile>> music;
 };
 

@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     Write(dir / ("resources-v" + std::to_string(v) + ".dds"), w.Take());
   }
   Write(dir / "slide-container.dds", t::DocumentWithSlide(u"ZT_SlideContainer"));
+  Write(dir / "unbuilt-layer.dds", t::DocumentWithLayer(u"ZT_Aurora"));
   t::PeBuilder pe;
   pe.Add(std::u16string(u"DDS"), glimmer::kDocumentResourceId, sample);
   Write(dir / "show.scr", pe.Build());

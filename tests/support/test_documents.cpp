@@ -53,4 +53,20 @@ std::vector<uint8_t> DocumentWithSlide(std::u16string_view className,
   return w.Take();
 }
 
+std::vector<uint8_t> DocumentWithLayer(std::u16string_view layerClass) {
+  ZT_IOF_W w;
+  w.WriteString(u"YRB v 4.0.0");
+  w.WriteHeader(u"ZT_SlideShow_Light", 1);
+  w.WriteInt32(1);
+  w.WriteHeader(u"ZT_SlideContainer", 6);
+  w.WriteLong(0);
+  for (float f : {1.0f, 1.0f, 10.0f}) w.WriteFloat(f);
+  w.WriteLong(0);
+  w.WriteString(u"Slide 0");
+  w.WriteHeader(u"ZT_2D_Light", 1);
+  w.WriteInt32(1);
+  w.WriteHeader(layerClass, 1);
+  return w.Take();
+}
+
 }  // namespace glimmer::testing

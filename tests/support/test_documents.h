@@ -23,4 +23,8 @@ void WriteEmptyResources(ZT_IOF_W& w, int32_t version = 4);
 std::vector<uint8_t> DocumentWithSlide(std::u16string_view className,
                                        const std::vector<uint8_t>& tail = {});
 
+// A document with one version-6 slide container whose first visual layer is
+// introduced by `layerClass` (nothing is known of the layer's fields).
+std::vector<uint8_t> DocumentWithLayer(std::u16string_view layerClass);
+
 }  // namespace glimmer::testing
