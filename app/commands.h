@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <cstdint>
 #include <vector>
 #include <ostream>
 
@@ -18,5 +19,16 @@ int RunInfo(const DocumentArgs& args, std::ostream& out);
 int RunDump(const DocumentArgs& args, const std::optional<std::filesystem::path>& outDir,
             std::ostream& out);
 int RunClasses(std::ostream& out);
+
+struct RenderOptions {
+  uint32_t width = 1280, height = 720;
+  double fps = 25;
+  double seconds = 5;
+  std::vector<double> at;  // single frames at these times instead of a sequence
+  std::filesystem::path outDir = "frames";
+  int picturePosition = 2;  // 0 Stretch, 1 Fit, 2 Fill
+};
+// Plays the show headless and writes frames as PNG files.
+int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostream& out);
 
 }  // namespace glimmer

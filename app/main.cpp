@@ -1,6 +1,8 @@
 // glimmer: the player for animated screensaver shows, and its tools.
 
+#include <cstdio>
 #include <iostream>
+#include <string>
 
 #include <CLI/CLI.hpp>
 
@@ -34,7 +36,36 @@ int main(int argc, char** argv) {
   CLI::App* classes = app.add_subcommand(
       "classes", "List the stored classes each registry knows, and those not built yet");
 
+  glimmer::RenderOptions renderOptions;
+  std::string size = "1280x720", position = "fill";
+  CLI::App* render = app.add_subcommand(
+      "render", "Play a show headless and write its frames as PNG files (frame k shows time k / fps)");
+  render->add_option("FILE", docArgs.file, "Show document or screensaver program");
+  render->add_option("--size", size, "Frame size WxH")->capture_default_str();
+  render->add_option("--fps", renderOptions.fps, "Frames per second")->capture_default_str()->check(CLI::PositiveNumber);
+  render->add_option("--seconds", renderOptions.seconds, "Length of the sequence")->capture_default_str();
+  render->add_option("--at", renderOptions.at, "Write single frames at these times instead (T1,T2,...)")
+      ->delimiter(',');
+  render->add_option("--out", renderOptions.outDir, "Folder for the frames")->capture_default_str();
+  render->add_option("--position", position, "Picture position: stretch, fit or fill")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"stretch", "fit", "fill"}));
+
   CLI11_PARSE(app, argc, argv);
+
+  if (render->parsed()) {
+    unsigned w = 0, h = 0;
+    char x = 0;
+    if (std::sscanf(size.c_str(), "%u%c%u", &w, &x, &h) != 3 || (x != 'x' && x != 'X') || w == 0 || h == 0 ||
+        w > 16384 || h > 16384) {
+      std::cerr << "glimmer: --size must be WxH, for example 1920x1080\n";
+      return 2;
+    }
+    renderOptions.width = w;
+    renderOptions.height = h;
+    renderOptions.picturePosition = position == "stretch" ? 0 : position == "fit" ? 1 : 2;
+    return glimmer::RunRender(docArgs, renderOptions, std::cout);
+  }
 
   if (info->parsed()) return glimmer::RunInfo(docArgs, std::cout);
   if (dump->parsed()) return glimmer::RunDump(docArgs, dumpDir, std::cout);

@@ -44,6 +44,7 @@ set(GLIMMER_CORE_SOURCES
   render/meshes.cpp
   render/render_targets.cpp
   scene/scene_object.cpp
+  scene/render_context.cpp
   scene/camera.cpp
   scene/slide.cpp
   scene/slide_container.cpp

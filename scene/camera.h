@@ -16,6 +16,15 @@ class ZQN_Camera : public ZT_IOF_Item {
   ZQN_Camera() = default;
   void Serialize(Archive& ar, int32_t version) override;
 
+  struct Pose {
+    float x = 0, y = 0, zoom = 1;
+    bool active = false;
+  };
+  // Steps the camera clock to slide time t and returns where it looks.
+  Pose Advance(float t);
+  // Back to the start: the picture centre, or the path's first point.
+  void Reset();
+
   MediaParamT<int32_t> Mode;                        // 0 still, 1 random pan, 2 path
   UINTSclaleTo<float> Zoom{120, 0.01f, 0.0f};       // the random pan's zoom (1.2)
   MediaSpeedParam Speed{50, 0.02f, 0.0f};           // the camera clock's speed (1.0)
@@ -31,6 +40,9 @@ class ZQN_Camera : public ZT_IOF_Item {
   uint32_t PictureWidth = 0, PictureHeight = 0;
   size_t Cursor = 0;
   bool Forward = true;
+
+ private:
+  void NextSegment(float t);
 };
 
 }  // namespace glimmer

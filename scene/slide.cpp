@@ -1,7 +1,11 @@
 #include "scene/slide.h"
 
+#include <stdexcept>
+
 #include "document/archive.h"
 #include "document/class_registry.h"
+#include "document/resource_manager.h"
+#include "scene/scene_object.h"
 
 namespace glimmer {
 
@@ -13,7 +17,173 @@ void ZT_2D_Light::Serialize(Archive& ar, int32_t version) {
 }
 
 void ZT_2D_Light::CopyScene(int, bool) {
-  // Scene copies come with the slide renderer; no layer kind asks for one yet.
+  // No layer kind built so far samples the scene; copies come with the first.
+}
+
+RenderContext& ZT_2D_Light::Context() const {
+  RenderContext* c = CurrentRenderContext();
+  if (!c) throw std::logic_error("a slide drew without a render context");
+  return *c;
+}
+
+GpuDevice& ZT_2D_Light::Device() const {
+  GpuDevice* d = CurrentDevice();
+  if (!d) throw std::logic_error("a slide drew without a device");
+  return *d;
+}
+
+void ZT_2D_Light::PrepareResources() {
+  QVX_DocResManager* resources = QVX_DocResManager::Current();
+  TextureSet set;
+  if (resources) {
+    set = resources->GetLinkTextures(picture);
+    if (set.empty()) set = resources->GetFrameTextures(picture, D3DX_DEFAULT);
+    if (set.empty()) {
+      // A picture none of the sources has: the player's default picture.
+      set = resources->GetLinkTextures(ZT_FileLink3(u"common_res.dll", 2));
+    }
+  }
+  pictureTexture_ = set.empty() ? nullptr : set.Textures.front();
+  pictureWidth_ = set.ImageWidth;
+  pictureHeight_ = set.ImageHeight;
+  const float w = float(pictureWidth_), h = float(pictureHeight_);
+  pictureQuad_ = {{{0, h, 0, 0, set.VMax > 0 ? set.VMax : 1},
+                   {0, 0, 0, 0, 0},
+                   {w, h, 0, set.UMax > 0 ? set.UMax : 1, set.VMax > 0 ? set.VMax : 1},
+                   {w, 0, 0, set.UMax > 0 ? set.UMax : 1, 0}}};
+  camera.PictureWidth = pictureWidth_;
+  camera.PictureHeight = pictureHeight_;
+}
+
+void ZT_2D_Light::RestoreDeviceObjects() {
+  GpuDevice& d = Device();
+  d.SetRenderState(D3DRS_ZENABLE, 0);
+  d.SetRenderState(D3DRS_ZWRITEENABLE, 0);
+  d.SetRenderState(D3DRS_LIGHTING, 0);
+  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
+  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  if (QVX_DocResManager* resources = QVX_DocResManager::Current()) resources->OnResetDevice();
+}
+
+void ZT_2D_Light::ReleaseDeviceObjects() {}
+
+void ZT_2D_Light::PlacePicture() {
+  float pw = float(pictureWidth_), ph = float(pictureHeight_);
+  if (camera.Running.Value() == 1 && picturePosition != 3) {
+    if (camera.Mode.Value() == 1) {
+      const float z = camera.Zoom.Scaled();
+      if (z > 0) {
+        pw = float(uint32_t(pw / z));
+        ph = float(uint32_t(ph / z));
+      }
+    } else if (camera.Mode.Value() == 2 && camera.WindowWidth.Value() && camera.WindowHeight.Value()) {
+      // A path camera without a window size shows the whole picture.
+      pw = float(camera.WindowWidth.Value());
+      ph = float(camera.WindowHeight.Value());
+    }
+  }
+  const D3DSURFACE_DESC back = Device().GetBackBufferDesc();
+  RenderContext& c = Context();
+  c.PictureTextureWidth = pictureTexture_ ? float(pictureTexture_->Width()) : 0;
+  c.PictureTextureHeight = pictureTexture_ ? float(pictureTexture_->Height()) : 0;
+  c.Place(screen_, pw, ph, picturePosition, float(back.Width), float(back.Height));
+}
+
+void ZT_2D_Light::SetScreenQuad(const ScreenRect& screen) {
+  if (!capturing_) screen_ = screen;
+  PlacePicture();
+}
+
+void ZT_2D_Light::SetPicturePosition(int mode) {
+  picturePosition = mode;
+  if (CurrentRenderContext() && CurrentDevice()) PlacePicture();
+}
+
+bool ZT_2D_Light::SetCameraRunning(bool running) {
+  const bool was = camera.Running.Value() == 1;
+  camera.Running.SetValue(running ? 1 : 0);
+  camera.Speed.Restart();
+  camera.Reset();
+  PlacePicture();
+  return was;
+}
+
+void ZT_2D_Light::AdvanceCamera(float t) {
+  const ZQN_Camera::Pose pose = camera.Advance(t);
+  Context().SetCamera(float(pictureWidth_), float(pictureHeight_), pose.x, pose.y, pose.zoom, pose.active);
+}
+
+void ZT_2D_Light::DrawPicture(int) {
+  GpuDevice& d = Device();
+  RenderContext& c = Context();
+  d.SetTransform(D3DTS_VIEW, c.View);
+  d.SetTransform(D3DTS_PROJECTION, c.Projection);
+  D3DXMatrixTranslation(&c.ParallaxMatrix, 0, 0, 0);
+  d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
+  d.Clear(D3DCLEAR_TARGET, 0, 1.0f, 0);
+  d.SetTexture(0, pictureTexture_);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
+  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, pictureQuad_.data(), sizeof(PictureVertex));
+}
+
+void ZT_2D_Light::RenderLayers(const std::vector<ZT_SafePtr<ZT_ABObj>>& objects, int copies) {
+  RenderContext& c = Context();
+  flags_ = 0;
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    ZT_ABObj& object = **it;
+    if (!object.IsActive()) continue;
+    const float factor = object.Constructor().ParallaxFactor();
+    D3DXMatrixTranslation(&c.ParallaxMatrix, c.CameraOffset.x * factor, c.CameraOffset.y * factor, 0);
+    object.Render(*this, copies);
+  }
+  Device().SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  Device().SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  flags_ = 0;
+}
+
+void ZT_2D_Light::EndFrame(int flag) {
+  if (flag != 0) return;
+  GpuDevice& d = Device();
+  RenderContext& c = Context();
+  d.SetTransform(D3DTS_VIEW, c.View);
+  d.SetTransform(D3DTS_PROJECTION, c.Projection);
+  d.SetTransform(D3DTS_WORLD, c.Identity);
+  d.SetTexture(0, nullptr);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  d.SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  for (const auto& quad : c.Borders) d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(BorderVertex));
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+}
+
+void ZT_2D_Light::DrawOverlay(const OverlayVertex quad[4]) {
+  GpuDevice& d = Device();
+  d.SetTexture(0, nullptr);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  d.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(OverlayVertex));
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
 }
 
 }  // namespace glimmer

@@ -2,12 +2,30 @@
 // ZT_2D_Light: a slide's background picture, its camera, and the renderer
 // that draws the picture and the slide's layers.
 
+#include <memory>
+#include <vector>
+
+#include "common/safe_ptr.h"
 #include "document/file_links.h"
 #include "document/stored_item.h"
+#include "platform/gpu/gpu_device.h"
 #include "scene/camera.h"
+#include "scene/render_context.h"
 #include "scene/renderer_interface.h"
 
 namespace glimmer {
+
+class ZT_ABObj;
+
+// A vertex of the picture quad: position and one texture coordinate pair.
+struct PictureVertex {
+  float x, y, z, u, v;
+};
+// A pre-transformed coloured vertex (the fade overlay).
+struct OverlayVertex {
+  float x, y, z, rhw;
+  D3DCOLOR color;
+};
 
 class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   GLIMMER_STORED_CLASS(ZT_2D_Light, 3)
@@ -18,9 +36,49 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
 
   void CopyScene(int remaining, bool keep) override;
 
+  // Builds the picture quad from the picture through the current resource
+  // manager (the default picture when the link gives nothing).
+  virtual void PrepareResources();
+  // Render states of a slide start and of a restored device.
+  virtual void RestoreDeviceObjects();
+  virtual void ReleaseDeviceObjects();
+  // The screen rectangle (left, top, width, height in pixels).
+  virtual void SetScreenQuad(const ScreenRect& screen);
+  virtual void SetPicturePosition(int mode);
+  // Sets Running, restarts the camera and places the picture; returns
+  // whether it was running.
+  virtual bool SetCameraRunning(bool running);
+  virtual void AdvanceCamera(float t);
+  // Clears the target and draws the placed picture through the camera.
+  virtual void DrawPicture(int flag);
+  // The visual runtime objects, back to front, each with its parallax.
+  virtual void RenderLayers(const std::vector<ZT_SafePtr<ZT_ABObj>>& objects, int copies);
+  // Flag 0: the borders that hide what lies outside the placed picture.
+  virtual void EndFrame(int flag);
+  virtual void DrawOverlay(const OverlayVertex quad[4]);
+  virtual bool NeedsCapture() const { return false; }
+  virtual void BeginCapture() {}
+
+  uint32_t PictureWidth() const { return pictureWidth_; }
+  uint32_t PictureHeight() const { return pictureHeight_; }
+  const TexturePtr& PictureTexture() const { return pictureTexture_; }
+
   ZT_ImageFileLink picture{u"common_res.dll", 5};
   ZQN_Camera camera;
   int32_t picturePosition = 1;
+
+ protected:
+  // Places the picture in the screen rectangle for the current camera.
+  void PlacePicture();
+  RenderContext& Context() const;
+  GpuDevice& Device() const;
+
+  TexturePtr pictureTexture_;
+  std::array<PictureVertex, 4> pictureQuad_{};
+  uint32_t pictureWidth_ = 0, pictureHeight_ = 0;
+  ScreenRect screen_;
+  bool capturing_ = false;
+  uint32_t flags_ = 0;
 };
 
 }  // namespace glimmer

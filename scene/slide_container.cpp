@@ -3,6 +3,7 @@
 #include "document/archive.h"
 #include "document/class_registry.h"
 #include "params/param_serialization.h"
+#include "platform/gpu/gpu_device.h"
 
 namespace glimmer {
 
@@ -52,5 +53,50 @@ void ZT_SlideContainer::Serialize(Archive& ar, int32_t version) {
   }
   if (version > 1) SerializeLayers(ar, "soundLayers", soundLayers);
 }
+
+void ZT_SlideContainer::Instantiate() {
+  if (!slide) slide = std::make_shared<ZT_2D_Light>();
+  slide->PrepareResources();
+  slide->SetScreenQuad({0, 0, 1, 1});
+  for (const auto& layer : visualLayers) visualObjects.push_back(layer->CreateRuntime());
+  for (const auto& object : visualObjects) {
+    if (QVX_Timing* line = object->GetTiming().Line()) line->Resolve(CurrentLiveObjects());
+  }
+  for (const auto& layer : soundLayers) soundObjects.push_back(layer->CreateRuntime());
+  visualLayers.clear();
+  soundLayers.clear();
+}
+
+void ZT_SlideContainer::RestartLayers() {
+  for (const auto& object : visualObjects) object->Restart();
+  slide->RestoreDeviceObjects();
+}
+
+void ZT_SlideContainer::SetSoundsActive(bool active) {
+  for (const auto& object : soundObjects) object->SetActive(active);
+}
+
+void ZT_SlideContainer::AdvanceSlide(float u) {
+  slide->AdvanceCamera(u);
+  for (const auto& object : visualObjects) object->Tick(u);
+  for (const auto& object : soundObjects) object->Tick(u);
+}
+
+void ZT_SlideContainer::RenderSlide(int pass) {
+  int copies = 0;
+  for (auto it = visualObjects.rbegin(); it != visualObjects.rend(); ++it) copies += (*it)->NeedsSceneCopy() ? 1 : 0;
+  if (slide->NeedsCapture()) ++copies;
+  if (copies > 0) {
+    if (GpuDevice* d = CurrentDevice()) d->Clear(D3DCLEAR_TARGET, 0, 1.0f, 0);
+    slide->BeginCapture();
+  }
+  slide->DrawPicture(pass);
+  slide->RenderLayers(visualObjects, copies);
+  slide->EndFrame(pass);
+}
+
+void ZT_SlideContainer::SetPicturePosition(int mode) { slide->SetPicturePosition(mode); }
+
+void ZT_SlideContainer::ReleaseDeviceObjects() { slide->ReleaseDeviceObjects(); }
 
 }  // namespace glimmer

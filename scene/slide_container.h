@@ -20,6 +20,21 @@ class ZT_SlideContainer : public ZT_IOF_Item {
   // time of versions 3 to 5 goes to every visual layer's time line.
   void Serialize(Archive& ar, int32_t version) override;
 
+  // Once after loading: the slide's resources, then the runtime objects of
+  // the layers (the stored constructors are dropped).
+  void Instantiate();
+  // Restart of every visual object, then the slide's device state.
+  void RestartLayers();
+  void SetSoundsActive(bool active);
+  // The camera and every object to the slide's local time u.
+  void AdvanceSlide(float u);
+  void RenderSlide(int pass);
+  void SetPicturePosition(int mode);
+  void ReleaseDeviceObjects();
+
+  // The slide's whole length: fade-in, display time and fade-out.
+  float Length() const { return fadeIn.Value() + duration.Value() + fadeOut.Value(); }
+
   MediaParamT<int32_t> stay;
   MediaParamT<float> fadeIn{1.0f};
   MediaParamT<float> fadeOut{1.0f};

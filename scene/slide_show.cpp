@@ -2,6 +2,9 @@
 
 #include "document/archive.h"
 #include "document/class_registry.h"
+#include "platform/gpu/gpu_device.h"
+
+#include <algorithm>
 
 namespace glimmer {
 
@@ -13,6 +16,84 @@ void ZT_SlideShow_Light::Serialize(Archive& ar, int32_t) {
     if (!entry) entry = std::make_shared<ZT_AudioFile>();
     SerializeMember(ar, "", *entry);
   });
+}
+
+void ZT_SlideShow_Light::Instantiate(int picturePosition) {
+  for (const auto& container : slides) {
+    container->Instantiate();
+    container->SetPicturePosition(picturePosition);
+  }
+}
+
+void ZT_SlideShow_Light::StartCurrentSlide() {
+  if (GpuDevice* d = CurrentDevice()) {
+    const D3DSURFACE_DESC back = d->GetBackBufferDesc();
+    if (back.Width != 0) current_->slide->SetScreenQuad({0, 0, float(back.Width), float(back.Height)});
+  }
+  current_->slide->SetCameraRunning(true);
+  current_->RestartLayers();
+  current_->SetSoundsActive(true);
+}
+
+void ZT_SlideShow_Light::FillOverlay() {
+  float w = 0, h = 0;
+  if (GpuDevice* d = CurrentDevice()) {
+    const D3DSURFACE_DESC back = d->GetBackBufferDesc();
+    w = float(back.Width);
+    h = float(back.Height);
+  }
+  // The alpha byte is a × 255 truncated, over black.
+  const uint32_t alpha = uint32_t(overlayAlpha_ * 255.0f);
+  const D3DCOLOR color = alpha << 24;
+  overlay_ = {{{0, h, 0, 1, color}, {0, 0, 0, 1, color}, {w, h, 0, 1, color}, {w, 0, 0, 1, color}}};
+}
+
+void ZT_SlideShow_Light::AdvanceShow(float t) {
+  lastTime_ = t;
+  if (slides.empty()) return;
+  if (!current_ || !overlayMade_) {
+    current_ = slides.front();
+    slideStart_ = t - current_->fadeIn.Value();  // the first slide begins fully faded in
+    StartCurrentSlide();
+    overlayAlpha_ = 0;
+    overlayMade_ = true;
+  } else if (slides.size() > 1) {
+    ZT_SlideContainer* c = current_.get();
+    if (c->stay.Value() != 1 && t - slideStart_ > c->Length()) {
+      c->SetSoundsActive(false);
+      current_ = slides[nextIndex_];
+      slideStart_ = t;
+      nextIndex_ = nextIndex_ + 1 < slides.size() ? nextIndex_ + 1 : 0;
+      StartCurrentSlide();
+      c = current_.get();
+    }
+    const float h = t - slideStart_;
+    const float fadeIn = c->fadeIn.Value(), fadeOut = c->fadeOut.Value(), shown = fadeIn + c->duration.Value();
+    float a = 0;
+    if (fadeIn > h) {
+      a = (fadeIn - h) / fadeIn;
+    } else if (c->stay.Value() != 1 && h > shown) {
+      // A fade-out of no length is fully black for its one frame.
+      a = fadeOut > 0 ? (h - shown) / fadeOut : 1.0f;
+    }
+    overlayAlpha_ = std::clamp(a, 0.0f, 1.0f);
+  }
+  FillOverlay();
+  current_->AdvanceSlide(t - slideStart_);
+}
+
+void ZT_SlideShow_Light::RenderShow() {
+  if (!current_) return;
+  current_->RenderSlide(0);
+  if (overlayMade_) current_->slide->DrawOverlay(overlay_.data());
+}
+
+void ZT_SlideShow_Light::ReleaseDeviceObjects() {
+  for (const auto& container : slides) container->ReleaseDeviceObjects();
+}
+
+void ZT_SlideShow_Light::RestoreDeviceObjects() {
+  if (current_) current_->slide->RestoreDeviceObjects();
 }
 
 }  // namespace glimmer

@@ -2,6 +2,7 @@
 // ZT_SlideShow_Light: the show root. It owns the slides in stored order and
 // the show's music list.
 
+#include <array>
 #include <vector>
 
 #include "common/safe_ptr.h"
@@ -18,9 +19,36 @@ class ZT_SlideShow_Light : public ZT_IOF_Item {
   // The root's version is not consulted: every stored root has one layout.
   void Serialize(Archive& ar, int32_t version) override;
 
+  // Every slide container's runtime objects; then the picture position.
+  void Instantiate(int picturePosition);
+  // Decides the current slide at show time t, fades, and advances it.
+  void AdvanceShow(float t);
+  // The current slide, then the fade overlay over everything.
+  void RenderShow();
+  void ReleaseDeviceObjects();
+  void RestoreDeviceObjects();
+
+  // The fade overlay's alpha after the last AdvanceShow (0 clear, 1 black).
+  float OverlayAlpha() const { return overlayAlpha_; }
+  const ZT_SafePtr<ZT_SlideContainer>& Current() const { return current_; }
+  size_t NextIndex() const { return nextIndex_; }
+  float SlideStart() const { return slideStart_; }
+
   // Slide containers, each created through the slide-container registry.
   std::vector<ZT_SafePtr<ZT_SlideContainer>> slides;
   std::vector<ZT_SafePtr<ZT_AudioFile>> music;
+
+ private:
+  void StartCurrentSlide();
+  void FillOverlay();
+
+  ZT_SafePtr<ZT_SlideContainer> current_;
+  float slideStart_ = 0;
+  size_t nextIndex_ = 1;
+  std::array<OverlayVertex, 4> overlay_{};
+  bool overlayMade_ = false;
+  float overlayAlpha_ = 0;
+  float lastTime_ = 0;
 };
 
 }  // namespace glimmer

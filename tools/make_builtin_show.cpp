@@ -3,6 +3,7 @@
 //
 // The show grows with the player: it carries what the player can show so far.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "document/show_document.h"
+#include "platform/image/image_codec.h"
 
 namespace {
 
@@ -84,6 +86,40 @@ std::vector<uint8_t> ChimeSound() {
   return b;
 }
 
+// A 320 × 180 landscape drawn from a palette of sky and ground colours.
+std::vector<uint8_t> Landscape(int variant) {
+  const uint32_t w = 320, h = 180;
+  glimmer::Image img{w, h, std::vector<uint8_t>(size_t(w) * h * 4)};
+  for (uint32_t y = 0; y < h; ++y) {
+    for (uint32_t x = 0; x < w; ++x) {
+      const double u = double(x) / w, v = double(y) / h;
+      double r, g, b;
+      const double ridge = 0.62 + 0.08 * std::sin(u * 9 + variant) + 0.05 * std::sin(u * 23 + 2 * variant);
+      if (v < ridge) {  // sky
+        const double sun = std::exp(-(std::pow(u - 0.3 - 0.2 * variant, 2) + std::pow(v - 0.35, 2)) / 0.01);
+        const double t = v / ridge;
+        const double sky[3][3] = {{0.95, 0.55, 0.35}, {0.35, 0.6, 0.9}, {0.55, 0.75, 0.95}};
+        r = sky[variant][0] * (1 - 0.5 * t) + sun;
+        g = sky[variant][1] * (1 - 0.3 * t) + 0.9 * sun;
+        b = sky[variant][2] * (1 - 0.2 * t) + 0.6 * sun;
+      } else {  // ground, with stripes of light
+        const double t = (v - ridge) / (1 - ridge);
+        const double stripe = 0.1 * std::sin(u * 40 + t * 10 + variant);
+        const double ground[3][3] = {{0.25, 0.15, 0.2}, {0.1, 0.3, 0.45}, {0.2, 0.45, 0.2}};
+        r = ground[variant][0] * (1 - 0.5 * t) + stripe;
+        g = ground[variant][1] * (1 - 0.5 * t) + stripe;
+        b = ground[variant][2] * (1 - 0.5 * t) + stripe;
+      }
+      uint8_t* p = img.Pixel(x, y);
+      p[0] = uint8_t(std::clamp(r, 0.0, 1.0) * 255);
+      p[1] = uint8_t(std::clamp(g, 0.0, 1.0) * 255);
+      p[2] = uint8_t(std::clamp(b, 0.0, 1.0) * 255);
+      p[3] = 255;
+    }
+  }
+  return glimmer::EncodePng(img);
+}
+
 ShowDocument BuiltinShow() {
   ShowDocument doc;
   auto chime = std::make_shared<glimmer::ZT_AudioFile>();
@@ -99,6 +135,37 @@ ShowDocument BuiltinShow() {
   blob.Data = DuskPicture();
   picture.Blobs.push_back(std::move(blob));
   doc.resources->PictureBlobs.push_back(std::move(picture));
+
+  // Three slides: a still dusk, a sea under a wandering camera, and hills
+  // travelled along a path.
+  const char16_t* names[3] = {u"Dusk", u"Sea", u"Hills"};
+  for (int i = 0; i < 3; ++i) {
+    const std::u16string file = std::u16string(names[i]) + u".png";
+    const glimmer::LinkKey key{file, uint64_t(100 + i)};
+    glimmer::ResourceBlob blob;
+    blob.Name = file;
+    blob.Data = Landscape(i);
+    doc.resources->PictureBlobs.push_back({key, {std::move(blob)}});
+    auto container = std::make_shared<glimmer::ZT_SlideContainer>();
+    container->name.SetValue(std::u16string(u"Slide ") + names[i]);
+    container->fadeIn.SetValue(1.0f);
+    container->duration.SetValue(6.0f);
+    container->fadeOut.SetValue(1.0f);
+    container->slide = std::make_shared<glimmer::ZT_2D_Light>();
+    container->slide->picture.SetValue(key);
+    glimmer::ZQN_Camera& camera = container->slide->camera;
+    camera.Mode.SetValue(i);
+    if (i == 2) {
+      camera.WindowWidth.SetValue(200);
+      camera.WindowHeight.SetValue(112);
+      const float points[3][2] = {{100, 56}, {220, 90}, {160, 120}};
+      for (const auto& p : points) {
+        camera.Path.AddPoint({p[0], p[1], 0}, nullptr);
+        camera.Path.Points.back()->TravelTime.SetValue(3.0f);
+      }
+    }
+    doc.show->slides.push_back(container);
+  }
   return doc;
 }
 

@@ -1,0 +1,71 @@
+#include "scene/render_context.h"
+
+namespace glimmer {
+namespace {
+thread_local RenderContext* g_context = nullptr;
+
+constexpr D3DCOLOR kBorderColor = 0xFF000000;
+}  // namespace
+
+RenderContext* CurrentRenderContext() { return g_context; }
+void SetCurrentRenderContext(RenderContext* context) { g_context = context; }
+
+PlacedRect PlacePicture(float tw, float th, float pw, float ph, int mode) {
+  const float d = ph / pw, c = th / tw;
+  const PlacedRect fitWidth{0, (th - tw * d) / 2, tw, tw * d};     // full width, bars above and below
+  const PlacedRect fitHeight{(tw - th / d) / 2, 0, th / d, th};    // full height, bars at the sides
+  if (mode == 1) return d > c ? fitHeight : fitWidth;
+  if (mode == 2) return d > c ? fitWidth : fitHeight;
+  return {0, 0, tw, th};
+}
+
+void RenderContext::Place(const ScreenRect& screen, float pw, float ph, int mode, float backWidth,
+                          float backHeight) {
+  if (!(pw > 0) || !(ph > 0) || !(screen.width > 0) || !(screen.height > 0)) return;
+  PlacementMode = mode;
+  PictureWidth = pw;
+  PictureHeight = ph;
+  TargetWidth = screen.width;
+  TargetHeight = screen.height;
+  Placed = PlacePicture(screen.width, screen.height, pw, ph, mode);
+  D3DXMATRIX scale, move;
+  D3DXMatrixScaling(&scale, Placed.width / pw, Placed.height / ph, 1);
+  D3DXMatrixTranslation(&move, screen.x + Placed.x, screen.y + Placed.y, 0);
+  View = scale * move;
+  D3DXMatrixInverse(&ViewInverse, nullptr, &View);
+  D3DXMatrixOrthoOffCenterLH(&Projection, 0, backWidth, backHeight, 0, -5000, 5000);
+  // Four quads framing the picture out to 1000 units, in picture coordinates.
+  const float far = 1000;
+  const float rects[4][4] = {{-far, -far, 0, ph + far},
+                             {pw, -far, pw + far, ph + far},
+                             {0, -far, pw, 0},
+                             {0, ph, pw, ph + far}};
+  for (int i = 0; i < 4; ++i) {
+    const auto& r = rects[i];
+    Borders[i] = {{{r[0], r[3], 0, kBorderColor},
+                   {r[0], r[1], 0, kBorderColor},
+                   {r[2], r[3], 0, kBorderColor},
+                   {r[2], r[1], 0, kBorderColor}}};
+  }
+}
+
+void RenderContext::SetCamera(float w, float h, float x, float y, float zoom, bool active) {
+  const float hw = PictureWidth / 2, hh = PictureHeight / 2;
+  D3DXMATRIX toCentre, back, scale, forth;
+  D3DXMatrixTranslation(&toCentre, hw - x, hh - y, 0);
+  D3DXMatrixTranslation(&back, -hw, -hh, 0);
+  D3DXMatrixScaling(&scale, zoom, zoom, 1);
+  D3DXMatrixTranslation(&forth, hw, hh, 0);
+  CameraMatrix = toCentre * back * scale * forth;
+  CameraOffset = {w * 0.5f - x, h * 0.5f - y, 0};
+  CameraActive = active;
+}
+
+D3DXMATRIX RenderContext::GetWorld(const D3DXMATRIX& object) const {
+  if (PlacementMode == 3) return object;
+  D3DXMATRIX w = object * (CameraActive ? CameraMatrix : Identity);
+  if (CameraActive) w = w * ParallaxMatrix;
+  return w;
+}
+
+}  // namespace glimmer
