@@ -20,6 +20,7 @@
 #include "platform/image/image_codec.h"
 #include "scene/render_context.h"
 #include "scene/scene_object.h"
+#include "scene/slide.h"
 
 namespace glimmer {
 namespace {
@@ -208,11 +209,10 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
     LoadedDocument loaded = Load(args);
     ShowDocument& doc = loaded.doc;
     auto device = GpuDevice::CreateHeadless({options.width, options.height, true});
+    ZT_2D_Light::SetCaptureScaleLimit(options.captureScale);
     SetCurrentDevice(device.get());
     RenderContext context;
     SetCurrentRenderContext(&context);
-    LiveObjectMap live;
-    SetCurrentLiveObjects(&live);
     doc.resources->Attach(*device);
     doc.resources->MakeCurrent();
     doc.show->Instantiate(options.picturePosition);
@@ -258,7 +258,6 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
     }
     out << "Wrote " << written << " frames of " << options.width << "x" << options.height << " to "
         << options.outDir.string() << "\n";
-    SetCurrentLiveObjects(nullptr);
     SetCurrentRenderContext(nullptr);
     SetCurrentDevice(nullptr);
     return 0;

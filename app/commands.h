@@ -27,6 +27,7 @@ struct RenderOptions {
   std::vector<double> at;  // single frames at these times instead of a sequence
   std::filesystem::path outDir = "frames";
   int picturePosition = 2;  // 0 Stretch, 1 Fit, 2 Fill
+  int captureScale = 3;     // capture targets at most this many times the frame
 };
 // Plays the show headless and writes frames as PNG files.
 int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostream& out);

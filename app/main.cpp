@@ -47,6 +47,10 @@ int main(int argc, char** argv) {
   render->add_option("--at", renderOptions.at, "Write single frames at these times instead (T1,T2,...)")
       ->delimiter(',');
   render->add_option("--out", renderOptions.outDir, "Folder for the frames")->capture_default_str();
+  render->add_option("--capture-scale", renderOptions.captureScale,
+                     "Scene copies at most K times the frame size (1 to 3; 1 is cheapest on CPU renderers)")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 3));
   render->add_option("--position", position, "Picture position: stretch, fit or fill")
       ->capture_default_str()
       ->check(CLI::IsMember({"stretch", "fit", "fill"}));

@@ -1,5 +1,6 @@
 #include "scene/slide.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "document/archive.h"
@@ -16,8 +17,82 @@ void ZT_2D_Light::Serialize(Archive& ar, int32_t version) {
   if (version >= 3) SerializeMember(ar, "camera", camera);
 }
 
-void ZT_2D_Light::CopyScene(int, bool) {
-  // No layer kind built so far samples the scene; copies come with the first.
+namespace {
+int g_captureScaleLimit = 3;
+}
+
+void ZT_2D_Light::SetCaptureScaleLimit(int k) { g_captureScaleLimit = std::clamp(k, 1, 3); }
+
+void ZT_2D_Light::BeginCapture() {
+  GpuDevice& d = Device();
+  TexturePtr& target = capture_.targets[size_t(capture_.index)];
+  if (!target) return;
+  capture_.savedPosition = picturePosition;
+  capture_.savedTarget = d.GetRenderTarget(0);
+  capture_.savedDepth = d.GetDepthStencilSurface();
+  d.SetRenderTarget(0, target->GetSurfaceLevel(0));
+  d.SetDepthStencilSurface(nullptr);
+  capture_.savedScreen = screen_;
+  screen_ = {0, 0, float(capture_.width), float(capture_.height)};
+  capturing_ = true;
+  picturePosition = 3;
+  PlacePicture();
+}
+
+void ZT_2D_Light::FlipCapture(bool clear) {
+  GpuDevice& d = Device();
+  sceneTexture_ = capture_.targets[size_t(capture_.index)];
+  capture_.index = (capture_.index + 1) % 2;
+  TexturePtr& next = capture_.targets[size_t(capture_.index)];
+  if (!next) return;
+  d.SetRenderTarget(0, next->GetSurfaceLevel(0));
+  d.SetDepthStencilSurface(nullptr);
+  if (clear) d.Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+}
+
+void ZT_2D_Light::EndCapture(bool keep) {
+  if (!capturing_) return;
+  GpuDevice& d = Device();
+  const TexturePtr captured = capture_.targets[size_t(capture_.index)];
+  if (capture_.savedTarget) d.SetRenderTarget(0, capture_.savedTarget);
+  d.SetDepthStencilSurface(capture_.savedDepth);
+  capture_.savedTarget.reset();
+  capture_.savedDepth.reset();
+  if (keep) d.Clear(D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+  capturing_ = false;
+  screen_ = capture_.savedScreen;
+  picturePosition = capture_.savedPosition;
+  PlacePicture();
+  if (!keep) {
+    // The captured scene becomes the picture, seen through the camera.
+    RenderContext& c = Context();
+    d.SetTransform(D3DTS_VIEW, c.View);
+    d.SetTransform(D3DTS_PROJECTION, c.Projection);
+    d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
+    d.SetTexture(0, captured);
+    d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
+    const float w = float(pictureWidth_), h = float(pictureHeight_);
+    const PictureVertex quad[4] = {{0, h, 0, 0, 1}, {0, 0, 0, 0, 0}, {w, h, 0, 1, 1}, {w, 0, 0, 1, 0}};
+    d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(PictureVertex));
+  }
+  // An object that keeps the copy draws the final image from it itself.
+  sceneTexture_ = captured;
+}
+
+void ZT_2D_Light::CopyScene(int, bool keep) {
+  // The copies still to take are counted down across the frame's layers.
+  const int remaining = --remainingCopies_;
+  if (remaining >= 1) {
+    FlipCapture(keep);
+  } else {
+    EndCapture(keep);
+  }
+  if (keep) {
+    flags_ |= 2;
+  } else {
+    flags_ &= ~1u;
+  }
 }
 
 RenderContext& ZT_2D_Light::Context() const {
@@ -74,9 +149,35 @@ void ZT_2D_Light::RestoreDeviceObjects() {
   d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   if (QVX_DocResManager* resources = QVX_DocResManager::Current()) resources->OnResetDevice();
+  // Capture targets at 3, 2 or 1 times the back buffer: the first the
+  // device can make.
+  const D3DSURFACE_DESC back = d.GetBackBufferDesc();
+  capture_.targets = {};
+  capture_.width = capture_.height = 0;
+  for (int k = g_captureScaleLimit; k >= 1; --k) {
+    std::array<TexturePtr, 3> made;
+    bool ok = true;
+    for (TexturePtr& t : made) {
+      t = d.CreateTexture(back.Width * uint32_t(k), back.Height * uint32_t(k), 1, D3DUSAGE_RENDERTARGET,
+                          D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+      ok = ok && t;
+    }
+    if (!ok) continue;
+    capture_.targets = made;
+    const D3DSURFACE_DESC level = made[0]->GetLevelDesc(0);
+    capture_.width = level.Width;
+    capture_.height = level.Height;
+    break;
+  }
+  capture_.index = 0;
+  sceneTexture_ = pictureTexture_;
 }
 
-void ZT_2D_Light::ReleaseDeviceObjects() {}
+void ZT_2D_Light::ReleaseDeviceObjects() {
+  capture_.targets = {};
+  capture_.width = capture_.height = 0;
+  sceneTexture_.reset();
+}
 
 void ZT_2D_Light::PlacePicture() {
   float pw = float(pictureWidth_), ph = float(pictureHeight_);
@@ -140,13 +241,41 @@ void ZT_2D_Light::DrawPicture(int) {
 
 void ZT_2D_Light::RenderLayers(const std::vector<ZT_SafePtr<ZT_ABObj>>& objects, int copies) {
   RenderContext& c = Context();
+  sceneTexture_ = pictureTexture_;
+  remainingCopies_ = copies;
+  bool group = false;
   flags_ = 0;
-  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
-    ZT_ABObj& object = **it;
-    if (!object.IsActive()) continue;
-    const float factor = object.Constructor().ParallaxFactor();
-    D3DXMatrixTranslation(&c.ParallaxMatrix, c.CameraOffset.x * factor, c.CameraOffset.y * factor, 0);
-    object.Render(*this, copies);
+  const int n = int(objects.size());
+  for (int i = n - 1; i >= 0; --i) {
+    ZT_ABObj& object = *objects[size_t(i)];
+    // The next object towards the front that matters for copies.
+    bool front = false;
+    for (int j = i - 1; j >= 0; --j) {
+      const ZT_ABObj& f = *objects[size_t(j)];
+      if (!f.IsActive() && f.KeepsSceneCopy(true)) continue;
+      front = f.KeepsSceneCopy(true);
+      break;
+    }
+    const bool keep = object.KeepsSceneCopy(true);
+    const bool needs = object.NeedsSceneCopy();
+    if (!needs && front && !keep && capturing_) {
+      FlipCapture(true);  // a group drawn into a fresh copy target
+      flags_ |= 1;
+      group = true;
+    }
+    if (group && !front && keep) {
+      sceneTexture_ = capture_.targets[size_t((capture_.index + 1) % 2)];
+      flags_ &= ~1u;
+      group = false;
+    }
+    if (object.IsActive()) {
+      if (keep) CopyScene(copies, front);
+      const float factor = object.Constructor().ParallaxFactor();
+      D3DXMatrixTranslation(&c.ParallaxMatrix, c.CameraOffset.x * factor, c.CameraOffset.y * factor, 0);
+      object.Render(*this, copies);
+      flags_ &= ~2u;
+    }
+    if (!front) sceneTexture_ = pictureTexture_;
   }
   Device().SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   Device().SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);

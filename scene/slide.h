@@ -57,7 +57,20 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   virtual void EndFrame(int flag);
   virtual void DrawOverlay(const OverlayVertex quad[4]);
   virtual bool NeedsCapture() const { return false; }
-  virtual void BeginCapture() {}
+  // Scene copies: the frame is drawn offscreen into capture targets, in
+  // picture space at the capture resolution, until the last copy is taken.
+  virtual void BeginCapture();
+  // Switches to the other capture target (cleared when asked); the one left
+  // becomes the scene texture.
+  virtual void FlipCapture(bool clear);
+  // Back to the back buffer; without `keep` the captured scene is drawn
+  // there as the picture and becomes the scene texture.
+  virtual void EndCapture(bool keep);
+  // The texture holding the scene drawn so far.
+  TexturePtr* GetSceneTextureSlot() { return &sceneTexture_; }
+  // The largest multiple of the back buffer the capture targets may take (3).
+  static void SetCaptureScaleLimit(int k);
+  uint32_t CaptureWidth() const { return capture_.width; }
 
   uint32_t PictureWidth() const { return pictureWidth_; }
   uint32_t PictureHeight() const { return pictureHeight_; }
@@ -79,6 +92,17 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   ScreenRect screen_;
   bool capturing_ = false;
   uint32_t flags_ = 0;
+  TexturePtr sceneTexture_;
+  int remainingCopies_ = 0;
+  struct Capture {
+    std::array<TexturePtr, 3> targets;
+    SurfacePtr savedTarget;
+    DepthStencilPtr savedDepth;
+    uint32_t width = 0, height = 0;
+    int index = 0;
+    ScreenRect savedScreen;
+    int savedPosition = 1;
+  } capture_;
 };
 
 }  // namespace glimmer

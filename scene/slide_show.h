@@ -34,6 +34,14 @@ class ZT_SlideShow_Light : public ZT_IOF_Item {
   size_t NextIndex() const { return nextIndex_; }
   float SlideStart() const { return slideStart_; }
 
+  // The show's live objects by identity (declared before the slides, so it
+  // outlives every runtime object in them).
+  LiveObjectMap& LiveObjects() { return liveObjects_; }
+
+ private:
+  LiveObjectMap liveObjects_;
+
+ public:
   // Slide containers, each created through the slide-container registry.
   std::vector<ZT_SafePtr<ZT_SlideContainer>> slides;
   std::vector<ZT_SafePtr<ZT_AudioFile>> music;

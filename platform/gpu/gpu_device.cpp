@@ -187,6 +187,9 @@ GpuDevice::GpuDevice(std::unique_ptr<GlContext> context, const PresentParameters
   glGenSamplers(GLsizei(samplers_.size()), samplers_.data());
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  GLint maxSize = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+  maxTextureSize_ = maxSize > 0 ? uint32_t(maxSize) : 4096;
   CreateBackBuffer();
   SetDefaultStates();
 }
@@ -297,7 +300,7 @@ void GpuDevice::SetDefaultStates() {
 
 TexturePtr GpuDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
                                     D3DFORMAT format, D3DPOOL pool) {
-  if (width == 0 || height == 0) return nullptr;
+  if (width == 0 || height == 0 || width > maxTextureSize_ || height > maxTextureSize_) return nullptr;
   // Render targets live in the default pool, as Direct3D requires.
   if (usage & D3DUSAGE_RENDERTARGET) pool = D3DPOOL_DEFAULT;
   return std::make_shared<GpuTexture>(this, width, height, levels, usage, format, pool);

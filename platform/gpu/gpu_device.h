@@ -5,6 +5,7 @@
 // matrices, depth 0..1), emulates the fixed-function pipeline with generated
 // shaders cached per state combination, and runs pixel shaders of effects.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -149,6 +150,10 @@ class GpuDevice {
 
   // Number of shader programs made so far (the state-combination cache).
   size_t ProgramCount() const { return programs_.size(); }
+  // Textures wider or taller than this are refused (the driver's limit; a
+  // lower one can be set to see how callers fall back).
+  uint32_t MaxTextureSize() const { return maxTextureSize_; }
+  void LimitTextureSize(uint32_t size) { maxTextureSize_ = std::min(maxTextureSize_, size); }
   uint64_t DrawCallCount() const { return drawCalls_; }
 
  private:
@@ -208,6 +213,7 @@ class GpuDevice {
   std::array<uint32_t, 8> samplers_{};
   std::unordered_map<ProgramKey, std::unique_ptr<Program>, ProgramKeyHash> programs_;
   uint64_t drawCalls_ = 0;
+  uint32_t maxTextureSize_ = 4096;
 };
 
 // The device that drawing code uses: the host installs each render unit's

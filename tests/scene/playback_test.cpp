@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "document/doc_res_manager.h"
 #include "document/show_document.h"
@@ -244,6 +245,76 @@ TEST_F(Playback, DeviceLossInTheMiddleOfASlide) {
   doc.show->AdvanceShow(1.0f);
   doc.show->RenderShow();
   EXPECT_TRUE(NearColor(Pixel(10, 10), 0xFF00FFFF, 2)) << "the managed picture survived";
+}
+
+TEST(CaptureTargets, FallBackFromThreeToTwoToOne) {
+  RenderContext context;
+  SetCurrentRenderContext(&context);
+  for (const auto& [limit, scale, expected] :
+       std::vector<std::tuple<uint32_t, int, uint32_t>>{{4096, 3, 192}, {150, 3, 128}, {100, 3, 64}, {4096, 1, 64}}) {
+    auto device = GpuDevice::CreateHeadless({64, 48, true});
+    device->LimitTextureSize(limit);
+    SetCurrentDevice(device.get());
+    ZT_2D_Light::SetCaptureScaleLimit(scale);
+    ZT_2D_Light slide;
+    slide.RestoreDeviceObjects();
+    EXPECT_EQ(slide.CaptureWidth(), expected) << "limit " << limit << " scale " << scale;
+    SetCurrentDevice(nullptr);
+  }
+  ZT_2D_Light::SetCaptureScaleLimit(3);
+  SetCurrentRenderContext(nullptr);
+}
+
+// A layer that samples the scene and draws it back half veiled in red.
+class VeilLayer : public ZT_ABObj_Constructor {
+  GLIMMER_STORED_CLASS(VeilLayer, 1)
+
+ public:
+  void Serialize(Archive& ar, int32_t) override { SerializeBase<ZT_ABObj_Constructor>(ar, *this); }
+  std::shared_ptr<ZT_ABObj> CreateRuntime() const override;
+};
+
+class VeilObject : public ZT_ABObj {
+ public:
+  using ZT_ABObj::ZT_ABObj;
+  bool NeedsSceneCopy() const override { return true; }
+  void Advance(float) override {}
+  void Draw(ZT_ABRender& renderer) override {
+    auto& slide = static_cast<ZT_2D_Light&>(renderer);
+    GpuDevice& d = *CurrentDevice();
+    sampled = *slide.GetSceneTextureSlot();
+    const D3DSURFACE_DESC back = d.GetBackBufferDesc();
+    const float w = float(back.Width), h = float(back.Height);
+    const TlVertex v[4] = {{0, h, 0.5f, 1, 0xFFFF8080, 0, 1}, {0, 0, 0.5f, 1, 0xFFFF8080, 0, 0},
+                           {w, h, 0.5f, 1, 0xFFFF8080, 1, 1}, {w, 0, 0.5f, 1, 0xFFFF8080, 1, 0}};
+    d.SetTexture(0, sampled);
+    d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    d.SetFVF(kTlFvf);
+    d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TlVertex));
+  }
+  TexturePtr sampled;
+};
+
+std::shared_ptr<ZT_ABObj> VeilLayer::CreateRuntime() const {
+  return std::make_shared<VeilObject>(std::make_unique<VeilLayer>(*this));
+}
+
+TEST_F(Playback, LayersThatSampleTheSceneGetACopy) {
+  ShowDocument loaded = Start(TimedShow(1, 1, 10, 1), 0);
+  ZT_SlideContainer& slide = *loaded.show->slides[0];
+  SetCurrentLiveObjects(&loaded.show->LiveObjects());
+  slide.visualObjects.push_back(VeilLayer().CreateRuntime());
+  SetCurrentLiveObjects(nullptr);
+  auto* veil = static_cast<VeilObject*>(slide.visualObjects.back().get());
+  loaded.show->AdvanceShow(0);
+  loaded.show->RenderShow();
+  ASSERT_NE(veil->sampled, nullptr);
+  EXPECT_NE(veil->sampled, loaded.show->slides[0]->slide->PictureTexture()) << "a copy, not the picture";
+  EXPECT_EQ(veil->sampled->Width(), 3u * kWidth) << "at three times the back buffer";
+  // The picture (magenta) modulated by (1, 0.5, 0.5).
+  EXPECT_TRUE(NearColor(Pixel(20, 20), 0xFF0080FF, 3));
 }
 
 // The program renders the same bytes every time.
