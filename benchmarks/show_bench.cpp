@@ -1,0 +1,112 @@
+// Playing a show headless at 1920 × 1080: frames per second of three picture
+// slides with camera pans, beside the ceiling of one full-screen textured
+// pass plus the overlay pass through the graphics layer, in the same run.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+
+#include "document/show_document.h"
+#include "platform/gpu/gpu_device.h"
+#include "platform/image/image_codec.h"
+#include "scene/render_context.h"
+#include "scene/slide_show.h"
+
+namespace {
+
+using namespace glimmer;
+
+constexpr uint32_t kW = 1920, kH = 1080;
+
+GpuDevice& Device() {
+  static std::unique_ptr<GpuDevice> device = GpuDevice::CreateHeadless({kW, kH, true});
+  return *device;
+}
+
+std::vector<uint8_t> Picture(int variant) {
+  Image img{1024, 576, std::vector<uint8_t>(1024 * 576 * 4)};
+  for (uint32_t y = 0; y < img.height; ++y) {
+    for (uint32_t x = 0; x < img.width; ++x) {
+      uint8_t* p = img.Pixel(x, y);
+      p[0] = uint8_t(x * (variant + 1));
+      p[1] = uint8_t(y * 2);
+      p[2] = uint8_t(128 + 100 * std::sin((x + y) * 0.02 + variant));
+      p[3] = 255;
+    }
+  }
+  return EncodePng(img);
+}
+
+void BM_ThreeSlideShow(benchmark::State& state) {
+  GpuDevice& d = Device();
+  SetCurrentDevice(&d);
+  RenderContext context;
+  SetCurrentRenderContext(&context);
+  ShowDocument doc;
+  for (int i = 0; i < 3; ++i) {
+    auto c = std::make_shared<ZT_SlideContainer>();
+    c->duration.SetValue(3);
+    c->slide = std::make_shared<ZT_2D_Light>();
+    c->slide->picture.SetValue({u"bench" + std::u16string(1, char16_t(u'0' + i)) + u".png", 1});
+    c->slide->camera.Mode.SetValue(1);  // random pans
+    doc.resources->PictureBlobs.push_back({c->slide->picture.Value(), {{0, u"", Picture(i), u""}}});
+    doc.show->slides.push_back(c);
+  }
+  ShowDocument show = LoadShow(SaveShow(doc));
+  show.resources->Attach(d);
+  show.resources->MakeCurrent();
+  show.show->Instantiate(2);
+  float t = 0;
+  for (auto _ : state) {
+    show.show->AdvanceShow(t);
+    show.show->RenderShow();
+    d.Present();
+    d.Finish();
+    t += 1.0f / 25;
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.SetLabel("frames");
+  SetCurrentRenderContext(nullptr);
+}
+BENCHMARK(BM_ThreeSlideShow)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One full-screen textured pass and the overlay pass: what a frame of a
+// picture slide needs at least.
+void BM_FrameCeiling(benchmark::State& state) {
+  GpuDevice& d = Device();
+  TexturePtr texture = d.CreateTexture(1024, 1024, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+  struct V {
+    float x, y, z, rhw;
+    D3DCOLOR c;
+    float u, v;
+  };
+  const float w = float(kW), h = float(kH);
+  const V quad[4] = {{0, h, 0.5f, 1, 0xFFFFFFFF, 0, 1}, {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                     {w, h, 0.5f, 1, 0xFFFFFFFF, 1, 1}, {w, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
+  V overlay[4];
+  for (int i = 0; i < 4; ++i) overlay[i] = quad[i], overlay[i].c = 0x40000000;
+  d.SetRenderState(D3DRS_LIGHTING, 0);
+  d.SetRenderState(D3DRS_ZENABLE, 0);
+  for (auto _ : state) {
+    d.Clear(D3DCLEAR_TARGET, 0, 1, 0);
+    d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    d.SetTexture(0, texture);
+    d.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+    d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(V));
+    d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    d.SetTexture(0, nullptr);
+    d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, overlay, sizeof(V));
+    d.Present();
+    d.Finish();
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.SetLabel("frames");
+}
+BENCHMARK(BM_FrameCeiling)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
