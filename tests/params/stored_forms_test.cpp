@@ -10,35 +10,22 @@
 #include "params/param_serialization.h"
 #include "params/paths.h"
 #include "params/smart_timing.h"
+#include "tests/support/archive_helpers.h"
 
 namespace glimmer {
 namespace {
 
-template <class Fn>
-std::vector<uint8_t> Write(Fn&& visit) {
-  ZT_IOF_W w;
-  BinaryOutArchive ar(w);
-  visit(ar);
-  return w.Take();
-}
-
-template <class Fn>
-void Read(const std::vector<uint8_t>& bytes, Fn&& visit) {
-  ResourceBuffer buffer(bytes);
-  ZT_IOF_R reader(buffer);
-  BinaryInArchive ar(reader);
-  visit(ar);
-  EXPECT_EQ(reader.Remaining(), 0u);
-}
+using testing::ReadWith;
+using testing::WriteWith;
 
 // Writes with `visit` over `original`, reads into a fresh object, writes that
 // again; also goes through JSON. All three writings must agree.
 template <class T, class Visit>
 void ExpectRoundTrip(T& original, Visit visit) {
-  const auto bytes = Write([&](Archive& ar) { visit(ar, original); });
+  const auto bytes = WriteWith([&](Archive& ar) { visit(ar, original); });
   T fromBinary;
-  Read(bytes, [&](Archive& ar) { visit(ar, fromBinary); });
-  EXPECT_EQ(Write([&](Archive& ar) { visit(ar, fromBinary); }), bytes);
+  ReadWith(bytes, [&](Archive& ar) { visit(ar, fromBinary); });
+  EXPECT_EQ(WriteWith([&](Archive& ar) { visit(ar, fromBinary); }), bytes);
   FileBlobStore blobs;
   JsonOutArchive out(blobs);
   visit(out, original);
@@ -47,7 +34,7 @@ void ExpectRoundTrip(T& original, Visit visit) {
   JsonInArchive in(json, blobs);
   visit(in, fromJson);
   in.Finish();
-  EXPECT_EQ(Write([&](Archive& ar) { visit(ar, fromJson); }), bytes) << json.dump();
+  EXPECT_EQ(WriteWith([&](Archive& ar) { visit(ar, fromJson); }), bytes) << json.dump();
 }
 
 template <class T>
@@ -90,17 +77,17 @@ TEST(ParamStoredForms, PlainParameters) {
     Serialize(ar, "sector", b.sector);
   });
   // Sizes of the binary forms.
-  EXPECT_EQ(Write([&](Archive& ar) { SerializeParam(ar, "font", bag.font); }).size(),
+  EXPECT_EQ(WriteWith([&](Archive& ar) { SerializeParam(ar, "font", bag.font); }).size(),
             4u + 4 + 4 + 4 + 2 * 11);
-  EXPECT_EQ(Write([&](Archive& ar) { Serialize(ar, "quad", bag.quad); }).size(), 48u);
-  EXPECT_EQ(Write([&](Archive& ar) { Serialize(ar, "rect", bag.rect); }).size(), 24u);
+  EXPECT_EQ(WriteWith([&](Archive& ar) { Serialize(ar, "quad", bag.quad); }).size(), 48u);
+  EXPECT_EQ(WriteWith([&](Archive& ar) { Serialize(ar, "rect", bag.rect); }).size(), 24u);
 }
 
 TEST(ParamStoredForms, SectorRecomputesItsDirectionWhenRead) {
   MediaSector written(90);
-  const auto bytes = Write([&](Archive& ar) { Serialize(ar, "s", written); });
+  const auto bytes = WriteWith([&](Archive& ar) { Serialize(ar, "s", written); });
   MediaSector read;
-  Read(bytes, [&](Archive& ar) { Serialize(ar, "s", read); });
+  ReadWith(bytes, [&](Archive& ar) { Serialize(ar, "s", read); });
   EXPECT_NEAR(read.Direction().y, 1.0f, 1e-6);
 }
 
@@ -117,7 +104,7 @@ TEST(ParamStoredForms, PathPoints) {
   camera.Points[0]->TravelTime.SetValue(2.5f);
   camera.Points[0]->ZoomPercent.SetValue(150);
   ExpectRoundTrip(camera, [](Archive& ar, CameraPath& p) { p.Serialize(ar, "points"); });
-  EXPECT_EQ(Write([&](Archive& ar) { camera.Serialize(ar, "p"); }).size(), 4u + 4 + 12 + 4 + 4);
+  EXPECT_EQ(WriteWith([&](Archive& ar) { camera.Serialize(ar, "p"); }).size(), 4u + 4 + 12 + 4 + 4);
 }
 
 TEST(ParamStoredForms, CameraPointVersionZeroHasNoZoom) {
@@ -126,7 +113,7 @@ TEST(ParamStoredForms, CameraPointVersionZeroHasNoZoom) {
   w.WriteLong(0);
   for (float f : {1.0f, 2.0f, 0.0f, 3.5f}) w.WriteFloat(f);
   CameraPath path;
-  Read(w.Take(), [&](Archive& ar) { path.Serialize(ar, "p"); });
+  ReadWith(w.Take(), [&](Archive& ar) { path.Serialize(ar, "p"); });
   ASSERT_EQ(path.Points.size(), 1u);
   EXPECT_EQ(path.Points[0]->TravelTime.Value(), 3.5f);
   EXPECT_EQ(path.Points[0]->ZoomPercent.Value(), 100u);
@@ -169,7 +156,7 @@ TEST(TimingStoredForms, DependedVersionOneIsAMirror) {
   w.WriteHeader(u"QVX_Timing", 1);
   QVX_DependedTimeLine line;
   line.Mode.SetValue(1);
-  Read(w.Take(), [&](Archive& ar) { SerializeMember(ar, "line", line); });
+  ReadWith(w.Take(), [&](Archive& ar) { SerializeMember(ar, "line", line); });
   EXPECT_EQ(line.Mode.Value(), 0);
   EXPECT_EQ(line.FadeIn.Value(), 50u);
 }
@@ -182,7 +169,7 @@ TEST(TimingStoredForms, LegacyVersionOneHasNoDuration) {
   for (uint32_t v : {100u, 100u, 100u, 100u, 50u, 50u}) w.WriteUInt32(v);
   w.WriteInt32(0);
   ZT_TimeLineControl legacy;
-  Read(w.Take(), [&](Archive& ar) { SerializeMember(ar, "legacy", legacy); });
+  ReadWith(w.Take(), [&](Archive& ar) { SerializeMember(ar, "legacy", legacy); });
   EXPECT_EQ(legacy.Kind.Value(), 2);
   EXPECT_EQ(legacy.Duration.Value(), 1000u);
 }
@@ -194,7 +181,7 @@ TEST(TimingStoredForms, WindowsWithEqualEndsKeepTheFirst) {
   w.WriteInt32(2);
   for (float f : {1.0f, 5.0f, 2.0f, 4.0f, 0.0f, 5.0f, 1.0f, 4.0f}) w.WriteFloat(f);
   w.WriteHeader(u"QVX_Timing", 1);
-  Read(w.Take(), [&](Archive& ar) { manual.Serialize(ar, 1); });
+  ReadWith(w.Take(), [&](Archive& ar) { manual.Serialize(ar, 1); });
   ASSERT_EQ(manual.Windows.size(), 1u);
   EXPECT_EQ(manual.Windows.begin()->Start, 1.0f);
 }

@@ -8,25 +8,16 @@
 #include "document/binary_archive.h"
 #include "document/json_archive.h"
 #include "scene/slide_container.h"
+#include "tests/support/archive_helpers.h"
 
 namespace glimmer {
 namespace {
 
-template <class Fn>
-void ReadBytes(const std::vector<uint8_t>& bytes, Fn&& visit) {
-  ResourceBuffer buffer(bytes);
-  ZT_IOF_R reader(buffer);
-  BinaryInArchive ar(reader);
-  visit(ar);
-  EXPECT_EQ(reader.Remaining(), 0u);
-}
+using testing::ReadWith;
 
 template <class T>
 std::vector<uint8_t> WriteMember(T& obj) {
-  ZT_IOF_W w;
-  BinaryOutArchive ar(w);
-  SerializeMember(ar, "obj", obj);
-  return w.Take();
+  return testing::WriteWith([&](Archive& ar) { SerializeMember(ar, "obj", obj); });
 }
 
 TEST(SlideContainerForm, VersionSixRoundTripsThroughWriterAndJson) {
@@ -41,7 +32,7 @@ TEST(SlideContainerForm, VersionSixRoundTripsThroughWriterAndJson) {
   c.slide->camera.Path.AddPoint({10, 20, 0}, nullptr);
   const auto bytes = WriteMember(c);
   ZT_SlideContainer back;
-  ReadBytes(bytes, [&](Archive& ar) { SerializeMember(ar, "obj", back); });
+  ReadWith(bytes, [&](Archive& ar) { SerializeMember(ar, "obj", back); });
   EXPECT_EQ(back.stay.Value(), 1);
   EXPECT_EQ(back.duration.Value(), 7.25f);
   EXPECT_EQ(back.name.Value(), u"Slide 3");
@@ -83,7 +74,7 @@ std::vector<uint8_t> OldContainer(int32_t version) {
 TEST(SlideContainerForm, OlderVersionsStoreWholeSeconds) {
   for (int32_t v = 1; v <= 5; ++v) {
     ZT_SlideContainer c;
-    ReadBytes(OldContainer(v), [&](Archive& ar) { SerializeMember(ar, "obj", c); });
+    ReadWith(OldContainer(v), [&](Archive& ar) { SerializeMember(ar, "obj", c); });
     EXPECT_EQ(c.fadeIn.Value(), 2.0f) << v;
     EXPECT_EQ(c.fadeOut.Value(), 3.0f) << v;
     EXPECT_EQ(c.duration.Value(), 10.0f) << "a stored 10 means 10.0 seconds";
@@ -101,7 +92,7 @@ TEST(CameraForm, OldCamerasOnlySayWhetherTheyMove) {
     w.WriteUInt32(150);
     w.WriteUInt32(100);
     ZQN_Camera camera;
-    ReadBytes(w.Take(), [&](Archive& ar) { SerializeMember(ar, "camera", camera); });
+    ReadWith(w.Take(), [&](Archive& ar) { SerializeMember(ar, "camera", camera); });
     EXPECT_EQ(camera.Mode.Value(), moving ? 1 : 0);
     EXPECT_FLOAT_EQ(camera.Zoom.Scaled(), 1.5f);
     EXPECT_FLOAT_EQ(camera.Speed.Scaled(), 2.0f);
@@ -161,7 +152,7 @@ std::vector<uint8_t> ConstructorBytes(int32_t version, const Guid& id = Guid{}) 
 
 TestLayer ReadLayer(int32_t version, const Guid& id = Guid{}) {
   TestLayer layer;
-  ReadBytes(ConstructorBytes(version, id), [&](Archive& ar) {
+  ReadWith(ConstructorBytes(version, id), [&](Archive& ar) {
     const int32_t v = ar.BeginBase(u"ZT_ABObj_Constructor", 4);
     layer.ZT_ABObj_Constructor::Serialize(ar, v);
     ar.EndBase();
