@@ -47,6 +47,47 @@ void RenderContext::Place(const ScreenRect& screen, float pw, float ph, int mode
                    {r[2], r[3], 0, kBorderColor},
                    {r[2], r[1], 0, kBorderColor}}};
   }
+  UpdatePlacementView(screen, mode, backWidth, backHeight);
+}
+
+void RenderContext::UpdatePlacementView(const ScreenRect& screen, int mode, float backWidth, float backHeight) {
+  PlacementView& v = Placement;
+  const float w = screen.width, h = screen.height;
+  const float pw = PictureTextureWidth, ph = PictureTextureHeight;
+  v.Mode = mode;
+  v.PictureWidth = pw;
+  v.PictureHeight = ph;
+  if (!(pw > 0) || !(ph > 0)) return;  // no picture texture: keep the last view
+  const PlacedRect placed = glimmer::PlacePicture(w, h, pw, ph, mode);
+  v.PlacedRect[0] = int(placed.x);
+  v.PlacedRect[1] = int(placed.y);
+  v.PlacedRect[2] = int(placed.x + placed.width);
+  v.PlacedRect[3] = int(placed.y + placed.height);
+  v.PixelRatio = placed.width != w ? ph / h : pw / w;
+  D3DXMatrixOrthoOffCenterLH(&v.ScreenProjection, 0, w, h, 0, -5000, 5000);
+  v.ScaleX = w / placed.width;
+  v.ScaleY = h / placed.height;
+  D3DXMATRIX scale, move;
+  D3DXMatrixScaling(&scale, 1 / v.PixelRatio, 1 / v.PixelRatio, 1);
+  D3DXMatrixTranslation(&move, screen.x * w / backWidth, screen.y * h / backHeight, 0);
+  v.PlacementMatrix = scale * move;
+  const float uFormula = (2 * placed.x + placed.width) / placed.width;
+  const float vFormula = (2 * placed.y + placed.height) / placed.height;
+  float u = 1, vv = 1;
+  if (mode == 0 || mode == 3) {
+    u = uFormula;
+    vv = vFormula;
+  } else if (mode == 2) {
+    u = vv = placed.x != 0 ? uFormula : vFormula;
+  }
+  v.UnplaceScale[0] = 1 / u;
+  v.UnplaceScale[1] = 1 / vv;
+  v.UnplaceOffset[0] = 0.5f * (1 - u) * pw / u;
+  v.UnplaceOffset[1] = 0.5f * (1 - vv) * ph / vv;
+  D3DXMATRIX offset, unscale;
+  D3DXMatrixTranslation(&offset, v.UnplaceOffset[0], v.UnplaceOffset[1], 0);
+  D3DXMatrixScaling(&unscale, u, vv, 1);
+  v.UnplaceMatrix = offset * unscale;
 }
 
 void RenderContext::SetCamera(float w, float h, float x, float y, float zoom, bool active) {

@@ -28,10 +28,27 @@ struct BorderVertex {
   D3DCOLOR color;
 };
 
+// The placement in a second form, for mapping target points back to picture
+// pixels (hit tests, slide kinds that sample the picture).
+struct PlacementView {
+  int Mode = 1;
+  float PictureWidth = 0, PictureHeight = 0;  // the picture texture's size
+  int PlacedRect[4] = {0, 0, 0, 0};           // x0, y0, x1, y1 in the target
+  float PixelRatio = 1;                       // picture pixels per target pixel
+  D3DXMATRIX ScreenProjection;
+  float ScaleX = 1, ScaleY = 1;
+  D3DXMATRIX PlacementMatrix;
+  float UnplaceScale[2] = {1, 1};
+  float UnplaceOffset[2] = {0, 0};
+  D3DXMATRIX UnplaceMatrix;
+};
+
 class RenderContext {
  public:
   // Places a picture of pw × ph in `screen` (a target of backWidth × backHeight).
   // A picture without width or height leaves the placement as it was.
+  // PictureTextureWidth/Height must be set first: the placement view is
+  // computed from them.
   void Place(const ScreenRect& screen, float pw, float ph, int mode, float backWidth, float backHeight);
   // The camera looks at (x, y) of a w × h picture, zoomed by `zoom`.
   void SetCamera(float w, float h, float x, float y, float zoom, bool active);
@@ -48,6 +65,10 @@ class RenderContext {
   int PlacementMode = 1;
   PlacedRect Placed;
   std::array<std::array<BorderVertex, 4>, 4> Borders{};
+  PlacementView Placement;
+
+ private:
+  void UpdatePlacementView(const ScreenRect& screen, int mode, float backWidth, float backHeight);
 };
 
 RenderContext* CurrentRenderContext();

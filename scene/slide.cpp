@@ -1,6 +1,7 @@
 #include "scene/slide.h"
 
 #include <algorithm>
+#include <utility>
 #include <stdexcept>
 
 #include "document/archive.h"
@@ -107,6 +108,13 @@ GpuDevice& ZT_2D_Light::Device() const {
   return *d;
 }
 
+GpuDevice& ZT_2D_Light::Device() { return std::as_const(*this).Device(); }
+
+void ZT_2D_Light::PictureTextureSize(float& width, float& height) {
+  width = pictureTexture_ ? float(pictureTexture_->Width()) : 0;
+  height = pictureTexture_ ? float(pictureTexture_->Height()) : 0;
+}
+
 void ZT_2D_Light::PrepareResources() {
   QVX_DocResManager* resources = QVX_DocResManager::Current();
   TextureSet set;
@@ -126,6 +134,16 @@ void ZT_2D_Light::PrepareResources() {
                    {0, 0, 0, 0, 0},
                    {w, h, 0, set.UMax > 0 ? set.UMax : 1, set.VMax > 0 ? set.VMax : 1},
                    {w, 0, 0, set.UMax > 0 ? set.UMax : 1, 0}}};
+  pictureMesh_ = Mesh(CurrentDevice());
+  pictureMesh_.CreateVertices(4);
+  pictureMesh_.PrimitiveType = D3DPT_TRIANGLESTRIP;
+  if (DX_V::PCT* v = pictureMesh_.Lock()) {
+    for (int i = 0; i < 4; ++i) {
+      const PictureVertex& p = pictureQuad_[size_t(i)];
+      v[i] = {p.x, p.y, p.z, 0xFFFFFFFF, p.u, p.v};
+    }
+    pictureMesh_.Unlock();
+  }
   camera.PictureWidth = pictureWidth_;
   camera.PictureHeight = pictureHeight_;
 }
@@ -179,9 +197,11 @@ void ZT_2D_Light::ReleaseDeviceObjects() {
   sceneTexture_.reset();
 }
 
-void ZT_2D_Light::PlacePicture() {
+void ZT_2D_Light::PlacePicture() { PlacePicture(picturePosition); }
+
+void ZT_2D_Light::PlacePicture(int mode) {
   float pw = float(pictureWidth_), ph = float(pictureHeight_);
-  if (camera.Running.Value() == 1 && picturePosition != 3) {
+  if (camera.Running.Value() == 1 && mode != 3) {
     if (camera.Mode.Value() == 1) {
       const float z = camera.Zoom.Scaled();
       if (z > 0) {
@@ -194,11 +214,209 @@ void ZT_2D_Light::PlacePicture() {
       ph = float(camera.WindowHeight.Value());
     }
   }
-  const D3DSURFACE_DESC back = Device().GetBackBufferDesc();
+  // The projection covers the current target: the back buffer, or a capture
+  // or off-screen texture while one is being drawn.
+  GpuDevice& d = Device();
+  const SurfacePtr target = d.GetRenderTarget(0);
+  const D3DSURFACE_DESC back = target ? target->GetDesc() : d.GetBackBufferDesc();
   RenderContext& c = Context();
-  c.PictureTextureWidth = pictureTexture_ ? float(pictureTexture_->Width()) : 0;
-  c.PictureTextureHeight = pictureTexture_ ? float(pictureTexture_->Height()) : 0;
-  c.Place(screen_, pw, ph, picturePosition, float(back.Width), float(back.Height));
+  PictureTextureSize(c.PictureTextureWidth, c.PictureTextureHeight);
+  c.Place(screen_, pw, ph, mode, float(back.Width), float(back.Height));
+  d.SetTransform(D3DTS_WORLD, c.Placement.PlacementMatrix);
+  d.SetTransform(D3DTS_VIEW, c.Identity);
+  d.SetTransform(D3DTS_PROJECTION, c.Placement.ScreenProjection);
+}
+
+void ZT_2D_Light::BeginOffscreen(uint32_t width, uint32_t height, int mode) {
+  offscreenScreens_.push_back(screen_);
+  screen_ = {0, 0, float(width), float(height)};
+  PlacePicture(mode);
+}
+
+void ZT_2D_Light::EndOffscreen() {
+  if (offscreenScreens_.empty()) return;  // unpaired: nothing to restore
+  screen_ = offscreenScreens_.back();
+  offscreenScreens_.pop_back();
+  PlacePicture();
+}
+
+void ZT_2D_Light::SetDrawTransforms(const D3DXMATRIX& object) {
+  GpuDevice& d = Device();
+  const RenderContext& c = Context();
+  d.SetTransform(D3DTS_VIEW, c.View);
+  d.SetTransform(D3DTS_PROJECTION, c.Projection);
+  d.SetTransform(D3DTS_WORLD, c.GetWorld(object));
+}
+
+void ZT_2D_Light::ForceCopyBlend() {
+  if ((flags_ & 3u) == 0) return;
+  GpuDevice& d = Device();
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+}
+
+template <class Draw>
+void ZT_2D_Light::DrawThroughEffect(Effect& effect, Draw&& draw) {
+  const uint32_t passes = effect.Begin();
+  for (uint32_t p = 0; p < passes; ++p) {
+    effect.BeginPass(p);
+    ForceCopyBlend();
+    draw();
+    effect.EndPass();
+  }
+  effect.End();
+}
+
+void ZT_2D_Light::DrawIndexedRange(const IndexedMesh& mesh, uint32_t startIndex, uint32_t triangles) {
+  if (!mesh.VertexBuffer || !mesh.IndexBuffer) return;
+  const uint32_t available = mesh.PrimitiveCount > startIndex / 3 ? mesh.PrimitiveCount - startIndex / 3 : 0;
+  triangles = std::min(triangles, available);
+  if (triangles == 0) return;
+  GpuDevice& d = Device();
+  d.SetFVF(DX_V::kFvf);
+  d.SetStreamSource(0, mesh.VertexBuffer, 0, sizeof(DX_V::PCT));
+  d.SetIndices(mesh.IndexBuffer);
+  d.DrawIndexedPrimitive(mesh.PrimitiveType, 0, 0, mesh.VertexCount, startIndex, triangles);
+}
+
+void ZT_2D_Light::DrawFx(const Mesh& mesh, Effect& effect) {
+  SetDrawTransforms(mesh.World);
+  DrawThroughEffect(effect, [&] { mesh.Draw(); });
+}
+
+void ZT_2D_Light::DrawIndexedFx(const IndexedMesh& mesh, Effect& effect) {
+  SetDrawTransforms(mesh.World);
+  DrawThroughEffect(effect, [&] { mesh.Draw(); });
+}
+
+void ZT_2D_Light::DrawColoredFx(const IndexedMesh& mesh, Effect& effect) {
+  SetDrawTransforms(mesh.World);
+  DrawThroughEffect(effect, [&] { mesh.Draw(); });
+}
+
+void ZT_2D_Light::DrawIndexedFxTechnique(const IndexedMesh& mesh, Effect& effect, const std::string& technique,
+                                         uint32_t triangles) {
+  effect.SetTechnique(technique);
+  SetDrawTransforms(mesh.World);
+  DrawThroughEffect(effect, [&] { DrawIndexedRange(mesh, 0, triangles); });
+}
+
+void ZT_2D_Light::DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first, uint32_t count) {
+  SetDrawTransforms(sprites.World);
+  const auto draw = [&] { DrawIndexedRange(sprites, first * 6, count * 2); };
+  if (effect) {
+    DrawThroughEffect(*effect, draw);
+    return;
+  }
+  GpuDevice& d = Device();
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  ForceCopyBlend();
+  draw();
+}
+
+namespace {
+uint32_t OppositeCull(uint32_t cull) {
+  if (cull == D3DCULL_CW) return D3DCULL_CCW;
+  if (cull == D3DCULL_CCW) return D3DCULL_CW;
+  return cull;
+}
+}  // namespace
+
+void ZT_2D_Light::DrawFrames(FrameDrawable& object) {
+  GpuDevice& d = Device();
+  const bool transparent = object.IsTransparent();
+  if (transparent) {
+    d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  }
+  ForceCopyBlend();
+  for (int pass = 0; pass < (transparent ? 2 : 1); ++pass) {
+    for (size_t i = 0; i < object.FrameCount(); ++i) {
+      const QVX_Frame& frame = object.FrameAt(i);
+      SetDrawTransforms(frame.World);
+      const uint32_t cull = uint32_t(frame.CullMode);
+      d.SetRenderState(D3DRS_CULLMODE, pass == 0 ? cull : OppositeCull(cull));
+      object.DrawFrame(i, d);
+    }
+  }
+  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  if (transparent) d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+}
+
+void ZT_2D_Light::DrawBlended(BlendedDrawable& object) {
+  GpuDevice& d = Device();
+  SetDrawTransforms(object.WorldMatrix());
+  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  d.SetTexture(0, object.Texture());
+  ForceCopyBlend();
+  object.DrawGeometry(d);
+  if (TexturePtr overlay = object.OverlayTexture()) {
+    d.SetTexture(0, overlay);
+    d.SetRenderState(D3DRS_DESTBLEND, object.IsAdditive() ? D3DBLEND_ONE : D3DBLEND_INVSRCALPHA);
+    ForceCopyBlend();
+    object.DrawGeometry(d);
+    d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  }
+}
+
+void ZT_2D_Light::DrawTwoSided(FrameDrawable& object) {
+  GpuDevice& d = Device();
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  ForceCopyBlend();
+  for (size_t i = 0; i < object.FrameCount(); ++i) {
+    SetDrawTransforms(object.FrameAt(i).World);
+    d.SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    object.DrawFrame(i, d);
+    d.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    object.DrawFrame(i, d);
+  }
+  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+}
+
+void ZT_2D_Light::DrawStateObject(StateDrawable& object, int arg) {
+  GpuDevice& d = Device();
+  SetDrawTransforms(object.WorldMatrix());
+  object.SetStates(d, arg);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  d.SetRenderState(D3DRS_ZENABLE, 0);
+  ForceCopyBlend();
+  object.DrawIndexed(d);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  d.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+}
+
+void ZT_2D_Light::DrawScreenQuad(const ScreenVertex quad[4]) {
+  GpuDevice& d = Device();
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  d.SetRenderState(D3DRS_ZENABLE, 0);
+  ForceCopyBlend();
+  d.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
 }
 
 void ZT_2D_Light::SetScreenQuad(const ScreenRect& screen) {

@@ -34,7 +34,29 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   // The picture from version 2, the camera from version 3.
   void Serialize(Archive& ar, int32_t version) override;
 
+  // Draw services (ZT_ABRender).
+  GpuDevice& Device() override;
+  void BeginOffscreen(uint32_t width, uint32_t height, int mode) override;
+  void EndOffscreen() override;
+  void DrawFx(const Mesh& mesh, Effect& effect) override;
+  void DrawIndexedFx(const IndexedMesh& mesh, Effect& effect) override;
+  void DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first, uint32_t count) override;
+  void DrawColoredFx(const IndexedMesh& mesh, Effect& effect) override;
+  void DrawIndexedFxTechnique(const IndexedMesh& mesh, Effect& effect, const std::string& technique,
+                              uint32_t triangles) override;
+  void DrawFrames(FrameDrawable& object) override;
+  void DrawBlended(BlendedDrawable& object) override;
+  void DrawTwoSided(FrameDrawable& object) override;
+  void DrawStateObject(StateDrawable& object, int arg) override;
+  void DrawScreenQuad(const ScreenVertex quad[4]) override;
   void CopyScene(int remaining, bool keep) override;
+  TexturePtr* GetSceneTextureSlot() override { return &sceneTexture_; }
+  const Mesh& GetPictureQuad() override { return pictureMesh_; }
+  void PictureTextureSize(float& width, float& height) override;
+  uint32_t GetPictureWidth() const override { return pictureWidth_; }
+  uint32_t GetPictureHeight() const override { return pictureHeight_; }
+  TexturePtr GetPictureTexture() const override { return pictureTexture_; }
+  bool IsCameraRunning() const override { return camera.Running.Value() == 1; }
 
   // Builds the picture quad from the picture through the current resource
   // manager (the default picture when the link gives nothing).
@@ -66,8 +88,6 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   // Back to the back buffer; without `keep` the captured scene is drawn
   // there as the picture and becomes the scene texture.
   virtual void EndCapture(bool keep);
-  // The texture holding the scene drawn so far.
-  TexturePtr* GetSceneTextureSlot() { return &sceneTexture_; }
   // The largest multiple of the back buffer the capture targets may take (3).
   static void SetCaptureScaleLimit(int k);
   uint32_t CaptureWidth() const { return capture_.width; }
@@ -81,13 +101,24 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   int32_t picturePosition = 1;
 
  protected:
-  // Places the picture in the screen rectangle for the current camera.
+  // Places the picture in the screen rectangle for the current camera, with
+  // the stored picture position or the given mode.
   void PlacePicture();
+  void PlacePicture(int mode);
   RenderContext& Context() const;
   GpuDevice& Device() const;
+  // View, projection and the object's world matrix through camera and parallax.
+  void SetDrawTransforms(const D3DXMATRIX& object);
+  // Inside a copy group the drawn object replaces the target.
+  void ForceCopyBlend();
+  template <class Draw>
+  void DrawThroughEffect(Effect& effect, Draw&& draw);
+  // Indexed triangles of a mesh from `startIndex`, at most `triangles`.
+  void DrawIndexedRange(const IndexedMesh& mesh, uint32_t startIndex, uint32_t triangles);
 
   TexturePtr pictureTexture_;
   std::array<PictureVertex, 4> pictureQuad_{};
+  Mesh pictureMesh_{nullptr};  // the same quad in a vertex buffer, for effects
   uint32_t pictureWidth_ = 0, pictureHeight_ = 0;
   ScreenRect screen_;
   bool capturing_ = false;
@@ -103,6 +134,7 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
     ScreenRect savedScreen;
     int savedPosition = 1;
   } capture_;
+  std::vector<ScreenRect> offscreenScreens_;
 };
 
 }  // namespace glimmer
