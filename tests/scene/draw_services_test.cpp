@@ -87,19 +87,20 @@ class DrawServices : public GpuTest {
     SetCurrentRenderContext(nullptr);
     SetCurrentDevice(nullptr);
   }
-  // One slide whose 64 × 32 picture is red on the left half, blue on the right.
-  ShowDocument Start(int position = 0) {
+  // One slide whose picture (64 × 32 unless asked) is red on the left half,
+  // blue on the right.
+  ShowDocument Start(int position = 0, uint32_t pw = 64, uint32_t ph = 32) {
     ShowDocument doc;
     auto c = std::make_shared<ZT_SlideContainer>();
     c->slide = std::make_shared<ZT_2D_Light>();
     c->slide->picture.SetValue({u"halves.png", 1});
-    Image img{64, 32, std::vector<uint8_t>(64 * 32 * 4, 255)};
-    for (uint32_t y = 0; y < 32; ++y) {
-      for (uint32_t x = 0; x < 64; ++x) {
-        uint8_t* p = &img.rgba[(y * 64 + x) * 4];
-        p[0] = x < 32 ? 255 : 0;
+    Image img{pw, ph, std::vector<uint8_t>(size_t{pw} * ph * 4, 255)};
+    for (uint32_t y = 0; y < ph; ++y) {
+      for (uint32_t x = 0; x < pw; ++x) {
+        uint8_t* p = img.Pixel(x, y);
+        p[0] = x < pw / 2 ? 255 : 0;
         p[1] = 0;
-        p[2] = x < 32 ? 0 : 255;
+        p[2] = x < pw / 2 ? 0 : 255;
       }
     }
     doc.resources->PictureBlobs.push_back({c->slide->picture.Value(), {{0, u"", EncodePng(img), u""}}});
@@ -157,6 +158,44 @@ TEST_F(DrawServices, SpritesDrawOnlyTheQuadsAskedFor) {
   Frame(doc);
   EXPECT_TRUE(NearColor(Pixel(50, 30), 0x00FF00FF, 2));
   EXPECT_TRUE(NearColor(Pixel(26, 30), 0xFF0000FF, 2));
+}
+
+TEST_F(DrawServices, StretchFitAndFillWithBordersHidingTheOutside) {
+  struct Case {
+    uint32_t w, h, pw, ph;
+  };
+  for (const Case& k : {Case{64, 36, 64, 32}, Case{64, 48, 64, 32}, Case{64, 36, 32, 64}, Case{64, 48, 32, 64}}) {
+    device_->Reset({k.w, k.h, true});
+    for (int mode : {0, 1, 2}) {
+      SCOPED_TRACE(::testing::Message() << k.pw << "x" << k.ph << " on " << k.w << "x" << k.h << " mode " << mode);
+      ShowDocument doc = Start(mode, k.pw, k.ph);
+      auto sprites = ThreeQuads(0xFF00FF00);
+      D3DXMatrixTranslation(&sprites.World, -80, 0, 0);  // wholly left of the picture
+      ProbeObject& outside = AddLayer(doc);
+      outside.draw = [&](ZT_ABRender& r) {
+        r.Device().SetTexture(0, nullptr);
+        r.DrawSpritesFx(sprites, nullptr, 0, 3);
+      };
+      Frame(doc);
+      const PlacedRect placed = PlacePicture(float(k.w), float(k.h), float(k.pw), float(k.ph), mode);
+      int wrong = 0;
+      for (uint32_t y = 0; y < k.h; ++y) {
+        for (uint32_t x = 0; x < k.w; ++x) {
+          const float cx = float(x) + 0.5f, cy = float(y) + 0.5f;
+          const float px = (cx - placed.x) / placed.width, py = (cy - placed.y) / placed.height;
+          const float edge = 1.5f / std::min(placed.width, placed.height);
+          if (std::abs(px - 0.5f) < edge || std::abs(px) < edge || std::abs(px - 1) < edge ||
+              std::abs(py) < edge || std::abs(py - 1) < edge) {
+            continue;  // filtered seams and edges
+          }
+          const bool inside = px > 0 && px < 1 && py > 0 && py < 1;
+          const uint32_t expected = !inside ? 0x000000FF : px < 0.5f ? 0xFF0000FF : 0x0000FFFF;
+          if (!NearColor(Pixel(x, y), expected, 3)) ++wrong;
+        }
+      }
+      EXPECT_EQ(wrong, 0);
+    }
+  }
 }
 
 TEST_F(DrawServices, ACapturedSceneLooksLikeTheDirectOne) {
