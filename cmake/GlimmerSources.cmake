@@ -30,6 +30,10 @@ set(GLIMMER_CORE_SOURCES
   params/path_points.cpp
   params/paths.cpp
   params/path_cursor.cpp
+  host/command_line.cpp
+  host/saver_settings.cpp
+  host/settings_command.cpp
+  platform/settings/settings_file.cpp
   platform/image/image_codec.cpp
   platform/gpu/d3d_types.cpp
   platform/gpu/d3dx_math.cpp
@@ -55,5 +59,6 @@ list(TRANSFORM GLIMMER_CORE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 set(GLIMMER_APP_SOURCES
   app/main.cpp
   app/commands.cpp
+  app/config_command.cpp
 )
 list(TRANSFORM GLIMMER_APP_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
