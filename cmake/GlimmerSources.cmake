@@ -33,7 +33,13 @@ set(GLIMMER_CORE_SOURCES
   host/command_line.cpp
   host/saver_settings.cpp
   host/settings_command.cpp
+  host/sound_dialog.cpp
+  host/display_dialog.cpp
+  host/settings_dialog.cpp
+  host/xscreensaver_install.cpp
   platform/settings/settings_file.cpp
+  platform/ui/imgui_layer.cpp
+  platform/ui/open_url.cpp
   platform/image/image_codec.cpp
   platform/gpu/d3d_types.cpp
   platform/gpu/d3dx_math.cpp
@@ -55,6 +61,20 @@ set(GLIMMER_CORE_SOURCES
   scene/slide_show.cpp
 )
 list(TRANSFORM GLIMMER_CORE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+
+# Dear ImGui's SDL2 and OpenGL 3 backends come as sources with libimgui-dev.
+# They are built without warnings (not our code) and load OpenGL through
+# libepoxy, like the rest of the program.
+set(GLIMMER_IMGUI_BACKENDS /usr/share/doc/libimgui-dev/examples/backends)
+set(GLIMMER_IMGUI_BACKEND_SOURCES
+  ${GLIMMER_IMGUI_BACKENDS}/imgui_impl_sdl.cpp
+  ${GLIMMER_IMGUI_BACKENDS}/imgui_impl_opengl3.cpp
+)
+set_source_files_properties(${GLIMMER_IMGUI_BACKEND_SOURCES} PROPERTIES
+  COMPILE_OPTIONS "-w;-include;epoxy/gl.h"
+  COMPILE_DEFINITIONS IMGUI_IMPL_OPENGL_LOADER_CUSTOM
+  INCLUDE_DIRECTORIES /usr/include/imgui/backends)
+list(APPEND GLIMMER_CORE_SOURCES ${GLIMMER_IMGUI_BACKEND_SOURCES})
 
 set(GLIMMER_APP_SOURCES
   app/main.cpp

@@ -1,0 +1,401 @@
+#include "host/xscreensaver_install.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace glimmer {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kLabel = "Glimmerframe";
+constexpr const char* kSystemConfigDir = "/usr/share/xscreensaver/config";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimLeft(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  return s;
+}
+
+std::string_view TrimRight(std::string_view s) {
+  while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// Characters that make a word need quoting for the shell that runs hacks.
+bool ShellSafe(std::string_view word) {
+  for (const char c : word) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       std::strchr("_./+-=:,@%", c) != nullptr;
+    if (!plain) return false;
+  }
+  return !word.empty();
+}
+
+// A path the programs list can hold: no quotes, backslashes or control
+// characters (the list is one resource value with backslash escapes).
+bool Representable(std::string_view path) {
+  for (const char c : path) {
+    if (c == '\'' || c == '"' || c == '\\' || (unsigned char)c < 0x20 || c == 0x7F) return false;
+  }
+  return !path.empty();
+}
+
+std::string ShellWord(std::string_view word) {
+  if (ShellSafe(word)) return std::string(word);
+  return "'" + std::string(word) + "'";
+}
+
+std::string XmlEscape(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// The hack's name as XScreenSaver derives its XML file name: the program's
+// file name in lower case, blanks as '_'.
+std::string HackName(const fs::path& program) {
+  std::string name = program.filename().string();
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    if (c == ' ') c = '_';
+  }
+  return name;
+}
+
+// The program that a programs-list entry runs: after the optional '-'
+// (disabled), visual ("GL:") and quoted name, the first word. `disabled`
+// tells whether the entry began with '-'.
+std::string EntryProgram(std::string_view entry, bool* disabled) {
+  entry = TrimLeft(entry);
+  *disabled = false;
+  if (entry.starts_with('-')) {
+    *disabled = true;
+    entry = TrimLeft(entry.substr(1));
+  }
+  // A visual name: letters, digits and '_' up to a ':' before any blank.
+  size_t n = 0;
+  while (n < entry.size() && (std::isalnum((unsigned char)entry[n]) || entry[n] == '_')) ++n;
+  if (n > 0 && n < entry.size() && entry[n] == ':') entry = TrimLeft(entry.substr(n + 1));
+  if (entry.starts_with('"')) {
+    const size_t close = entry.find('"', 1);
+    entry = close == std::string_view::npos ? std::string_view() : TrimLeft(entry.substr(close + 1));
+  }
+  if (entry.starts_with('\'')) {
+    const size_t close = entry.find('\'', 1);
+    return std::string(entry.substr(1, close == std::string_view::npos ? close : close - 1));
+  }
+  size_t end = 0;
+  while (end < entry.size() && !IsBlank(entry[end]) && entry[end] != '\\') ++end;
+  return std::string(entry.substr(0, end));
+}
+
+bool EndsWithContinuation(std::string_view line) {
+  line = TrimRight(line);
+  return line.ends_with('\\') && !line.ends_with("\\n");
+}
+
+// The text of a physical line that belongs to the list's value: the header
+// loses "programs:", the continuation backslash is dropped.
+std::string_view ValuePart(std::string_view line, bool header) {
+  if (header) line = TrimLeft(line).substr(std::string_view("programs:").size());
+  line = TrimRight(line);
+  if (EndsWithContinuation(line)) line.remove_suffix(1);
+  return TrimRight(line);
+}
+
+bool WriteAtomically(const fs::path& path, std::string_view text, mode_t mode, std::string* error) {
+  const fs::path temp = path.string() + ".glimmer-tmp";
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (fd < 0) {
+    *error = temp.string() + ": " + std::strerror(errno);
+    return false;
+  }
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      *error = temp.string() + ": " + std::strerror(errno);
+      close(fd);
+      unlink(temp.c_str());
+      return false;
+    }
+    done += size_t(n);
+  }
+  fchmod(fd, mode);  // open's mode is masked by the umask; keep the old file's
+  if (fsync(fd) != 0 || close(fd) != 0) {
+    *error = temp.string() + ": " + std::strerror(errno);
+    unlink(temp.c_str());
+    return false;
+  }
+  if (rename(temp.c_str(), path.c_str()) != 0) {
+    *error = path.string() + ": " + std::strerror(errno);
+    unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::string> ReadWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return text.str();
+}
+
+}  // namespace
+
+std::string HackCommand(const fs::path& program, const std::optional<fs::path>& show) {
+  std::string command = ShellWord(program.string());
+  if (show) command += " " + ShellWord(show->string());
+  return command + " -root";
+}
+
+std::string HackDescriptionXml(const fs::path& program, const std::optional<fs::path>& show) {
+  std::ostringstream xml;
+  xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n\n"
+      << "<screensaver name=\"" << XmlEscape(HackName(program)) << "\" _label=\"" << kLabel
+      << "\">\n\n";
+  if (show) xml << "  <command arg=\"" << XmlEscape(ShellWord(show->string())) << "\"/>\n";
+  xml << "  <command arg=\"-root\"/>\n\n"
+      << "  <select id=\"position\">\n"
+      << "    <option id=\"stored\" _label=\"Picture position from the player's settings\"/>\n"
+      << "    <option id=\"stretch\" _label=\"Stretch the picture to the screen\""
+         " arg-set=\"--position stretch\"/>\n"
+      << "    <option id=\"fit\" _label=\"Fit the whole picture on the screen\""
+         " arg-set=\"--position fit\"/>\n"
+      << "    <option id=\"fill\" _label=\"Fill the screen with the picture\""
+         " arg-set=\"--position fill\"/>\n"
+      << "  </select>\n\n"
+      << "  <number id=\"volume\" type=\"slider\" arg=\"--volume %\" _label=\"Volume\""
+         " _low-label=\"Silent\" _high-label=\"Loudest\" low=\"0\" high=\"100\" default=\"100\"/>\n\n"
+      << "  <boolean id=\"mute\" _label=\"Mute\" arg-set=\"--mute\"/>\n\n"
+      << "  <_description>\n"
+      << "Plays an animated Glimmerframe show: pictures under a slowly moving camera, with\n"
+      << "animated layers and music. At full volume the player's own volume setting applies.\n\n"
+      << "https://glimmerframe.example.org\n"
+      << "  </_description>\n"
+      << "</screensaver>\n";
+  return xml.str();
+}
+
+std::string WithProgramsEntry(std::string_view text, const fs::path& program,
+                              std::string_view command, bool* replaced) {
+  if (replaced) *replaced = false;
+  std::vector<std::string> lines;
+  {
+    size_t start = 0;
+    while (start < text.size()) {
+      const size_t end = text.find('\n', start);
+      if (end == std::string_view::npos) {
+        lines.emplace_back(text.substr(start));
+        break;
+      }
+      lines.emplace_back(text.substr(start, end - start));
+      start = end + 1;
+    }
+  }
+  const bool endedWithNewline = text.empty() || text.back() == '\n';
+  const std::string entry = "  GL: \"" + std::string(kLabel) + "\"  " + std::string(command);
+  const auto join = [&](bool finalNewline) {
+    std::string out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      out += lines[i];
+      if (i + 1 < lines.size() || finalNewline) out += '\n';
+    }
+    return out;
+  };
+
+  size_t header = lines.size();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (TrimLeft(lines[i]).starts_with("programs:")) {
+      header = i;
+      break;
+    }
+  }
+  if (header == lines.size()) {
+    if (!lines.empty() && !TrimRight(lines.back()).empty()) lines.emplace_back();
+    lines.push_back("programs:\t\t\\");
+    lines.push_back(entry + "  \\n\\");
+    lines.emplace_back();
+    return join(true);
+  }
+
+  // The list runs while lines end with a continuing backslash.
+  size_t last = header;
+  while (last + 1 < lines.size() && EndsWithContinuation(lines[last])) ++last;
+
+  // Find an entry that runs `program`: entries end at a "\n" in the value.
+  size_t entryStart = header;
+  for (size_t i = header; i <= last; ++i) {
+    const std::string_view value = ValuePart(lines[i], i == header);
+    if (i == entryStart && TrimLeft(value).empty()) {
+      entryStart = i + 1;
+      continue;
+    }
+    if (!value.ends_with("\\n") && i < last) continue;  // the entry goes on
+    std::string joined;
+    for (size_t k = entryStart; k <= i; ++k) {
+      joined += ValuePart(lines[k], k == header);
+      joined += ' ';
+    }
+    bool disabled = false;
+    if (EntryProgram(joined, &disabled) == program.string()) {
+      // Replace the entry's lines with ours, ending the way its last line did.
+      const bool continues = EndsWithContinuation(lines[i]);
+      const bool terminated = value.ends_with("\\n");
+      std::string line = (disabled ? "-" : "") + entry;
+      line += continues ? "  \\n\\" : terminated ? "  \\n" : "";
+      std::vector<std::string> replacement;
+      if (entryStart == header) replacement.push_back("programs:\t\t\\");
+      replacement.push_back(line);
+      lines.erase(lines.begin() + long(entryStart), lines.begin() + long(i) + 1);
+      lines.insert(lines.begin() + long(entryStart), replacement.begin(), replacement.end());
+      if (replaced) *replaced = true;
+      return join(endedWithNewline);
+    }
+    entryStart = i + 1;
+  }
+
+  // Not listed: add the entry at the end of the list.
+  if (last > header && TrimRight(lines[last]).empty()) {
+    lines.insert(lines.begin() + long(last), entry + "  \\n\\");
+    return join(endedWithNewline);
+  }
+  std::string& end = lines[last];
+  if (!EndsWithContinuation(end)) {
+    const std::string_view value = ValuePart(end, last == header);
+    if (value.empty() || value.ends_with("\\n")) {
+      end = std::string(TrimRight(end)) + "\\";
+    } else {
+      end = std::string(TrimRight(end)) + " \\n\\";
+    }
+  }
+  lines.insert(lines.begin() + long(last) + 1, entry + "  \\n");
+  return join(true);
+}
+
+int InstallXScreenSaver(const InstallOptions& options, std::ostream& out, std::ostream& err) {
+  fs::path home;
+  if (options.home) {
+    home = *options.home;
+  } else if (const char* env = std::getenv("HOME"); env && *env) {
+    home = env;
+  } else {
+    err << "glimmer: HOME is not set, so there is no ~/.xscreensaver to add the hack to\n";
+    return 1;
+  }
+
+  std::error_code ec;
+  fs::path program;
+  if (options.program) {
+    program = fs::absolute(*options.program, ec);
+  } else {
+    program = fs::read_symlink("/proc/self/exe", ec);
+  }
+  if (ec || program.empty()) {
+    err << "glimmer: cannot tell where this program is: " << ec.message() << '\n';
+    return 1;
+  }
+  std::optional<fs::path> show;
+  if (options.show) {
+    show = fs::absolute(*options.show, ec);
+    if (ec || !fs::is_regular_file(*show, ec)) {
+      err << "glimmer: no show file at " << options.show->string() << '\n';
+      return 2;
+    }
+  }
+  for (const fs::path* path : {&program, show ? &*show : nullptr}) {
+    if (path && !Representable(path->string())) {
+      err << "glimmer: " << path->string()
+          << " holds quotes, backslashes or control characters, which an XScreenSaver programs "
+             "list cannot hold; move or rename it\n";
+      return 2;
+    }
+  }
+
+  // The hack's description.
+  const fs::path configDir = options.configDir ? *options.configDir : home / ".xscreensaver-hacks";
+  fs::create_directories(configDir, ec);
+  const fs::path xmlPath = configDir / (HackName(program) + ".xml");
+  std::string error;
+  if (ec) {
+    err << "glimmer: cannot create " << configDir.string() << ": " << ec.message() << '\n';
+    return 1;
+  }
+  if (!WriteAtomically(xmlPath, HackDescriptionXml(program, show), 0644, &error)) {
+    err << "glimmer: cannot write the hack's description: " << error << '\n';
+    return 1;
+  }
+  out << "Wrote the hack's description to " << xmlPath.string() << '\n';
+
+  // The programs list. A link (dotfiles kept elsewhere) is followed, so the
+  // file it points at is rewritten and the link stays.
+  fs::path rcPath = home / ".xscreensaver";
+  if (fs::is_symlink(rcPath, ec)) {
+    const fs::path target = fs::canonical(rcPath, ec);
+    if (!ec) rcPath = target;
+  }
+  std::string text;
+  mode_t mode = 0644;
+  if (fs::exists(rcPath, ec)) {
+    const std::optional<std::string> read = ReadWhole(rcPath);
+    if (!read) {
+      err << "glimmer: cannot read " << rcPath.string() << '\n';
+      return 1;
+    }
+    text = *read;
+    struct stat st {};
+    if (stat(rcPath.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  }
+  const std::string command = HackCommand(program, show);
+  bool replaced = false;
+  const std::string updated = WithProgramsEntry(text, program, command, &replaced);
+  if (updated == text) {
+    out << rcPath.string() << " already lists " << command << '\n';
+  } else {
+    if (!WriteAtomically(rcPath, updated, mode, &error)) {
+      err << "glimmer: cannot update the programs list: " << error << '\n';
+      return 1;
+    }
+    const bool hadList = text.find("programs:") != std::string::npos;
+    out << (replaced  ? "Updated the entry in the programs list in "
+            : hadList ? "Added to the programs list in "
+                      : "Started a programs list in ")
+        << rcPath.string() << ": " << command << '\n';
+    if (!hadList) {
+      out << "(XScreenSaver now offers only the hacks in that list; xscreensaver-settings can "
+             "add the others back.)\n";
+    }
+  }
+  if (configDir != fs::path(kSystemConfigDir)) {
+    out << "xscreensaver-settings shows the hack's options once its description is in "
+        << kSystemConfigDir << ":\n  sudo cp " << ShellWord(xmlPath.string()) << ' '
+        << kSystemConfigDir << "/\n";
+  }
+  return 0;
+}
+
+}  // namespace glimmer
