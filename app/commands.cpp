@@ -43,14 +43,22 @@ void SetSearchFolders(const DocumentArgs& args) {
 }
 
 LoadedDocument Load(const DocumentArgs& args) {
+  LoadedDocument loaded{FindShow(args), {}};
+  loaded.doc = LoadShow(loaded.source.bytes);
+  return loaded;
+}
+
+}  // namespace
+
+DocumentBytes FindShow(const DocumentArgs& args) {
   SetSearchFolders(args);
   DocumentSearch search;
   search.file = args.file;
   search.builtin = BuiltinShow();
-  LoadedDocument loaded{FindDocument(search), {}};
-  loaded.doc = LoadShow(loaded.source.bytes);
-  return loaded;
+  return FindDocument(search);
 }
+
+namespace {
 
 // Reports a failure as the player does: the code's text, the code and the
 // detail, on standard error.

@@ -7,12 +7,19 @@
 #include <vector>
 #include <ostream>
 
+#include "document/document_source.h"
+
 namespace glimmer {
 
 struct DocumentArgs {
   std::optional<std::filesystem::path> file;  // none: the carried or built-in show
   std::vector<std::filesystem::path> moduleFolders;  // more places for resource modules
 };
+
+// The document's bytes (the named file, a show carried by the program, or
+// the built-in show), with the resource-module search folders set for it.
+// Throws GlimmerError 0x8200000B.
+DocumentBytes FindShow(const DocumentArgs& args);
 
 // Each returns the process exit code; failures go to standard error.
 int RunInfo(const DocumentArgs& args, std::ostream& out);

@@ -7,14 +7,61 @@
 #include <CLI/CLI.hpp>
 
 #include "app/commands.h"
+#include "app/config_command.h"
+#include "app/saver_command.h"
+#include "host/xscreensaver_install.h"
+
+namespace {
+
+constexpr const char* kSaverHelp = R"(
+Screen-saver command lines (instead of a subcommand):
+  glimmer [FILE] /s          full screen on every display until a key, a click,
+                             the sixth mouse move or losing focus
+  glimmer [FILE] /t          a 600x400 test window at (50, 50); only closing it ends it
+  glimmer [FILE] /p ID       draw inside the X11 window ID (also /p:ID)
+  glimmer [FILE] /c          the settings dialog (also no switch at all)
+  glimmer /a, /r, /n         password change (not on this system), nothing
+  Switches are the first letter after the first / or -, in any case.
+XScreenSaver's hack options:
+  -root                      draw on the root window (or $XSCREENSAVER_WINDOW)
+  -window-id ID              draw inside window ID (decimal or 0x hex)
+  -window                    a window of our own, as /t
+  -fps                       print the device and the frame rate on stderr
+Options for all of these:
+  --position stretch|fit|fill   how pictures meet the screen (default: the
+                                settings file's PicPos, Fill)
+  --volume N, --mute            sound volume 0..100, mute
+  --no-vsync                    draw as fast as possible
+  --max-frames N, --dump-frames DIR   stop after N frames; write each frame
+                                of the first screen as DIR/frame_NNNNN.png
+Settings live in $XDG_CONFIG_HOME/glimmerframe/settings.ini (see "glimmer config").
+)";
+
+bool IsSubcommandLine(int argc, char** argv) {
+  if (argc < 2) return false;
+  const std::string first = argv[1];
+  for (const char* name : {"info", "dump", "classes", "render", "play", "config", "install-xscreensaver", "-h", "--help",
+                           "--modules", "--help-all"}) {
+    if (first == name || first.rfind(std::string("--modules="), 0) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  if (!IsSubcommandLine(argc, argv)) {
+    // A screen-saver command line: switches, daemon options, or nothing (the
+    // settings dialog).
+    return glimmer::RunSaverCommandLine(std::vector<std::string>(argv + 1, argv + argc), {});
+  }
   CLI::App app{
       "glimmer: plays animated screensaver shows.\n"
       "Without FILE, commands use the show carried by this program (its built-in show,\n"
       "or one packed into it). FILE may be a show document or a Windows screensaver\n"
       "(.scr/.exe) carrying its show as resource \"DDS\" 107.",
       "glimmer"};
+  app.footer(kSaverHelp);
   app.require_subcommand(1);
 
   glimmer::DocumentArgs docArgs;
@@ -55,7 +102,62 @@ int main(int argc, char** argv) {
       ->capture_default_str()
       ->check(CLI::IsMember({"stretch", "fit", "fill"}));
 
+  glimmer::PlayOptions playOptions;
+  std::string playSize = "600x400", playPosition;
+  int playMaxFrames = 0;
+  std::optional<std::filesystem::path> playDump;
+  bool playNoVsync = false;
+  CLI::App* play = app.add_subcommand("play", "Play a show in a window (or full screen) until it is closed");
+  play->add_option("FILE", docArgs.file, "Show document or screensaver program");
+  play->add_flag("--fullscreen", playOptions.fullscreen,
+                 "Full screen on the best display; a key, a click or mouse moves end it");
+  play->add_option("--size", playSize, "Window size WxH")->capture_default_str();
+  play->add_option("--position", playPosition, "Picture position: stretch, fit or fill (default: the settings)")
+      ->check(CLI::IsMember({"stretch", "fit", "fill"}));
+  play->add_flag("--no-vsync", playNoVsync, "Draw as fast as possible instead of once per display refresh");
+  play->add_flag("--fps", playOptions.fps, "Print the device and the frame rate on standard error");
+  play->add_option("--max-frames", playMaxFrames, "Stop after N frames")->check(CLI::PositiveNumber);
+  play->add_option("--dump-frames", playDump, "Write every frame as DIR/frame_NNNNN.png");
+
+  std::vector<std::string> configArgs;
+  CLI::App* config = app.add_subcommand(
+      "config", "Read or change the player's settings: get NAME, set NAME VALUE, list, path");
+  config->add_option("ARGS", configArgs, "get NAME | set NAME VALUE | list | path");
+  config->allow_extras();
+
+  glimmer::InstallOptions installOptions;
+  CLI::App* install = app.add_subcommand(
+      "install-xscreensaver", "Install this program as an XScreenSaver hack for the current user");
+  install->add_option("FILE", installOptions.show, "The show the hack plays (default: the built-in one)")
+      ->check(CLI::ExistingFile);
+
   CLI11_PARSE(app, argc, argv);
+
+  if (install->parsed()) {
+    if (installOptions.show) installOptions.show = std::filesystem::absolute(*installOptions.show);
+    return glimmer::InstallXScreenSaver(installOptions, std::cout, std::cerr);
+  }
+
+  if (play->parsed()) {
+    unsigned w = 0, h = 0;
+    char x = 0;
+    if (std::sscanf(playSize.c_str(), "%u%c%u", &w, &x, &h) != 3 || (x != 'x' && x != 'X') || w == 0 || h == 0 ||
+        w > 16384 || h > 16384) {
+      std::cerr << "glimmer: --size must be WxH, for example 1280x720\n";
+      return 2;
+    }
+    playOptions.width = w;
+    playOptions.height = h;
+    playOptions.vsync = !playNoVsync;
+    if (!playPosition.empty()) playOptions.extra.picturePosition = glimmer::ParsePicturePosition(playPosition);
+    playOptions.extra.maxFrames = playMaxFrames;
+    playOptions.extra.dumpFrames = playDump;
+    return glimmer::RunPlay(docArgs, playOptions);
+  }
+  if (config->parsed()) {
+    for (const std::string& extra : config->remaining()) configArgs.push_back(extra);
+    return glimmer::RunConfigCommand(configArgs, std::cout, std::cerr);
+  }
 
   if (render->parsed()) {
     unsigned w = 0, h = 0;

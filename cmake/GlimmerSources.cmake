@@ -31,6 +31,14 @@ set(GLIMMER_CORE_SOURCES
   params/paths.cpp
   params/path_cursor.cpp
   host/command_line.cpp
+  host/adapters.cpp
+  host/input_policy.cpp
+  host/saver_arguments.cpp
+  host/error_box.cpp
+  host/screen_slot.cpp
+  host/screensaver.cpp
+  platform/window/displays.cpp
+  platform/window/saver_window.cpp
   host/saver_settings.cpp
   host/settings_command.cpp
   host/sound_dialog.cpp
@@ -80,5 +88,6 @@ set(GLIMMER_APP_SOURCES
   app/main.cpp
   app/commands.cpp
   app/config_command.cpp
+  app/saver_command.cpp
 )
 list(TRANSFORM GLIMMER_APP_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

@@ -1,0 +1,263 @@
+#include "host/screensaver.h"
+
+#include <SDL.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+
+#include "common/error_codes.h"
+#include "platform/gpu/gl_context.h"
+#include "platform/image/image_codec.h"
+#include "scene/slide.h"
+
+namespace glimmer {
+
+Screensaver::Screensaver(HostOptions options)
+    : options_(std::move(options)),
+      policy_(options_.command.mode, options_.command.windowId || options_.command.root) {}
+
+Screensaver::~Screensaver() {
+  slots_.clear();
+  if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void Screensaver::SetError(uint32_t code, const std::string& detail) {
+  if (hasError_) return;  // the first failure is the one shown
+  hasError_ = true;
+  errorCode_ = code;
+  errorText_ = GetErrorText(code).text;
+  std::cerr << "glimmer: " << errorText_ << " (0x" << std::hex << code << std::dec << ")";
+  if (!detail.empty()) std::cerr << ": " << detail;
+  std::cerr << "\n";
+}
+
+void Screensaver::CreateSlots() {
+  const CommandLine& cmd = options_.command;
+  const std::vector<DisplayInfo> displays = EnumerateDisplays();
+  if (displays.empty()) throw GlimmerError(ErrorCode::NoCompatibleDevices, "no display found");
+  const bool windowed = cmd.mode != RunMode::FullScreen || cmd.root || cmd.windowId;
+  auto makeDevice = [&](SaverWindow& window, uint32_t w, uint32_t h) {
+    auto device = GpuDevice::CreateForWindow(window.Handle(), {w, h, true});
+    device->Context().SetSwapInterval(cmd.vsync ? 1 : 0);
+    return device;
+  };
+  if (windowed) {
+    std::unique_ptr<SaverWindow> window;
+    if (cmd.root && !cmd.windowId) {
+      window = SaverWindow::Root();
+    } else if (cmd.windowId || cmd.mode == RunMode::Preview) {
+      if (cmd.parentWindow == 0) throw GlimmerError(ErrorCode::NoPreview, "no window to draw into");
+      window = SaverWindow::Foreign(cmd.parentWindow);
+    } else {
+      window = SaverWindow::Normal(50, 50, options_.windowWidth, options_.windowHeight, options_.title);
+    }
+    int w = 0, h = 0;
+    window->Size(w, h);
+    auto device = makeDevice(*window, uint32_t(std::max(w, 1)), uint32_t(std::max(h, 1)));
+    slots_.push_back(std::make_unique<ScreenSlot>(std::move(window), std::move(device), true));
+    return;
+  }
+  // Full screen: every display gets a window; those left black only clear it.
+  std::vector<ScreenSettings> screens;
+  for (const DisplayInfo& d : displays) screens.push_back(SettingsForDisplay(options_.settings, d));
+  const std::vector<bool> draw = DisplaysThatDraw(screens, options_.oneScreenOnly);
+  // Disabling hardware asks Mesa for its CPU renderer (before any context).
+  for (size_t i = 0; i < displays.size(); ++i) {
+    if (draw[i] && screens[i].disableHardware) setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+  }
+  for (size_t i = 0; i < displays.size(); ++i) {
+    auto window = SaverWindow::CoverDisplay(displays[i], options_.title);
+    const std::vector<DisplayModeInfo> usable = UsableModes(displays[i].modes);
+    DisplayModeInfo mode{uint32_t(displays[i].width), uint32_t(displays[i].height), 32};
+    auto device = makeDevice(*window, mode.width, mode.height);
+    if (draw[i]) {
+      const bool software = IsSoftwareRenderer(device->Context().Renderer());
+      mode = ChooseMode(screens[i], usable, displays[i].desktop, software);
+      if (device->GetBackBufferDesc().Width != mode.width || device->GetBackBufferDesc().Height != mode.height) {
+        device->Reset({mode.width, mode.height, true});
+      }
+      // The chosen mode is remembered for this display.
+      ScreenSettings& stored = options_.settings.screens[int(i) + 1];
+      stored = screens[i];
+      stored.width = mode.width;
+      stored.height = mode.height;
+      stored.format = 22;  // X8R8G8B8
+    }
+    slots_.push_back(std::make_unique<ScreenSlot>(std::move(window), std::move(device), draw[i]));
+  }
+  SDL_ShowCursor(SDL_DISABLE);
+}
+
+void Screensaver::Create() {
+  // A screensaver gives way to everything else on the machine.
+  setpriority(PRIO_PROCESS, 0, 19);
+  std::string error;
+  if (!StartVideo(error)) throw GlimmerError(ErrorCode::InitFailed, "no display: " + error);
+  CreateSlots();
+  if (options_.command.mode == RunMode::FullScreen || options_.command.mode == RunMode::Test) CreateMusicPlayer();
+  ZT_2D_Light::SetCaptureScaleLimit(3);
+}
+
+void Screensaver::WriteDiagnostics() {
+  if (!options_.command.fps) return;
+  for (auto& slot : slots_) {
+    slot->SetDevice();
+    std::cerr << "glimmer: " << DeviceDescription(slot->Device().Context().Renderer()) << "\n";
+  }
+}
+
+bool Screensaver::HandleEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      return !policy_.OnInput(HostInput::Quit);
+    case SDL_KEYDOWN:
+      return !policy_.OnInput(HostInput::Key);
+    case SDL_MOUSEBUTTONDOWN:
+      return !policy_.OnInput(HostInput::Button);
+    case SDL_MOUSEMOTION: {
+      int wx = 0, wy = 0;
+      if (SDL_Window* w = SDL_GetWindowFromID(e.motion.windowID)) SDL_GetWindowPosition(w, &wx, &wy);
+      return !policy_.OnInput(HostInput::MouseMove, e.motion.x + wx, e.motion.y + wy);
+    }
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) hadFocus_ = true;
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && hadFocus_ && !SDL_GetKeyboardFocus()) {
+        return !policy_.OnInput(HostInput::FocusLost);
+      }
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) return !policy_.OnInput(HostInput::WindowClosed);
+      return true;
+    case SDL_APP_WILLENTERBACKGROUND:
+    case SDL_APP_TERMINATING:
+      return !policy_.OnInput(HostInput::Suspend);
+    default:
+      return true;
+  }
+}
+
+void Screensaver::RenderFrame(double appTime) {
+  const int position =
+      options_.picturePosition.value_or(static_cast<int>(options_.settings.picturePosition));
+  for (auto& slot : slots_) {
+    slot->SetDevice();
+    GpuDevice& d = slot->Device();
+    // A window that changed size needs a new back buffer: the reset path.
+    if (slot->Window().IsForeign() || options_.command.mode != RunMode::FullScreen) {
+      int w = 0, h = 0;
+      slot->Window().Size(w, h);
+      const D3DSURFACE_DESC back = d.GetBackBufferDesc();
+      if (w > 0 && h > 0 && (uint32_t(w) != back.Width || uint32_t(h) != back.Height)) d.SimulateLoss();
+    }
+    if (d.TestCooperativeLevel() == DeviceState::Lost) return;  // nothing is presented this frame
+    if (d.TestCooperativeLevel() == DeviceState::NotReset) {
+      if (slot->restored) slot->ReleaseDeviceObjects();
+      int w = 0, h = 0;
+      slot->Window().Size(w, h);
+      const bool full = options_.command.mode == RunMode::FullScreen && !slot->Window().IsForeign();
+      const PresentParameters& p = d.GetPresentParameters();
+      if (!d.Reset({full ? p.BackBufferWidth : uint32_t(std::max(w, 1)),
+                    full ? p.BackBufferHeight : uint32_t(std::max(h, 1)), true})) {
+        SetError(uint32_t(ErrorCode::ResetFailed), "");
+        return;
+      }
+      slot->RestoreDeviceObjects();
+    }
+    slot->RenderFrame(float(appTime), options_.document.bytes, position);
+  }
+  for (auto& slot : slots_) {
+    slot->SetDevice();
+    slot->Device().Present();
+  }
+}
+
+void Screensaver::RenderErrors(float dt) {
+  if (errorBoxes_.size() != slots_.size()) {
+    errorBoxes_.assign(slots_.size(), {});
+    for (size_t i = 0; i < slots_.size(); ++i) {
+      slots_[i]->SetDevice();
+      if (slots_[i]->Device().TestCooperativeLevel() != DeviceState::Ok) continue;
+      const D3DSURFACE_DESC back = slots_[i]->Device().GetBackBufferDesc();
+      const bool fill = options_.command.mode == RunMode::Preview;
+      errorBoxes_[i].Start(float(back.Width), float(back.Height), fill);
+    }
+  }
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    slots_[i]->SetDevice();
+    GpuDevice& d = slots_[i]->Device();
+    if (d.TestCooperativeLevel() != DeviceState::Ok) continue;
+    errorBoxes_[i].Step(dt);
+    errorBoxes_[i].Draw(d, errorText_);
+    d.Present();
+  }
+}
+
+void Screensaver::FrameLoop() {
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  double last = 0;
+  WriteDiagnostics();
+  for (;;) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+      if (!HandleEvent(e)) return;
+    }
+    const double now = std::chrono::duration<double>(Clock::now() - start).count();
+    const double dt = now - last;
+    last = now;
+    if (hasError_) {
+      RenderErrors(float(dt));
+      if (!options_.command.vsync) SDL_Delay(1);
+    } else {
+      try {
+        RenderFrame(now);
+      } catch (const GlimmerError& ex) {
+        SetError(ex.code(), ex.detail());
+      } catch (const std::exception& ex) {
+        SetError(uint32_t(ErrorCode::MediaNotFound), ex.what());
+      }
+      if (!slots_.empty()) {
+        const D3DSURFACE_DESC back = slots_.front()->Device().GetBackBufferDesc();
+        stats_.Frame(now, back.Width, back.Height);
+        if (options_.command.fps && stats_.FramesPerSecond() > 0 && frames_ % 60 == 0) {
+          std::cerr << "glimmer: " << stats_.Text() << "\n";
+        }
+      }
+    }
+    if (options_.dumpFrames && !slots_.empty()) {
+      slots_.front()->SetDevice();
+      char name[32];
+      std::snprintf(name, sizeof name, "frame_%05d.png", frames_);
+      WritePng((*options_.dumpFrames / name).string(), slots_.front()->Device().ReadBackBuffer());
+    }
+    ++frames_;
+    if (options_.maxFrames > 0 && frames_ >= options_.maxFrames) return;
+  }
+}
+
+int Screensaver::Run() {
+  try {
+    Create();
+  } catch (const GlimmerError& e) {
+    SetError(e.code(), e.detail());
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+      SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, options_.title.c_str(), errorText_.c_str(), nullptr);
+    }
+    return 1;
+  }
+  if (!options_.documentError.empty()) SetError(uint32_t(ErrorCode::MediaNotFound), options_.documentError);
+  if (options_.command.mode == RunMode::FullScreen && !options_.command.root && !options_.command.windowId &&
+      options_.settingsPath) {
+    std::string error;
+    if (!options_.settings.Write(*options_.settingsPath, &error)) {
+      std::cerr << "glimmer: the display choices were not saved: " << error << "\n";
+    }
+  }
+  if (options_.dumpFrames) std::filesystem::create_directories(*options_.dumpFrames);
+  FrameLoop();
+  const bool failed = hasError_;
+  slots_.clear();
+  return failed ? 1 : 0;
+}
+
+}  // namespace glimmer

@@ -1,0 +1,234 @@
+// The saver's modes on a real X display (Xvfb with Mesa's software
+// renderer): the program runs as a child process, input comes from xdotool,
+// and frames are read back from --dump-frames.
+
+#include <gtest/gtest.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "platform/image/image_codec.h"
+
+extern char** environ;
+
+namespace glimmer {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+class Child {
+ public:
+  explicit Child(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
+    std::vector<std::string> argv = {GLIMMER_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> a;
+    for (auto& s : argv) a.push_back(s.data());
+    a.push_back(nullptr);
+    std::vector<std::string> envStrings(env);
+    for (char** e = environ; *e; ++e) envStrings.push_back(*e);
+    std::vector<char*> envp;
+    for (auto& s : envStrings) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    if (posix_spawn(&pid_, GLIMMER_BINARY, nullptr, nullptr, a.data(), envp.data()) != 0) pid_ = -1;
+  }
+  ~Child() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  bool Started() const { return pid_ > 0; }
+  // True when the child has ended within `limit`; its exit code in `code`.
+  bool WaitExit(std::chrono::milliseconds limit, int& code) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return true;
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    return false;
+  }
+  bool Running() {
+    int code = 0;
+    return !WaitExit(0ms, code);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+};
+
+Window FindByName(Display* d, Window w, const std::string& name) {
+  char* title = nullptr;
+  if (XFetchName(d, w, &title) && title) {
+    const bool match = name == title;
+    XFree(title);
+    if (match) return w;
+  }
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned n = 0;
+  Window found = 0;
+  if (XQueryTree(d, w, &root, &parent, &children, &n)) {
+    for (unsigned i = 0; i < n && !found; ++i) found = FindByName(d, children[i], name);
+    if (children) XFree(children);
+  }
+  return found;
+}
+
+class SaverWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (run the tests under xvfb-run)";
+    display_ = XOpenDisplay(nullptr);
+    if (!display_) GTEST_SKIP() << "cannot open the X display " << std::getenv("DISPLAY");
+    if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    dir_ = fs::temp_directory_path() / ("glimmer_windows_" + std::to_string(getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    Xdo("mousemove 3 3");
+  }
+  void TearDown() override {
+    if (display_) XCloseDisplay(display_);
+    fs::remove_all(dir_);
+  }
+  static void Xdo(const std::string& args) {
+    ASSERT_EQ(std::system(("xdotool " + args + " > /dev/null 2>&1").c_str()), 0) << args;
+    std::this_thread::sleep_for(120ms);
+  }
+  // Waits for the saver's window and lets it draw a few frames.
+  Window WaitForWindow(Child& child, const std::string& name = "Glimmerframe") {
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < end && child.Running()) {
+      if (Window w = FindByName(display_, DefaultRootWindow(display_), name)) {
+        std::this_thread::sleep_for(1500ms);
+        return w;
+      }
+      std::this_thread::sleep_for(100ms);
+    }
+    return 0;
+  }
+  void Close(Window w) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, w, False, NoEventMask, &e);
+    XFlush(display_);
+  }
+  static Image Frame(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    return DecodeImage(bytes).value_or(Image{});
+  }
+  // The share of pixels in the rectangle that are not near black.
+  static double Lit(const Image& img, uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1) {
+    size_t lit = 0, all = 0;
+    for (uint32_t y = y0; y < y1; ++y) {
+      for (uint32_t x = x0; x < x1; ++x, ++all) {
+        const uint8_t* p = img.Pixel(x, y);
+        lit += p[0] + p[1] + p[2] > 60;
+      }
+    }
+    return all ? double(lit) / double(all) : 0;
+  }
+  Display* display_ = nullptr;
+  fs::path dir_;
+};
+
+TEST_F(SaverWindows, FullScreenEndsOnAKeyAClickOrTheSixthMove) {
+  for (const std::string& input : {std::string("key a"), std::string("click 1"), std::string("moves")}) {
+    SCOPED_TRACE(input);
+    Child saver({"/s"});
+    ASSERT_TRUE(saver.Started());
+    ASSERT_NE(WaitForWindow(saver), 0u) << "no full-screen window";
+    int code = -1;
+    if (input == "moves") {
+      for (int i = 1; i <= 5; ++i) Xdo("mousemove " + std::to_string(40 * i) + " " + std::to_string(30 * i));
+      Xdo("mousemove 200 150");  // the same position again: not counted
+      EXPECT_FALSE(saver.WaitExit(700ms, code)) << "five moves are tolerated";
+      Xdo("mousemove 260 170");
+    } else {
+      Xdo(input);
+    }
+    ASSERT_TRUE(saver.WaitExit(10s, code)) << "still running after " << input;
+    EXPECT_EQ(code, 0);
+  }
+}
+
+TEST_F(SaverWindows, TestModeIgnoresInputAndEndsWhenClosed) {
+  Child saver({"/t"});
+  ASSERT_TRUE(saver.Started());
+  const Window w = WaitForWindow(saver);
+  ASSERT_NE(w, 0u);
+  Xdo("mousemove 100 100");
+  Xdo("key a");
+  Xdo("click 1");
+  for (int i = 0; i < 8; ++i) Xdo("mousemove " + std::to_string(100 + 10 * i) + " 120");
+  int code = -1;
+  EXPECT_FALSE(saver.WaitExit(700ms, code)) << "input does not end test mode";
+  Close(w);
+  ASSERT_TRUE(saver.WaitExit(10s, code)) << "closing the window ends it";
+  EXPECT_EQ(code, 0);
+}
+
+TEST_F(SaverWindows, PreviewDrawsTheLoadingPictureThenTheShowIntoAGivenWindow) {
+  const Window parent = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 150, 0, 0, 0);
+  XMapWindow(display_, parent);
+  XSync(display_, False);
+  char hex[32];
+  std::snprintf(hex, sizeof hex, "0x%lx", parent);
+  const std::vector<std::vector<std::string>> forms = {
+      {"/p", std::to_string(parent)}, {"-window-id", hex}, {"-root"}};
+  for (size_t f = 0; f < forms.size(); ++f) {
+    std::vector<std::string> args = forms[f];
+    const fs::path out = dir_ / std::to_string(f);
+    args.insert(args.end(), {"--max-frames", "6", "--dump-frames", out.string()});
+    // -root draws into the daemon's window when it names one.
+    Child saver(args, f == 2 ? std::vector<std::string>{"XSCREENSAVER_WINDOW=" + std::string(hex)}
+                             : std::vector<std::string>{});
+    ASSERT_TRUE(saver.Started());
+    int code = -1;
+    ASSERT_TRUE(saver.WaitExit(60s, code)) << args[0];
+    ASSERT_EQ(code, 0) << args[0];
+    const Image loading = Frame(out / "frame_00000.png");
+    ASSERT_EQ(loading.width, 200u) << args[0] << ": the window's own size";
+    ASSERT_EQ(loading.height, 150u);
+    EXPECT_LT(Lit(loading, 0, 0, 200, 150), 0.2) << "the loading picture: white words on black";
+    EXPECT_GT(Lit(loading, 50, 25, 150, 125), 0.01) << "with its words in the middle";
+    EXPECT_EQ(Lit(loading, 0, 0, 30, 150), 0.0) << "and black at the sides";
+    const Image slide = Frame(out / "frame_00005.png");
+    EXPECT_GT(Lit(slide, 0, 0, 30, 150), 0.5) << args[0] << ": the first slide fills the window";
+  }
+  XDestroyWindow(display_, parent);
+}
+
+TEST_F(SaverWindows, AShowThatCannotLoadEndsWithItsMessage) {
+  const fs::path bad = dir_ / "broken.dds";
+  std::ofstream(bad) << "not a show at all";
+  const fs::path err = dir_ / "stderr.txt";
+  const std::string cmd = std::string(GLIMMER_BINARY) + " " + bad.string() + " /t --max-frames 4 2> " + err.string();
+  EXPECT_NE(std::system(cmd.c_str()), 0);
+  std::ifstream in(err);
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(text.find("Could not load required media."), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace glimmer
