@@ -18,6 +18,7 @@
 #include "document/show_document.h"
 #include "platform/gpu/gpu_device.h"
 #include "platform/image/image_codec.h"
+#include "document/show_composer.h"
 #include "scene/render_context.h"
 #include "scene/scene_object.h"
 #include "scene/slide.h"
@@ -181,6 +182,45 @@ int RunDump(const DocumentArgs& args, const std::optional<std::filesystem::path>
     return 0;
   } catch (const GlimmerError& e) {
     return ReportFailure(e);
+  } catch (const std::exception& e) {
+    return ReportFailure(e);
+  }
+}
+
+int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out, std::ostream& os) {
+  try {
+    const std::vector<uint8_t> bytes = ComposeShowFile(json);
+    WriteFileAtomically(out, bytes);
+    os << "Wrote " << out.string() << " (" << bytes.size() << " bytes)\n";
+    return 0;
+  } catch (const JsonFormatError& e) {
+    std::cerr << "glimmer: " << e.what() << "\n";
+    return 2;
+  } catch (const std::exception& e) {
+    return ReportFailure(e);
+  }
+}
+
+int RunPack(const std::filesystem::path& show, const std::filesystem::path& out, std::ostream& os) {
+  try {
+    std::vector<uint8_t> document;
+    if (show.extension() == ".json") {
+      document = ComposeShowFile(show);
+    } else {
+      document = DocumentFromFile(ReadWholeFile(show, kMaxDocumentBytes), show.string());
+      LoadShow(document);  // a show that does not load is not packed
+    }
+    const std::vector<uint8_t> self = ExecutableWithoutShow(ReadWholeFile("/proc/self/exe", kMaxDocumentBytes));
+    using std::filesystem::perms;
+    WriteFileAtomically(out, AppendPayload(self, document),
+                        perms::owner_all | perms::group_read | perms::group_exec | perms::others_read |
+                            perms::others_exec);
+    os << "Wrote " << out.string() << ": this player carrying " << show.string()
+       << "; run it as the program itself (it accepts every subcommand and switch)\n";
+    return 0;
+  } catch (const JsonFormatError& e) {
+    std::cerr << "glimmer: " << e.what() << "\n";
+    return 2;
   } catch (const std::exception& e) {
     return ReportFailure(e);
   }

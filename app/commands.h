@@ -36,6 +36,12 @@ struct RenderOptions {
   int picturePosition = 2;  // 0 Stretch, 1 Fit, 2 Fill
   int captureScale = 3;     // capture targets at most this many times the frame
 };
+// Writes the document a JSON show describes; nothing is written on error.
+int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out, std::ostream& os);
+// Writes a copy of this program carrying a show (a document, or a JSON show
+// composed first), which plays it by default.
+int RunPack(const std::filesystem::path& show, const std::filesystem::path& out, std::ostream& os);
+
 // Plays the show headless and writes frames as PNG files.
 int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostream& out);
 

@@ -40,7 +40,7 @@ Settings live in $XDG_CONFIG_HOME/glimmerframe/settings.ini (see "glimmer config
 bool IsSubcommandLine(int argc, char** argv) {
   if (argc < 2) return false;
   const std::string first = argv[1];
-  for (const char* name : {"info", "dump", "classes", "render", "play", "config", "install-xscreensaver", "-h", "--help",
+  for (const char* name : {"info", "dump", "classes", "render", "play", "config", "install-xscreensaver", "compose", "pack", "-h", "--help",
                            "--modules", "--help-all"}) {
     if (first == name || first.rfind(std::string("--modules="), 0) == 0) return true;
   }
@@ -131,8 +131,22 @@ int main(int argc, char** argv) {
   install->add_option("FILE", installOptions.show, "The show the hack plays (default: the built-in one)")
       ->check(CLI::ExistingFile);
 
+  std::filesystem::path composeIn, composeOut, packIn, packOut;
+  CLI::App* compose = app.add_subcommand(
+      "compose", "Make a show document from its JSON form (as \"dump -o\" writes it)");
+  compose->add_option("SHOW", composeIn, "The JSON show; files it names are relative to it")
+      ->required()
+      ->check(CLI::ExistingFile);
+  compose->add_option("-o,--out", composeOut, "The document to write")->required();
+  CLI::App* pack = app.add_subcommand(
+      "pack", "Write a copy of this program that carries a show and plays it by default");
+  pack->add_option("SHOW", packIn, "A show document, or a JSON show")->required()->check(CLI::ExistingFile);
+  pack->add_option("-o,--out", packOut, "The program to write")->required();
+
   CLI11_PARSE(app, argc, argv);
 
+  if (compose->parsed()) return glimmer::RunCompose(composeIn, composeOut, std::cout);
+  if (pack->parsed()) return glimmer::RunPack(packIn, packOut, std::cout);
   if (install->parsed()) {
     if (installOptions.show) installOptions.show = std::filesystem::absolute(*installOptions.show);
     return glimmer::InstallXScreenSaver(installOptions, std::cout, std::cerr);

@@ -19,6 +19,7 @@ set(GLIMMER_CORE_SOURCES
   document/pe_resources.cpp
   document/document_source.cpp
   document/show_document.cpp
+  document/show_composer.cpp
   params/random_source.cpp
   params/media_param.cpp
   params/colour_params.cpp
