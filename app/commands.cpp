@@ -187,11 +187,13 @@ int RunDump(const DocumentArgs& args, const std::optional<std::filesystem::path>
   }
 }
 
-int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out, std::ostream& os) {
+namespace {
+// Runs an authoring step: JSON problems are usage errors (2), the rest
+// failures (1).
+template <class Step>
+int Authoring(Step&& step) {
   try {
-    const std::vector<uint8_t> bytes = ComposeShowFile(json);
-    WriteFileAtomically(out, bytes);
-    os << "Wrote " << out.string() << " (" << bytes.size() << " bytes)\n";
+    step();
     return 0;
   } catch (const JsonFormatError& e) {
     std::cerr << "glimmer: " << e.what() << "\n";
@@ -200,9 +202,18 @@ int RunCompose(const std::filesystem::path& json, const std::filesystem::path& o
     return ReportFailure(e);
   }
 }
+}  // namespace
+
+int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out, std::ostream& os) {
+  return Authoring([&] {
+    const std::vector<uint8_t> bytes = ComposeShowFile(json);
+    WriteFileAtomically(out, bytes);
+    os << "Wrote " << out.string() << " (" << bytes.size() << " bytes)\n";
+  });
+}
 
 int RunPack(const std::filesystem::path& show, const std::filesystem::path& out, std::ostream& os) {
-  try {
+  return Authoring([&] {
     std::vector<uint8_t> document;
     if (show.extension() == ".json") {
       document = ComposeShowFile(show);
@@ -217,13 +228,7 @@ int RunPack(const std::filesystem::path& show, const std::filesystem::path& out,
                             perms::others_exec);
     os << "Wrote " << out.string() << ": this player carrying " << show.string()
        << "; run it as the program itself (it accepts every subcommand and switch)\n";
-    return 0;
-  } catch (const JsonFormatError& e) {
-    std::cerr << "glimmer: " << e.what() << "\n";
-    return 2;
-  } catch (const std::exception& e) {
-    return ReportFailure(e);
-  }
+  });
 }
 
 int RunClasses(std::ostream& out) {

@@ -301,14 +301,9 @@ void ZT_2D_Light::DrawIndexedFxTechnique(const IndexedMesh& mesh, Effect& effect
   DrawThroughEffect(effect, [&] { DrawIndexedRange(mesh, 0, triangles); });
 }
 
-void ZT_2D_Light::DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first, uint32_t count) {
-  SetDrawTransforms(sprites.World);
-  const auto draw = [&] { DrawIndexedRange(sprites, first * 6, count * 2); };
-  if (effect) {
-    DrawThroughEffect(*effect, draw);
-    return;
-  }
-  GpuDevice& d = Device();
+namespace {
+// Alpha blending over the target, texture times vertex colour.
+void SetBlendedModulate(GpuDevice& d) {
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
   d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -318,6 +313,18 @@ void ZT_2D_Light::DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint
   d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
   d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
   d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+}
+}  // namespace
+
+void ZT_2D_Light::DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first, uint32_t count) {
+  SetDrawTransforms(sprites.World);
+  const auto draw = [&] { DrawIndexedRange(sprites, first * 6, count * 2); };
+  if (effect) {
+    DrawThroughEffect(*effect, draw);
+    return;
+  }
+  GpuDevice& d = Device();
+  SetBlendedModulate(d);
   ForceCopyBlend();
   draw();
 }
@@ -356,15 +363,7 @@ void ZT_2D_Light::DrawBlended(BlendedDrawable& object) {
   GpuDevice& d = Device();
   SetDrawTransforms(object.WorldMatrix());
   d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  SetBlendedModulate(d);
   d.SetTexture(0, object.Texture());
   ForceCopyBlend();
   object.DrawGeometry(d);
