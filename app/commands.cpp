@@ -18,6 +18,7 @@
 #include "document/show_document.h"
 #include "platform/gpu/gpu_device.h"
 #include "platform/image/image_codec.h"
+#include "common/atomic_file.h"
 #include "document/show_composer.h"
 #include "scene/render_context.h"
 #include "scene/scene_object.h"
@@ -188,6 +189,13 @@ int RunDump(const DocumentArgs& args, const std::optional<std::filesystem::path>
 }
 
 namespace {
+// Writes a whole output file or throws saying why; nothing is left on failure.
+void WriteOutput(const std::filesystem::path& path, std::span<const uint8_t> bytes, mode_t mode) {
+  std::string error;
+  const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!WriteFileAtomically(path, data, mode, &error)) throw std::runtime_error(error);
+}
+
 // Runs an authoring step: JSON problems are usage errors (2), the rest
 // failures (1).
 template <class Step>
@@ -207,7 +215,7 @@ int Authoring(Step&& step) {
 int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out, std::ostream& os) {
   return Authoring([&] {
     const std::vector<uint8_t> bytes = ComposeShowFile(json);
-    WriteFileAtomically(out, bytes);
+    WriteOutput(out, bytes, 0644);
     os << "Wrote " << out.string() << " (" << bytes.size() << " bytes)\n";
   });
 }
@@ -221,11 +229,8 @@ int RunPack(const std::filesystem::path& show, const std::filesystem::path& out,
       document = DocumentFromFile(ReadWholeFile(show, kMaxDocumentBytes), show.string());
       LoadShow(document);  // a show that does not load is not packed
     }
-    const std::vector<uint8_t> self = ExecutableWithoutShow(ReadWholeFile("/proc/self/exe", kMaxDocumentBytes));
-    using std::filesystem::perms;
-    WriteFileAtomically(out, AppendPayload(self, document),
-                        perms::owner_all | perms::group_read | perms::group_exec | perms::others_read |
-                            perms::others_exec);
+    const std::vector<uint8_t> self = WithoutPayload(ReadWholeFile("/proc/self/exe", kMaxDocumentBytes));
+    WriteOutput(out, AppendPayload(self, document), 0755);
     os << "Wrote " << out.string() << ": this player carrying " << show.string()
        << "; run it as the program itself (it accepts every subcommand and switch)\n";
   });

@@ -1,5 +1,6 @@
 # Source lists of the core library and the program.
 set(GLIMMER_CORE_SOURCES
+  common/atomic_file.cpp
   common/base64.cpp
   common/error_codes.cpp
   common/guid.cpp

@@ -16,6 +16,16 @@ constexpr size_t kTrailerBytes = 8 + sizeof kPayloadMagic;
   throw GlimmerError(ErrorCode::MediaNotFound, detail);
 }
 
+// The size of the document a trailer announces, when it is one and the
+// document fits in the `room` before it.
+std::optional<uint64_t> PayloadSize(const uint8_t* trailer, uint64_t room) {
+  if (std::memcmp(trailer + 8, kPayloadMagic, sizeof kPayloadMagic) != 0) return std::nullopt;
+  uint64_t size = 0;
+  for (int i = 0; i < 8; ++i) size |= uint64_t{trailer[i]} << (8 * i);
+  if (size == 0 || size > room || size > kMaxDocumentBytes) return std::nullopt;
+  return size;
+}
+
 }  // namespace
 
 std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path, uintmax_t maxBytes) {
@@ -55,6 +65,16 @@ std::vector<uint8_t> AppendPayload(std::span<const uint8_t> executable,
   return out;
 }
 
+std::vector<uint8_t> WithoutPayload(std::span<const uint8_t> executable) {
+  if (executable.size() >= kTrailerBytes) {
+    const uint64_t room = executable.size() - kTrailerBytes;
+    if (const auto size = PayloadSize(executable.data() + room, room)) {
+      return {executable.begin(), executable.begin() + std::ptrdiff_t(room - *size)};
+    }
+  }
+  return {executable.begin(), executable.end()};
+}
+
 std::optional<std::vector<uint8_t>> ReadAppendedPayload(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
@@ -63,11 +83,10 @@ std::optional<std::vector<uint8_t>> ReadAppendedPayload(const std::filesystem::p
   uint8_t trailer[kTrailerBytes];
   in.seekg(fileSize - static_cast<std::streamoff>(kTrailerBytes));
   if (!in.read(reinterpret_cast<char*>(trailer), kTrailerBytes)) return std::nullopt;
-  if (std::memcmp(trailer + 8, kPayloadMagic, sizeof kPayloadMagic) != 0) return std::nullopt;
-  uint64_t size = 0;
-  for (int i = 0; i < 8; ++i) size |= uint64_t{trailer[i]} << (8 * i);
   const uint64_t room = static_cast<uint64_t>(fileSize) - kTrailerBytes;
-  if (size == 0 || size > room || size > kMaxDocumentBytes) return std::nullopt;
+  const std::optional<uint64_t> found = PayloadSize(trailer, room);
+  if (!found) return std::nullopt;
+  const uint64_t size = *found;
   std::vector<uint8_t> doc(static_cast<size_t>(size));
   in.seekg(static_cast<std::streamoff>(room - size));
   if (!in.read(reinterpret_cast<char*>(doc.data()), static_cast<std::streamsize>(size))) {

@@ -42,6 +42,8 @@ std::vector<uint8_t> DocumentFromFile(std::vector<uint8_t> fileBytes, const std:
 // a trailer of the document's size and a magic tag.
 std::vector<uint8_t> AppendPayload(std::span<const uint8_t> executable,
                                    std::span<const uint8_t> document);
+// The executable's own bytes without any document appended to them.
+std::vector<uint8_t> WithoutPayload(std::span<const uint8_t> executable);
 // The document appended to the file at `path`, if it carries one.
 std::optional<std::vector<uint8_t>> ReadAppendedPayload(const std::filesystem::path& path);
 

@@ -1,5 +1,7 @@
 #include "host/xscreensaver_install.h"
 
+#include "common/atomic_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -124,36 +126,8 @@ std::string_view ValuePart(std::string_view line, bool header) {
 }
 
 bool WriteAtomically(const fs::path& path, std::string_view text, mode_t mode, std::string* error) {
-  const fs::path temp = path.string() + ".glimmer-tmp";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) {
-    *error = temp.string() + ": " + std::strerror(errno);
-    return false;
-  }
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      *error = temp.string() + ": " + std::strerror(errno);
-      close(fd);
-      unlink(temp.c_str());
-      return false;
-    }
-    done += size_t(n);
-  }
-  fchmod(fd, mode);  // open's mode is masked by the umask; keep the old file's
-  if (fsync(fd) != 0 || close(fd) != 0) {
-    *error = temp.string() + ": " + std::strerror(errno);
-    unlink(temp.c_str());
-    return false;
-  }
-  if (rename(temp.c_str(), path.c_str()) != 0) {
-    *error = path.string() + ": " + std::strerror(errno);
-    unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  // A suffix of our own, so a user's ~/.xscreensaver.tmp is never touched.
+  return WriteFileAtomically(path, text, mode, error, ".glimmer-tmp");
 }
 
 std::optional<std::string> ReadWhole(const fs::path& path) {

@@ -1,7 +1,6 @@
 #include "platform/settings/settings_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "common/atomic_file.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -54,31 +53,6 @@ bool ValidKey(std::string_view s) {
 }
 
 bool ValidValue(std::string_view s) { return !HasControl(s) && !Untrimmed(s); }
-
-std::string Describe(const char* what, const fs::path& path, int err) {
-  return std::string(what) + " " + path.string() + ": " + std::strerror(err);
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(size_t(n));
-  }
-  return true;
-}
-
-// Makes a completed rename durable; a failure here loses nothing already
-// visible, so it is not reported.
-void SyncFolder(const fs::path& folder) {
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
 
 }  // namespace
 
@@ -178,28 +152,8 @@ bool SettingsFile::Save(const fs::path& path, std::string* error) const {
     if (ec) return fail("cannot create " + folder.string() + ": " + ec.message());
   }
 
-  fs::path temporary = path;
-  temporary += ".tmp";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fail(Describe("cannot create", temporary, errno));
-  const std::string text = Serialize();
-  if (!WriteAll(fd, text) || ::fsync(fd) != 0) {
-    const int err = errno;
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    return fail(Describe("cannot write", temporary, err));
-  }
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(temporary.c_str());
-    return fail(Describe("cannot write", temporary, err));
-  }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temporary.c_str());
-    return fail(Describe("cannot replace", path, err));
-  }
-  SyncFolder(folder);
+  std::string why;
+  if (!WriteFileAtomically(path, Serialize(), 0644, &why)) return fail(why);
   return true;
 }
 

@@ -91,7 +91,7 @@ TEST_F(Composer, APackedPlayerRendersItsOwnShow) {
   {
     ShowDocument doc = SlideShow();
     const std::vector<uint8_t> bytes = SaveShow(doc);
-    WriteFileAtomically(show, bytes);
+    std::ofstream(show, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
   const fs::path packed = dir_ / "packed_player";
   ASSERT_EQ(Run("pack " + show.string() + " -o " + packed.string() + " > /dev/null"), 0);
