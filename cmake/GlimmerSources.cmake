@@ -43,6 +43,7 @@ set(GLIMMER_CORE_SOURCES
   platform/window/saver_window.cpp
   host/saver_settings.cpp
   host/settings_command.cpp
+  host/dialog_buttons.cpp
   host/sound_dialog.cpp
   host/display_dialog.cpp
   host/settings_dialog.cpp

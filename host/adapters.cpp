@@ -84,21 +84,22 @@ std::string DeviceDescription(std::string_view renderer) {
   return "HAL (hw vp): " + std::string(renderer);
 }
 
-void FrameStats::Frame(double now, uint32_t width, uint32_t height) {
+bool FrameStats::Frame(double now, uint32_t width, uint32_t height) {
   if (start_ < 0 || now < start_) {
     start_ = now;  // frames are counted as the intervals after this one
     frames_ = 0;
-    return;
+    return false;
   }
   ++frames_;
   const double seconds = now - start_;
-  if (seconds < 1.0) return;
+  if (seconds < 1.0) return false;
   fps_ = frames_ / seconds;
   char line[96];
   std::snprintf(line, sizeof line, "%.02f fps (%ux%ux%d)", fps_, width, height, 32);
   text_ = line;
   start_ = now;
   frames_ = 0;
+  return true;
 }
 
 }  // namespace glimmer

@@ -47,8 +47,9 @@ std::string DeviceDescription(std::string_view renderer);
 // The frame rate over the last second, as "%.02f fps (WxHxB)".
 class FrameStats {
  public:
-  // Counts a frame at `now` seconds; the text is refreshed once a second.
-  void Frame(double now, uint32_t width, uint32_t height);
+  // Counts a frame at `now` seconds; the text is refreshed once a second,
+  // and then this returns true.
+  bool Frame(double now, uint32_t width, uint32_t height);
   const std::string& Text() const { return text_; }
   double FramesPerSecond() const { return fps_; }
 

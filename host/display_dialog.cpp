@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "host/dialog_buttons.h"
+
 namespace glimmer {
 namespace {
 
@@ -210,13 +212,7 @@ DialogResult DrawDisplayDialog(DisplayDialog& dialog) {
   bool reverse = dialog.reverseOrder();
   if (ImGui::Checkbox(DisplayDialog::kReverseOrder, &reverse)) dialog.SetReverseOrder(reverse);
 
-  ImGui::Spacing();
-  if (ImGui::Button("OK", ImVec2(80.0f, 0.0f))) result = DialogResult::Ok;
-  ImGui::SameLine();
-  if (ImGui::Button("Cancel", ImVec2(80.0f, 0.0f))) result = DialogResult::Cancel;
-  if (result != DialogResult::Open) ImGui::CloseCurrentPopup();
-  ImGui::EndPopup();
-  return result;
+  return EndPopupWithOkCancel(result);
 }
 
 }  // namespace glimmer

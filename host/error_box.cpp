@@ -17,20 +17,16 @@ constexpr float kLineHeight = 12.0f;  // the font's rows at scale 1, with spacin
 constexpr D3DCOLOR kWindowColour = 0xFFF0F0F0;
 constexpr D3DCOLOR kBlack = 0xFF000000;
 
-struct TlColour {
-  float x, y, z, rhw;
-  D3DCOLOR color;
-};
-
 float TextWidth(const std::string& s, float scale) {
   return float(stb_easy_font_width(const_cast<char*>(s.c_str()))) * scale;
 }
 
-void AddRect(std::vector<TlColour>& v, float x0, float y0, float x1, float y1, D3DCOLOR c) {
-  const TlColour a{x0, y0, 0.5f, 1, c}, b{x1, y0, 0.5f, 1, c}, d{x0, y1, 0.5f, 1, c}, e{x1, y1, 0.5f, 1, c};
-  v.insert(v.end(), {a, b, d, d, b, e});
-}
 }  // namespace
+
+void ErrorBox::AddRect(float x0, float y0, float x1, float y1, D3DCOLOR c) const {
+  const Vertex a{x0, y0, 0.5f, 1, c}, b{x1, y0, 0.5f, 1, c}, d{x0, y1, 0.5f, 1, c}, e{x1, y1, 0.5f, 1, c};
+  vertices_.insert(vertices_.end(), {a, b, d, d, b, e});
+}
 
 void ErrorBox::Start(float screenWidth, float screenHeight, bool fillScreen) {
   screenWidth_ = screenWidth;
@@ -82,27 +78,28 @@ std::vector<std::string> WrapText(const std::string& text, float width, float sc
 
 void ErrorBox::Draw(GpuDevice& device, const std::string& text) const {
   device.Clear(D3DCLEAR_TARGET, kBlack, 1.0f, 0);
-  std::vector<TlColour> v;
-  AddRect(v, x, y, x + width, y + height, kWindowColour);
+  vertices_.clear();
+  AddRect(x, y, x + width, y + height, kWindowColour);
   // A one-pixel black frame inside the box.
-  AddRect(v, x, y, x + width, y + 1, kBlack);
-  AddRect(v, x, y + height - 1, x + width, y + height, kBlack);
-  AddRect(v, x, y, x + 1, y + height, kBlack);
-  AddRect(v, x + width - 1, y, x + width, y + height, kBlack);
+  AddRect(x, y, x + width, y + 1, kBlack);
+  AddRect(x, y + height - 1, x + width, y + height, kBlack);
+  AddRect(x, y, x + 1, y + height, kBlack);
+  AddRect(x + width - 1, y, x + width, y + height, kBlack);
   const std::vector<std::string> lines = WrapText(text, width - 16, kTextScale);
   const float total = float(lines.size()) * kLineHeight * kTextScale;
   float ty = y + (height - total) / 2;
-  std::vector<char> quads(64 * 1024);
+  glyphQuads_.resize(64 * 1024);
   for (const std::string& line : lines) {
     const float tx = x + (width - TextWidth(line, kTextScale)) / 2;
     unsigned char black[4] = {0, 0, 0, 255};
-    const int n = stb_easy_font_print(0, 0, const_cast<char*>(line.c_str()), black, quads.data(), int(quads.size()));
+    const int n = stb_easy_font_print(0, 0, const_cast<char*>(line.c_str()), black, glyphQuads_.data(),
+                                      int(glyphQuads_.size()));
     // Each quad: four vertices of x, y, z and a colour, 16 bytes each.
-    const float* q = reinterpret_cast<const float*>(quads.data());
+    const float* q = reinterpret_cast<const float*>(glyphQuads_.data());
     for (int i = 0; i < n; ++i, q += 16) {
       const float x0 = tx + q[0] * kTextScale, y0 = ty + q[1] * kTextScale;
       const float x1 = tx + q[8] * kTextScale, y1 = ty + q[9] * kTextScale;
-      AddRect(v, x0, y0, x1, y1, kBlack);
+      AddRect(x0, y0, x1, y1, kBlack);
     }
     ty += kLineHeight * kTextScale;
   }
@@ -112,7 +109,7 @@ void ErrorBox::Draw(GpuDevice& device, const std::string& text) const {
   device.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
   device.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
-  device.DrawPrimitiveUP(D3DPT_TRIANGLELIST, uint32_t(v.size() / 3), v.data(), sizeof(TlColour));
+  device.DrawPrimitiveUP(D3DPT_TRIANGLELIST, uint32_t(vertices_.size() / 3), vertices_.data(), sizeof(Vertex));
   device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
 }
 

@@ -26,7 +26,16 @@ class ErrorBox {
   float vx = 0, vy = 0;
 
  private:
+  struct Vertex {
+    float x, y, z, rhw;
+    D3DCOLOR color;
+  };
+  void AddRect(float x0, float y0, float x1, float y1, D3DCOLOR c) const;
+
   float screenWidth_ = 0, screenHeight_ = 0;
+  // Reused from frame to frame: the box's triangles and the font's quads.
+  mutable std::vector<Vertex> vertices_;
+  mutable std::vector<char> glyphQuads_;
 };
 
 // Splits `text` into lines no wider than `width` pixels of the box's font at

@@ -218,8 +218,7 @@ void Screensaver::FrameLoop() {
       }
       if (!slots_.empty()) {
         const D3DSURFACE_DESC back = slots_.front()->Device().GetBackBufferDesc();
-        stats_.Frame(now, back.Width, back.Height);
-        if (options_.command.fps && stats_.FramesPerSecond() > 0 && frames_ % 60 == 0) {
+        if (stats_.Frame(now, back.Width, back.Height) && options_.command.fps) {
           std::cerr << "glimmer: " << stats_.Text() << "\n";
         }
       }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "host/dialog_buttons.h"
+
 namespace glimmer {
 
 SoundDialog::SoundDialog(const SaverSettings& stored)
@@ -51,13 +53,7 @@ DialogResult DrawSoundDialog(SoundDialog& dialog) {
   bool mute = dialog.mute();
   if (ImGui::Checkbox("Mute", &mute)) dialog.SetMute(mute);
 
-  ImGui::Spacing();
-  if (ImGui::Button("OK", ImVec2(80.0f, 0.0f))) result = DialogResult::Ok;
-  ImGui::SameLine();
-  if (ImGui::Button("Cancel", ImVec2(80.0f, 0.0f))) result = DialogResult::Cancel;
-  if (result != DialogResult::Open) ImGui::CloseCurrentPopup();
-  ImGui::EndPopup();
-  return result;
+  return EndPopupWithOkCancel(result);
 }
 
 }  // namespace glimmer

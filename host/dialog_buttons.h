@@ -1,0 +1,12 @@
+#pragma once
+// The foot of a popup dialog: OK and Cancel side by side.
+
+#include "host/dialog_result.h"
+
+namespace glimmer {
+
+// Draws OK and Cancel, closes the popup once either is pressed and ends it.
+// Returns the result so far (`result` unless a button was pressed now).
+DialogResult EndPopupWithOkCancel(DialogResult result);
+
+}  // namespace glimmer
