@@ -3,13 +3,12 @@
 
 #include "tests/platform/gpu/gpu_test_support.h"
 
-#include <functional>
-
 #include "document/doc_res_manager.h"
 #include "document/show_document.h"
 #include "platform/gpu/builtin_effects.h"
 #include "platform/image/image_codec.h"
 #include "scene/slide_show.h"
+#include "tests/support/probe_layer.h"
 
 namespace glimmer::testing {
 namespace {
@@ -42,38 +41,6 @@ TEST(PlacementViewForm, PictureTexturePixelsMapOntoThePlacedRectangle) {
   c.Place({0, 0, 800, 600}, 100, 100, 1, 800, 600);
   EXPECT_EQ(c.Placement.PlacementMatrix, D3DXMATRIX{}) << "no picture texture: the view stays as it was";
   EXPECT_EQ(c.Placement.UnplaceScale[0], 1.0f);
-}
-
-// A layer whose drawing and copy needs the test decides.
-class ProbeLayer : public ZT_ABObj_Constructor {
-  GLIMMER_STORED_CLASS(ProbeLayer, 1)
-
- public:
-  void Serialize(Archive& ar, int32_t) override { SerializeBase<ZT_ABObj_Constructor>(ar, *this); }
-  std::shared_ptr<ZT_ABObj> CreateRuntime() const override;
-};
-
-class ProbeObject : public ZT_ABObj {
- public:
-  using ZT_ABObj::ZT_ABObj;
-  bool NeedsSceneCopy() const override { return needs; }
-  bool KeepsSceneCopy(bool) const override { return keeps; }
-  void Advance(float) override {}
-  // Objects that keep the copy take theirs from the slide; the others ask
-  // for one without keeping it, as particle systems do.
-  void Render(ZT_ABRender& renderer, int pass) override {
-    if (needs && !keeps) renderer.CopyScene(pass, false);
-    Draw(renderer);
-  }
-  void Draw(ZT_ABRender& renderer) override {
-    if (draw) draw(renderer);
-  }
-  bool needs = false, keeps = false;
-  std::function<void(ZT_ABRender&)> draw;
-};
-
-std::shared_ptr<ZT_ABObj> ProbeLayer::CreateRuntime() const {
-  return std::make_shared<ProbeObject>(std::make_unique<ProbeLayer>(*this));
 }
 
 class DrawServices : public GpuTest {

@@ -13,6 +13,7 @@
 #include "document/show_document.h"
 #include "params/random_source.h"
 #include "scene/slide_show.h"
+#include "tests/support/probe_layer.h"
 
 namespace glimmer::testing {
 namespace {
@@ -265,24 +266,19 @@ TEST(CaptureTargets, FallBackFromThreeToTwoToOne) {
   SetCurrentRenderContext(nullptr);
 }
 
-// A layer that samples the scene and draws it back half veiled in red.
-class VeilLayer : public ZT_ABObj_Constructor {
-  GLIMMER_STORED_CLASS(VeilLayer, 1)
-
- public:
-  void Serialize(Archive& ar, int32_t) override { SerializeBase<ZT_ABObj_Constructor>(ar, *this); }
-  std::shared_ptr<ZT_ABObj> CreateRuntime() const override;
-};
-
-class VeilObject : public ZT_ABObj {
- public:
-  using ZT_ABObj::ZT_ABObj;
-  bool NeedsSceneCopy() const override { return true; }
-  void Advance(float) override {}
-  void Draw(ZT_ABRender& renderer) override {
-    auto& slide = static_cast<ZT_2D_Light&>(renderer);
+TEST_F(Playback, LayersThatSampleTheSceneGetACopy) {
+  ShowDocument loaded = Start(TimedShow(1, 1, 10, 1), 0);
+  ZT_SlideContainer& slide = *loaded.show->slides[0];
+  SetCurrentLiveObjects(&loaded.show->LiveObjects());
+  slide.visualObjects.push_back(ProbeLayer().CreateRuntime());
+  SetCurrentLiveObjects(nullptr);
+  // It samples the scene and draws it back over everything, half veiled in red.
+  auto& veil = static_cast<ProbeObject&>(*slide.visualObjects.back());
+  veil.needs = veil.keepOwnCopy = true;
+  TexturePtr sampled;
+  veil.draw = [&](ZT_ABRender& renderer) {
     GpuDevice& d = *CurrentDevice();
-    sampled = *slide.GetSceneTextureSlot();
+    sampled = *renderer.GetSceneTextureSlot();
     const D3DSURFACE_DESC back = d.GetBackBufferDesc();
     const float w = float(back.Width), h = float(back.Height);
     const TlVertex v[4] = {{0, h, 0.5f, 1, 0xFFFF8080, 0, 1}, {0, 0, 0.5f, 1, 0xFFFF8080, 0, 0},
@@ -293,26 +289,12 @@ class VeilObject : public ZT_ABObj {
     d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
     d.SetFVF(kTlFvf);
     d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TlVertex));
-  }
-  TexturePtr sampled;
-};
-
-std::shared_ptr<ZT_ABObj> VeilLayer::CreateRuntime() const {
-  return std::make_shared<VeilObject>(std::make_unique<VeilLayer>(*this));
-}
-
-TEST_F(Playback, LayersThatSampleTheSceneGetACopy) {
-  ShowDocument loaded = Start(TimedShow(1, 1, 10, 1), 0);
-  ZT_SlideContainer& slide = *loaded.show->slides[0];
-  SetCurrentLiveObjects(&loaded.show->LiveObjects());
-  slide.visualObjects.push_back(VeilLayer().CreateRuntime());
-  SetCurrentLiveObjects(nullptr);
-  auto* veil = static_cast<VeilObject*>(slide.visualObjects.back().get());
+  };
   loaded.show->AdvanceShow(0);
   loaded.show->RenderShow();
-  ASSERT_NE(veil->sampled, nullptr);
-  EXPECT_NE(veil->sampled, loaded.show->slides[0]->slide->PictureTexture()) << "a copy, not the picture";
-  EXPECT_EQ(veil->sampled->Width(), 3u * kWidth) << "at three times the back buffer";
+  ASSERT_NE(sampled, nullptr);
+  EXPECT_NE(sampled, loaded.show->slides[0]->slide->PictureTexture()) << "a copy, not the picture";
+  EXPECT_EQ(sampled->Width(), 3u * kWidth) << "at three times the back buffer";
   // The picture (magenta) modulated by (1, 0.5, 0.5).
   EXPECT_TRUE(NearColor(Pixel(20, 20), 0xFF0080FF, 3));
 }
