@@ -130,19 +130,17 @@ void ZT_2D_Light::PrepareResources() {
   pictureWidth_ = set.ImageWidth;
   pictureHeight_ = set.ImageHeight;
   const float w = float(pictureWidth_), h = float(pictureHeight_);
-  pictureQuad_ = {{{0, h, 0, 0, set.VMax > 0 ? set.VMax : 1},
-                   {0, 0, 0, 0, 0},
-                   {w, h, 0, set.UMax > 0 ? set.UMax : 1, set.VMax > 0 ? set.VMax : 1},
-                   {w, 0, 0, set.UMax > 0 ? set.UMax : 1, 0}}};
-  pictureMesh_ = Mesh(CurrentDevice());
-  pictureMesh_.CreateVertices(4);
-  pictureMesh_.PrimitiveType = D3DPT_TRIANGLESTRIP;
-  if (DX_V::PCT* v = pictureMesh_.Lock()) {
-    for (int i = 0; i < 4; ++i) {
-      const PictureVertex& p = pictureQuad_[size_t(i)];
-      v[i] = {p.x, p.y, p.z, 0xFFFFFFFF, p.u, p.v};
-    }
-    pictureMesh_.Unlock();
+  // The picture's part of its texture (a texture may be larger than it).
+  const float u = set.UMax > 0 ? set.UMax : 1, v = set.VMax > 0 ? set.VMax : 1;
+  pictureQuad_ = Mesh(CurrentDevice());
+  pictureQuad_.CreateVertices(4);
+  pictureQuad_.PrimitiveType = D3DPT_TRIANGLESTRIP;
+  if (DX_V::PCT* q = pictureQuad_.Lock()) {
+    q[0] = {0, h, 0, 0xFFFFFFFF, 0, v};
+    q[1] = {0, 0, 0, 0xFFFFFFFF, 0, 0};
+    q[2] = {w, h, 0, 0xFFFFFFFF, u, v};
+    q[3] = {w, 0, 0, 0xFFFFFFFF, u, 0};
+    pictureQuad_.Unlock();
   }
   camera.PictureWidth = pictureWidth_;
   camera.PictureHeight = pictureHeight_;
@@ -452,8 +450,7 @@ void ZT_2D_Light::DrawPicture(int) {
   d.Clear(D3DCLEAR_TARGET, 0, 1.0f, 0);
   d.SetTexture(0, pictureTexture_);
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
-  d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
-  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, pictureQuad_.data(), sizeof(PictureVertex));
+  pictureQuad_.Draw();
 }
 
 void ZT_2D_Light::RenderLayers(const std::vector<ZT_SafePtr<ZT_ABObj>>& objects, int copies) {

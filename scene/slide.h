@@ -17,7 +17,8 @@ namespace glimmer {
 
 class ZT_ABObj;
 
-// A vertex of the picture quad: position and one texture coordinate pair.
+// A vertex with position and one texture coordinate pair (the captured
+// scene drawn back as the picture).
 struct PictureVertex {
   float x, y, z, u, v;
 };
@@ -51,7 +52,7 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   void DrawScreenQuad(const ScreenVertex quad[4]) override;
   void CopyScene(int remaining, bool keep) override;
   TexturePtr* GetSceneTextureSlot() override { return &sceneTexture_; }
-  const Mesh& GetPictureQuad() override { return pictureMesh_; }
+  const Mesh& GetPictureQuad() override { return pictureQuad_; }
   void PictureTextureSize(float& width, float& height) override;
   uint32_t GetPictureWidth() const override { return pictureWidth_; }
   uint32_t GetPictureHeight() const override { return pictureHeight_; }
@@ -117,8 +118,7 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   void DrawIndexedRange(const IndexedMesh& mesh, uint32_t startIndex, uint32_t triangles);
 
   TexturePtr pictureTexture_;
-  std::array<PictureVertex, 4> pictureQuad_{};
-  Mesh pictureMesh_{nullptr};  // the same quad in a vertex buffer, for effects
+  Mesh pictureQuad_{nullptr};  // the placed picture, in picture pixels
   uint32_t pictureWidth_ = 0, pictureHeight_ = 0;
   ScreenRect screen_;
   bool capturing_ = false;
