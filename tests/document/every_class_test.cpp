@@ -1,0 +1,44 @@
+// Every class the registries know goes through the writer, the reader and
+// the JSON form and comes back to the same bytes.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "common/wide_string.h"
+#include "document/class_registry.h"
+#include "document/json_archive.h"
+#include "tests/support/archive_helpers.h"
+
+namespace glimmer::testing {
+namespace {
+
+TEST(EveryStoredClass, RoundTripsThroughWriterReaderAndJson) {
+  size_t classes = 0;
+  for (const ClassRegistry* registry : AllRegistries()) {
+    for (const std::u16string& name : registry->RegisteredNames()) {
+      SCOPED_TRACE(std::string(registry->name()) + " " + ToUtf8(name));
+      std::unique_ptr<ZT_IOF_Item> item = registry->CreateByName(name);
+      ASSERT_NE(item, nullptr);
+      const std::vector<uint8_t> bytes = WriteWith([&](Archive& ar) { SerializeMember(ar, "object", *item); });
+      std::unique_ptr<ZT_IOF_Item> back = registry->CreateByName(name);
+      ReadWith(bytes, [&](Archive& ar) { SerializeMember(ar, "object", *back); });
+      EXPECT_EQ(WriteWith([&](Archive& ar) { SerializeMember(ar, "object", *back); }), bytes);
+      FileBlobStore blobs;
+      JsonOutArchive out(blobs);
+      SerializeMember(out, "object", *item);
+      const Json json = out.Result();
+      EXPECT_TRUE(json["object"].is_object());
+      std::unique_ptr<ZT_IOF_Item> fromJson = registry->CreateByName(name);
+      JsonInArchive in(json, blobs);
+      SerializeMember(in, "object", *fromJson);
+      in.Finish();
+      EXPECT_EQ(WriteWith([&](Archive& ar) { SerializeMember(ar, "object", *fromJson); }), bytes);
+      ++classes;
+    }
+  }
+  EXPECT_GE(classes, 3u) << "the show root, slide containers and slides at least";
+}
+
+}  // namespace
+}  // namespace glimmer::testing
