@@ -9,6 +9,7 @@
 #include "app/commands.h"
 #include "app/config_command.h"
 #include "app/saver_command.h"
+#include "document/show_schema.h"
 #include "host/xscreensaver_install.h"
 
 namespace {
@@ -40,7 +41,7 @@ Settings live in $XDG_CONFIG_HOME/glimmerframe/settings.ini (see "glimmer config
 bool IsSubcommandLine(int argc, char** argv) {
   if (argc < 2) return false;
   const std::string first = argv[1];
-  for (const char* name : {"info", "dump", "classes", "render", "play", "config", "install-xscreensaver", "compose", "pack", "-h", "--help",
+  for (const char* name : {"info", "dump", "classes", "render", "play", "config", "install-xscreensaver", "compose", "pack", "schema", "-h", "--help",
                            "--modules", "--help-all"}) {
     if (first == name || first.rfind(std::string("--modules="), 0) == 0) return true;
   }
@@ -143,8 +144,15 @@ int main(int argc, char** argv) {
   pack->add_option("SHOW", packIn, "A show document, or a JSON show")->required()->check(CLI::ExistingFile);
   pack->add_option("-o,--out", packOut, "The program to write")->required();
 
+  CLI::App* schema = app.add_subcommand(
+      "schema", "Print the readable show format: every stored class, its fields, types and defaults");
+
   CLI11_PARSE(app, argc, argv);
 
+  if (schema->parsed()) {
+    std::cout << glimmer::DescribeShowFormat();
+    return 0;
+  }
   if (compose->parsed()) return glimmer::RunCompose(composeIn, composeOut, std::cout);
   if (pack->parsed()) return glimmer::RunPack(packIn, packOut, std::cout);
   if (install->parsed()) {

@@ -21,6 +21,7 @@ set(GLIMMER_CORE_SOURCES
   document/document_source.cpp
   document/show_document.cpp
   document/show_composer.cpp
+  document/show_schema.cpp
   params/random_source.cpp
   params/media_param.cpp
   params/colour_params.cpp

@@ -5,9 +5,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <fstream>
+
 #include "common/wide_string.h"
 #include "document/class_registry.h"
 #include "document/json_archive.h"
+#include "document/show_schema.h"
 #include "tests/support/archive_helpers.h"
 
 namespace glimmer::testing {
@@ -38,6 +41,20 @@ TEST(EveryStoredClass, RoundTripsThroughWriterReaderAndJson) {
     }
   }
   EXPECT_GE(classes, 3u) << "the show root, slide containers and slides at least";
+}
+
+TEST(ShowFormatPage, DescribesTheClassesAsBuilt) {
+  const std::string format = DescribeShowFormat();
+  for (const ClassRegistry* registry : AllRegistries()) {
+    for (const std::u16string& name : registry->RegisteredNames()) {
+      EXPECT_NE(format.find("\n" + ToUtf8(name) + " (registry "), std::string::npos) << ToUtf8(name);
+    }
+  }
+  EXPECT_NE(format.find("Zoom: integer = 120"), std::string::npos) << "fields with their defaults";
+  std::ifstream page(std::string(GLIMMER_SOURCE_DIR) + "/docs/show-format.md");
+  const std::string text((std::istreambuf_iterator<char>(page)), {});
+  EXPECT_NE(text.find(format), std::string::npos)
+      << "docs/show-format.md is out of date: run scripts/make-show-format-page";
 }
 
 }  // namespace
