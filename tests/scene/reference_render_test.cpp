@@ -94,15 +94,7 @@ TEST_F(ReferenceRender, ThreeSlidesAtChosenTimes) {
       ASSERT_TRUE(ref);
       ASSERT_EQ(ref->width, frame.width);
       ASSERT_EQ(ref->height, frame.height);
-      size_t off = 0;
-      for (size_t i = 0; i < frame.rgba.size(); i += 4) {
-        for (int c = 0; c < 3; ++c) {
-          if (std::abs(int(frame.rgba[i + c]) - int(ref->rgba[i + c])) > 4) {
-            ++off;
-            break;
-          }
-        }
-      }
+      const size_t off = CountDifferingPixels(frame, *ref, 4);
       EXPECT_LE(off, frame.rgba.size() / 4 / 200) << wanted[next].second << ": " << off << " pixels differ";
     }
     ++next;

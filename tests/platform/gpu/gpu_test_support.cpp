@@ -68,4 +68,17 @@ uint32_t GpuTest::Pixel(uint32_t x, uint32_t y) {
   return ::testing::AssertionSuccess();
 }
 
+size_t CountDifferingPixels(const Image& a, const Image& b, int tolerance) {
+  size_t off = 0;
+  for (size_t i = 0; i + 3 < a.rgba.size() && i + 3 < b.rgba.size(); i += 4) {
+    for (int c = 0; c < 3; ++c) {
+      if (std::abs(int(a.rgba[i + c]) - int(b.rgba[i + c])) > tolerance) {
+        ++off;
+        break;
+      }
+    }
+  }
+  return off;
+}
+
 }  // namespace glimmer::testing

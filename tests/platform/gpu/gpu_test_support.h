@@ -40,6 +40,10 @@ class GpuTest : public ::testing::Test {
   static std::unique_ptr<GpuDevice> owned_;
 };
 
+// How many pixels of `a` have a colour channel more than `tolerance` away
+// from `b` (same size assumed; alpha is not compared).
+size_t CountDifferingPixels(const Image& a, const Image& b, int tolerance);
+
 // Each channel of a and b (0xRRGGBBAA) within `tolerance`.
 ::testing::AssertionResult NearColor(uint32_t actual, uint32_t expected, int tolerance);
 
