@@ -72,6 +72,10 @@ class Archive {
 
   // Abandons the operation with a message that says where it happened.
   [[noreturn]] virtual void Fail(const std::string& problem) = 0;
+
+  // A file link was just read; a reader that gathers the files a document
+  // names may give it another key. The others leave it as it is.
+  virtual void FileLinkRead(LinkKey& key) { (void)key; }
 };
 
 // The elements of a vector: a count, then each element through `each`.

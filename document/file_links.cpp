@@ -24,7 +24,10 @@ std::u16string ZT_FileLink3::Extension() const {
 void ZT_FileLink3::Serialize(Archive& ar, std::string_view name) {
   LinkKey key = Value();
   glimmer::Serialize(ar, name, key);
-  if (ar.IsReading()) SetValue(key);
+  if (ar.IsReading()) {
+    ar.FileLinkRead(key);
+    SetValue(key);
+  }
 }
 
 void ZT_NamedFileLink::Serialize(Archive& ar, std::string_view name) {

@@ -5,6 +5,7 @@
 // ({"base64": "..."}) or files beside the JSON ({"file": "relative/path"}).
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -103,6 +104,11 @@ class JsonInArchive final : public Archive {
 
   // Checks that every key of the root object was used.
   void Finish();
+  // Sees (and may change) every file link as it is read.
+  void SetFileLinkHook(std::function<void(LinkKey&)> hook) { linkHook_ = std::move(hook); }
+  void FileLinkRead(LinkKey& key) override {
+    if (linkHook_) linkHook_(key);
+  }
 
   bool IsReading() const override { return true; }
   bool StoresVersions() const override { return false; }
@@ -131,6 +137,7 @@ class JsonInArchive final : public Archive {
   [[noreturn]] void Fail(const std::string& problem) override;
 
  private:
+  std::function<void(LinkKey&)> linkHook_;
   struct State;
   std::unique_ptr<State> s_;
 };

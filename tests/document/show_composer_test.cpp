@@ -65,6 +65,35 @@ TEST_F(Composer, ADumpedShowComposesToTheSameBytes) {
   EXPECT_EQ(ComposeShowFile(dir_ / "other" / "show.json"), current);
 }
 
+TEST_F(Composer, AHandWrittenShowCarriesThePicturesItNames) {
+  fs::create_directories(dir_ / "pics");
+  Image red{8, 4, std::vector<uint8_t>(8 * 4 * 4, 0)};
+  for (size_t p = 0; p < red.rgba.size(); p += 4) red.rgba[p] = red.rgba[p + 3] = 255;
+  ASSERT_TRUE(WritePng((dir_ / "pics" / "red.png").string(), red));
+  std::ofstream(dir_ / "show.json") << R"({"slides": [{"class": "ZT_SlideContainer", "duration": 4,
+      "slide": {"class": "ZT_2D_Light", "picture": {"Path": "pics/red.png"}}}]})";
+  const std::vector<uint8_t> bytes = ComposeShowFile(dir_ / "show.json");
+  ShowDocument doc = LoadShow(bytes);
+  ASSERT_EQ(doc.resources->PictureBlobs.size(), 1u);
+  const LinkKey carried = doc.resources->PictureBlobs[0].Key;
+  EXPECT_EQ(carried.Path, u"pics/red.png");
+  EXPECT_EQ(doc.show->slides.at(0)->slide->picture.Value(), carried) << "the link names the carried file";
+  EXPECT_EQ(ComposeShowFile(dir_ / "show.json"), bytes) << "the same file keeps the same key";
+  const fs::path composed = dir_ / "red.dds";
+  ASSERT_EQ(Run("compose " + (dir_ / "show.json").string() + " -o " + composed.string() + " > /dev/null"), 0);
+  fs::remove_all(dir_ / "pics");  // the document is self-contained
+  ASSERT_EQ(Run("render " + composed.string() + " --size 32x18 --at 2 --out " + (dir_ / "r").string() +
+                " > /dev/null"),
+            0);
+  std::ifstream in(dir_ / "r" / "at_00002.000.png", std::ios::binary);
+  const std::vector<uint8_t> png((std::istreambuf_iterator<char>(in)), {});
+  const auto frame = DecodeImage(png);
+  ASSERT_TRUE(frame);
+  const uint8_t* centre = frame->Pixel(16, 9);
+  EXPECT_GT(centre[0], 240);
+  EXPECT_LT(centre[1] + centre[2], 20) << "the carried picture is shown";
+}
+
 TEST_F(Composer, ErrorsNameTheJsonPathAndWriteNothing) {
   ShowDocument doc = SlideShow();
   FileBlobStore files(dir_, dir_ / "files");
