@@ -1,5 +1,6 @@
-// Composes the player's built-in show at build time and writes it as a C++
-// source file (--cpp FILE) or as a document (--dds FILE).
+// Composes the player's built-in show at build time from its JSON source
+// (shows/demo/show.json) and the pictures and sound drawn here, and writes it
+// as a C++ source file (--cpp FILE) or as a document (--dds FILE).
 //
 // The show grows with the player: it carries what the player can show so far.
 
@@ -7,17 +8,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "document/show_document.h"
+#include "document/show_composer.h"
 #include "platform/image/image_codec.h"
 
 namespace {
 
-using glimmer::ShowDocument;
 
 void Put16(std::vector<uint8_t>& b, uint32_t v) {
   b.push_back(uint8_t(v));
@@ -120,55 +121,6 @@ std::vector<uint8_t> Landscape(int variant) {
   return glimmer::EncodePng(img);
 }
 
-ShowDocument BuiltinShow() {
-  ShowDocument doc;
-  auto chime = std::make_shared<glimmer::ZT_AudioFile>();
-  chime->Name = u"Chime";
-  chime->Data.Name = u"chime.wav";
-  chime->Data.Data = ChimeSound();
-  doc.show->music.push_back(chime);
-
-  glimmer::BlobEntry picture;
-  picture.Key = {u"dusk.bmp", 1};
-  glimmer::ResourceBlob blob;
-  blob.Name = u"dusk.bmp";
-  blob.Data = DuskPicture();
-  picture.Blobs.push_back(std::move(blob));
-  doc.resources->PictureBlobs.push_back(std::move(picture));
-
-  // Three slides: a still dusk, a sea under a wandering camera, and hills
-  // travelled along a path.
-  const char16_t* names[3] = {u"Dusk", u"Sea", u"Hills"};
-  for (int i = 0; i < 3; ++i) {
-    const std::u16string file = std::u16string(names[i]) + u".png";
-    const glimmer::LinkKey key{file, uint64_t(100 + i)};
-    glimmer::ResourceBlob blob;
-    blob.Name = file;
-    blob.Data = Landscape(i);
-    doc.resources->PictureBlobs.push_back({key, {std::move(blob)}});
-    auto container = std::make_shared<glimmer::ZT_SlideContainer>();
-    container->name.SetValue(std::u16string(u"Slide ") + names[i]);
-    container->fadeIn.SetValue(1.0f);
-    container->duration.SetValue(6.0f);
-    container->fadeOut.SetValue(1.0f);
-    container->slide = std::make_shared<glimmer::ZT_2D_Light>();
-    container->slide->picture.SetValue(key);
-    glimmer::ZQN_Camera& camera = container->slide->camera;
-    camera.Mode.SetValue(i);
-    if (i == 2) {
-      camera.WindowWidth.SetValue(200);
-      camera.WindowHeight.SetValue(112);
-      const float points[3][2] = {{100, 56}, {220, 90}, {160, 120}};
-      for (const auto& p : points) {
-        camera.Path.AddPoint({p[0], p[1], 0}, nullptr);
-        camera.Path.Points.back()->TravelTime.SetValue(3.0f);
-      }
-    }
-    doc.show->slides.push_back(container);
-  }
-  return doc;
-}
-
 bool WriteFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
   out << text;
@@ -194,17 +146,34 @@ std::string AsCpp(const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 || (std::strcmp(argv[1], "--cpp") != 0 && std::strcmp(argv[1], "--dds") != 0)) {
-    std::cerr << "usage: glimmer_make_builtin_show --cpp FILE | --dds FILE\n";
+  if (argc != 5 || (std::strcmp(argv[3], "--cpp") != 0 && std::strcmp(argv[3], "--dds") != 0)) {
+    std::cerr << "usage: glimmer_make_builtin_show SHOW.json WORKDIR --cpp FILE | --dds FILE\n";
     return 2;
   }
-  ShowDocument doc = BuiltinShow();
-  const std::vector<uint8_t> bytes = glimmer::SaveShow(doc);
-  const bool ok = std::strcmp(argv[1], "--cpp") == 0
-                      ? WriteFile(argv[2], AsCpp(bytes))
-                      : WriteFile(argv[2], std::string(bytes.begin(), bytes.end()));
+  // The show's files are drawn into the work folder beside a copy of its JSON.
+  const std::filesystem::path work = argv[2];
+  std::filesystem::create_directories(work);
+  const auto bytesOf = [](const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); };
+  bool ok = WriteFile((work / "dusk.bmp").string(), bytesOf(DuskPicture())) &&
+            WriteFile((work / "chime.wav").string(), bytesOf(ChimeSound()));
+  const char* names[3] = {"Dusk", "Sea", "Hills"};
+  for (int i = 0; i < 3; ++i) ok = ok && WriteFile((work / (std::string(names[i]) + ".png")).string(), bytesOf(Landscape(i)));
+  std::error_code ec;
+  std::filesystem::copy_file(argv[1], work / "show.json", std::filesystem::copy_options::overwrite_existing, ec);
+  if (!ok || ec) {
+    std::cerr << "cannot write the show's files into " << work.string() << "\n";
+    return 1;
+  }
+  std::vector<uint8_t> bytes;
+  try {
+    bytes = glimmer::ComposeShowFile(work / "show.json");
+  } catch (const std::exception& e) {
+    std::cerr << argv[1] << ": " << e.what() << "\n";
+    return 1;
+  }
+  ok = std::strcmp(argv[3], "--cpp") == 0 ? WriteFile(argv[4], AsCpp(bytes)) : WriteFile(argv[4], bytesOf(bytes));
   if (!ok) {
-    std::cerr << "cannot write " << argv[2] << "\n";
+    std::cerr << "cannot write " << argv[4] << "\n";
     return 1;
   }
   return 0;

@@ -30,7 +30,8 @@ TEST(DemoShow, RendersAsReviewedAtChosenTimes) {
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   const fs::path refs = fs::path(GLIMMER_SOURCE_DIR) / "tests/app/references";
   const bool update = std::getenv("GLIMMER_UPDATE_REFERENCES") != nullptr;
-  // Dusk still, its fade to black, Sea under the random pan, Hills along the path.
+  // Dusk still, Sea fading in after the first switch, Sea under the random
+  // pan, Hills along the path.
   for (const char* name : {"at_00003.000.png", "at_00007.500.png", "at_00011.000.png", "at_00019.500.png"}) {
     SCOPED_TRACE(name);
     const auto frame = ReadPng(out / name);
