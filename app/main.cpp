@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/builtin_show.h"
 #include "app/commands.h"
 #include "app/config_command.h"
 #include "app/saver_command.h"
@@ -150,7 +151,7 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
 
   if (schema->parsed()) {
-    std::cout << glimmer::DescribeShowFormat();
+    std::cout << glimmer::DescribeShowFormat(glimmer::BuiltinShow());
     return 0;
   }
   if (compose->parsed()) return glimmer::RunCompose(composeIn, composeOut, std::cout);

@@ -24,38 +24,95 @@ std::string TypeName(const Json& v) {
   }
 }
 
-// One line per field; objects list their fields below, indented.
-void Describe(std::ostream& out, const Json& object, int depth) {
-  for (auto it = object.begin(); it != object.end(); ++it) {
+// Embedded files as the JSON names them: a file beside it.
+class FileNames : public BlobStore {
+ public:
+  Json Store(std::span<const uint8_t>, const std::string&) override { return Json{{"file", "PATH"}}; }
+  std::vector<uint8_t> Load(const Json&, const std::string& path) override {
+    throw JsonFormatError(path + ": the format description reads no files");
+  }
+};
+
+// The first non-empty list stored under `key` anywhere in `json`.
+const Json* FindList(const Json& json, const std::string& key) {
+  if (json.is_object()) {
+    if (auto it = json.find(key); it != json.end() && it->is_array() && !it->empty()) return &*it;
+  }
+  if (json.is_object() || json.is_array()) {
+    for (const Json& child : json) {
+      if (const Json* found = FindList(child, key)) return found;
+    }
+  }
+  return nullptr;
+}
+
+// The first object in `json` (depth first) whose "class" is `name`.
+const Json* FindClass(const Json& json, const std::string& name) {
+  if (json.is_object()) {
+    if (auto it = json.find("class"); it != json.end() && *it == name) return &json;
+  }
+  if (json.is_object() || json.is_array()) {
+    for (const Json& child : json) {
+      if (const Json* found = FindClass(child, name)) return found;
+    }
+  }
+  return nullptr;
+}
+
+std::string Shown(const Json& v) {
+  std::string shown = v.dump();
+  return shown.size() > 60 ? shown.substr(0, 57) + "..." : shown;
+}
+
+// One line per field of `fields`; objects list their fields below, indented.
+// `example` is the same object in an example show, if there is one: lists
+// empty by default show the shape of the example's first element. With
+// `isExample` the values shown are the example's, not defaults.
+void Describe(std::ostream& out, const Json& fields, const Json* example, const Json* exampleRoot, int depth,
+              bool isExample = false) {
+  const std::string indent(size_t(depth) * 2, ' ');
+  for (auto it = fields.begin(); it != fields.end(); ++it) {
     const Json& v = it.value();
-    out << std::string(size_t(depth) * 2, ' ') << it.key() << ": " << TypeName(v);
+    const Json* ex = example && example->is_object() && example->contains(it.key()) ? &(*example)[it.key()] : nullptr;
+    out << indent << it.key() << ": " << TypeName(v);
     if (v.is_object()) {
       out << "\n";
-      Describe(out, v, depth + 1);
+      Describe(out, v, ex, exampleRoot, depth + 1, isExample);
       continue;
     }
     if (v.is_array()) {
-      out << (v.empty() ? " (empty by default)" : " of " + TypeName(v.front())) << "\n";
-      if (!v.empty() && v.front().is_object()) Describe(out, v.front(), depth + 1);
+      const Json* list = !v.empty() ? &v : ex && ex->is_array() && !ex->empty() ? ex
+                                         : exampleRoot ? FindList(*exampleRoot, it.key()) : nullptr;
+      const Json* element = list ? &list->front() : nullptr;
+      if (!element) {
+        out << " (empty by default)\n";
+        continue;
+      }
+      out << " of " << TypeName(*element) << (v.empty() ? " (empty by default; an example element:)" : "") << "\n";
+      if (element->is_object()) Describe(out, *element, element, exampleRoot, depth + 1, isExample || v.empty());
       continue;
     }
-    std::string shown = v.dump();
-    if (shown.size() > 60) shown = shown.substr(0, 57) + "...";
-    out << " = " << shown << "\n";
+    out << (isExample ? " e.g. " : " = ") << Shown(v) << "\n";
   }
 }
 
 }  // namespace
 
-std::string DescribeShowFormat() {
+std::string DescribeShowFormat(std::span<const uint8_t> exampleShow) {
   std::ostringstream out;
   out << "Every field may be left out: it then keeps the default shown. Objects whose class\n"
          "can vary name it in \"class\"; embedded files are {\"file\": PATH} (relative to the\n"
          "JSON file) or {\"base64\": DATA}.\n\n";
   ShowDocument empty;
-  FileBlobStore blobs;
+  FileNames blobs;
+  Json example;
+  if (!exampleShow.empty()) {
+    ShowDocument shown = LoadShow(exampleShow);
+    example = ShowToJson(shown, blobs);
+  }
+  const Json* exampleRoot = example.is_object() ? &example : nullptr;
   out << "Show document (the top level)\n";
-  Describe(out, ShowToJson(empty, blobs), 1);
+  Describe(out, ShowToJson(empty, blobs), exampleRoot, exampleRoot, 1);
   for (const ClassRegistry* registry : AllRegistries()) {
     for (const std::u16string& name : registry->RegisteredNames()) {
       std::unique_ptr<ZT_IOF_Item> item = registry->CreateByName(name);
@@ -63,7 +120,8 @@ std::string DescribeShowFormat() {
       SerializeMember(ar, "object", *item);
       out << "\n" << ToUtf8(name) << " (registry " << registry->name() << ", stored version "
           << item->StoredVersion() << ")\n";
-      Describe(out, ar.Result()["object"], 1);
+      const Json* classExample = exampleRoot ? FindClass(*exampleRoot, ToUtf8(name)) : nullptr;
+      Describe(out, ar.Result()["object"], classExample, exampleRoot, 1);
     }
   }
   return out.str();
