@@ -43,6 +43,13 @@ uint64_t ContentStamp(const std::vector<uint8_t>& bytes) {
   return h;
 }
 
+// Stands in for the embedded files when only the links matter.
+class NoFiles : public BlobStore {
+ public:
+  Json Store(std::span<const uint8_t>, const std::string&) override { return nullptr; }
+  std::vector<uint8_t> Load(const Json&, const std::string&) override { return {}; }
+};
+
 }  // namespace
 
 std::vector<uint8_t> ComposeShowFile(const std::filesystem::path& path) {
@@ -55,10 +62,12 @@ std::vector<uint8_t> ComposeShowFile(const std::filesystem::path& path) {
   }
   const std::filesystem::path folder = path.parent_path();
   FileBlobStore files(folder);
-  // First as written, to learn which links the resources already carry.
+  // First as written (without reading its files), to learn which links the
+  // resources already carry.
   std::set<LinkKey> carried;
   {
-    ShowDocument written = ShowFromJson(json, files);
+    NoFiles none;
+    ShowDocument written = ShowFromJson(json, none);
     for (const auto* list : {&written.resources->PictureBlobs, &written.resources->FileBlobs}) {
       for (const BlobEntry& e : *list) carried.insert(e.Key);
     }
