@@ -10,7 +10,7 @@
 #include "app/commands.h"
 #include "app/config_command.h"
 #include "app/saver_command.h"
-#include "document/show_schema.h"
+#include "show/show_schema.h"
 #include "host/xscreensaver_install.h"
 
 namespace {

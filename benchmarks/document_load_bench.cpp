@@ -2,7 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "document/show_document.h"
+#include "show/show_document.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <memory>
 
-#include "document/show_document.h"
+#include "show/show_document.h"
 #include "platform/gpu/gpu_device.h"
 #include "platform/image/image_codec.h"
 #include "scene/render_context.h"

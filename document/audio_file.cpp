@@ -1,6 +1,6 @@
 #include "document/audio_file.h"
 
-#include "document/archive.h"
+#include "store/archive.h"
 
 namespace glimmer {
 

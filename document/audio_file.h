@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "document/records.h"
-#include "document/stored_item.h"
+#include "store/records.h"
+#include "store/stored_item.h"
 
 namespace glimmer {
 

@@ -1,6 +1,6 @@
 #include "document/doc_res_manager.h"
 
-#include "document/archive.h"
+#include "store/archive.h"
 #include "document/resource_modules.h"
 
 namespace glimmer {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "common/guid.h"
-#include "document/records.h"
+#include "store/records.h"
 #include "document/resource_manager.h"
-#include "document/stored_item.h"
+#include "store/stored_item.h"
 
 namespace glimmer {
 

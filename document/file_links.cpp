@@ -1,6 +1,6 @@
 #include "document/file_links.h"
 
-#include "document/archive.h"
+#include "store/archive.h"
 
 namespace glimmer {
 

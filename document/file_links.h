@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "document/records.h"
+#include "store/records.h"
 #include "params/media_param.h"
 
 namespace glimmer {

@@ -6,7 +6,7 @@
 
 #include "common/wide_string.h"
 #include "document/resource_modules.h"
-#include "document/stream_reader.h"
+#include "store/stream_reader.h"
 #include "platform/gpu/builtin_effects.h"
 #include "platform/gpu/texture_loader.h"
 

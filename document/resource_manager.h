@@ -16,7 +16,7 @@
 #include "common/guid.h"
 #include "document/file_links.h"
 #include "document/mesh_loader.h"
-#include "document/records.h"
+#include "store/records.h"
 #include "platform/gpu/effect.h"
 #include "platform/gpu/gpu_device.h"
 #include "render/render_targets.h"

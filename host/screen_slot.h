@@ -6,7 +6,7 @@
 #include <memory>
 #include <span>
 
-#include "document/show_document.h"
+#include "show/show_document.h"
 #include "platform/gpu/gpu_device.h"
 #include "platform/window/saver_window.h"
 #include "scene/render_context.h"

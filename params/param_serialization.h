@@ -8,7 +8,7 @@
 
 #include "common/d3dx_vector.h"
 #include "common/guid.h"
-#include "document/archive.h"
+#include "store/archive.h"
 #include "params/animated_params.h"
 #include "params/font_param.h"
 #include "params/geometry_params.h"

@@ -1,6 +1,6 @@
 #include "params/path_points.h"
 
-#include "document/archive.h"
+#include "store/archive.h"
 #include "params/param_serialization.h"
 
 namespace glimmer {

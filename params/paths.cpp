@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "document/archive.h"
+#include "store/archive.h"
 
 namespace glimmer {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "document/archive.h"
-#include "document/class_registry.h"
+#include "store/archive.h"
+#include "store/class_registry.h"
 #include "params/param_serialization.h"
 #include "params/smart_timing.h"
 

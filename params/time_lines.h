@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "common/guid.h"
-#include "document/stored_item.h"
+#include "store/stored_item.h"
 #include "params/animated_params.h"
 #include "params/callback_controls.h"
 

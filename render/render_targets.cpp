@@ -147,8 +147,14 @@ void QVX_BlurSurface::CreateForScreen() {
   if (SourceWidth && SourceHeight) Rescale();
 }
 
+void QVX_BlurSurface::SetStrength(uint32_t strength) {
+  if (strength == strength_) return;
+  strength_ = strength;
+  Rescale();
+}
+
 void QVX_BlurSurface::Rescale() {
-  const uint32_t r = 100 - std::min(Strength.Value(), 80u);
+  const uint32_t r = 100 - std::min(strength_, 80u);
   Width = std::max(1u, static_cast<uint32_t>(static_cast<float>(SourceWidth * r) / 100.0f));
   Height = std::max(1u, static_cast<uint32_t>(static_cast<float>(SourceHeight * r) / 100.0f));
   TargetA.reset();

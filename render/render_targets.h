@@ -8,9 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "document/records.h"
-#include "params/callback_controls.h"
-#include "params/media_param.h"
+#include "common/link_key.h"
 #include "platform/gpu/effect.h"
 #include "render/meshes.h"
 
@@ -132,8 +130,11 @@ class QVX_BlurSurface : public QVX_LosableObj {
   void OnLostDevice() override;
   void OnResetDevice() override;
   void CreateForScreen() override;
-  // Reduces the size by min(Strength, 80) percent and recreates both targets.
+  // Reduces the size by min(strength, 80) percent and recreates both targets.
   void Rescale();
+  // A new strength rescales; the same one changes nothing.
+  void SetStrength(uint32_t strength);
+  uint32_t Strength() const { return strength_; }
   // Redirects drawing into TargetA, cleared.
   void BeginBlur(OffscreenRenderer& renderer);
   // Blurs TargetA in place (2 + 2 × iterations passes) and restores drawing;
@@ -143,7 +144,6 @@ class QVX_BlurSurface : public QVX_LosableObj {
   // Techniques of the passes EndBlur ran, in order (for checks).
   const std::vector<std::string>& LastPasses() const { return lastPasses_; }
 
-  MediaParamT<uint32_t> Strength;
   std::shared_ptr<Effect> BlurEffect;
   uint32_t SourceWidth = 0, SourceHeight = 0;
   uint32_t Width = 0, Height = 0;
@@ -155,7 +155,7 @@ class QVX_BlurSurface : public QVX_LosableObj {
                 const char* technique);
   GpuDevice& device_;
   std::vector<std::string> lastPasses_;
-  SmartCalbackCtrl<QVX_BlurSurface> strengthWatch_{&QVX_BlurSurface::Rescale, this, &Strength};
+  uint32_t strength_ = 0;
 };
 
 }  // namespace glimmer

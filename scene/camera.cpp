@@ -1,6 +1,6 @@
 #include "scene/camera.h"
 
-#include "document/archive.h"
+#include "store/archive.h"
 #include "params/param_serialization.h"
 #include "params/random_source.h"
 

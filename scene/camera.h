@@ -3,7 +3,7 @@
 // or travelling a path of points forwards and back.
 
 #include "document/file_links.h"
-#include "document/stored_item.h"
+#include "store/stored_item.h"
 #include "params/animated_params.h"
 #include "params/paths.h"
 

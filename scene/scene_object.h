@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/guid.h"
-#include "document/stored_item.h"
+#include "store/stored_item.h"
 #include "params/smart_timing.h"
 
 namespace glimmer {

@@ -4,8 +4,8 @@
 #include <utility>
 #include <stdexcept>
 
-#include "document/archive.h"
-#include "document/class_registry.h"
+#include "store/archive.h"
+#include "store/class_registry.h"
 #include "document/resource_manager.h"
 #include "scene/scene_object.h"
 

@@ -7,7 +7,7 @@
 
 #include "common/safe_ptr.h"
 #include "document/file_links.h"
-#include "document/stored_item.h"
+#include "store/stored_item.h"
 #include "platform/gpu/gpu_device.h"
 #include "scene/camera.h"
 #include "scene/render_context.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/safe_ptr.h"
-#include "document/stored_item.h"
+#include "store/stored_item.h"
 #include "params/media_param.h"
 #include "scene/scene_object.h"
 #include "scene/slide.h"

@@ -1,7 +1,7 @@
 #include "scene/slide_show.h"
 
-#include "document/archive.h"
-#include "document/class_registry.h"
+#include "store/archive.h"
+#include "store/class_registry.h"
 #include "platform/gpu/gpu_device.h"
 
 #include <algorithm>

@@ -7,7 +7,7 @@
 
 #include "common/safe_ptr.h"
 #include "document/audio_file.h"
-#include "document/stored_item.h"
+#include "store/stored_item.h"
 #include "scene/slide_container.h"
 
 namespace glimmer {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "document/show_composer.h"
+#include "show/show_composer.h"
 #include "platform/image/image_codec.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "document/show_document.h"
-#include "document/stream_reader.h"
+#include "show/show_document.h"
+#include "store/stream_reader.h"
 #include "tests/support/test_documents.h"
 
 namespace glimmer {

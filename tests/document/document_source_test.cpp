@@ -9,7 +9,7 @@
 #include "common/error_codes.h"
 #include "document/document_source.h"
 #include "document/pe_resources.h"
-#include "document/show_document.h"
+#include "show/show_document.h"
 #include "tests/support/pe_builder.h"
 #include "tests/support/test_documents.h"
 

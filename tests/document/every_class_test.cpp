@@ -9,9 +9,9 @@
 #include <fstream>
 
 #include "common/wide_string.h"
-#include "document/class_registry.h"
-#include "document/json_archive.h"
-#include "document/show_schema.h"
+#include "store/class_registry.h"
+#include "store/json_archive.h"
+#include "show/show_schema.h"
 #include "tests/support/archive_helpers.h"
 
 namespace glimmer::testing {

@@ -4,9 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "document/binary_archive.h"
+#include "store/binary_archive.h"
 #include "document/file_links.h"
-#include "document/json_archive.h"
+#include "store/json_archive.h"
 
 namespace glimmer {
 namespace {

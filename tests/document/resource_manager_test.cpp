@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "document/binary_archive.h"
+#include "store/binary_archive.h"
 #include "document/doc_res_manager.h"
 #include "document/resource_modules.h"
-#include "document/stream_writer.h"
+#include "store/stream_writer.h"
 #include "platform/gpu/d3d_types.h"
 #include "tests/support/pe_builder.h"
 

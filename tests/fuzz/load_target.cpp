@@ -10,7 +10,7 @@
 
 #include "common/error_codes.h"
 #include "document/document_source.h"
-#include "document/show_document.h"
+#include "show/show_document.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace glimmer;

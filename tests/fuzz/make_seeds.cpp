@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "document/pe_resources.h"
-#include "document/show_document.h"
+#include "show/show_document.h"
 #include "tests/support/pe_builder.h"
 #include "tests/support/test_documents.h"
 

@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "document/binary_archive.h"
-#include "document/json_archive.h"
+#include "store/binary_archive.h"
+#include "store/json_archive.h"
 #include "params/param_serialization.h"
 #include "params/paths.h"
 #include "params/smart_timing.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "document/binary_archive.h"
+#include "store/binary_archive.h"
 #include "params/random_source.h"
 #include "params/smart_timing.h"
 

@@ -135,7 +135,7 @@ TEST_F(Targets, BlurSizesFollowStrength) {
   const std::pair<uint32_t, std::pair<uint32_t, uint32_t>> cases[] = {
       {0, {1000, 750}}, {50, {500, 375}}, {80, {200, 150}}, {95, {200, 150}}};
   for (const auto& [strength, size] : cases) {
-    blur.Strength.SetValue(strength);  // every change rescales
+    blur.SetStrength(strength);  // every change rescales
     if (strength == 0) blur.Rescale();
     EXPECT_EQ(blur.Width, size.first) << strength;
     EXPECT_EQ(blur.Height, size.second) << strength;
@@ -144,11 +144,11 @@ TEST_F(Targets, BlurSizesFollowStrength) {
   }
   blur.SourceWidth = 3;
   blur.SourceHeight = 2;
-  blur.Strength.SetValue(81);
+  blur.SetStrength(81);
   EXPECT_EQ(blur.Width, 1u);
   EXPECT_EQ(blur.Height, 1u);
   QVX_BlurSurface unsized(*device_);
-  unsized.Strength.SetValue(10);
+  unsized.SetStrength(10);
   EXPECT_EQ(unsized.Width, 1u) << "1 × 1 until the size is known";
 }
 
@@ -158,7 +158,7 @@ TEST_F(Targets, EndBlurRunsItsPassesAndBlurs) {
   blur.BlurEffect = std::shared_ptr<Effect>(CreateBuiltinEffect(*device_, u"common_res.dll", 202));
   blur.SourceWidth = 32;
   blur.SourceHeight = 32;
-  blur.Strength.SetValue(0);
+  blur.SetStrength(0);
   blur.Rescale();
   for (int iterations : {-1, 0, 2}) {
     blur.BeginBlur(renderer);

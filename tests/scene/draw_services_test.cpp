@@ -4,7 +4,7 @@
 #include "tests/platform/gpu/gpu_test_support.h"
 
 #include "document/doc_res_manager.h"
-#include "document/show_document.h"
+#include "show/show_document.h"
 #include "platform/gpu/builtin_effects.h"
 #include "platform/image/image_codec.h"
 #include "scene/slide_show.h"

@@ -10,7 +10,7 @@
 #include <tuple>
 
 #include "document/doc_res_manager.h"
-#include "document/show_document.h"
+#include "show/show_document.h"
 #include "params/random_source.h"
 #include "scene/slide_show.h"
 #include "tests/support/probe_layer.h"

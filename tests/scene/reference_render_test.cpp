@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "document/show_document.h"
+#include "show/show_document.h"
 #include "params/random_source.h"
 #include "scene/render_context.h"
 #include "scene/slide_show.h"

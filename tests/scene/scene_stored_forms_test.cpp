@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "document/binary_archive.h"
-#include "document/json_archive.h"
+#include "store/binary_archive.h"
+#include "store/json_archive.h"
 #include "scene/slide_container.h"
 #include "tests/support/archive_helpers.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "document/binary_archive.h"
+#include "store/binary_archive.h"
 
 namespace glimmer::testing {
 

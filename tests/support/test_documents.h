@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "document/show_document.h"
-#include "document/stream_writer.h"
+#include "show/show_document.h"
+#include "store/stream_writer.h"
 
 namespace glimmer::testing {
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/gpu/builtin_effects.h"
+#include "render/blur_effect.h"
 
 namespace glimmer::testing {
 namespace {

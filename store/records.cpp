@@ -1,6 +1,6 @@
-#include "document/records.h"
+#include "store/records.h"
 
-#include "document/archive.h"
+#include "store/archive.h"
 
 namespace glimmer {
 

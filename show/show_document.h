@@ -10,7 +10,7 @@
 
 #include "common/safe_ptr.h"
 #include "document/doc_res_manager.h"
-#include "document/json_archive.h"
+#include "store/json_archive.h"
 #include "scene/slide_show.h"
 
 namespace glimmer {

@@ -1,4 +1,4 @@
-#include "document/stream_reader.h"
+#include "store/stream_reader.h"
 
 #include <bit>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "document/binary_archive.h"
+#include "store/binary_archive.h"
 
 #include <limits>
 #include <stdexcept>

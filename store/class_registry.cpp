@@ -1,4 +1,4 @@
-#include "document/class_registry.h"
+#include "store/class_registry.h"
 
 #include <algorithm>
 

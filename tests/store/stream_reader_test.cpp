@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "document/stream_reader.h"
-#include "document/stream_writer.h"
+#include "store/stream_reader.h"
+#include "store/stream_writer.h"
 
 namespace glimmer {
 namespace {

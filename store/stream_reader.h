@@ -9,8 +9,8 @@
 
 #include "common/error_codes.h"
 #include "common/guid.h"
-#include "document/records.h"
-#include "document/resource_buffer.h"
+#include "store/records.h"
+#include "store/resource_buffer.h"
 
 namespace glimmer {
 

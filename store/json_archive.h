@@ -14,7 +14,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "document/archive.h"
+#include "store/archive.h"
 
 namespace glimmer {
 

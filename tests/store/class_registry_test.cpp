@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "document/binary_archive.h"
-#include "document/class_registry.h"
+#include "store/binary_archive.h"
+#include "store/class_registry.h"
 
 namespace glimmer {
 namespace {

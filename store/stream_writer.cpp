@@ -1,4 +1,4 @@
-#include "document/stream_writer.h"
+#include "store/stream_writer.h"
 
 #include <bit>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "document/show_composer.h"
+#include "show/show_composer.h"
 
 #include <nlohmann/json.hpp>
 
@@ -9,7 +9,7 @@
 
 #include "common/wide_string.h"
 #include "document/document_source.h"
-#include "document/show_document.h"
+#include "show/show_document.h"
 
 namespace glimmer {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/guid.h"
-#include "document/records.h"
+#include "store/records.h"
 
 namespace glimmer {
 

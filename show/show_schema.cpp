@@ -1,12 +1,12 @@
-#include "document/show_schema.h"
+#include "show/show_schema.h"
 
 #include <nlohmann/json.hpp>
 
 #include <sstream>
 
 #include "common/wide_string.h"
-#include "document/class_registry.h"
-#include "document/show_document.h"
+#include "store/class_registry.h"
+#include "show/show_document.h"
 
 namespace glimmer {
 namespace {

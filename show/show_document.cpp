@@ -1,11 +1,11 @@
-#include "document/show_document.h"
+#include "show/show_document.h"
 
 #include <new>
 
 #include <nlohmann/json.hpp>
 
-#include "document/binary_archive.h"
-#include "document/class_registry.h"
+#include "store/binary_archive.h"
+#include "store/class_registry.h"
 
 namespace glimmer {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "document/archive.h"
-#include "document/stream_reader.h"
-#include "document/stream_writer.h"
+#include "store/archive.h"
+#include "store/stream_reader.h"
+#include "store/stream_writer.h"
 
 namespace glimmer {
 

@@ -4,8 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "document/show_document.h"
-#include "document/stream_writer.h"
+#include "show/show_document.h"
+#include "store/stream_writer.h"
 #include "tests/support/test_documents.h"
 
 namespace glimmer {

@@ -1,4 +1,4 @@
-#include "document/json_archive.h"
+#include "store/json_archive.h"
 
 #include <charconv>
 #include <cmath>

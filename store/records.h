@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/link_key.h"
+
 namespace glimmer {
 
 class Archive;
@@ -40,13 +42,6 @@ struct ImageFrame {
   std::vector<uint8_t> Data;
   float Delay = 0.0f;
   bool operator==(const ImageFrame&) const = default;
-};
-
-// Identity of a resource: the link's path and its 64-bit stamp.
-struct LinkKey {
-  std::u16string Path;
-  uint64_t Stamp = 0;
-  auto operator<=>(const LinkKey&) const = default;
 };
 
 // Stored forms. `name` is the field name the record is stored under.

@@ -14,8 +14,8 @@
 
 #include "common/safe_ptr.h"
 #include "common/wide_string.h"
-#include "document/archive.h"
-#include "document/stored_item.h"
+#include "store/archive.h"
+#include "store/stored_item.h"
 
 namespace glimmer {
 

@@ -8,8 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "document/document_source.h"
-#include "document/show_composer.h"
-#include "document/show_document.h"
+#include "show/show_composer.h"
+#include "show/show_document.h"
 #include "platform/image/image_codec.h"
 #include "scene/slide.h"
 #include "tests/support/test_documents.h"
