@@ -5,8 +5,8 @@
 namespace glimmer {
 
 void ZT_AudioFile::Serialize(Archive& ar, int32_t) {
-  ar.String("Name", Name);
-  glimmer::Serialize(ar, "Data", Data);
+  Field(ar, "Name", Name);
+  Field(ar, "Data", Data);
 }
 
 }  // namespace glimmer

@@ -7,11 +7,10 @@ namespace glimmer {
 namespace {
 
 void SerializeBlobEntries(Archive& ar, std::string_view name, std::vector<BlobEntry>& entries) {
-  SerializeList(ar, name, entries, kMinLinkKeyBytes + 4, [&](BlobEntry& e) {
+  Field(ar, name, entries, kMinLinkKeyBytes + 4, [&](BlobEntry& e) {
     ar.BeginStruct("");
-    Serialize(ar, "Key", e.Key);
-    SerializeList(ar, "Blobs", e.Blobs, kMinResourceBlobBytes,
-                  [&](ResourceBlob& b) { Serialize(ar, "", b); });
+    Field(ar, "Key", e.Key);
+    Field(ar, "Blobs", e.Blobs, kMinResourceBlobBytes);
     ar.EndStruct();
   });
 }
@@ -20,30 +19,29 @@ void SerializeBlobEntries(Archive& ar, std::string_view name, std::vector<BlobEn
 
 void ZT_DocResManager::Serialize(Archive& ar, int32_t version) {
   SerializeBlobEntries(ar, "PictureBlobs", PictureBlobs);
-  SerializeList(ar, "FrameDelays", DelayEntries, kMinLinkKeyBytes + 4, [&](FrameDelayEntry& e) {
+  Field(ar, "FrameDelays", DelayEntries, kMinLinkKeyBytes + 4, [&](FrameDelayEntry& e) {
     ar.BeginStruct("");
-    glimmer::Serialize(ar, "Key", e.Key);
-    SerializeList(ar, "Delays", e.Delays, 4, [&](float& d) { ar.Float("", d); });
+    Field(ar, "Key", e.Key);
+    Field(ar, "Delays", e.Delays, 4);
     ar.EndStruct();
   });
   if (version >= 2) SerializeBlobEntries(ar, "FileBlobs", FileBlobs);
   if (version >= 3) {
-    SerializeList(ar, "GuidBlobs", GuidEntries, kMinStringBytes * 2 + 1 + kMinBlobBytes,
+    Field(ar, "GuidBlobs", GuidEntries, kMinStringBytes * 2 + 1 + kMinBlobBytes,
                   [&](GuidBlobEntry& e) {
                     ar.BeginStruct("");
-                    ar.Guid("Id", e.Id);
-                    ar.String("Name", e.Name);
-                    ar.Bool("Flag", e.Flag);
-                    glimmer::Serialize(ar, "Blob", e.Blob);
+                    Field(ar, "Id", e.Id);
+                    Field(ar, "Name", e.Name);
+                    Field(ar, "Flag", e.Flag);
+                    Field(ar, "Blob", e.Blob);
                     ar.EndStruct();
                   });
   }
   if (version >= 4) {
-    SerializeList(ar, "Frames", FrameEntries, kMinLinkKeyBytes + 4, [&](FrameEntry& e) {
+    Field(ar, "Frames", FrameEntries, kMinLinkKeyBytes + 4, [&](FrameEntry& e) {
       ar.BeginStruct("");
-      glimmer::Serialize(ar, "Key", e.Key);
-      SerializeList(ar, "Frames", e.Frames, kMinImageFrameBytes,
-                    [&](ImageFrame& f) { glimmer::Serialize(ar, "", f); });
+      Field(ar, "Key", e.Key);
+      Field(ar, "Frames", e.Frames, kMinImageFrameBytes);
       ar.EndStruct();
     });
   }

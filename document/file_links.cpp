@@ -23,7 +23,7 @@ std::u16string ZT_FileLink3::Extension() const {
 
 void ZT_FileLink3::Serialize(Archive& ar, std::string_view name) {
   LinkKey key = Value();
-  glimmer::Serialize(ar, name, key);
+  Field(ar, name, key);
   if (ar.IsReading()) {
     ar.FileLinkRead(key);
     SetValue(key);
@@ -33,19 +33,19 @@ void ZT_FileLink3::Serialize(Archive& ar, std::string_view name) {
 void ZT_NamedFileLink::Serialize(Archive& ar, std::string_view name) {
   ZT_NamedFileLinkData d = Value();
   ar.BeginStruct(name);
-  ar.String("Name", d.Name);
-  SerializeList(ar, "Images", d.Images, kMinLinkKeyBytes, [&](LinkKey& k) { glimmer::Serialize(ar, "", k); });
+  Field(ar, "Name", d.Name);
+  Field(ar, "Images", d.Images, kMinLinkKeyBytes);
   const int32_t version = ar.Version("version", kVersion);
   if (version >= 1) {
-    ar.UInt32("Columns", d.Columns);
-    ar.UInt32("Rows", d.Rows);
+    Field(ar, "Columns", d.Columns);
+    Field(ar, "Rows", d.Rows);
   }
   if (version >= 2) {
-    glimmer::Serialize(ar, "Primary", d.Primary);
+    Field(ar, "Primary", d.Primary);
   } else if (ar.IsReading()) {
     d.Primary = d.Images.empty() ? LinkKey{} : d.Images.front();
   }
-  if (version >= 3) ar.Bool("PremultipliedAlpha", d.PremultipliedAlpha);
+  if (version >= 3) Field(ar, "PremultipliedAlpha", d.PremultipliedAlpha);
   ar.EndStruct();
   if (ar.IsReading()) SetValue(d);
 }

@@ -20,23 +20,19 @@ namespace glimmer {
 // (observers hear of a change) or stored directly (they do not).
 enum class ReadMode { Notify, Direct };
 
-inline void SerializeValue(Archive& ar, std::string_view n, int32_t& v) { ar.Int32(n, v); }
-inline void SerializeValue(Archive& ar, std::string_view n, uint32_t& v) { ar.UInt32(n, v); }
-inline void SerializeValue(Archive& ar, std::string_view n, float& v) { ar.Float(n, v); }
-inline void SerializeValue(Archive& ar, std::string_view n, Guid& v) { ar.Guid(n, v); }
-inline void SerializeValue(Archive& ar, std::string_view n, std::u16string& v) { ar.String(n, v); }
+// Values of parameters beyond the primitives of store/archive.h.
 // Three floats x, y, z.
-void SerializeValue(Archive& ar, std::string_view n, D3DXVECTOR3& v);
+void Field(Archive& ar, std::string_view n, D3DXVECTOR3& v);
 // Height, weight, style, face name.
-void SerializeValue(Archive& ar, std::string_view n, FontData& v);
+void Field(Archive& ar, std::string_view n, FontData& v);
 // A count, then that many 32-bit values (a list of colours).
-void SerializeValue(Archive& ar, std::string_view n, std::vector<uint32_t>& v);
+void Field(Archive& ar, std::string_view n, std::vector<uint32_t>& v);
 
+// A parameter: its value's stored form.
 template <class T>
-void SerializeParam(Archive& ar, std::string_view name, MediaParamTB<T>& param,
-                    ReadMode mode = ReadMode::Notify) {
+void Field(Archive& ar, std::string_view name, MediaParamTB<T>& param, ReadMode mode = ReadMode::Notify) {
   T v = param.Value();
-  SerializeValue(ar, name, v);
+  Field(ar, name, v);
   if (!ar.IsReading()) return;
   if (mode == ReadMode::Notify) {
     param.SetValue(v);
@@ -46,14 +42,14 @@ void SerializeParam(Archive& ar, std::string_view name, MediaParamTB<T>& param,
 }
 
 // Min then Max, stored directly.
-void Serialize(Archive& ar, std::string_view name, RandomRange& range);
+void Field(Archive& ar, std::string_view name, RandomRange& range);
 // Twelve floats: corners 0..3, x y z each, stored directly.
-void Serialize(Archive& ar, std::string_view name, MediaQuad& quad);
+void Field(Archive& ar, std::string_view name, MediaQuad& quad);
 // Left, right, top, bottom, ExtraA, ExtraB, stored directly.
-void Serialize(Archive& ar, std::string_view name, MediaRectangle& rect);
+void Field(Archive& ar, std::string_view name, MediaRectangle& rect);
 // The angle, stored directly, then recomputed.
-void Serialize(Archive& ar, std::string_view name, MediaDirection& direction);
+void Field(Archive& ar, std::string_view name, MediaDirection& direction);
 // The angle (recomputed after it), then the spread.
-void Serialize(Archive& ar, std::string_view name, MediaSector& sector);
+void Field(Archive& ar, std::string_view name, MediaSector& sector);
 
 }  // namespace glimmer

@@ -6,15 +6,15 @@
 namespace glimmer {
 
 void DX_SmartPnt::Serialize(Archive& ar, std::string_view name) {
-  SerializeParam(ar, name, *this);
+  Field(ar, name, static_cast<MediaParamTB<D3DXVECTOR3>&>(*this));  // the value x, y, z
 }
 
 void DX_BSplinePnt::Serialize(Archive& ar, std::string_view name) {
   ar.BeginStruct(name);
   ar.Version("version", 1);
   DX_SmartPnt::Serialize(ar, "position");
-  SerializeParam(ar, "OutHandle", OutHandle);
-  SerializeParam(ar, "InHandle", InHandle);
+  Field(ar, "OutHandle", OutHandle);
+  Field(ar, "InHandle", InHandle);
   ar.EndStruct();
 }
 
@@ -22,8 +22,8 @@ void DX_CamPathPnt::Serialize(Archive& ar, std::string_view name) {
   ar.BeginStruct(name);
   const int32_t version = ar.Version("version", 1);
   DX_SmartPnt::Serialize(ar, "position");
-  SerializeParam(ar, "TravelTime", TravelTime);
-  if (version > 0) SerializeParam(ar, "ZoomPercent", ZoomPercent);
+  Field(ar, "TravelTime", TravelTime);
+  if (version > 0) Field(ar, "ZoomPercent", ZoomPercent);
   ar.EndStruct();
 }
 

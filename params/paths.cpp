@@ -106,9 +106,9 @@ void QVX_PathCtrlPoints::ForEachSegment(const SegmentCallback& callback) const {
 
 template <class P>
 void SmartPath<P>::Serialize(Archive& ar, std::string_view name) {
-  SerializeList(ar, name, Points, 12, [&](ZT_SafePtr<P>& point) {
+  Field(ar, name, Points, 12, [&](ZT_SafePtr<P>& point) {
     if (!point) point = std::make_shared<P>();
-    point->Serialize(ar, "");
+    Field(ar, "", *point);
   });
 }
 

@@ -33,9 +33,9 @@ QVX_SmartTiming::QVX_SmartTiming(const QVX_SmartTiming& o)
 
 void QVX_SmartTiming::Serialize(Archive& ar, int32_t) {
   int32_t kind = Kind();
-  ar.Int32("Kind", kind);
-  SerializeParam(ar, "ClockMode", ClockMode);
-  ar.Int32("Flags", Flags);
+  Field(ar, "Kind", kind);
+  Field(ar, "ClockMode", ClockMode);
+  Field(ar, "Flags", Flags);
   if (ar.IsReading()) {
     if (kind < 0 || kind > 3) {
       ar.Fail("time-line kind " + std::to_string(kind) + " is not one of 0 to 3");
@@ -43,7 +43,7 @@ void QVX_SmartTiming::Serialize(Archive& ar, int32_t) {
     StoreValue(kind);
   }
   ZT_SafePtr<QVX_Timing> line = Current;
-  SerializeObject(ar, "Line", TimingRegistry(), line);
+  Field(ar, "Line", line, TimingRegistry());
   if (ar.IsReading()) {
     // Only the stored line exists after reading; the others come on demand.
     Lines = {};
@@ -74,16 +74,16 @@ void QVX_SmartTiming::NotifyControls(MediaControl* sender) {
 // ---------------------------------------------------------------- legacy
 
 void ZT_TimeLineControl::Serialize(Archive& ar, int32_t version) {
-  SerializeParam(ar, "Kind", Kind);
-  SerializeParam(ar, "ClockMode", ClockMode);
-  SerializeParam(ar, "HiddenMin", HiddenRange.Min);
-  SerializeParam(ar, "HiddenMax", HiddenRange.Max);
-  SerializeParam(ar, "VisibleMin", VisibleRange.Min);
-  SerializeParam(ar, "VisibleMax", VisibleRange.Max);
-  SerializeParam(ar, "FadeIn", FadeIn);
-  SerializeParam(ar, "FadeOut", FadeOut);
-  SerializeWindows(ar, "Windows", Windows);
-  if (version >= 2) SerializeParam(ar, "Duration", Duration);
+  Field(ar, "Kind", Kind);
+  Field(ar, "ClockMode", ClockMode);
+  Field(ar, "HiddenMin", HiddenRange.Min);
+  Field(ar, "HiddenMax", HiddenRange.Max);
+  Field(ar, "VisibleMin", VisibleRange.Min);
+  Field(ar, "VisibleMax", VisibleRange.Max);
+  Field(ar, "FadeIn", FadeIn);
+  Field(ar, "FadeOut", FadeOut);
+  Field(ar, "Windows", Windows);
+  if (version >= 2) Field(ar, "Duration", Duration);
 }
 
 ZT_SafePtr<QVX_Timing> ZT_TimeLineControl::CreateLine() const {

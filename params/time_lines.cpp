@@ -18,20 +18,20 @@ namespace {
 
 // Sets a fade and notifies once more unconditionally, as stored lines do.
 void SerializeFade(Archive& ar, std::string_view name, TimeParam& fade) {
-  SerializeParam(ar, name, fade);
+  Field(ar, name, fade);
   if (ar.IsReading()) fade.NotifyControls(nullptr);
 }
 
 }  // namespace
 
-void SerializeWindows(Archive& ar, std::string_view name, TimeWindowSet& windows) {
+void Field(Archive& ar, std::string_view name, TimeWindowSet& windows) {
   std::vector<TimeWindow> list(windows.begin(), windows.end());
-  SerializeList(ar, name, list, 16, [&](TimeWindow& w) {
+  Field(ar, name, list, 16, [&](TimeWindow& w) {
     ar.BeginStruct("");
-    ar.Float("Start", w.Start);
-    ar.Float("End", w.End);
-    ar.Float("FadeInEnd", w.FadeInEnd);
-    ar.Float("FadeOutStart", w.FadeOutStart);
+    Field(ar, "Start", w.Start);
+    Field(ar, "End", w.End);
+    Field(ar, "FadeInEnd", w.FadeInEnd);
+    Field(ar, "FadeOutStart", w.FadeOutStart);
     ar.EndStruct();
   });
   if (ar.IsReading()) windows = TimeWindowSet(list.begin(), list.end());
@@ -56,8 +56,8 @@ void QVX_ContinuesTimeLine::Serialize(Archive& ar, int32_t) { SerializeBase<QVX_
 // ---------------------------------------------------------------- random
 
 void QVX_RandomTimeLine::Serialize(Archive& ar, int32_t) {
-  glimmer::Serialize(ar, "HiddenRange", HiddenRange);
-  glimmer::Serialize(ar, "VisibleRange", VisibleRange);
+  Field(ar, "HiddenRange", HiddenRange);
+  Field(ar, "VisibleRange", VisibleRange);
   SerializeFade(ar, "FadeIn", FadeIn);
   SerializeFade(ar, "FadeOut", FadeOut);
   SerializeBase<QVX_Timing>(ar, *this);
@@ -141,8 +141,8 @@ QVX_ManualTimeLine::QVX_ManualTimeLine() {
 }
 
 void QVX_ManualTimeLine::Serialize(Archive& ar, int32_t) {
-  SerializeParam(ar, "Duration", Duration);
-  SerializeWindows(ar, "Windows", Windows);
+  Field(ar, "Duration", Duration);
+  Field(ar, "Windows", Windows);
   SerializeBase<QVX_Timing>(ar, *this);
 }
 
@@ -197,13 +197,13 @@ void QVX_ManualTimeLine::Reset() {
 QVX_DependedTimeLine::QVX_DependedTimeLine() = default;
 
 void QVX_DependedTimeLine::Serialize(Archive& ar, int32_t version) {
-  SerializeParam(ar, "MasterId", MasterId);
+  Field(ar, "MasterId", MasterId);
   if (version >= 2) {
-    SerializeParam(ar, "Mode", Mode);
-    glimmer::Serialize(ar, "DelayRange", DelayRange);
-    glimmer::Serialize(ar, "VisibleRange", VisibleRange);
-    SerializeParam(ar, "FadeIn", FadeIn);
-    SerializeParam(ar, "FadeOut", FadeOut);
+    Field(ar, "Mode", Mode);
+    Field(ar, "DelayRange", DelayRange);
+    Field(ar, "VisibleRange", VisibleRange);
+    Field(ar, "FadeIn", FadeIn);
+    Field(ar, "FadeOut", FadeOut);
   } else if (ar.IsReading()) {
     Mode.SetValue(0);
   }

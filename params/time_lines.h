@@ -52,7 +52,7 @@ class QVX_Timing : public ZT_IOF_Item {
 
 // Always shown, fully visible.
 class QVX_ContinuesTimeLine : public QVX_Timing {
-  GLIMMER_STORED_CLASS(QVX_ContinuesTimeLine, 1)
+  GLIMMER_STORED_CLASS(QVX_ContinuesTimeLine)
 
  public:
   void Serialize(Archive& ar, int32_t version) override;
@@ -60,7 +60,7 @@ class QVX_ContinuesTimeLine : public QVX_Timing {
 
 // Shown and hidden for random durations, with fades between.
 class QVX_RandomTimeLine : public QVX_Timing {
-  GLIMMER_STORED_CLASS(QVX_RandomTimeLine, 1)
+  GLIMMER_STORED_CLASS(QVX_RandomTimeLine)
 
  public:
   void Serialize(Archive& ar, int32_t version) override;
@@ -91,11 +91,11 @@ struct WindowsByEnd {
 // Kept sorted by End; a window whose End equals one already held is not added.
 using TimeWindowSet = std::set<TimeWindow, WindowsByEnd>;
 // A count, then four floats per window: Start, End, FadeInEnd, FadeOutStart.
-void SerializeWindows(Archive& ar, std::string_view name, TimeWindowSet& windows);
+void Field(Archive& ar, std::string_view name, TimeWindowSet& windows);
 
 // Shown within stored windows of a looping period.
 class QVX_ManualTimeLine : public QVX_Timing {
-  GLIMMER_STORED_CLASS(QVX_ManualTimeLine, 1)
+  GLIMMER_STORED_CLASS(QVX_ManualTimeLine)
 
  public:
   QVX_ManualTimeLine();
@@ -115,7 +115,7 @@ class QVX_ManualTimeLine : public QVX_Timing {
 // Follows another object's time line: mirrors it (mode 0) or opens a window
 // of its own each time the other appears (mode 1).
 class QVX_DependedTimeLine : public QVX_Timing {
-  GLIMMER_STORED_CLASS(QVX_DependedTimeLine, 2)
+  GLIMMER_STORED_CLASS(QVX_DependedTimeLine)
 
  public:
   QVX_DependedTimeLine();

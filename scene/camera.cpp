@@ -10,19 +10,19 @@ namespace glimmer {
 
 void ZQN_Camera::Serialize(Archive& ar, int32_t version) {
   if (version >= 3) {
-    SerializeParam(ar, "Mode", Mode);
-    SerializeParam(ar, "WindowWidth", WindowWidth);
-    SerializeParam(ar, "WindowHeight", WindowHeight);
-    Path.Serialize(ar, "Path");
+    Field(ar, "Mode", Mode);
+    Field(ar, "WindowWidth", WindowWidth);
+    Field(ar, "WindowHeight", WindowHeight);
+    Field(ar, "Path", Path);
   } else {
     // Older cameras store only whether they move.
     int32_t moving = 0;
-    ar.Int32("moving", moving);
+    Field(ar, "moving", moving);
     Mode.SetValue(moving != 0 ? 1 : 0);
   }
-  SerializeParam(ar, "Zoom", Zoom);
-  SerializeParam(ar, "Speed", Speed);
-  if (version >= 2) Image.Serialize(ar, "Image");
+  Field(ar, "Zoom", Zoom);
+  Field(ar, "Speed", Speed);
+  if (version >= 2) Field(ar, "Image", Image);
 }
 
 void ZQN_Camera::Reset() {

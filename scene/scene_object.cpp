@@ -14,18 +14,18 @@ LiveObjectMap* CurrentLiveObjects() { return g_liveObjects; }
 void SetCurrentLiveObjects(LiveObjectMap* map) { g_liveObjects = map; }
 
 void QVX_RenderObjData::Serialize(Archive& ar, int32_t) {
-  ar.Guid("identity", identity);
-  SerializeMember(ar, "timing", timing);
+  Field(ar, "identity", identity);
+  Field(ar, "timing", timing);
 }
 
 void ZT_ABObj_Constructor::Serialize(Archive& ar, int32_t version) {
-  ar.String("name", name);
-  if (version >= 3) SerializeParam(ar, "depth", depth);
+  Field(ar, "name", name);
+  if (version >= 3) Field(ar, "depth", depth);
   if (ar.IsReading() && version < 2) timing.StoreValue(0);
   if (version == 2 || version == 3) {
     // Older layers store their timing settings; they become a time line.
     ZT_TimeLineControl legacy;
-    SerializeMember(ar, "legacyTiming", legacy);
+    Field(ar, "legacyTiming", legacy);
     legacy.InstallInto(timing);
   }
   if (version >= 4) SerializeBase<QVX_RenderObjData>(ar, *this);

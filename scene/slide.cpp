@@ -14,8 +14,8 @@ namespace glimmer {
 GLIMMER_REGISTER_CLASS(SlideRegistry, ZT_2D_Light)
 
 void ZT_2D_Light::Serialize(Archive& ar, int32_t version) {
-  if (version >= 2) picture.Serialize(ar, "picture");
-  if (version >= 3) SerializeMember(ar, "camera", camera);
+  if (version >= 2) Field(ar, "picture", picture);
+  if (version >= 3) Field(ar, "camera", camera);
 }
 
 namespace {

@@ -29,7 +29,7 @@ struct OverlayVertex {
 };
 
 class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
-  GLIMMER_STORED_CLASS(ZT_2D_Light, 3)
+  GLIMMER_STORED_CLASS(ZT_2D_Light)
 
  public:
   // The picture from version 2, the camera from version 3.

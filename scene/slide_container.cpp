@@ -12,14 +12,14 @@ GLIMMER_REGISTER_CLASS(SlideContainerRegistry, ZT_SlideContainer)
 namespace {
 
 void SerializeLayers(Archive& ar, std::string_view name, std::vector<ZT_SafePtr<ZT_ABObj_Constructor>>& layers) {
-  SerializeList(ar, name, layers, kMinHeaderBytes,
-                [&](ZT_SafePtr<ZT_ABObj_Constructor>& layer) { SerializeObject(ar, "", GeneralRegistry(), layer); });
+  Field(ar, name, layers, kMinHeaderBytes,
+                [&](ZT_SafePtr<ZT_ABObj_Constructor>& layer) { Field(ar, "", layer, GeneralRegistry()); });
 }
 
 // A stored whole number of seconds as the float time.
 void SerializeSeconds(Archive& ar, std::string_view name, MediaParamT<float>& param) {
   uint32_t seconds = 0;
-  ar.UInt32(name, seconds);
+  Field(ar, name, seconds);
   param.SetValue(static_cast<float>(seconds));
 }
 
@@ -27,24 +27,24 @@ void SerializeSeconds(Archive& ar, std::string_view name, MediaParamT<float>& pa
 
 void ZT_SlideContainer::Serialize(Archive& ar, int32_t version) {
   if (version >= 5) {
-    SerializeParam(ar, "stay", stay);
-    SerializeParam(ar, "fadeIn", fadeIn);
-    SerializeParam(ar, "fadeOut", fadeOut);
-    SerializeParam(ar, "duration", duration);
+    Field(ar, "stay", stay);
+    Field(ar, "fadeIn", fadeIn);
+    Field(ar, "fadeOut", fadeOut);
+    Field(ar, "duration", duration);
   } else {
     SerializeSeconds(ar, "fadeIn", fadeIn);
     SerializeSeconds(ar, "fadeOut", fadeOut);
     SerializeSeconds(ar, "duration", duration);
   }
-  SerializeParam(ar, "reserved", reserved);
-  SerializeParam(ar, "name", name);
+  Field(ar, "reserved", reserved);
+  Field(ar, "name", name);
   uint32_t layerTime = 1000;
   if (version >= 3 && version <= 5) {
-    ar.UInt32("layerTime", layerTime);
+    Field(ar, "layerTime", layerTime);
     if (version == 3) layerTime *= 100;
   }
   if (!ar.IsReading() && !slide) slide = std::make_shared<ZT_2D_Light>();
-  SerializeObject(ar, "slide", SlideRegistry(), slide);
+  Field(ar, "slide", slide, SlideRegistry());
   SerializeLayers(ar, "visualLayers", visualLayers);
   if (ar.IsReading() && version < 6) {
     for (auto& layer : visualLayers) {

@@ -13,7 +13,7 @@
 namespace glimmer {
 
 class ZT_SlideContainer : public ZT_IOF_Item {
-  GLIMMER_STORED_CLASS(ZT_SlideContainer, 6)
+  GLIMMER_STORED_CLASS(ZT_SlideContainer)
 
  public:
   // Times as floats from version 5 (as unsigned integers before); the layer

@@ -9,12 +9,12 @@
 namespace glimmer {
 
 void ZT_SlideShow_Light::Serialize(Archive& ar, int32_t) {
-  SerializeList(ar, "slides", slides, kMinHeaderBytes, [&](ZT_SafePtr<ZT_SlideContainer>& slide) {
-    SerializeObject(ar, "", SlideContainerRegistry(), slide);
+  Field(ar, "slides", slides, kMinHeaderBytes, [&](ZT_SafePtr<ZT_SlideContainer>& slide) {
+    Field(ar, "", slide, SlideContainerRegistry());
   });
-  SerializeList(ar, "music", music, kMinHeaderBytes, [&](ZT_SafePtr<ZT_AudioFile>& entry) {
+  Field(ar, "music", music, kMinHeaderBytes, [&](ZT_SafePtr<ZT_AudioFile>& entry) {
     if (!entry) entry = std::make_shared<ZT_AudioFile>();
-    SerializeMember(ar, "", *entry);
+    Field(ar, "", *entry);
   });
 }
 

@@ -10,7 +10,7 @@
 namespace glimmer {
 
 void ShowDocument::Serialize(Archive& ar) {
-  ar.String("banner", banner);
+  Field(ar, "banner", banner);
   if (ar.StoresVersions()) {
     // The root is read by fixed code: its class name is not checked and its
     // version is not consulted.
@@ -23,7 +23,7 @@ void ShowDocument::Serialize(Archive& ar) {
     // In the JSON form the root's fields stand at the top level.
     show->Serialize(ar, ZT_SlideShow_Light::kStoredVersion);
   }
-  SerializeMember(ar, "resources", *resources);
+  Field(ar, "resources", *resources);
 }
 
 ShowDocument LoadShow(std::span<const uint8_t> bytes) {

@@ -117,7 +117,7 @@ std::string DescribeShowFormat(std::span<const uint8_t> exampleShow) {
     for (const std::u16string& name : registry->RegisteredNames()) {
       std::unique_ptr<ZT_IOF_Item> item = registry->CreateByName(name);
       JsonOutArchive ar(blobs);
-      SerializeMember(ar, "object", *item);
+      Field(ar, "object", *item);
       out << "\n" << ToUtf8(name) << " (registry " << registry->name() << ", stored version "
           << item->StoredVersion() << ")\n";
       const Json* classExample = exampleRoot ? FindClass(*exampleRoot, ToUtf8(name)) : nullptr;

@@ -6,6 +6,7 @@
 // readable JSON form. Conversions of older versions live in the branches on
 // `version`; writers always pass the current version.
 
+#include <concepts>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 
 #include "common/guid.h"
 #include "store/records.h"
+#include "store/stored_item.h"
 
 namespace glimmer {
 
@@ -78,12 +80,54 @@ class Archive {
   virtual void FileLinkRead(LinkKey& key) { (void)key; }
 };
 
+// Field(ar, name, x): the one way a Serialize function names a field, in
+// stored order. One overload set covers the primitive values, records,
+// members of fixed class (stored with their own header), objects that come
+// through a registry (store/class_registry.h), parameters
+// (params/param_serialization.h) and lists.
+inline void Field(Archive& ar, std::string_view n, int32_t& v) { ar.Int32(n, v); }
+inline void Field(Archive& ar, std::string_view n, uint32_t& v) { ar.UInt32(n, v); }
+inline void Field(Archive& ar, std::string_view n, int16_t& v) { ar.Int16(n, v); }
+inline void Field(Archive& ar, std::string_view n, int64_t& v) { ar.Int64(n, v); }
+inline void Field(Archive& ar, std::string_view n, uint64_t& v) { ar.UInt64(n, v); }
+inline void Field(Archive& ar, std::string_view n, float& v) { ar.Float(n, v); }
+inline void Field(Archive& ar, std::string_view n, bool& v) { ar.Bool(n, v); }
+inline void Field(Archive& ar, std::string_view n, char& v) { ar.Char(n, v); }
+inline void Field(Archive& ar, std::string_view n, Point32& v) { ar.Point(n, v); }
+inline void Field(Archive& ar, std::string_view n, std::u16string& v) { ar.String(n, v); }
+inline void Field(Archive& ar, std::string_view n, glimmer::Guid& v) { ar.Guid(n, v); }
+// int32 n, then n bytes.
+inline void Field(Archive& ar, std::string_view n, std::vector<uint8_t>& v) { ar.Bytes(n, v); }
+
+// A stored object of fixed class: its header (name, version), then its fields
+// at the stored version.
+template <class T>
+  requires std::derived_from<T, ZT_IOF_Item>
+void Field(Archive& ar, std::string_view name, T& member) {
+  std::u16string className(member.StoredName());
+  int32_t version = member.StoredVersion();
+  ar.BeginObject(name, className, version, false);
+  if (!ar.StoresVersions()) version = member.StoredVersion();
+  member.Serialize(ar, version);
+  ar.EndObject();
+}
+
+// A record that states its own stored form under a field name (paths, file
+// links, points): its Serialize(ar, name).
+template <class T>
+  requires requires(T& t, Archive& ar) { t.Serialize(ar, std::string_view{}); }
+void Field(Archive& ar, std::string_view name, T& record) {
+  record.Serialize(ar, name);
+}
+
 // The elements of a vector: a count, then each element through `each`.
 // Reading grows the vector element by element, so a large stored count costs
-// memory only as its elements are actually read.
+// memory only as its elements are actually read; the count is first checked
+// against what remains at `minElementBytes` an element.
 template <class T, class Fn>
-void SerializeList(Archive& ar, std::string_view name, std::vector<T>& items,
-                   size_t minElementBytes, Fn&& each) {
+  requires std::invocable<Fn&, T&>
+void Field(Archive& ar, std::string_view name, std::vector<T>& items, size_t minElementBytes,
+           Fn&& each) {
   const size_t n = ar.BeginList(name, items.size(), minElementBytes);
   if (ar.IsReading()) {
     items.clear();
@@ -95,15 +139,10 @@ void SerializeList(Archive& ar, std::string_view name, std::vector<T>& items,
   ar.EndList();
 }
 
-// A member of fixed type stored with its own header.
+// A list whose elements are fields themselves (records, values).
 template <class T>
-void SerializeMember(Archive& ar, std::string_view name, T& member) {
-  std::u16string className(member.StoredName());
-  int32_t version = member.StoredVersion();
-  ar.BeginObject(name, className, version, false);
-  if (!ar.StoresVersions()) version = member.StoredVersion();
-  member.Serialize(ar, version);
-  ar.EndObject();
+void Field(Archive& ar, std::string_view name, std::vector<T>& items, size_t minElementBytes) {
+  Field(ar, name, items, minElementBytes, [&](T& item) { Field(ar, "", item); });
 }
 
 // The stored part of base class B of `self`: B's header and B's own fields.

@@ -16,6 +16,7 @@
 #include "common/wide_string.h"
 #include "store/archive.h"
 #include "store/stored_item.h"
+#include "store/vocabulary.h"
 
 namespace glimmer {
 
@@ -26,10 +27,7 @@ class ClassRegistry {
     Factory create;
     int32_t version;  // current stored version of the class
   };
-  struct KnownName {
-    std::u16string_view name;
-    int32_t version;
-  };
+  using KnownName = glimmer::KnownName;
 
   ClassRegistry(std::string_view name, std::span<const KnownName> vocabulary)
       : name_(name), vocabulary_(vocabulary) {}
@@ -92,8 +90,7 @@ std::unique_ptr<T> CreateByName(const ClassRegistry& registry, std::u16string_vi
 // header names. Reading an unknown name, or a class that is not a Base,
 // abandons the load (the object's remaining bytes cannot be skipped).
 template <class Base>
-void SerializeObject(Archive& ar, std::string_view name, const ClassRegistry& registry,
-                     ZT_SafePtr<Base>& object) {
+void Field(Archive& ar, std::string_view name, ZT_SafePtr<Base>& object, const ClassRegistry& registry) {
   std::u16string className;
   int32_t version = 0;
   if (!ar.IsReading()) {

@@ -4,34 +4,34 @@
 
 namespace glimmer {
 
-void Serialize(Archive& ar, std::string_view name, NamedBlob& blob) {
+void Field(Archive& ar, std::string_view name, NamedBlob& blob) {
   ar.BeginStruct(name);
-  ar.Bytes("Data", blob.Data);
-  ar.String("Name", blob.Name);
+  Field(ar, "Data", blob.Data);
+  Field(ar, "Name", blob.Name);
   ar.EndStruct();
 }
 
-void Serialize(Archive& ar, std::string_view name, ResourceBlob& blob) {
+void Field(Archive& ar, std::string_view name, ResourceBlob& blob) {
   ar.BeginStruct(name);
-  ar.Int32("ResourceId", blob.ResourceId);
-  ar.String("Module", blob.Module);
-  ar.Bytes("Data", blob.Data);
-  ar.String("Name", blob.Name);
+  Field(ar, "ResourceId", blob.ResourceId);
+  Field(ar, "Module", blob.Module);
+  Field(ar, "Data", blob.Data);
+  Field(ar, "Name", blob.Name);
   ar.EndStruct();
 }
 
-void Serialize(Archive& ar, std::string_view name, ImageFrame& frame) {
+void Field(Archive& ar, std::string_view name, ImageFrame& frame) {
   ar.BeginStruct(name);
   ar.Version("Marker", 1);  // 1 in stored shows; nothing depends on it
-  ar.Bytes("Data", frame.Data);
-  ar.Float("Delay", frame.Delay);
+  Field(ar, "Data", frame.Data);
+  Field(ar, "Delay", frame.Delay);
   ar.EndStruct();
 }
 
-void Serialize(Archive& ar, std::string_view name, LinkKey& key) {
+void Field(Archive& ar, std::string_view name, LinkKey& key) {
   ar.BeginStruct(name);
-  ar.String("Path", key.Path);
-  ar.UInt64("Stamp", key.Stamp);
+  Field(ar, "Path", key.Path);
+  Field(ar, "Stamp", key.Stamp);
   ar.EndStruct();
 }
 

@@ -45,10 +45,10 @@ struct ImageFrame {
 };
 
 // Stored forms. `name` is the field name the record is stored under.
-void Serialize(Archive& ar, std::string_view name, NamedBlob& blob);
-void Serialize(Archive& ar, std::string_view name, ResourceBlob& blob);
-void Serialize(Archive& ar, std::string_view name, ImageFrame& frame);
-void Serialize(Archive& ar, std::string_view name, LinkKey& key);
+void Field(Archive& ar, std::string_view name, NamedBlob& blob);
+void Field(Archive& ar, std::string_view name, ResourceBlob& blob);
+void Field(Archive& ar, std::string_view name, ImageFrame& frame);
+void Field(Archive& ar, std::string_view name, LinkKey& key);
 
 // Smallest number of bytes each record takes in a document, for count checks.
 inline constexpr size_t kMinStringBytes = 4;

@@ -24,20 +24,20 @@ TEST(EveryStoredClass, RoundTripsThroughWriterReaderAndJson) {
       SCOPED_TRACE(std::string(registry->name()) + " " + ToUtf8(name));
       std::unique_ptr<ZT_IOF_Item> item = registry->CreateByName(name);
       ASSERT_NE(item, nullptr);
-      const std::vector<uint8_t> bytes = WriteWith([&](Archive& ar) { SerializeMember(ar, "object", *item); });
+      const std::vector<uint8_t> bytes = WriteWith([&](Archive& ar) { Field(ar, "object", *item); });
       std::unique_ptr<ZT_IOF_Item> back = registry->CreateByName(name);
-      ReadWith(bytes, [&](Archive& ar) { SerializeMember(ar, "object", *back); });
-      EXPECT_EQ(WriteWith([&](Archive& ar) { SerializeMember(ar, "object", *back); }), bytes);
+      ReadWith(bytes, [&](Archive& ar) { Field(ar, "object", *back); });
+      EXPECT_EQ(WriteWith([&](Archive& ar) { Field(ar, "object", *back); }), bytes);
       FileBlobStore blobs;
       JsonOutArchive out(blobs);
-      SerializeMember(out, "object", *item);
+      Field(out, "object", *item);
       const Json json = out.Result();
       EXPECT_TRUE(json["object"].is_object());
       std::unique_ptr<ZT_IOF_Item> fromJson = registry->CreateByName(name);
       JsonInArchive in(json, blobs);
-      SerializeMember(in, "object", *fromJson);
+      Field(in, "object", *fromJson);
       in.Finish();
-      EXPECT_EQ(WriteWith([&](Archive& ar) { SerializeMember(ar, "object", *fromJson); }), bytes);
+      EXPECT_EQ(WriteWith([&](Archive& ar) { Field(ar, "object", *fromJson); }), bytes);
       ++classes;
     }
   }

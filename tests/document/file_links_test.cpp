@@ -16,7 +16,7 @@ void ReadInto(const std::vector<uint8_t>& bytes, T& link) {
   ResourceBuffer buffer(bytes);
   ZT_IOF_R reader(buffer);
   BinaryInArchive ar(reader);
-  link.Serialize(ar, "link");
+  Field(ar, "link", link);
   EXPECT_EQ(reader.Remaining(), 0u);
 }
 

@@ -39,7 +39,7 @@ void ExpectRoundTrip(T& original, Visit visit) {
 
 template <class T>
 void ExpectMemberRoundTrip(T& original) {
-  ExpectRoundTrip(original, [](Archive& ar, T& obj) { SerializeMember(ar, "obj", obj); });
+  ExpectRoundTrip(original, [](Archive& ar, T& obj) { Field(ar, "obj", obj); });
 }
 
 TEST(ParamStoredForms, PlainParameters) {
@@ -63,48 +63,48 @@ TEST(ParamStoredForms, PlainParameters) {
   bag.rect.ExtraB.SetValue(-3);
   bag.sector.Spread.SetValue(15);
   ExpectRoundTrip(bag, [](Archive& ar, Bag& b) {
-    SerializeParam(ar, "i", b.i);
-    SerializeParam(ar, "u", b.u);
-    SerializeParam(ar, "f", b.f);
-    SerializeParam(ar, "v", b.v);
-    SerializeParam(ar, "g", b.g);
-    SerializeParam(ar, "s", b.s);
-    SerializeParam(ar, "font", b.font);
-    SerializeParam(ar, "colours", b.colours);
-    Serialize(ar, "range", b.range);
-    Serialize(ar, "quad", b.quad);
-    Serialize(ar, "rect", b.rect);
-    Serialize(ar, "sector", b.sector);
+    Field(ar, "i", b.i);
+    Field(ar, "u", b.u);
+    Field(ar, "f", b.f);
+    Field(ar, "v", b.v);
+    Field(ar, "g", b.g);
+    Field(ar, "s", b.s);
+    Field(ar, "font", b.font);
+    Field(ar, "colours", b.colours);
+    Field(ar, "range", b.range);
+    Field(ar, "quad", b.quad);
+    Field(ar, "rect", b.rect);
+    Field(ar, "sector", b.sector);
   });
   // Sizes of the binary forms.
-  EXPECT_EQ(WriteWith([&](Archive& ar) { SerializeParam(ar, "font", bag.font); }).size(),
+  EXPECT_EQ(WriteWith([&](Archive& ar) { Field(ar, "font", bag.font); }).size(),
             4u + 4 + 4 + 4 + 2 * 11);
-  EXPECT_EQ(WriteWith([&](Archive& ar) { Serialize(ar, "quad", bag.quad); }).size(), 48u);
-  EXPECT_EQ(WriteWith([&](Archive& ar) { Serialize(ar, "rect", bag.rect); }).size(), 24u);
+  EXPECT_EQ(WriteWith([&](Archive& ar) { Field(ar, "quad", bag.quad); }).size(), 48u);
+  EXPECT_EQ(WriteWith([&](Archive& ar) { Field(ar, "rect", bag.rect); }).size(), 24u);
 }
 
 TEST(ParamStoredForms, SectorRecomputesItsDirectionWhenRead) {
   MediaSector written(90);
-  const auto bytes = WriteWith([&](Archive& ar) { Serialize(ar, "s", written); });
+  const auto bytes = WriteWith([&](Archive& ar) { Field(ar, "s", written); });
   MediaSector read;
-  ReadWith(bytes, [&](Archive& ar) { Serialize(ar, "s", read); });
+  ReadWith(bytes, [&](Archive& ar) { Field(ar, "s", read); });
   EXPECT_NEAR(read.Direction().y, 1.0f, 1e-6);
 }
 
 TEST(ParamStoredForms, PathPoints) {
   SmartPath<DX_SmartPnt> plain;
   plain.AddPoint({1, 2, 3}, nullptr);
-  ExpectRoundTrip(plain, [](Archive& ar, SmartPath<DX_SmartPnt>& p) { p.Serialize(ar, "points"); });
+  ExpectRoundTrip(plain, [](Archive& ar, SmartPath<DX_SmartPnt>& p) { Field(ar, "points", p); });
   SplinePath spline;
   spline.AddPoint({0, 0, 0}, nullptr);
   spline.AddPoint({10, 5, 0}, nullptr);
-  ExpectRoundTrip(spline, [](Archive& ar, SplinePath& p) { p.Serialize(ar, "points"); });
+  ExpectRoundTrip(spline, [](Archive& ar, SplinePath& p) { Field(ar, "points", p); });
   CameraPath camera;
   camera.AddPoint({5, 5, 0}, nullptr);
   camera.Points[0]->TravelTime.SetValue(2.5f);
   camera.Points[0]->ZoomPercent.SetValue(150);
-  ExpectRoundTrip(camera, [](Archive& ar, CameraPath& p) { p.Serialize(ar, "points"); });
-  EXPECT_EQ(WriteWith([&](Archive& ar) { camera.Serialize(ar, "p"); }).size(), 4u + 4 + 12 + 4 + 4);
+  ExpectRoundTrip(camera, [](Archive& ar, CameraPath& p) { Field(ar, "points", p); });
+  EXPECT_EQ(WriteWith([&](Archive& ar) { Field(ar, "p", camera); }).size(), 4u + 4 + 12 + 4 + 4);
 }
 
 TEST(ParamStoredForms, CameraPointVersionZeroHasNoZoom) {
@@ -113,7 +113,7 @@ TEST(ParamStoredForms, CameraPointVersionZeroHasNoZoom) {
   w.WriteLong(0);
   for (float f : {1.0f, 2.0f, 0.0f, 3.5f}) w.WriteFloat(f);
   CameraPath path;
-  ReadWith(w.Take(), [&](Archive& ar) { path.Serialize(ar, "p"); });
+  ReadWith(w.Take(), [&](Archive& ar) { Field(ar, "p", path); });
   ASSERT_EQ(path.Points.size(), 1u);
   EXPECT_EQ(path.Points[0]->TravelTime.Value(), 3.5f);
   EXPECT_EQ(path.Points[0]->ZoomPercent.Value(), 100u);
@@ -156,7 +156,7 @@ TEST(TimingStoredForms, DependedVersionOneIsAMirror) {
   w.WriteHeader(u"QVX_Timing", 1);
   QVX_DependedTimeLine line;
   line.Mode.SetValue(1);
-  ReadWith(w.Take(), [&](Archive& ar) { SerializeMember(ar, "line", line); });
+  ReadWith(w.Take(), [&](Archive& ar) { Field(ar, "line", line); });
   EXPECT_EQ(line.Mode.Value(), 0);
   EXPECT_EQ(line.FadeIn.Value(), 50u);
 }
@@ -169,7 +169,7 @@ TEST(TimingStoredForms, LegacyVersionOneHasNoDuration) {
   for (uint32_t v : {100u, 100u, 100u, 100u, 50u, 50u}) w.WriteUInt32(v);
   w.WriteInt32(0);
   ZT_TimeLineControl legacy;
-  ReadWith(w.Take(), [&](Archive& ar) { SerializeMember(ar, "legacy", legacy); });
+  ReadWith(w.Take(), [&](Archive& ar) { Field(ar, "legacy", legacy); });
   EXPECT_EQ(legacy.Kind.Value(), 2);
   EXPECT_EQ(legacy.Duration.Value(), 1000u);
 }

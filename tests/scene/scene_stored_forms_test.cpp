@@ -17,7 +17,7 @@ using testing::ReadWith;
 
 template <class T>
 std::vector<uint8_t> WriteMember(T& obj) {
-  return testing::WriteWith([&](Archive& ar) { SerializeMember(ar, "obj", obj); });
+  return testing::WriteWith([&](Archive& ar) { Field(ar, "obj", obj); });
 }
 
 TEST(SlideContainerForm, VersionSixRoundTripsThroughWriterAndJson) {
@@ -32,7 +32,7 @@ TEST(SlideContainerForm, VersionSixRoundTripsThroughWriterAndJson) {
   c.slide->camera.Path.AddPoint({10, 20, 0}, nullptr);
   const auto bytes = WriteMember(c);
   ZT_SlideContainer back;
-  ReadWith(bytes, [&](Archive& ar) { SerializeMember(ar, "obj", back); });
+  ReadWith(bytes, [&](Archive& ar) { Field(ar, "obj", back); });
   EXPECT_EQ(back.stay.Value(), 1);
   EXPECT_EQ(back.duration.Value(), 7.25f);
   EXPECT_EQ(back.name.Value(), u"Slide 3");
@@ -42,13 +42,13 @@ TEST(SlideContainerForm, VersionSixRoundTripsThroughWriterAndJson) {
   EXPECT_EQ(WriteMember(back), bytes);
   FileBlobStore blobs;
   JsonOutArchive out(blobs);
-  SerializeMember(out, "slide", c);
+  Field(out, "slide", c);
   const Json json = out.Result();
   EXPECT_EQ(json["slide"]["slide"]["class"], "ZT_2D_Light");
   EXPECT_EQ(json["slide"]["fadeIn"], 0.5);
   ZT_SlideContainer fromJson;
   JsonInArchive in(json, blobs);
-  SerializeMember(in, "slide", fromJson);
+  Field(in, "slide", fromJson);
   in.Finish();
   EXPECT_EQ(WriteMember(fromJson), bytes);
 }
@@ -74,7 +74,7 @@ std::vector<uint8_t> OldContainer(int32_t version) {
 TEST(SlideContainerForm, OlderVersionsStoreWholeSeconds) {
   for (int32_t v = 1; v <= 5; ++v) {
     ZT_SlideContainer c;
-    ReadWith(OldContainer(v), [&](Archive& ar) { SerializeMember(ar, "obj", c); });
+    ReadWith(OldContainer(v), [&](Archive& ar) { Field(ar, "obj", c); });
     EXPECT_EQ(c.fadeIn.Value(), 2.0f) << v;
     EXPECT_EQ(c.fadeOut.Value(), 3.0f) << v;
     EXPECT_EQ(c.duration.Value(), 10.0f) << "a stored 10 means 10.0 seconds";
@@ -92,7 +92,7 @@ TEST(CameraForm, OldCamerasOnlySayWhetherTheyMove) {
     w.WriteUInt32(150);
     w.WriteUInt32(100);
     ZQN_Camera camera;
-    ReadWith(w.Take(), [&](Archive& ar) { SerializeMember(ar, "camera", camera); });
+    ReadWith(w.Take(), [&](Archive& ar) { Field(ar, "camera", camera); });
     EXPECT_EQ(camera.Mode.Value(), moving ? 1 : 0);
     EXPECT_FLOAT_EQ(camera.Zoom.Scaled(), 1.5f);
     EXPECT_FLOAT_EQ(camera.Speed.Scaled(), 2.0f);

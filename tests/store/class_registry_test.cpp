@@ -1,6 +1,7 @@
 // Class registries: lookup rules, first registration wins, versions, and the
 // way a load ends on a class that cannot be read.
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "store/binary_archive.h"
@@ -14,7 +15,7 @@ class TestBase : public ZT_IOF_Item {
   GLIMMER_STORED_CLASS(TestBase, 1)
 
  public:
-  void Serialize(Archive& ar, int32_t) override { ar.Int32("baseValue", baseValue); }
+  void Serialize(Archive& ar, int32_t) override { Field(ar, "baseValue", baseValue); }
   int32_t baseValue = 11;
 };
 
@@ -23,8 +24,8 @@ class TestLayer : public TestBase {
 
  public:
   void Serialize(Archive& ar, int32_t version) override {
-    ar.Float("speed", speed);
-    if (version >= 2) ar.String("label", label);
+    Field(ar, "speed", speed);
+    if (version >= 2) Field(ar, "label", label);
     SerializeBase<TestBase>(ar, *this);
   }
   float speed = 1.5f;
@@ -54,7 +55,7 @@ ClassRegistry& NestRegistry() {
   return registry;
 }
 
-void Nest::Serialize(Archive& ar, int32_t) { SerializeObject(ar, "child", NestRegistry(), child); }
+void Nest::Serialize(Archive& ar, int32_t) { Field(ar, "child", child, NestRegistry()); }
 
 constexpr ClassRegistry::KnownName kVocabulary[] = {{u"TestLayer", 2}, {u"FutureLayer", 3}};
 
@@ -72,7 +73,7 @@ ZT_SafePtr<Base> Read(const ClassRegistry& registry, const std::vector<uint8_t>&
   ZT_IOF_R reader(buffer);
   BinaryInArchive ar(reader);
   ZT_SafePtr<Base> out;
-  SerializeObject(ar, "layer", registry, out);
+  Field(ar, "layer", out, registry);
   return out;
 }
 
@@ -181,6 +182,23 @@ TEST(ClassRegistry, VocabularyOfTheFiveRegistries) {
   EXPECT_TRUE(GeneralRegistry().IsKnownName(u"ZT_WaterJet"));
   EXPECT_FALSE(GeneralRegistry().IsKnownName(u"ZT_2D_Light"));
   EXPECT_TRUE(SlideRegistry().IsKnownName(u"ZT_2D_Light"));
+}
+
+// Every class the program registers belongs to its registry's vocabulary
+// at the vocabulary's version, and writes that version.
+TEST(ClassRegistry, EveryRegisteredClassHasItsVocabularyVersion) {
+  size_t registered = 0;
+  for (const ClassRegistry* r : AllRegistries()) {
+    for (const std::u16string& name : r->RegisteredNames()) {
+      ++registered;
+      const auto known = std::find_if(r->vocabulary().begin(), r->vocabulary().end(),
+                                      [&](const KnownName& k) { return k.name == name; });
+      ASSERT_NE(known, r->vocabulary().end()) << ToUtf8(name) << " is not in " << r->name();
+      EXPECT_EQ(r->Find(name)->version, known->version) << ToUtf8(name);
+      EXPECT_EQ(r->CreateByName(name)->StoredVersion(), known->version) << ToUtf8(name);
+    }
+  }
+  EXPECT_GE(registered, 6u);
 }
 
 }  // namespace
