@@ -268,11 +268,9 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
     ShowDocument& doc = loaded.doc;
     auto device = GpuDevice::CreateHeadless({options.width, options.height, true});
     ZT_2D_Light::SetCaptureScaleLimit(options.captureScale);
-    SetCurrentDevice(device.get());
     RenderContext context;
-    SetCurrentRenderContext(&context);
     doc.resources->Attach(*device);
-    doc.resources->MakeCurrent();
+    ScreenScope scope(doc.resources->ScreenFor(device.get(), &context));
     doc.show->Instantiate(options.picturePosition);
     std::filesystem::create_directories(options.outDir);
 
@@ -316,8 +314,6 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
     }
     out << "Wrote " << written << " frames of " << options.width << "x" << options.height << " to "
         << options.outDir.string() << "\n";
-    SetCurrentRenderContext(nullptr);
-    SetCurrentDevice(nullptr);
     return 0;
   } catch (const GlimmerError& e) {
     return ReportFailure(e);

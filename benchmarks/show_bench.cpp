@@ -40,9 +40,7 @@ std::vector<uint8_t> Picture(int variant) {
 
 void BM_ThreeSlideShow(benchmark::State& state) {
   GpuDevice& d = Device();
-  SetCurrentDevice(&d);
   RenderContext context;
-  SetCurrentRenderContext(&context);
   ShowDocument doc;
   for (int i = 0; i < 3; ++i) {
     auto c = std::make_shared<ZT_SlideContainer>();
@@ -55,7 +53,7 @@ void BM_ThreeSlideShow(benchmark::State& state) {
   }
   ShowDocument show = LoadShow(SaveShow(doc));
   show.resources->Attach(d);
-  show.resources->MakeCurrent();
+  ScreenScope scope(show.resources->ScreenFor(&d, &context));
   show.show->Instantiate(2);
   // The first frame starts the first slide (pictures, capture targets,
   // shaders); the loop measures steady playback and the later slide starts.
@@ -72,7 +70,6 @@ void BM_ThreeSlideShow(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
   state.SetLabel("frames");
-  SetCurrentRenderContext(nullptr);
 }
 BENCHMARK(BM_ThreeSlideShow)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -13,7 +13,6 @@
 namespace glimmer {
 namespace {
 
-thread_local QVX_DocResManager* g_current = nullptr;
 
 bool EndsWithDll(const ZT_FileLink3& link) { return link.Extension() == u".dll"; }
 
@@ -59,15 +58,14 @@ void FramesFromResource(std::span<const uint8_t> data, std::vector<ImageFrame>& 
 
 QVX_DocResManager::~QVX_DocResManager() {
   if (device_) OnLostDevice();
-  if (g_current == this) g_current = nullptr;
-  if (CurrentLosableRegistry() == this) SetCurrentLosableRegistry(nullptr);
+  ForgetInScreens(this);
+  ForgetInScreens(static_cast<LosableRegistry*>(this));
 }
 
-QVX_DocResManager* QVX_DocResManager::Current() { return g_current; }
+QVX_DocResManager* QVX_DocResManager::Current() { return CurrentScreen().resources; }
 
-void QVX_DocResManager::MakeCurrent() {
-  g_current = this;
-  SetCurrentLosableRegistry(this);
+ScreenContext QVX_DocResManager::ScreenFor(GpuDevice* device, RenderContext* renderContext) {
+  return {.device = device, .renderContext = renderContext, .resources = this, .losables = this};
 }
 
 void QVX_DocResManager::Attach(GpuDevice& device) {

@@ -57,8 +57,11 @@ class QVX_DocResManager : public LosableRegistry {
   // the pictures and GUID pictures the document carries.
   void Attach(GpuDevice& device);
   // The manager of the render unit being worked for (this thread).
-  void MakeCurrent();
+  // The current screen's resource manager (platform/screen_context.h).
   static QVX_DocResManager* Current();
+  // This manager as the resources and losable registry of a screen context
+  // for `device` and `renderContext`.
+  ScreenContext ScreenFor(GpuDevice* device, RenderContext* renderContext);
 
   // Frames of an image link (filter 1: pixels kept at the top left; -1 or 4:
   // scaled to the texture).

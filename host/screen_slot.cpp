@@ -12,18 +12,16 @@ ScreenSlot::ScreenSlot(std::unique_ptr<SaverWindow> window, std::unique_ptr<GpuD
 
 ScreenSlot::~ScreenSlot() {
   // The show's objects go before the device they were made on.
-  SetDevice();
+  ScreenScope scope(Screen());
   show_.reset();
   splash_.reset();
-  SetCurrentRenderContext(nullptr);
-  SetCurrentDevice(nullptr);
 }
 
-void ScreenSlot::SetDevice() {
-  device_->MakeCurrent();
-  SetCurrentDevice(device_.get());
-  SetCurrentRenderContext(&renderContext_);
-  if (show_ && show_->resources) show_->resources->MakeCurrent();
+ScreenContext ScreenSlot::Screen() {
+  if (!show_ || !show_->resources) return {.device = device_.get(), .renderContext = &renderContext_};
+  ScreenContext screen = show_->resources->ScreenFor(device_.get(), &renderContext_);
+  screen.liveObjects = &show_->show->LiveObjects();
+  return screen;
 }
 
 void ScreenSlot::DrawSplash() {
@@ -84,7 +82,7 @@ void ScreenSlot::RenderFrame(float appTime, std::span<const uint8_t> document, i
   auto loaded = std::make_unique<ShowDocument>(LoadShow(document));
   loaded->resources->Attach(*device_);
   show_ = std::move(loaded);
-  show_->resources->MakeCurrent();
+  ScreenScope scope(Screen());
   show_->show->Instantiate(picturePosition);
   // Music starts here once sound output exists.
 }

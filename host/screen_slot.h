@@ -19,8 +19,9 @@ class ScreenSlot {
   ScreenSlot(std::unique_ptr<SaverWindow> window, std::unique_ptr<GpuDevice> device, bool draws);
   ~ScreenSlot();
 
-  // Makes this slot's device, render context and resource manager current.
-  void SetDevice();
+  // This slot's device, render context, and its show's resources and live
+  // objects once loaded: what a ScreenScope installs while working for it.
+  ScreenContext Screen();
   // The first frame draws the loading picture, the second loads the show
   // from `document` and starts it, every later one advances and draws it at
   // `appTime`. A show that cannot load throws GlimmerError 0x8200000B.

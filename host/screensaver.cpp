@@ -103,7 +103,7 @@ void Screensaver::Create() {
 void Screensaver::WriteDiagnostics() {
   if (!options_.command.fps) return;
   for (auto& slot : slots_) {
-    slot->SetDevice();
+    ScreenScope scope(slot->Screen());
     std::cerr << "glimmer: " << DeviceDescription(slot->Device().Context().Renderer()) << "\n";
   }
 }
@@ -140,7 +140,7 @@ void Screensaver::RenderFrame(double appTime) {
   const int position =
       options_.picturePosition.value_or(static_cast<int>(options_.settings.picturePosition));
   for (auto& slot : slots_) {
-    slot->SetDevice();
+    ScreenScope scope(slot->Screen());
     GpuDevice& d = slot->Device();
     // A window that changed size needs a new back buffer: the reset path.
     if (slot->Window().IsForeign() || options_.command.mode != RunMode::FullScreen) {
@@ -166,7 +166,7 @@ void Screensaver::RenderFrame(double appTime) {
     slot->RenderFrame(float(appTime), options_.document.bytes, position);
   }
   for (auto& slot : slots_) {
-    slot->SetDevice();
+    ScreenScope scope(slot->Screen());
     slot->Device().Present();
   }
 }
@@ -175,7 +175,7 @@ void Screensaver::RenderErrors(float dt) {
   if (errorBoxes_.size() != slots_.size()) {
     errorBoxes_.assign(slots_.size(), {});
     for (size_t i = 0; i < slots_.size(); ++i) {
-      slots_[i]->SetDevice();
+      ScreenScope scope(slots_[i]->Screen());
       if (slots_[i]->Device().TestCooperativeLevel() != DeviceState::Ok) continue;
       const D3DSURFACE_DESC back = slots_[i]->Device().GetBackBufferDesc();
       const bool fill = options_.command.mode == RunMode::Preview;
@@ -183,7 +183,7 @@ void Screensaver::RenderErrors(float dt) {
     }
   }
   for (size_t i = 0; i < slots_.size(); ++i) {
-    slots_[i]->SetDevice();
+    ScreenScope scope(slots_[i]->Screen());
     GpuDevice& d = slots_[i]->Device();
     if (d.TestCooperativeLevel() != DeviceState::Ok) continue;
     errorBoxes_[i].Step(dt);
@@ -224,7 +224,7 @@ void Screensaver::FrameLoop() {
       }
     }
     if (options_.dumpFrames && !slots_.empty()) {
-      slots_.front()->SetDevice();
+      ScreenScope scope(slots_.front()->Screen());
       char name[32];
       std::snprintf(name, sizeof name, "frame_%05d.png", frames_);
       WritePng((*options_.dumpFrames / name).string(), slots_.front()->Device().ReadBackBuffer());

@@ -15,7 +15,7 @@ namespace glimmer {
 template <class V>
 class ZT_SimpleMesh : public ZT_Frame {
  public:
-  explicit ZT_SimpleMesh(GpuDevice* device = CurrentDevice()) : device_(device) {}
+  explicit ZT_SimpleMesh(GpuDevice* device) : device_(device) {}
 
   // A buffer of n vertices; PrimitiveType becomes a triangle list.
   void CreateVertices(uint32_t n);
@@ -60,7 +60,7 @@ inline constexpr uint32_t kQuadsPerChunk = 0x3FFF;
 
 class QuadBatch {
  public:
-  explicit QuadBatch(GpuDevice* device = CurrentDevice()) : device_(device) {}
+  explicit QuadBatch(GpuDevice* device) : device_(device) {}
 
   // n / 16383 + 1 chunks; every vertex reset to position 0, colour 0 and the
   // corner texture coordinates (0, 1), (0, 0), (1, 1), (1, 0).

@@ -8,8 +8,6 @@
 namespace glimmer {
 namespace {
 
-thread_local LosableRegistry* g_registry = nullptr;
-
 void ClearTarget(GpuDevice& device) { device.Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0); }
 
 // Render target 0 = level 0 of `texture`, no depth-stencil surface.
@@ -21,14 +19,11 @@ void RedirectInto(GpuDevice& device, const TexturePtr& texture) {
 
 }  // namespace
 
-LosableRegistry* CurrentLosableRegistry() { return g_registry; }
-void SetCurrentLosableRegistry(LosableRegistry* registry) { g_registry = registry; }
-
 TexturePtr CreateRenderTarget(GpuDevice& device, uint32_t width, uint32_t height) {
   return device.CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
 }
 
-QVX_LosableObj::QVX_LosableObj() : key_{Guid::Fresh().ToString(), 0}, registry_(g_registry) {
+QVX_LosableObj::QVX_LosableObj() : key_{Guid::Fresh().ToString(), 0}, registry_(CurrentLosableRegistry()) {
   if (registry_) registry_->AddLosable(key_, this);
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "common/link_key.h"
+#include "platform/screen_context.h"
 #include "platform/gpu/effect.h"
 #include "render/meshes.h"
 
@@ -43,8 +44,8 @@ class LosableRegistry {
  protected:
   ~LosableRegistry() = default;
 };
-LosableRegistry* CurrentLosableRegistry();
-void SetCurrentLosableRegistry(LosableRegistry* registry);
+// The current screen's registry (CurrentLosableRegistry, platform/screen_context.h)
+// is where losable objects made now register.
 
 // A fresh render-target texture; null when the device cannot make it.
 TexturePtr CreateRenderTarget(GpuDevice& device, uint32_t width, uint32_t height);

@@ -2,13 +2,9 @@
 
 namespace glimmer {
 namespace {
-thread_local RenderContext* g_context = nullptr;
-
 constexpr D3DCOLOR kBorderColor = 0xFF000000;
 }  // namespace
 
-RenderContext* CurrentRenderContext() { return g_context; }
-void SetCurrentRenderContext(RenderContext* context) { g_context = context; }
 
 PlacedRect PlacePicture(float tw, float th, float pw, float ph, int mode) {
   const float d = ph / pw, c = th / tw;

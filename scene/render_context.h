@@ -6,6 +6,7 @@
 #include <array>
 
 #include "platform/gpu/d3d_types.h"
+#include "platform/screen_context.h"
 #include "platform/gpu/d3dx_math.h"
 
 namespace glimmer {
@@ -71,7 +72,6 @@ class RenderContext {
   void UpdatePlacementView(const ScreenRect& screen, int mode, float backWidth, float backHeight);
 };
 
-RenderContext* CurrentRenderContext();
-void SetCurrentRenderContext(RenderContext* context);
+// The current screen's render context: CurrentRenderContext(), platform/screen_context.h.
 
 }  // namespace glimmer

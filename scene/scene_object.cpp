@@ -6,13 +6,6 @@
 #include "scene/renderer_interface.h"
 
 namespace glimmer {
-namespace {
-thread_local LiveObjectMap* g_liveObjects = nullptr;
-}
-
-LiveObjectMap* CurrentLiveObjects() { return g_liveObjects; }
-void SetCurrentLiveObjects(LiveObjectMap* map) { g_liveObjects = map; }
-
 void QVX_RenderObjData::Serialize(Archive& ar, int32_t) {
   Field(ar, "identity", identity);
   Field(ar, "timing", timing);
@@ -66,7 +59,7 @@ void QVX_RenderObj::Restart() {
 }
 
 ZT_ABObj::ZT_ABObj(std::unique_ptr<ZT_ABObj_Constructor> constructor)
-    : constructor_(std::move(constructor)), liveObjects_(g_liveObjects) {
+    : constructor_(std::move(constructor)), liveObjects_(CurrentLiveObjects()) {
   data_ = constructor_.get();
   if (constructor_->identity.IsNull() || constructor_->keepIdentity == 0) {
     constructor_->identity = Guid::Fresh();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/guid.h"
+#include "platform/screen_context.h"
 #include "store/stored_item.h"
 #include "params/smart_timing.h"
 
@@ -68,9 +69,9 @@ class LiveObjectMap : public TimingDirectory {
   std::map<Guid, ZT_ABObj*> objects_;
 };
 
-// The map runtime objects created now enter (set while a show instantiates).
-LiveObjectMap* CurrentLiveObjects();
-void SetCurrentLiveObjects(LiveObjectMap* map);
+// Runtime objects made now enter the current screen's live-object map
+// (CurrentLiveObjects, platform/screen_context.h), installed while a show
+// instantiates.
 
 class QVX_RenderObj {
  public:

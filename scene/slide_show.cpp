@@ -19,13 +19,11 @@ void ZT_SlideShow_Light::Serialize(Archive& ar, int32_t) {
 }
 
 void ZT_SlideShow_Light::Instantiate(int picturePosition) {
-  LiveObjectMap* previous = CurrentLiveObjects();
-  SetCurrentLiveObjects(&liveObjects_);
+  ScreenScope scope(WithLiveObjects(&liveObjects_));
   for (const auto& container : slides) {
     container->Instantiate();
     container->SetPicturePosition(picturePosition);
   }
-  SetCurrentLiveObjects(previous);
 }
 
 void ZT_SlideShow_Light::StartCurrentSlide() {

@@ -13,7 +13,6 @@ namespace glimmer {
 namespace {
 
 std::atomic<uint32_t> g_nextShaderId{1};
-GpuDevice* g_currentDevice = nullptr;
 
 GLenum Blend(uint32_t b) {
   switch (b) {
@@ -831,13 +830,6 @@ Image GpuDevice::ReadSurface(const SurfacePtr& surface) {
   if (!surface) return {};
   glFinish();
   return surface->Texture()->ReadLevel(surface->Level());
-}
-
-GpuDevice* CurrentDevice() { return g_currentDevice; }
-
-void SetCurrentDevice(GpuDevice* device) {
-  g_currentDevice = device;
-  if (device) device->MakeCurrent();
 }
 
 }  // namespace glimmer

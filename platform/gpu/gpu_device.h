@@ -216,9 +216,4 @@ class GpuDevice {
   uint32_t maxTextureSize_ = 4096;
 };
 
-// The device that drawing code uses: the host installs each render unit's
-// device before working for it.
-GpuDevice* CurrentDevice();
-void SetCurrentDevice(GpuDevice* device);
-
 }  // namespace glimmer

@@ -59,7 +59,6 @@ class ResourceManagerTest : public GpuTest {
     auto manager = std::make_unique<ZT_DocResManager>();
     manager->Serialize(in, 4);
     manager->Attach(*device_);
-    manager->MakeCurrent();
     return manager;
   }
   fs::path folder_;
@@ -235,6 +234,7 @@ TEST_F(ResourceManagerTest, TargetSetsAndTheDeviceWalks) {
   EXPECT_EQ(set.Width, 512u);
   ASSERT_TRUE(set.Create(64, 32));
   const TexturePtr before = set.Current;
+  ScreenScope scope(m->ScreenFor(device_, nullptr));
   QVX_BlurSurface blur(*device_);  // registers with the current manager
   blur.SourceWidth = 40;
   blur.SourceHeight = 20;

@@ -187,8 +187,8 @@ class MapRegistry : public LosableRegistry {
 
 TEST_F(Targets, LosablesRegisterWithTheCurrentRegistry) {
   MapRegistry registry;
-  SetCurrentLosableRegistry(&registry);
   {
+    ScreenScope scope({.losables = &registry});
     QVX_BlurSurface a(*device_);
     QVX_PrerenderSurface b(*device_);
     ASSERT_EQ(registry.entries.size(), 2u);
@@ -198,7 +198,6 @@ TEST_F(Targets, LosablesRegisterWithTheCurrentRegistry) {
     EXPECT_EQ(registry.entries[a.Key()], &a);
   }
   EXPECT_TRUE(registry.entries.empty());
-  SetCurrentLosableRegistry(nullptr);
   QVX_BlurSurface unregistered(*device_);
   EXPECT_TRUE(registry.entries.empty());
 }

@@ -47,12 +47,13 @@ class DrawServices : public GpuTest {
  protected:
   void SetUp() override {
     GpuTest::SetUp();
-    SetCurrentDevice(device_);
-    SetCurrentRenderContext(&context_);
+    Install({.device = device_, .renderContext = &context_});
   }
-  void TearDown() override {
-    SetCurrentRenderContext(nullptr);
-    SetCurrentDevice(nullptr);
+  void TearDown() override { screen_.reset(); }
+  // Installs `screen` for the rest of the test, in place of the one before.
+  void Install(const ScreenContext& screen) {
+    screen_.reset();
+    screen_.emplace(screen);
   }
   // One slide whose picture (64 × 32 unless asked) is red on the left half,
   // blue on the right.
@@ -74,14 +75,15 @@ class DrawServices : public GpuTest {
     doc.show->slides.push_back(c);
     ShowDocument loaded = LoadShow(SaveShow(doc));
     loaded.resources->Attach(*device_);
-    loaded.resources->MakeCurrent();
+    Install(loaded.resources->ScreenFor(device_, &context_));
     loaded.show->Instantiate(position);
     return loaded;
   }
   ProbeObject& AddLayer(ShowDocument& doc) {
-    SetCurrentLiveObjects(&doc.show->LiveObjects());
-    doc.show->slides[0]->visualObjects.push_back(ProbeLayer().CreateRuntime());
-    SetCurrentLiveObjects(nullptr);
+    {
+      ScreenScope scope(WithLiveObjects(&doc.show->LiveObjects()));
+      doc.show->slides[0]->visualObjects.push_back(ProbeLayer().CreateRuntime());
+    }
     return static_cast<ProbeObject&>(*doc.show->slides[0]->visualObjects.back());
   }
   void Frame(ShowDocument& doc, float t = 0) {
@@ -104,6 +106,7 @@ class DrawServices : public GpuTest {
     return sprites;
   }
   RenderContext context_;
+  std::optional<ScreenScope> screen_;
 };
 
 TEST_F(DrawServices, SpritesDrawOnlyTheQuadsAskedFor) {

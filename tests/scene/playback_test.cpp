@@ -3,6 +3,7 @@
 
 #include "tests/platform/gpu/gpu_test_support.h"
 
+#include <optional>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -148,22 +149,24 @@ class Playback : public GpuTest {
  protected:
   void SetUp() override {
     GpuTest::SetUp();
-    SetCurrentDevice(device_);
-    SetCurrentRenderContext(&context_);
+    Install({.device = device_, .renderContext = &context_});
   }
-  void TearDown() override {
-    SetCurrentRenderContext(nullptr);
-    SetCurrentDevice(nullptr);
+  void TearDown() override { screen_.reset(); }
+  // Installs `screen` for the rest of the test, in place of the one before.
+  void Install(const ScreenContext& screen) {
+    screen_.reset();
+    screen_.emplace(screen);
   }
   // Reads the document back (indexing its resources) and instantiates it.
   ShowDocument Start(ShowDocument doc, int position = 1) {
     ShowDocument loaded = LoadShow(SaveShow(doc));
     loaded.resources->Attach(*device_);
-    loaded.resources->MakeCurrent();
+    Install(loaded.resources->ScreenFor(device_, &context_));
     loaded.show->Instantiate(position);
     return loaded;
   }
   RenderContext context_;
+  std::optional<ScreenScope> screen_;
 };
 
 TEST_F(Playback, SlidesSwitchJustAfterTheirLengthAndFade) {
@@ -250,28 +253,26 @@ TEST_F(Playback, DeviceLossInTheMiddleOfASlide) {
 
 TEST(CaptureTargets, FallBackFromThreeToTwoToOne) {
   RenderContext context;
-  SetCurrentRenderContext(&context);
   for (const auto& [limit, scale, expected] :
        std::vector<std::tuple<uint32_t, int, uint32_t>>{{4096, 3, 192}, {150, 3, 128}, {100, 3, 64}, {4096, 1, 64}}) {
     auto device = GpuDevice::CreateHeadless({64, 48, true});
     device->LimitTextureSize(limit);
-    SetCurrentDevice(device.get());
+    ScreenScope scope({.device = device.get(), .renderContext = &context});
     ZT_2D_Light::SetCaptureScaleLimit(scale);
     ZT_2D_Light slide;
     slide.RestoreDeviceObjects();
     EXPECT_EQ(slide.CaptureWidth(), expected) << "limit " << limit << " scale " << scale;
-    SetCurrentDevice(nullptr);
   }
   ZT_2D_Light::SetCaptureScaleLimit(3);
-  SetCurrentRenderContext(nullptr);
 }
 
 TEST_F(Playback, LayersThatSampleTheSceneGetACopy) {
   ShowDocument loaded = Start(TimedShow(1, 1, 10, 1), 0);
   ZT_SlideContainer& slide = *loaded.show->slides[0];
-  SetCurrentLiveObjects(&loaded.show->LiveObjects());
-  slide.visualObjects.push_back(ProbeLayer().CreateRuntime());
-  SetCurrentLiveObjects(nullptr);
+  {
+    ScreenScope scope(WithLiveObjects(&loaded.show->LiveObjects()));
+    slide.visualObjects.push_back(ProbeLayer().CreateRuntime());
+  }
   // It samples the scene and draws it back over everything, half veiled in red.
   auto& veil = static_cast<ProbeObject&>(*slide.visualObjects.back());
   veil.needs = veil.keepOwnCopy = true;

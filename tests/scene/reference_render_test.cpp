@@ -65,13 +65,11 @@ TEST_F(ReferenceRender, ThreeSlidesAtChosenTimes) {
   const fs::path refs = fs::path(GLIMMER_SOURCE_DIR) / "tests/scene/references";
   const bool update = std::getenv("GLIMMER_UPDATE_REFERENCES") != nullptr;
   device_->Reset({160, 90, true});
-  SetCurrentDevice(device_);
   RenderContext context;
-  SetCurrentRenderContext(&context);
   SeedRandom(1);
   ShowDocument doc = LoadShow(SaveShow(*std::make_unique<ShowDocument>(ReferenceShow())));
   doc.resources->Attach(*device_);
-  doc.resources->MakeCurrent();
+  ScreenScope scope(doc.resources->ScreenFor(device_, &context));
   doc.show->Instantiate(1);  // Fit
   // Played at 25 frames a second; the frames at these times are compared.
   const std::vector<std::pair<int, const char*>> wanted = {
@@ -99,8 +97,6 @@ TEST_F(ReferenceRender, ThreeSlidesAtChosenTimes) {
     }
     ++next;
   }
-  SetCurrentRenderContext(nullptr);
-  SetCurrentDevice(nullptr);
 }
 
 }  // namespace

@@ -192,7 +192,7 @@ TEST(LayerConstructor, ParallaxByDepth) {
 
 TEST(RuntimeLayers, IdentitiesAndTheLiveObjectMap) {
   LiveObjectMap live;
-  SetCurrentLiveObjects(&live);
+  ScreenScope scope(WithLiveObjects(&live));
   const TestLayer fresh = ReadLayer(1);
   auto a = fresh.CreateRuntime();
   EXPECT_FALSE(a->Constructor().identity.IsNull()) << "a runtime object gets an identity";
@@ -208,7 +208,6 @@ TEST(RuntimeLayers, IdentitiesAndTheLiveObjectMap) {
   second.reset();
   EXPECT_EQ(live.Find(shared), nullptr);
   EXPECT_EQ(live.FindTiming(shared), nullptr);
-  SetCurrentLiveObjects(nullptr);
 }
 
 TEST(RuntimeLayers, TickRunsWithTheSlideOrTheVisibility) {
@@ -237,7 +236,7 @@ TEST(RuntimeLayers, TickRunsWithTheSlideOrTheVisibility) {
 
 TEST(RuntimeLayers, DependentLinesFindTheirMasterAmongLiveObjects) {
   LiveObjectMap live;
-  SetCurrentLiveObjects(&live);
+  ScreenScope scope(WithLiveObjects(&live));
   const Guid masterId = *Guid::Parse(std::string_view("{22222222-2222-3333-4444-555555555555}"));
   const TestLayer stored = ReadLayer(4, masterId);
   auto master = stored.CreateRuntime();
@@ -248,7 +247,6 @@ TEST(RuntimeLayers, DependentLinesFindTheirMasterAmongLiveObjects) {
   EXPECT_EQ(line.State(), TimeLineState::Shown) << "mirrors the master's continuous line";
   master.reset();
   EXPECT_EQ(line.State(), TimeLineState::Hidden);
-  SetCurrentLiveObjects(nullptr);
 }
 
 }  // namespace

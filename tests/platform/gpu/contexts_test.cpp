@@ -6,11 +6,13 @@
 #include <SDL2/SDL.h>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "platform/gpu/d3dx_math.h"
+#include "platform/screen_context.h"
 
 namespace glimmer::testing {
 namespace {
@@ -36,9 +38,22 @@ TEST_F(Contexts, TwoDevicesKeepTheirOwnObjects) {
   const Image other = second->ReadBackBuffer();
   EXPECT_EQ(other.Pixel(2, 2)[2], 255);
   EXPECT_EQ(other.Pixel(2, 2)[0], 0);
-  SetCurrentDevice(second.get());
-  EXPECT_EQ(CurrentDevice(), second.get());
-  SetCurrentDevice(nullptr);
+  {
+    ScreenScope scope({.device = second.get()});
+    EXPECT_EQ(CurrentDevice(), second.get());
+    {
+      ScreenScope inner({.device = device_});
+      EXPECT_EQ(CurrentDevice(), device_);
+    }
+    EXPECT_EQ(CurrentDevice(), second.get()) << "the enclosing screen comes back";
+    try {
+      ScreenScope failing({.device = device_});
+      throw std::runtime_error("a failing frame");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(CurrentDevice(), second.get()) << "and after an exception too";
+  }
+  EXPECT_EQ(CurrentDevice(), nullptr);
 }
 
 TEST_F(Contexts, ObjectsOutliveTheirDevice) {
