@@ -6,6 +6,7 @@
 
 #include "store/archive.h"
 #include "store/class_registry.h"
+#include "render/state_blocks.h"
 #include "document/resource_manager.h"
 #include "scene/scene_object.h"
 
@@ -71,7 +72,7 @@ void ZT_2D_Light::EndCapture(bool keep) {
     d.SetTransform(D3DTS_PROJECTION, c.Projection);
     d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
     d.SetTexture(0, captured);
-    d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    kSlideState.Apply(d);
     d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
     const float w = float(pictureWidth_), h = float(pictureHeight_);
     const PictureVertex quad[4] = {{0, h, 0, 0, 1}, {0, 0, 0, 0, 0}, {w, h, 0, 1, 1}, {w, 0, 0, 1, 0}};
@@ -148,22 +149,7 @@ void ZT_2D_Light::PrepareResources() {
 
 void ZT_2D_Light::RestoreDeviceObjects() {
   GpuDevice& d = Device();
-  d.SetRenderState(D3DRS_ZENABLE, 0);
-  d.SetRenderState(D3DRS_ZWRITEENABLE, 0);
-  d.SetRenderState(D3DRS_LIGHTING, 0);
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
-  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
-  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-  d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  kSlideState.Apply(d);
   if (QVX_DocResManager* resources = QVX_DocResManager::Current()) resources->OnResetDevice();
   // Capture targets at 3, 2 or 1 times the back buffer: the first the
   // device can make.
@@ -253,6 +239,20 @@ void ZT_2D_Light::ForceCopyBlend() {
   d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
 }
 
+namespace {
+// Puts the slide's states back when a draw service is done, on every path.
+class SlideStatesAfter {
+ public:
+  explicit SlideStatesAfter(GpuDevice& d) : d_(d) {}
+  ~SlideStatesAfter() { kSlideState.Apply(d_); }
+  SlideStatesAfter(const SlideStatesAfter&) = delete;
+  SlideStatesAfter& operator=(const SlideStatesAfter&) = delete;
+
+ private:
+  GpuDevice& d_;
+};
+}  // namespace
+
 template <class Draw>
 void ZT_2D_Light::DrawThroughEffect(Effect& effect, Draw&& draw) {
   const uint32_t passes = effect.Begin();
@@ -277,52 +277,34 @@ void ZT_2D_Light::DrawIndexedRange(const IndexedMesh& mesh, uint32_t startIndex,
   d.DrawIndexedPrimitive(mesh.PrimitiveType, 0, 0, mesh.VertexCount, startIndex, triangles);
 }
 
-void ZT_2D_Light::DrawFx(const Mesh& mesh, Effect& effect) {
+void ZT_2D_Light::DrawMeshFx(const Mesh& mesh, Effect& effect) {
+  kSlideState.Apply(Device());
   SetDrawTransforms(mesh.World);
   DrawThroughEffect(effect, [&] { mesh.Draw(); });
 }
 
-void ZT_2D_Light::DrawIndexedFx(const IndexedMesh& mesh, Effect& effect) {
-  SetDrawTransforms(mesh.World);
-  DrawThroughEffect(effect, [&] { mesh.Draw(); });
-}
-
-void ZT_2D_Light::DrawColoredFx(const IndexedMesh& mesh, Effect& effect) {
-  SetDrawTransforms(mesh.World);
-  DrawThroughEffect(effect, [&] { mesh.Draw(); });
-}
+void ZT_2D_Light::DrawFx(const Mesh& mesh, Effect& effect) { DrawMeshFx(mesh, effect); }
+void ZT_2D_Light::DrawIndexedFx(const IndexedMesh& mesh, Effect& effect) { DrawMeshFx(mesh, effect); }
+void ZT_2D_Light::DrawColoredFx(const IndexedMesh& mesh, Effect& effect) { DrawMeshFx(mesh, effect); }
 
 void ZT_2D_Light::DrawIndexedFxTechnique(const IndexedMesh& mesh, Effect& effect, const std::string& technique,
                                          uint32_t triangles) {
   effect.SetTechnique(technique);
+  kSlideState.Apply(Device());
   SetDrawTransforms(mesh.World);
   DrawThroughEffect(effect, [&] { DrawIndexedRange(mesh, 0, triangles); });
 }
-
-namespace {
-// Alpha blending over the target, texture times vertex colour.
-void SetBlendedModulate(GpuDevice& d) {
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-}
-}  // namespace
 
 void ZT_2D_Light::DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first, uint32_t count) {
   SetDrawTransforms(sprites.World);
   const auto draw = [&] { DrawIndexedRange(sprites, first * 6, count * 2); };
   if (effect) {
+    kSlideState.Apply(Device());
     DrawThroughEffect(*effect, draw);
     return;
   }
-  GpuDevice& d = Device();
-  SetBlendedModulate(d);
+  SlideStatesAfter after(Device());
+  kNormalAlpha.Apply(Device());
   ForceCopyBlend();
   draw();
 }
@@ -338,11 +320,10 @@ uint32_t OppositeCull(uint32_t cull) {
 void ZT_2D_Light::DrawFrames(FrameDrawable& object) {
   GpuDevice& d = Device();
   const bool transparent = object.IsTransparent();
-  if (transparent) {
-    d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  }
+  SlideStatesAfter after(d);
+  StateBlock block = kSlideState;
+  block.blend = transparent;
+  block.Apply(d);
   ForceCopyBlend();
   for (int pass = 0; pass < (transparent ? 2 : 1); ++pass) {
     for (size_t i = 0; i < object.FrameCount(); ++i) {
@@ -353,32 +334,30 @@ void ZT_2D_Light::DrawFrames(FrameDrawable& object) {
       object.DrawFrame(i, d);
     }
   }
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  if (transparent) d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
 }
 
 void ZT_2D_Light::DrawBlended(BlendedDrawable& object) {
   GpuDevice& d = Device();
   SetDrawTransforms(object.WorldMatrix());
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  SetBlendedModulate(d);
+  SlideStatesAfter after(d);
+  kNormalAlpha.Apply(d);
   d.SetTexture(0, object.Texture());
   ForceCopyBlend();
   object.DrawGeometry(d);
   if (TexturePtr overlay = object.OverlayTexture()) {
     d.SetTexture(0, overlay);
-    d.SetRenderState(D3DRS_DESTBLEND, object.IsAdditive() ? D3DBLEND_ONE : D3DBLEND_INVSRCALPHA);
+    (object.IsAdditive() ? kAdditive : kNormalAlpha).Apply(d);
     ForceCopyBlend();
     object.DrawGeometry(d);
-    d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   }
 }
 
 void ZT_2D_Light::DrawTwoSided(FrameDrawable& object) {
   GpuDevice& d = Device();
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  SlideStatesAfter after(d);
+  StateBlock block = kSlideState;
+  block.blend = true;
+  block.Apply(d);
   ForceCopyBlend();
   for (size_t i = 0; i < object.FrameCount(); ++i) {
     SetDrawTransforms(object.FrameAt(i).World);
@@ -387,12 +366,13 @@ void ZT_2D_Light::DrawTwoSided(FrameDrawable& object) {
     d.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
     object.DrawFrame(i, d);
   }
-  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
 }
 
 void ZT_2D_Light::DrawStateObject(StateDrawable& object, int arg) {
   GpuDevice& d = Device();
   SetDrawTransforms(object.WorldMatrix());
+  SlideStatesAfter after(d);
+  kSlideState.Apply(d);
   object.SetStates(d, arg);
   d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
   d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
@@ -401,16 +381,12 @@ void ZT_2D_Light::DrawStateObject(StateDrawable& object, int arg) {
   d.SetRenderState(D3DRS_ZENABLE, 0);
   ForceCopyBlend();
   object.DrawIndexed(d);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
-  d.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
 }
 
 void ZT_2D_Light::DrawScreenQuad(const ScreenVertex quad[4]) {
   GpuDevice& d = Device();
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  d.SetRenderState(D3DRS_ZENABLE, 0);
+  SlideStatesAfter after(d);
+  kNormalAlpha.Apply(d);
   ForceCopyBlend();
   d.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
   d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
@@ -449,7 +425,7 @@ void ZT_2D_Light::DrawPicture(int) {
   d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
   d.Clear(D3DCLEAR_TARGET, 0, 1.0f, 0);
   d.SetTexture(0, pictureTexture_);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  kSlideState.Apply(d);
   pictureQuad_.Draw();
 }
 
@@ -483,6 +459,8 @@ void ZT_2D_Light::RenderLayers(const std::vector<ZT_SafePtr<ZT_ABObj>>& objects,
       group = false;
     }
     if (object.IsActive()) {
+      // Every layer starts from the slide's states, whatever the one before left.
+      kSlideState.Apply(Device());
       if (keep) CopyScene(copies, front);
       const float factor = object.Constructor().ParallaxFactor();
       D3DXMatrixTranslation(&c.ParallaxMatrix, c.CameraOffset.x * factor, c.CameraOffset.y * factor, 0);
@@ -491,8 +469,7 @@ void ZT_2D_Light::RenderLayers(const std::vector<ZT_SafePtr<ZT_ABObj>>& objects,
     }
     if (!front) sceneTexture_ = pictureTexture_;
   }
-  Device().SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  Device().SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  kSlideState.Apply(Device());
   flags_ = 0;
 }
 
@@ -504,29 +481,19 @@ void ZT_2D_Light::EndFrame(int flag) {
   d.SetTransform(D3DTS_PROJECTION, c.Projection);
   d.SetTransform(D3DTS_WORLD, c.Identity);
   d.SetTexture(0, nullptr);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  kOpaqueDiffuse.Apply(d);
   d.SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
   for (const auto& quad : c.Borders) d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(BorderVertex));
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  kSlideState.Apply(d);
 }
 
 void ZT_2D_Light::DrawOverlay(const OverlayVertex quad[4]) {
   GpuDevice& d = Device();
   d.SetTexture(0, nullptr);
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  kDiffuseAlpha.Apply(d);
   d.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
   d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(OverlayVertex));
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  kSlideState.Apply(d);
 }
 
 }  // namespace glimmer

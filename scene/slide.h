@@ -114,6 +114,8 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   void ForceCopyBlend();
   template <class Draw>
   void DrawThroughEffect(Effect& effect, Draw&& draw);
+  // A mesh through every pass of the effect (the three mesh services).
+  void DrawMeshFx(const Mesh& mesh, Effect& effect);
   // Indexed triangles of a mesh from `startIndex`, at most `triangles`.
   void DrawIndexedRange(const IndexedMesh& mesh, uint32_t startIndex, uint32_t triangles);
 

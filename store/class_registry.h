@@ -99,7 +99,12 @@ void Field(Archive& ar, std::string_view name, ZT_SafePtr<Base>& object, const C
     version = object->StoredVersion();
   }
   ar.BeginObject(name, className, version, true);
-  if (ar.IsReading()) {
+  // The readable form may leave out an object whose slot has a default one.
+  const bool keepDefault = ar.IsReading() && !ar.StoresVersions() && className.empty() && object;
+  if (keepDefault) {
+    version = object->StoredVersion();
+  } else if (ar.IsReading()) {
+    if (className.empty()) ar.Fail("expected \"class\": the stored class name");
     const ClassRegistry::Entry* entry = registry.Find(className);
     if (!entry) ar.Fail(registry.UnknownClassMessage(className));
     std::unique_ptr<ZT_IOF_Item> item = entry->create();

@@ -387,6 +387,10 @@ void JsonInArchive::BeginObject(std::string_view n, std::u16string& className, i
                                 bool polymorphic) {
   s_->Open(n, false);
   auto& f = s_->stack.back();
+  version = 0;  // the caller substitutes the class's current version
+  className.clear();
+  // An absent object: the caller keeps the one its slot holds by default.
+  if (polymorphic && f.value == &State::kEmptyObject) return;
   if (polymorphic) {
     auto it = f.value->find("class");
     if (it == f.value->end() || !it->is_string()) {
@@ -395,7 +399,6 @@ void JsonInArchive::BeginObject(std::string_view n, std::u16string& className, i
     f.used[static_cast<size_t>(std::distance(f.value->begin(), it))] = true;
     className = FromUtf8(it->get_ref<const std::string&>());
   }
-  version = 0;  // the caller substitutes the class's current version
 }
 
 void JsonInArchive::EndObject() { s_->Close(); }

@@ -130,6 +130,41 @@ TEST_F(DrawServices, SpritesDrawOnlyTheQuadsAskedFor) {
   EXPECT_TRUE(NearColor(Pixel(26, 30), 0xFF0000FF, 2));
 }
 
+// A layer that leaves additive blending, depth testing and front-face
+// culling behind (drawing on the device itself) does not change how the next
+// layer draws: each starts from the slide's states.
+TEST_F(DrawServices, ALayerStartsFromTheSlideStatesWhateverTheOneBeforeLeft) {
+  ShowDocument doc = Start(0);
+  ProbeObject& front = AddLayer(doc);  // drawn last
+  ProbeObject& back = AddLayer(doc);   // drawn first
+  back.draw = [](ZT_ABRender& r) {
+    GpuDevice& d = r.Device();
+    d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    d.SetRenderState(D3DRS_ZENABLE, 1);
+    d.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
+  };
+  auto sprites = ThreeQuads(0x8000FF00);  // half-transparent green
+  uint32_t blendSeen = 99, depthSeen = 99, cullSeen = 99;
+  front.draw = [&](ZT_ABRender& r) {
+    GpuDevice& d = r.Device();
+    blendSeen = d.GetRenderState(D3DRS_ALPHABLENDENABLE);
+    depthSeen = d.GetRenderState(D3DRS_ZENABLE);
+    cullSeen = d.GetRenderState(D3DRS_CULLMODE);
+    d.SetTexture(0, nullptr);
+    r.DrawSpritesFx(sprites, nullptr, 0, 3);
+  };
+  Frame(doc);
+  EXPECT_EQ(blendSeen, 0u);
+  EXPECT_EQ(depthSeen, 0u);
+  EXPECT_EQ(cullSeen, uint32_t(D3DCULL_NONE));
+  // Normal alpha blending of green over the red half, not an addition.
+  EXPECT_TRUE(NearColor(Pixel(10, 16), 0x7F8000BF, 2)) << std::hex << Pixel(10, 16);
+  EXPECT_EQ(device_->GetRenderState(D3DRS_ALPHABLENDENABLE), 0u) << "nothing left behind";
+}
+
 TEST_F(DrawServices, StretchFitAndFillWithBordersHidingTheOutside) {
   struct Case {
     uint32_t w, h, pw, ph;

@@ -185,11 +185,13 @@ TEST(ClassRegistry, VocabularyOfTheFiveRegistries) {
 }
 
 // Every class the program registers belongs to its registry's vocabulary
-// at the vocabulary's version, and writes that version.
+// at the vocabulary's version, and writes that version. The test program's
+// own probe kind is the one exception.
 TEST(ClassRegistry, EveryRegisteredClassHasItsVocabularyVersion) {
   size_t registered = 0;
   for (const ClassRegistry* r : AllRegistries()) {
     for (const std::u16string& name : r->RegisteredNames()) {
+      if (name == u"ProbeLayer") continue;
       ++registered;
       const auto known = std::find_if(r->vocabulary().begin(), r->vocabulary().end(),
                                       [&](const KnownName& k) { return k.name == name; });

@@ -1,28 +1,37 @@
 #pragma once
-// A layer for rendering tests: its drawing and its scene-copy needs are the
-// test's to decide.
+// The probe kind: a layer kind written on the layer-kind template, for
+// rendering tests and as the worked example of adding a kind. Its drawing
+// and scene-copy needs are the test's to decide; without a test's drawing it
+// tints the picture with its stored colour through its built-in effect
+// (module "probe_res.dll", id 1, technique "Tint"); the default tint draws
+// nothing.
 
 #include <functional>
 #include <memory>
 
-#include "scene/scene_object.h"
+#include "document/file_links.h"
+#include "params/media_param.h"
+#include "scene/layer_kind.h"
+#include "scene/renderer_interface.h"
 
 namespace glimmer::testing {
 
 class ProbeLayer : public ZT_ABObj_Constructor {
-  GLIMMER_STORED_CLASS(ProbeLayer, 1)
+  GLIMMER_LAYER_KIND(ProbeLayer, 1)
 
  public:
-  void Serialize(Archive& ar, int32_t) override { SerializeBase<ZT_ABObj_Constructor>(ar, *this); }
-  std::shared_ptr<ZT_ABObj> CreateRuntime() const override;
+  void Serialize(Archive& ar, int32_t version) override;
+
+  MediaParamT<uint32_t> tint{0};  // ARGB; 0 draws nothing
+  ZT_HLSLEffectFile effect{u"probe_res.dll", 1};
 };
 
-class ProbeObject : public ZT_ABObj {
+class ProbeObject : public LayerObject<ProbeLayer> {
  public:
-  using ZT_ABObj::ZT_ABObj;
+  using LayerObject::LayerObject;
   bool NeedsSceneCopy() const override { return needs; }
   bool KeepsSceneCopy(bool) const override { return keeps; }
-  void Advance(float) override {}
+  void Advance(float t) override { lastTime = t; }
   // Objects that keep the copy take theirs from the slide; the others ask
   // for one, kept (drawing the whole image, as the base does) or not (as
   // particle systems do).
@@ -30,15 +39,11 @@ class ProbeObject : public ZT_ABObj {
     if (needs && !keeps) renderer.CopyScene(pass, keepOwnCopy);
     Draw(renderer);
   }
-  void Draw(ZT_ABRender& renderer) override {
-    if (draw) draw(renderer);
-  }
+  void Draw(ZT_ABRender& renderer) override;
+
   bool needs = false, keeps = false, keepOwnCopy = false;
+  float lastTime = -1;
   std::function<void(ZT_ABRender&)> draw;
 };
-
-inline std::shared_ptr<ZT_ABObj> ProbeLayer::CreateRuntime() const {
-  return std::make_shared<ProbeObject>(std::make_unique<ProbeLayer>(*this));
-}
 
 }  // namespace glimmer::testing
