@@ -158,7 +158,7 @@ int RunInfo(const DocumentArgs& args, std::ostream& out) {
           << m.Data.Data.size() << " bytes)\n";
     }
     return 0;
-  } catch (const GlimmerError& e) {
+  } catch (const std::exception& e) {
     return ReportFailure(e);
   }
 }
@@ -181,8 +181,6 @@ int RunDump(const DocumentArgs& args, const std::optional<std::filesystem::path>
     out << "Wrote " << jsonPath.string() << " and the files it names under "
         << (*outDir / "files").string() << "\n";
     return 0;
-  } catch (const GlimmerError& e) {
-    return ReportFailure(e);
   } catch (const std::exception& e) {
     return ReportFailure(e);
   }
@@ -315,8 +313,6 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
     out << "Wrote " << written << " frames of " << options.width << "x" << options.height << " to "
         << options.outDir.string() << "\n";
     return 0;
-  } catch (const GlimmerError& e) {
-    return ReportFailure(e);
   } catch (const std::exception& e) {
     return ReportFailure(e);
   }

@@ -108,7 +108,7 @@ void ErrorBox::Draw(GpuDevice& device, const std::string& text) const {
   device.SetRenderState(D3DRS_ZENABLE, 0);
   device.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-  device.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+  device.SetFVF(DX_V::kTcFvf);
   device.DrawPrimitiveUP(D3DPT_TRIANGLELIST, uint32_t(vertices_.size() / 3), vertices_.data(), sizeof(Vertex));
   device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/gpu/gpu_device.h"
+#include "render/vertex_pct.h"
 
 namespace glimmer {
 
@@ -26,10 +27,7 @@ class ErrorBox {
   float vx = 0, vy = 0;
 
  private:
-  struct Vertex {
-    float x, y, z, rhw;
-    D3DCOLOR color;
-  };
+  using Vertex = DX_V::TC;
   void AddRect(float x0, float y0, float x1, float y1, D3DCOLOR c) const;
 
   float screenWidth_ = 0, screenHeight_ = 0;

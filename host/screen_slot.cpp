@@ -3,6 +3,7 @@
 #include "document/doc_res_manager.h"
 #include "document/resource_manager.h"
 #include "platform/gpu/texture_loader.h"
+#include "render/vertex_pct.h"
 #include "scene/slide_show.h"
 
 namespace glimmer {
@@ -34,12 +35,7 @@ void ScreenSlot::DrawSplash() {
   const D3DSURFACE_DESC back = d.GetBackBufferDesc();
   const float side = float(back.Height) * 2 / 3;
   const float x0 = (float(back.Width) - side) / 2, y0 = (float(back.Height) - side) / 2;
-  struct V {
-    float x, y, z, rhw;
-    D3DCOLOR c;
-    float u, v;
-  };
-  const V quad[4] = {{x0, y0 + side, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+  const DX_V::TL quad[4] = {{x0, y0 + side, 0.5f, 1, 0xFFFFFFFF, 0, 1},
                      {x0, y0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
                      {x0 + side, y0 + side, 0.5f, 1, 0xFFFFFFFF, 1, 1},
                      {x0 + side, y0, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
@@ -51,8 +47,8 @@ void ScreenSlot::DrawSplash() {
   d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
   d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  d.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(V));
+  d.SetFVF(DX_V::kTlFvf);
+  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(DX_V::TL));
   d.SetTexture(0, nullptr);
 }
 

@@ -1,7 +1,8 @@
 #include "host/screensaver.h"
 
-#include <SDL.h>
 #include <sys/resource.h>
+
+#include <new>
 
 #include <chrono>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "common/error_codes.h"
 #include "platform/gpu/gl_context.h"
 #include "platform/image/image_codec.h"
+#include "platform/window/window_events.h"
 #include "scene/slide.h"
 
 namespace glimmer {
@@ -20,7 +22,7 @@ Screensaver::Screensaver(HostOptions options)
 
 Screensaver::~Screensaver() {
   slots_.clear();
-  if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  StopVideo();
 }
 
 void Screensaver::SetError(uint32_t code, const std::string& detail) {
@@ -63,9 +65,9 @@ void Screensaver::CreateSlots() {
   std::vector<ScreenSettings> screens;
   for (const DisplayInfo& d : displays) screens.push_back(SettingsForDisplay(options_.settings, d));
   const std::vector<bool> draw = DisplaysThatDraw(screens, options_.oneScreenOnly);
-  // Disabling hardware asks Mesa for its CPU renderer (before any context).
+  // Disabling hardware asks for the CPU renderer (before any context).
   for (size_t i = 0; i < displays.size(); ++i) {
-    if (draw[i] && screens[i].disableHardware) setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    if (draw[i] && screens[i].disableHardware) RequestSoftwareRendering();
   }
   for (size_t i = 0; i < displays.size(); ++i) {
     auto window = SaverWindow::CoverDisplay(displays[i], options_.title);
@@ -87,7 +89,7 @@ void Screensaver::CreateSlots() {
     }
     slots_.push_back(std::make_unique<ScreenSlot>(std::move(window), std::move(device), draw[i]));
   }
-  SDL_ShowCursor(SDL_DISABLE);
+  HideCursor();
 }
 
 void Screensaver::Create() {
@@ -108,32 +110,27 @@ void Screensaver::WriteDiagnostics() {
   }
 }
 
-bool Screensaver::HandleEvent(const SDL_Event& e) {
-  switch (e.type) {
-    case SDL_QUIT:
+bool Screensaver::HandleEvent(const WindowEvent& e) {
+  using Kind = WindowEvent::Kind;
+  switch (e.kind) {
+    case Kind::Quit:
       return !policy_.OnInput(HostInput::Quit);
-    case SDL_KEYDOWN:
+    case Kind::Key:
       return !policy_.OnInput(HostInput::Key);
-    case SDL_MOUSEBUTTONDOWN:
+    case Kind::Button:
       return !policy_.OnInput(HostInput::Button);
-    case SDL_MOUSEMOTION: {
-      int wx = 0, wy = 0;
-      if (SDL_Window* w = SDL_GetWindowFromID(e.motion.windowID)) SDL_GetWindowPosition(w, &wx, &wy);
-      return !policy_.OnInput(HostInput::MouseMove, e.motion.x + wx, e.motion.y + wy);
-    }
-    case SDL_WINDOWEVENT:
-      if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) hadFocus_ = true;
-      if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && hadFocus_ && !SDL_GetKeyboardFocus()) {
-        return !policy_.OnInput(HostInput::FocusLost);
-      }
-      if (e.window.event == SDL_WINDOWEVENT_CLOSE) return !policy_.OnInput(HostInput::WindowClosed);
-      return true;
-    case SDL_APP_WILLENTERBACKGROUND:
-    case SDL_APP_TERMINATING:
+    case Kind::Move:
+      return !policy_.OnInput(HostInput::MouseMove, e.x, e.y);
+    case Kind::FocusLost:
+      return !policy_.OnInput(HostInput::FocusLost);
+    case Kind::Closed:
+      return !policy_.OnInput(HostInput::WindowClosed);
+    case Kind::Suspend:
       return !policy_.OnInput(HostInput::Suspend);
-    default:
+    case Kind::Other:
       return true;
   }
+  return true;
 }
 
 void Screensaver::RenderFrame(double appTime) {
@@ -198,8 +195,8 @@ void Screensaver::FrameLoop() {
   double last = 0;
   WriteDiagnostics();
   for (;;) {
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
+    WindowEvent e;
+    while (events_.Poll(e)) {
       if (!HandleEvent(e)) return;
     }
     const double now = std::chrono::duration<double>(Clock::now() - start).count();
@@ -207,14 +204,17 @@ void Screensaver::FrameLoop() {
     last = now;
     if (hasError_) {
       RenderErrors(float(dt));
-      if (!options_.command.vsync) SDL_Delay(1);
+      if (!options_.command.vsync) PauseBriefly();
     } else {
       try {
         RenderFrame(now);
       } catch (const GlimmerError& ex) {
         SetError(ex.code(), ex.detail());
+      } catch (const std::bad_alloc& ex) {
+        SetError(uint32_t(ErrorCode::OutOfMemory), ex.what());
       } catch (const std::exception& ex) {
-        SetError(uint32_t(ErrorCode::MediaNotFound), ex.what());
+        // Not a failure of the show's media: an unexpected one, said as such.
+        SetError(uint32_t(ErrorCode::Unspecified), ex.what());
       }
       if (!slots_.empty()) {
         const D3DSURFACE_DESC back = slots_.front()->Device().GetBackBufferDesc();
@@ -239,9 +239,7 @@ int Screensaver::Run() {
     Create();
   } catch (const GlimmerError& e) {
     SetError(e.code(), e.detail());
-    if (SDL_WasInit(SDL_INIT_VIDEO)) {
-      SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, options_.title.c_str(), errorText_.c_str(), nullptr);
-    }
+    ShowErrorMessage(options_.title, errorText_);
     return 1;
   }
   if (!options_.documentError.empty()) SetError(uint32_t(ErrorCode::MediaNotFound), options_.documentError);

@@ -17,8 +17,7 @@
 #include "host/input_policy.h"
 #include "host/saver_settings.h"
 #include "host/screen_slot.h"
-
-union SDL_Event;
+#include "platform/window/window_events.h"
 
 namespace glimmer {
 
@@ -43,7 +42,7 @@ struct HostOptions {
 class Screensaver {
  public:
   explicit Screensaver(HostOptions options);
-  ~Screensaver();
+  virtual ~Screensaver();
   // Runs the mode to its end; the process exit code (non-zero after a
   // failure, which has also been written to standard error).
   int Run();
@@ -57,7 +56,7 @@ class Screensaver {
   void CreateSlots();
   void FrameLoop();
   // False when the saver should end.
-  bool HandleEvent(const SDL_Event& event);
+  bool HandleEvent(const WindowEvent& event);
   void RenderFrame(double appTime);
   void RenderErrors(float dt);
   void SetError(uint32_t code, const std::string& detail);
@@ -71,7 +70,7 @@ class Screensaver {
   bool hasError_ = false;
   uint32_t errorCode_ = 0;
   std::string errorText_;
-  bool hadFocus_ = false;
+  WindowEvents events_;
   int frames_ = 0;
 };
 

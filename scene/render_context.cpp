@@ -6,10 +6,10 @@ constexpr D3DCOLOR kBorderColor = 0xFF000000;
 }  // namespace
 
 
-PlacedRect PlacePicture(float tw, float th, float pw, float ph, int mode) {
+ScreenRect PlacePicture(float tw, float th, float pw, float ph, int mode) {
   const float d = ph / pw, c = th / tw;
-  const PlacedRect fitWidth{0, (th - tw * d) / 2, tw, tw * d};     // full width, bars above and below
-  const PlacedRect fitHeight{(tw - th / d) / 2, 0, th / d, th};    // full height, bars at the sides
+  const ScreenRect fitWidth{0, (th - tw * d) / 2, tw, tw * d};     // full width, bars above and below
+  const ScreenRect fitHeight{(tw - th / d) / 2, 0, th / d, th};    // full height, bars at the sides
   if (mode == 1) return d > c ? fitHeight : fitWidth;
   if (mode == 2) return d > c ? fitWidth : fitHeight;
   return {0, 0, tw, th};
@@ -54,11 +54,11 @@ void RenderContext::UpdatePlacementView(const ScreenRect& screen, int mode, floa
   v.PictureWidth = pw;
   v.PictureHeight = ph;
   if (!(pw > 0) || !(ph > 0)) return;  // no picture texture: keep the last view
-  const PlacedRect placed = glimmer::PlacePicture(w, h, pw, ph, mode);
-  v.PlacedRect[0] = int(placed.x);
-  v.PlacedRect[1] = int(placed.y);
-  v.PlacedRect[2] = int(placed.x + placed.width);
-  v.PlacedRect[3] = int(placed.y + placed.height);
+  const ScreenRect placed = glimmer::PlacePicture(w, h, pw, ph, mode);
+  v.ScreenRect[0] = int(placed.x);
+  v.ScreenRect[1] = int(placed.y);
+  v.ScreenRect[2] = int(placed.x + placed.width);
+  v.ScreenRect[3] = int(placed.y + placed.height);
   v.PixelRatio = placed.width != w ? ph / h : pw / w;
   D3DXMatrixOrthoOffCenterLH(&v.ScreenProjection, 0, w, h, 0, -5000, 5000);
   v.ScaleX = w / placed.width;

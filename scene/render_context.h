@@ -15,14 +15,10 @@ struct ScreenRect {
   float x = 0, y = 0, width = 0, height = 0;
 };
 
-struct PlacedRect {
-  float x = 0, y = 0, width = 0, height = 0;
-};
-
 // The placed rectangle of a picture of pw × ph in a target of tw × th:
 // mode 1 fits the whole picture with bars, 2 fills the target and crops,
 // anything else stretches.
-PlacedRect PlacePicture(float tw, float th, float pw, float ph, int mode);
+ScreenRect PlacePicture(float tw, float th, float pw, float ph, int mode);
 
 struct BorderVertex {
   float x, y, z;
@@ -34,7 +30,7 @@ struct BorderVertex {
 struct PlacementView {
   int Mode = 1;
   float PictureWidth = 0, PictureHeight = 0;  // the picture texture's size
-  int PlacedRect[4] = {0, 0, 0, 0};           // x0, y0, x1, y1 in the target
+  int ScreenRect[4] = {0, 0, 0, 0};           // x0, y0, x1, y1 in the target
   float PixelRatio = 1;                       // picture pixels per target pixel
   D3DXMATRIX ScreenProjection;
   float ScaleX = 1, ScaleY = 1;
@@ -64,7 +60,7 @@ class RenderContext {
   float PictureTextureWidth = 0, PictureTextureHeight = 0;
   bool CameraActive = false;
   int PlacementMode = 1;
-  PlacedRect Placed;
+  ScreenRect Placed;
   std::array<std::array<BorderVertex, 4>, 4> Borders{};
   PlacementView Placement;
 

@@ -16,11 +16,7 @@ namespace glimmer {
 class Effect;
 
 // A pre-transformed textured vertex (x, y in pixels).
-struct ScreenVertex {
-  float x, y, z, rhw;
-  D3DCOLOR color;
-  float u, v;
-};
+using ScreenVertex = DX_V::TL;
 
 class ZT_ABRender : public OffscreenRenderer {
  public:

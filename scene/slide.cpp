@@ -388,7 +388,7 @@ void ZT_2D_Light::DrawScreenQuad(const ScreenVertex quad[4]) {
   SlideStatesAfter after(d);
   kNormalAlpha.Apply(d);
   ForceCopyBlend();
-  d.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+  d.SetFVF(DX_V::kTlFvf);
   d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
 }
 
@@ -491,7 +491,7 @@ void ZT_2D_Light::DrawOverlay(const OverlayVertex quad[4]) {
   GpuDevice& d = Device();
   d.SetTexture(0, nullptr);
   kDiffuseAlpha.Apply(d);
-  d.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+  d.SetFVF(DX_V::kTcFvf);
   d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(OverlayVertex));
   kSlideState.Apply(d);
 }

@@ -23,10 +23,7 @@ struct PictureVertex {
   float x, y, z, u, v;
 };
 // A pre-transformed coloured vertex (the fade overlay).
-struct OverlayVertex {
-  float x, y, z, rhw;
-  D3DCOLOR color;
-};
+using OverlayVertex = DX_V::TC;
 
 class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   GLIMMER_STORED_CLASS(ZT_2D_Light)

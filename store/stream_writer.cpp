@@ -37,7 +37,7 @@ void ZT_IOF_W::WriteLength(uint64_t len) {
   if (len > 0xFFFFFFFFu) throw std::length_error("string too long for a document");
   if (len < 0xFF) {
     Put<uint8_t>(static_cast<uint8_t>(len));
-  } else if (len < 0xFFFF) {
+  } else if (len < 0xFFFE) {  // 0xFFFE here is the marker of a wide string
     Put<uint8_t>(0xFF);
     Put<uint16_t>(static_cast<uint16_t>(len));
   } else {

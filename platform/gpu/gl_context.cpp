@@ -1,5 +1,6 @@
 #include "platform/gpu/gl_context.h"
 
+#include <cstdlib>
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
 
@@ -132,5 +133,7 @@ std::unique_ptr<GlContext> CreateWindowContext(SDL_Window* window) {
   result->MakeCurrent();
   return result;
 }
+
+void RequestSoftwareRendering() { setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1); }
 
 }  // namespace glimmer

@@ -33,6 +33,10 @@ class GlContext {
 // A headless context; throws GlimmerError 0x82000001 when none can be made.
 std::unique_ptr<GlContext> CreateHeadlessContext();
 
+// Asks the OpenGL driver for its CPU renderer for the rest of the process
+// (Mesa's LIBGL_ALWAYS_SOFTWARE); only contexts made afterwards use it.
+void RequestSoftwareRendering();
+
 // A context on an existing SDL window (created with SDL_WINDOW_OPENGL);
 // throws GlimmerError 0x8200000E when it cannot be made.
 std::unique_ptr<GlContext> CreateWindowContext(SDL_Window* window);

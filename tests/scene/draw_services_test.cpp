@@ -25,10 +25,10 @@ TEST(PlacementViewForm, PictureTexturePixelsMapOntoThePlacedRectangle) {
     c.PictureTextureHeight = k.ph;
     c.Place({0, 0, k.w, k.h}, k.pw, k.ph, k.mode, k.w, k.h);
     const PlacementView& v = c.Placement;
-    const PlacedRect placed = PlacePicture(k.w, k.h, k.pw, k.ph, k.mode);
+    const ScreenRect placed = PlacePicture(k.w, k.h, k.pw, k.ph, k.mode);
     SCOPED_TRACE(::testing::Message() << k.pw << "x" << k.ph << " in " << k.w << "x" << k.h << " mode " << k.mode);
-    EXPECT_EQ(v.PlacedRect[0], int(placed.x));
-    EXPECT_EQ(v.PlacedRect[3], int(placed.y + placed.height));
+    EXPECT_EQ(v.ScreenRect[0], int(placed.x));
+    EXPECT_EQ(v.ScreenRect[3], int(placed.y + placed.height));
     // The far corner of the texture lands on the far corner of the placed
     // rectangle, whichever side decided the ratio.
     D3DXVECTOR3 corner{k.pw, k.ph, 0};
@@ -182,7 +182,7 @@ TEST_F(DrawServices, StretchFitAndFillWithBordersHidingTheOutside) {
         r.DrawSpritesFx(sprites, nullptr, 0, 3);
       };
       Frame(doc);
-      const PlacedRect placed = PlacePicture(float(k.w), float(k.h), float(k.pw), float(k.ph), mode);
+      const ScreenRect placed = PlacePicture(float(k.w), float(k.h), float(k.pw), float(k.ph), mode);
       int wrong = 0;
       for (uint32_t y = 0; y < k.h; ++y) {
         for (uint32_t x = 0; x < k.w; ++x) {

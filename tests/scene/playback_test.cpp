@@ -21,11 +21,11 @@ namespace {
 
 TEST(Placement, FitAndFillOfWideAndTallPictures) {
   // A 2:1 picture on a 16:9 screen: Fit leaves bars above and below.
-  PlacedRect fit = PlacePicture(1600, 900, 200, 100, 1);
+  ScreenRect fit = PlacePicture(1600, 900, 200, 100, 1);
   EXPECT_FLOAT_EQ(fit.width, 1600);
   EXPECT_FLOAT_EQ(fit.height, 800);
   EXPECT_FLOAT_EQ(fit.y, 50);
-  PlacedRect fill = PlacePicture(1600, 900, 200, 100, 2);
+  ScreenRect fill = PlacePicture(1600, 900, 200, 100, 2);
   EXPECT_FLOAT_EQ(fill.height, 900);
   EXPECT_FLOAT_EQ(fill.width, 1800);
   EXPECT_FLOAT_EQ(fill.x, -100) << "centred, cropped at the sides";
@@ -36,7 +36,7 @@ TEST(Placement, FitAndFillOfWideAndTallPictures) {
   fill = PlacePicture(800, 600, 100, 200, 2);
   EXPECT_FLOAT_EQ(fill.width, 800);
   EXPECT_FLOAT_EQ(fill.y, -500);
-  const PlacedRect stretch = PlacePicture(800, 600, 100, 200, 0);
+  const ScreenRect stretch = PlacePicture(800, 600, 100, 200, 0);
   EXPECT_FLOAT_EQ(stretch.width, 800);
   EXPECT_FLOAT_EQ(stretch.height, 600);
   RenderContext c;

@@ -6,16 +6,13 @@
 #include <memory>
 
 #include "platform/gpu/gpu_device.h"
+#include "render/vertex_pct.h"
 
 namespace glimmer::testing {
 
 // Pre-transformed vertex with colour and one texture coordinate.
-struct TlVertex {
-  float x, y, z, rhw;
-  D3DCOLOR color;
-  float u, v;
-};
-inline constexpr uint32_t kTlFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+using TlVertex = DX_V::TL;
+using DX_V::kTlFvf;
 
 class GpuTest : public ::testing::Test {
  protected:
