@@ -9,6 +9,7 @@
 #include "platform/image/image_codec.h"
 #include "scene/slide_show.h"
 #include "tests/support/probe_layer.h"
+#include "tests/support/scene_test.h"
 
 namespace glimmer::testing {
 namespace {
@@ -43,18 +44,8 @@ TEST(PlacementViewForm, PictureTexturePixelsMapOntoThePlacedRectangle) {
   EXPECT_EQ(c.Placement.UnplaceScale[0], 1.0f);
 }
 
-class DrawServices : public GpuTest {
+class DrawServices : public SceneTest {
  protected:
-  void SetUp() override {
-    GpuTest::SetUp();
-    Install({.device = device_, .renderContext = &context_});
-  }
-  void TearDown() override { screen_.reset(); }
-  // Installs `screen` for the rest of the test, in place of the one before.
-  void Install(const ScreenContext& screen) {
-    screen_.reset();
-    screen_.emplace(screen);
-  }
   // One slide whose picture (64 × 32 unless asked) is red on the left half,
   // blue on the right.
   ShowDocument Start(int position = 0, uint32_t pw = 64, uint32_t ph = 32) {
@@ -73,11 +64,7 @@ class DrawServices : public GpuTest {
     }
     doc.resources->PictureBlobs.push_back({c->slide->picture.Value(), {{0, u"", EncodePng(img), u""}}});
     doc.show->slides.push_back(c);
-    ShowDocument loaded = LoadShow(SaveShow(doc));
-    loaded.resources->Attach(*device_);
-    Install(loaded.resources->ScreenFor(device_, &context_));
-    loaded.show->Instantiate(position);
-    return loaded;
+    return SceneTest::Start(doc, position);
   }
   ProbeObject& AddLayer(ShowDocument& doc) {
     {
@@ -105,8 +92,6 @@ class DrawServices : public GpuTest {
     sprites.Unlock();
     return sprites;
   }
-  RenderContext context_;
-  std::optional<ScreenScope> screen_;
 };
 
 TEST_F(DrawServices, SpritesDrawOnlyTheQuadsAskedFor) {

@@ -15,6 +15,7 @@
 #include "params/random_source.h"
 #include "scene/slide_show.h"
 #include "tests/support/probe_layer.h"
+#include "tests/support/scene_test.h"
 
 namespace glimmer::testing {
 namespace {
@@ -145,28 +146,10 @@ ShowDocument TimedShow(int n, float fadeIn, float duration, float fadeOut) {
   return doc;
 }
 
-class Playback : public GpuTest {
+class Playback : public SceneTest {
  protected:
-  void SetUp() override {
-    GpuTest::SetUp();
-    Install({.device = device_, .renderContext = &context_});
-  }
-  void TearDown() override { screen_.reset(); }
-  // Installs `screen` for the rest of the test, in place of the one before.
-  void Install(const ScreenContext& screen) {
-    screen_.reset();
-    screen_.emplace(screen);
-  }
   // Reads the document back (indexing its resources) and instantiates it.
-  ShowDocument Start(ShowDocument doc, int position = 1) {
-    ShowDocument loaded = LoadShow(SaveShow(doc));
-    loaded.resources->Attach(*device_);
-    Install(loaded.resources->ScreenFor(device_, &context_));
-    loaded.show->Instantiate(position);
-    return loaded;
-  }
-  RenderContext context_;
-  std::optional<ScreenScope> screen_;
+  ShowDocument Start(ShowDocument doc, int position = 1) { return SceneTest::Start(doc, position); }
 };
 
 TEST_F(Playback, SlidesSwitchJustAfterTheirLengthAndFade) {
