@@ -1,0 +1,155 @@
+#pragma once
+// The particle engine: one system's live particles in a contiguous pool, in
+// birth order, stepped through the system's routine table, and written as
+// quads straight into a reused vertex buffer.
+//
+// Every particle of a system carries the same routines in the same order
+// (the kind and the appearance decide them when the system is attached), so
+// the routines are one table per system; what differs per particle (a wave's
+// phase, a noise seed, a counter) lives in that particle's row of the state
+// block. Births append to the pool and deaths compact it in the same pass
+// that steps it, so the steady state allocates nothing.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/d3dx_vector.h"
+#include "particles/particle_appearance.h"
+#include "platform/gpu/gpu_resources.h"
+#include "render/meshes.h"
+
+namespace glimmer {
+
+// At most this many live particles in one system; births beyond are dropped
+// with one message on standard error naming the layer.
+inline constexpr uint32_t kMaxParticlesPerSystem = 1'000'000;
+
+struct Particle {
+  D3DXVECTOR3 position, velocity, acceleration, force, direction, side;
+  // Rotation of the quad about z at birth, as cos and sin.
+  float orientCos = 1, orientSin = 0;
+  // The value run that routines address by index: 0 age, 1 rnd1, 2 rnd2,
+  // 3 spin, 4..6 aux, 7..14 prm[0..7].
+  float age = 0, rnd1 = 1, rnd2 = 1, spin = 0;
+  float aux[3] = {0, 0, 0};
+  // prm[0..6] are per-step multipliers (1 = size, 2 = opacity, 4 = offset
+  // along the direction, 5 = across it); prm[7] is free.
+  float prm[8] = {1, 1, 1, 1, 1, 1, 1, 0};
+  float frame[4] = {1, 1, 0, 0};  // cell: u-scale, v-scale, u-offset, v-offset
+  uint32_t colour = 0;            // 0x00BBGGRR
+  float prm13 = 0;
+  float life = 1;    // the age routine's life in seconds
+  uint32_t tag = 0;  // the kind's own (a position-table entry)
+
+  float& Value(int index) { return (&age)[index]; }
+  // The drawn centre: position moved along the direction and across it.
+  D3DXVECTOR3 Centre() const { return position + direction * prm[4] + side * prm[5]; }
+};
+static_assert(offsetof(Particle, prm) == offsetof(Particle, age) + 7 * sizeof(float));
+
+// How a particle ages and when it dies.
+enum class AgeRule : uint8_t {
+  None,      // no age routine: the age stays, the life counts as 1
+  Constant,  // age += dt; alive while age ≤ life
+  Head,      // age += dt; never dies of age
+};
+
+enum class RoutineKind : uint8_t {
+  Kinematic,   // position and velocity from acceleration + force
+  AirResist,   // force −= k × velocity
+  Wind,        // force += (wind − velocity) × k
+  Color,       // the colour table over life (or at the particle's phase)
+  Harmonic,    // prm[i] ×= cos(age × f + φ) × A + o
+  Perlin,      // prm[i] ×= noise(τ) × A + o
+  IncrementM,  // prm[i] ×= a ramp from s to e between ages t1 and t2
+  Increment,   // value[i] moves by rate × Δage until an amount is used up
+};
+
+struct RoutineSlot {
+  RoutineKind kind = RoutineKind::Kinematic;
+  uint8_t index = 0;   // the prm or value index it modulates
+  uint16_t state = 0;  // first float of its per-particle state
+  float k[5] = {0, 0, 0, 0, 0};
+  D3DXVECTOR3 vector = {};  // Wind: the wind's velocity
+};
+
+// One loaded frame of the particle texture and its animation.
+struct TextureFrames {
+  std::vector<TexturePtr> textures;
+  std::vector<float> delays;
+  float uExtent = 1, vExtent = 1, aspect = 1;
+  size_t index = 0;
+  float lastChange = 0;
+
+  const TexturePtr& Current() const;
+  // The frame clock's rule: forwards, or backwards when `reverse`.
+  void Advance(float clockTime, bool reverse);
+};
+
+class ParticleEngine {
+ public:
+  // `appearance` outlives the engine (the system that owns both).
+  ParticleEngine(const ParticleAppearance& appearance, std::u16string layerName);
+
+  // ---- the routine table (made when the system is attached)
+  void ClearRoutines();
+  void SetAgeRule(AgeRule rule) { ageRule_ = rule; }
+  // Appends a routine; `stateFloats` floats of per-particle state.
+  size_t AddRoutine(const RoutineSlot& slot, uint16_t stateFloats = 0);
+  // The routines every appearance adds (colour, waves, air resistance), in
+  // the order a newborn gets them.
+  void AddAppearanceRoutines();
+  const std::vector<RoutineSlot>& Routines() const { return routines_; }
+
+  // ---- particles
+  size_t Count() const { return particles_.size(); }
+  Particle& At(size_t i) { return particles_[i]; }
+  const Particle& At(size_t i) const { return particles_[i]; }
+  // Appends a particle at `position` (false, and nothing born, at the cap).
+  bool Spawn(const D3DXVECTOR3& position);
+  void Clear();
+  // Prepares the newborn i from the appearance: its cell, colour phase,
+  // spin, size and opacity draws, orientation, waves and physics, drawing
+  // from the shared random source in that order. `life` is its age
+  // routine's life.
+  void InitFromAppearance(size_t i, float life);
+  // One step of particle i; false when it died in it.
+  bool Step(size_t i, float dt);
+  // Steps every particle in order, removing the dead in the same pass.
+  void StepAll(float dt);
+  // Steps the particles from `first` on, the k-th of the n by k × dt / n.
+  void SubStep(size_t first, float dt);
+
+  float SizeFactor(const Particle& p) const;
+  float OpacityFactor(const Particle& p) const;
+
+  // Writes every particle as a quad of `size` pixels into `mesh` (grown to
+  // fit, never shrunk); returns the number of quads written.
+  uint32_t BuildQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, float size, const TextureFrames& frame,
+                      float spinTime);
+
+  // Per-particle state of routine slot `slot` (its first float).
+  float* State(size_t i, const RoutineSlot& slot) { return &state_[i * stride_ + slot.state]; }
+
+ private:
+  bool Age(Particle& p, float dt) const;
+  bool Apply(const RoutineSlot& r, size_t i, Particle& p, float dt);
+  void AttachWave(size_t i, const OscillationParam& wave, int prmIndex, bool level, size_t& slot);
+  void ApplyColour(Particle& p, float phase) const;
+  void MoveParticle(size_t from, size_t to);
+
+  const ParticleAppearance& appearance_;
+  std::u16string layerName_;
+  AgeRule ageRule_ = AgeRule::Constant;
+  std::vector<RoutineSlot> routines_;
+  size_t appearanceFirst_ = 0, appearanceEnd_ = 0;
+  uint16_t stride_ = 0;
+  std::vector<Particle> particles_;
+  std::vector<float> state_;
+  bool capReported_ = false;
+};
+
+}  // namespace glimmer
