@@ -1,0 +1,135 @@
+#include "particles/particle_runtime.h"
+
+#include <cmath>
+
+#include "document/resource_manager.h"
+#include "platform/gpu/effect.h"
+#include "scene/render_context.h"
+
+namespace glimmer {
+
+ParticleSystemRuntime::ParticleSystemRuntime(std::unique_ptr<QVX_ParticleSystemCtrl> system)
+    : ZT_ABObj(std::move(system)), engine_(System().appearance, System().name) {}
+
+ParticleSystemRuntime::~ParticleSystemRuntime() = default;
+
+int ParticleSystemRuntime::WarmUpSteps(float seconds) {
+  if (!(seconds > 0) || !std::isfinite(seconds)) return 0;
+  const double tenths = std::min(double(seconds), double(kMaxWarmUpSeconds)) * 10.0;
+  // The steps start at 0, 0.1, 0.2, ... while below the time: a whole
+  // number of tenths within rounding is not one more.
+  return int(std::ceil(tenths - 1e-4));
+}
+
+void ParticleSystemRuntime::BuildRoutines() {
+  engine_.SetAgeRule(AgeRule::Constant);
+  engine_.AddAppearanceRoutines();
+  engine_.AddRoutine({.kind = RoutineKind::Kinematic});
+}
+
+void ParticleSystemRuntime::Attach() {
+  if (attached_) return;
+  attached_ = true;
+  GpuDevice* device = CurrentDevice();
+  quads_ = ZT_IndexedMesh<DX_V::PCT>(device);
+  engine_.ClearRoutines();
+  BuildRoutines();
+  const ParticleAppearance& a = System().appearance;
+  QVX_DocResManager* resources = QVX_DocResManager::Current();
+  if (RenderContext* c = CurrentRenderContext(); c && System().keepIdentity == 0) {
+    PlaceDefault(c->TargetWidth, c->TargetHeight);
+  }
+  if (!resources || !device) return;
+  // The texture: the link's key through the collections that can hold it.
+  const ZT_NamedFileLinkData& texture = a.texture.Value();
+  const LinkKey key = texture.Primary.Path.empty() && !texture.Images.empty() ? texture.Images.front()
+                                                                              : texture.Primary;
+  TextureSet set = resources->GetLinkTextures(ZT_FileLink3(key));
+  if (set.empty()) set = resources->GetFrameTextures(ZT_FileLink3(key), a.flags.Value() & kFilteredTexture ? 4 : 1);
+  frames_.textures = set.Textures;
+  frames_.delays = set.Delays;
+  frames_.uExtent = set.UMax > 0 ? set.UMax : 1;
+  frames_.vExtent = set.VMax > 0 ? set.VMax : 1;
+  frames_.aspect = set.ImageWidth > 0 ? float(set.ImageHeight) / float(set.ImageWidth) : 1;
+  effect_ = resources->GetEffect(a.effect);
+  if (a.glowMode.Value() >= 1) {
+    glow_ = std::make_unique<QVX_BlurSurface>(*device);
+    glow_->BlurEffect = resources->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 202));
+    if (RenderContext* c = CurrentRenderContext()) {
+      glow_->SourceWidth = uint32_t(c->PictureTextureWidth);
+      glow_->SourceHeight = uint32_t(c->PictureTextureHeight);
+    }
+    glow_->SetStrength(a.blurStrength.Value());
+    if (glow_->SourceWidth && glow_->SourceHeight) glow_->Rescale();
+  }
+}
+
+float ParticleSystemRuntime::Visibility() const {
+  QVX_Timing* line = const_cast<ParticleSystemRuntime*>(this)->GetTiming().Line();
+  return line ? line->Visibility() : 1.0f;
+}
+
+bool ParticleSystemRuntime::IsHidden() const {
+  QVX_Timing* line = const_cast<ParticleSystemRuntime*>(this)->GetTiming().Line();
+  return line && line->State() == TimeLineState::Hidden;
+}
+
+void ParticleSystemRuntime::StepAndEmit(float dt) {
+  engine_.StepAll(dt);
+  const size_t first = engine_.Count();
+  if (Emit(dt, first)) engine_.SubStep(first, dt);
+}
+
+void ParticleSystemRuntime::Restart() {
+  ZT_ABObj::Restart();
+  Attach();
+  engine_.Clear();
+  if (System().timing.Value() != 0) return;
+  const int steps = WarmUpSteps(WarmUpTime());
+  for (int k = 0; k < steps; ++k) StepAndEmit(0.1f);
+}
+
+void ParticleSystemRuntime::Advance(float t) {
+  Attach();
+  QVX_ParticleSystemCtrl& s = System();
+  s.speed.Advance(t);
+  const float step = s.speed.StepTime;
+  ParticleAppearance& a = s.appearance;
+  a.textureSpeed.Advance(t);
+  a.spinSpeed.Advance(t);
+  frames_.Advance(a.textureSpeed.LocalTime, a.textureReverse.Value() != 0);
+  StepAndEmit(step);
+  quadCount_ = engine_.BuildQuads(quads_, float(a.baseSize.Value()), frames_, a.spinSpeed.LocalTime);
+}
+
+void ParticleSystemRuntime::DrawQuads(ZT_ABRender& renderer, const char* technique) {
+  renderer.DrawIndexedFxTechnique(quads_, *effect_, technique, 2 * quadCount_);
+}
+
+void ParticleSystemRuntime::Render(ZT_ABRender& renderer, int pass) {
+  const ParticleAppearance& a = System().appearance;
+  if (NeedsSceneCopy()) renderer.CopyScene(pass, false);
+  if (quadCount_ == 0 || !effect_) return;
+  const TexturePtr& texture = frames_.Current();
+  if (a.glowMode.Value() >= 1 && glow_) {
+    effect_->SetTexture("Texture0", texture);
+    glow_->BeginBlur(renderer);
+    DrawQuads(renderer, "BlendNormal");
+    const TexturePtr glow = *glow_->EndBlur(renderer, a.glowBlur.Value());
+    effect_->SetTexture("Texture0", glow);
+    const uint32_t c = a.glowColour.Value();
+    effect_->SetVector("GlowColor", {float(c & 0xFF) / 255, float((c >> 8) & 0xFF) / 255,
+                                     float((c >> 16) & 0xFF) / 255, 1.0f});
+    effect_->SetFloat("GlowBrightness", a.glowBrightness.Scaled());
+    const TexturePtr* scene = renderer.GetSceneTextureSlot();
+    const bool screen = a.glowMode.Value() > 1 && scene && *scene;
+    if (screen) effect_->SetTexture("Background", *scene);
+    effect_->SetTechnique(screen ? "DrawGlowScreen" : "DrawGlowNormal");
+    renderer.DrawFx(renderer.GetPictureQuad(), *effect_);
+  }
+  effect_->SetTexture("Texture0", texture);
+  const bool premultiplied = a.texture.Value().PremultipliedAlpha;
+  DrawQuads(renderer, a.blend.Value() == 1 ? "BlendSum" : premultiplied ? "BlendNormal_AlphaPM" : "BlendNormal");
+}
+
+}  // namespace glimmer

@@ -1,0 +1,91 @@
+#pragma once
+// The runtime of a particle-system kind: it owns the system (its copy of the
+// constructor), the engine with the live particles, the quad buffer, the
+// loaded texture frames, the particle effect and the glow surface, and runs
+// the frame cycle: clocks, stepping, births, quads, then drawing with the
+// optional glow. Kinds say how particles are born (Emit) and which routines
+// they carry (BuildRoutines).
+
+#include <memory>
+
+#include "particles/particle_engine.h"
+#include "particles/particle_system.h"
+#include "render/render_targets.h"
+#include "scene/renderer_interface.h"
+#include "scene/scene_object.h"
+
+namespace glimmer {
+
+class Effect;
+
+// Warm-up steps of 0.1 s cover at most this much simulated time.
+inline constexpr float kMaxWarmUpSeconds = 60.0f;
+
+class ParticleSystemRuntime : public ZT_ABObj {
+ public:
+  explicit ParticleSystemRuntime(std::unique_ptr<QVX_ParticleSystemCtrl> system);
+  ~ParticleSystemRuntime() override;
+
+  QVX_ParticleSystemCtrl& System() { return static_cast<QVX_ParticleSystemCtrl&>(Constructor()); }
+  const QVX_ParticleSystemCtrl& System() const {
+    return static_cast<const QVX_ParticleSystemCtrl&>(Constructor());
+  }
+  ParticleEngine& Engine() { return engine_; }
+  const ZT_IndexedMesh<DX_V::PCT>& Quads() const { return quads_; }
+  uint32_t QuadCount() const { return quadCount_; }
+
+  void Advance(float t) override;
+  void Draw(ZT_ABRender&) override {}
+  void Render(ZT_ABRender& renderer, int pass) override;
+  bool NeedsSceneCopy() const override { return IsActive() && System().appearance.glowMode.Value() == 2; }
+  // The time line restarts and the system warms up.
+  void Restart() override;
+
+  // The number of 0.1 s warm-up steps for `seconds`: as many as whole
+  // tenths fit below it (5 s: 50), none for a non-finite or non-positive
+  // time, at most kMaxWarmUpSeconds' worth.
+  static int WarmUpSteps(float seconds);
+
+ protected:
+  // The routine table of the kind's particles (called when attached);
+  // the default is a constant age, the appearance's routines and kinematics.
+  virtual void BuildRoutines();
+  // Appends the particles due in this step to the engine; true when the
+  // newborns (from `first` on) still need their sub-steps.
+  virtual bool Emit(float dt, size_t first) = 0;
+  virtual float WarmUpTime() const { return 5.0f; }
+  // Places a layer without an identity of its own on a target of W × H.
+  virtual void PlaceDefault(float width, float height) {
+    (void)width;
+    (void)height;
+  }
+  // Loads what the system draws with, once the device is there.
+  void Attach();
+  // Births and sub-steps of one step.
+  void StepAndEmit(float dt);
+  float Visibility() const;
+  bool IsHidden() const;
+
+  ParticleEngine engine_;
+  ZT_IndexedMesh<DX_V::PCT> quads_{nullptr};
+  uint32_t quadCount_ = 0;
+  TextureFrames frames_;
+  std::shared_ptr<Effect> effect_;
+  std::unique_ptr<QVX_BlurSurface> glow_;
+  bool attached_ = false;
+
+ private:
+  void DrawQuads(ZT_ABRender& renderer, const char* technique);
+};
+
+// The runtime of kind Ctor, which reaches its settings with its own type.
+template <class Ctor>
+class ParticleKindRuntime : public ParticleSystemRuntime {
+ public:
+  explicit ParticleKindRuntime(const Ctor& constructor)
+      : ParticleSystemRuntime(std::make_unique<Ctor>(constructor)) {}
+  Ctor& settings() { return static_cast<Ctor&>(Constructor()); }
+  const Ctor& settings() const { return static_cast<const Ctor&>(Constructor()); }
+};
+
+}  // namespace glimmer
