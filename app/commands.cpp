@@ -1,28 +1,27 @@
 #include "app/commands.h"
 
-#include <fstream>
-#include <iostream>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iostream>
 #include <map>
-
 #include <nlohmann/json.hpp>
 
 #include "app/builtin_show.h"
+#include "common/atomic_file.h"
 #include "common/error_codes.h"
 #include "common/wide_string.h"
-#include "store/class_registry.h"
 #include "document/document_source.h"
 #include "document/resource_modules.h"
-#include "show/show_document.h"
 #include "platform/gpu/gpu_device.h"
 #include "platform/image/image_codec.h"
-#include "common/atomic_file.h"
-#include "show/show_composer.h"
 #include "scene/render_context.h"
 #include "scene/scene_object.h"
 #include "scene/slide.h"
+#include "show/show_composer.h"
+#include "show/show_document.h"
+#include "store/class_registry.h"
 
 namespace glimmer {
 namespace {
@@ -86,7 +85,8 @@ void CountLayers(const Json& node, std::map<std::string, int>& counts) {
     for (auto it = node.begin(); it != node.end(); ++it) {
       if ((it.key() == "visualLayers" || it.key() == "soundLayers") && it->is_array()) {
         for (const Json& layer : *it) {
-          if (layer.is_object() && layer.contains("class")) ++counts[layer["class"].get<std::string>()];
+          if (layer.is_object() && layer.contains("class"))
+            ++counts[layer["class"].get<std::string>()];
         }
       }
       CountLayers(*it, counts);
@@ -137,8 +137,8 @@ int RunInfo(const DocumentArgs& args, std::ostream& out) {
     out << "  frame delays: " << res.DelayEntries.size() << " links, " << delays << " delays\n";
     blobs = 0;
     bytes = BlobBytes(res.FileBlobs, blobs);
-    out << "  effect and mesh files: " << res.FileBlobs.size() << " links, " << blobs
-        << " blobs, " << bytes << " bytes\n";
+    out << "  effect and mesh files: " << res.FileBlobs.size() << " links, " << blobs << " blobs, "
+        << bytes << " bytes\n";
     bytes = 0;
     for (const GuidBlobEntry& e : res.GuidEntries) bytes += e.Blob.Data.size();
     out << "  pictures by GUID: " << res.GuidEntries.size() << " entries, " << bytes << " bytes\n";
@@ -210,7 +210,8 @@ int Authoring(Step&& step) {
 }
 }  // namespace
 
-int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out, std::ostream& os) {
+int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out,
+               std::ostream& os) {
   return Authoring([&] {
     const std::vector<uint8_t> bytes = ComposeShowFile(json);
     WriteOutput(out, bytes, 0644);
@@ -227,7 +228,8 @@ int RunPack(const std::filesystem::path& show, const std::filesystem::path& out,
       document = DocumentFromFile(ReadWholeFile(show, kMaxDocumentBytes), show.string());
       LoadShow(document);  // a show that does not load is not packed
     }
-    const std::vector<uint8_t> self = WithoutPayload(ReadWholeFile("/proc/self/exe", kMaxDocumentBytes));
+    const std::vector<uint8_t> self =
+        WithoutPayload(ReadWholeFile("/proc/self/exe", kMaxDocumentBytes));
     WriteOutput(out, AppendPayload(self, document), 0755);
     os << "Wrote " << out.string() << ": this player carrying " << show.string()
        << "; run it as the program itself (it accepts every subcommand and switch)\n";

@@ -1,18 +1,18 @@
 #pragma once
 // The subcommands of the glimmer program.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <cstdint>
-#include <vector>
 #include <ostream>
+#include <vector>
 
 #include "document/document_source.h"
 
 namespace glimmer {
 
 struct DocumentArgs {
-  std::optional<std::filesystem::path> file;  // none: the carried or built-in show
+  std::optional<std::filesystem::path> file;         // none: the carried or built-in show
   std::vector<std::filesystem::path> moduleFolders;  // more places for resource modules
 };
 
@@ -37,7 +37,8 @@ struct RenderOptions {
   int captureScale = 3;     // capture targets at most this many times the frame
 };
 // Writes the document a JSON show describes; nothing is written on error.
-int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out, std::ostream& os);
+int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out,
+               std::ostream& os);
 // Writes a copy of this program carrying a show (a document, or a JSON show
 // composed first), which plays it by default.
 int RunPack(const std::filesystem::path& show, const std::filesystem::path& out, std::ostream& os);

@@ -1,17 +1,16 @@
 // glimmer: the player for animated screensaver shows, and its tools.
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
 #include <string>
-
-#include <CLI/CLI.hpp>
 
 #include "app/builtin_show.h"
 #include "app/commands.h"
 #include "app/config_command.h"
 #include "app/saver_command.h"
-#include "show/show_schema.h"
 #include "host/xscreensaver_install.h"
+#include "show/show_schema.h"
 
 namespace {
 
@@ -42,8 +41,9 @@ Settings live in $XDG_CONFIG_HOME/glimmerframe/settings.ini (see "glimmer config
 bool IsSubcommandLine(int argc, char** argv) {
   if (argc < 2) return false;
   const std::string first = argv[1];
-  for (const char* name : {"info", "dump", "classes", "render", "play", "config", "install-xscreensaver", "compose", "pack", "schema", "-h", "--help",
-                           "--modules", "--help-all"}) {
+  for (const char* name :
+       {"info", "dump", "classes", "render", "play", "config", "install-xscreensaver", "compose",
+        "pack", "schema", "-h", "--help", "--modules", "--help-all"}) {
     if (first == name || first.rfind(std::string("--modules="), 0) == 0) return true;
   }
   return false;
@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
                  "document's folder and the program's); may be given more than once")
       ->check(CLI::ExistingDirectory);
 
-  CLI::App* info = app.add_subcommand("info", "Describe a show: banner, slides, layers, resources, music");
+  CLI::App* info =
+      app.add_subcommand("info", "Describe a show: banner, slides, layers, resources, music");
   info->add_option("FILE", docArgs.file, "Show document or screensaver program");
 
   CLI::App* dump = app.add_subcommand("dump", "Print a show in its readable JSON form");
@@ -88,16 +89,24 @@ int main(int argc, char** argv) {
   glimmer::RenderOptions renderOptions;
   std::string size = "1280x720", position = "fill";
   CLI::App* render = app.add_subcommand(
-      "render", "Play a show headless and write its frames as PNG files (frame k shows time k / fps)");
+      "render",
+      "Play a show headless and write its frames as PNG files (frame k shows time k / fps)");
   render->add_option("FILE", docArgs.file, "Show document or screensaver program");
   render->add_option("--size", size, "Frame size WxH")->capture_default_str();
-  render->add_option("--fps", renderOptions.fps, "Frames per second")->capture_default_str()->check(CLI::PositiveNumber);
-  render->add_option("--seconds", renderOptions.seconds, "Length of the sequence")->capture_default_str();
-  render->add_option("--at", renderOptions.at, "Write single frames at these times instead (T1,T2,...)")
+  render->add_option("--fps", renderOptions.fps, "Frames per second")
+      ->capture_default_str()
+      ->check(CLI::PositiveNumber);
+  render->add_option("--seconds", renderOptions.seconds, "Length of the sequence")
+      ->capture_default_str();
+  render
+      ->add_option("--at", renderOptions.at,
+                   "Write single frames at these times instead (T1,T2,...)")
       ->delimiter(',');
   render->add_option("--out", renderOptions.outDir, "Folder for the frames")->capture_default_str();
-  render->add_option("--capture-scale", renderOptions.captureScale,
-                     "Scene copies at most K times the frame size (1 to 3; 1 is cheapest on CPU renderers)")
+  render
+      ->add_option(
+          "--capture-scale", renderOptions.captureScale,
+          "Scene copies at most K times the frame size (1 to 3; 1 is cheapest on CPU renderers)")
       ->capture_default_str()
       ->check(CLI::Range(1, 3));
   render->add_option("--position", position, "Picture position: stretch, fit or fill")
@@ -109,16 +118,20 @@ int main(int argc, char** argv) {
   int playMaxFrames = 0;
   std::optional<std::filesystem::path> playDump;
   bool playNoVsync = false;
-  CLI::App* play = app.add_subcommand("play", "Play a show in a window (or full screen) until it is closed");
+  CLI::App* play =
+      app.add_subcommand("play", "Play a show in a window (or full screen) until it is closed");
   play->add_option("FILE", docArgs.file, "Show document or screensaver program");
   play->add_flag("--fullscreen", playOptions.fullscreen,
                  "Full screen on the best display; a key, a click or mouse moves end it");
   play->add_option("--size", playSize, "Window size WxH")->capture_default_str();
-  play->add_option("--position", playPosition, "Picture position: stretch, fit or fill (default: the settings)")
+  play->add_option("--position", playPosition,
+                   "Picture position: stretch, fit or fill (default: the settings)")
       ->check(CLI::IsMember({"stretch", "fit", "fill"}));
-  play->add_flag("--no-vsync", playNoVsync, "Draw as fast as possible instead of once per display refresh");
+  play->add_flag("--no-vsync", playNoVsync,
+                 "Draw as fast as possible instead of once per display refresh");
   play->add_flag("--fps", playOptions.fps, "Print the device and the frame rate on standard error");
-  play->add_option("--max-frames", playMaxFrames, "Stop after N frames")->check(CLI::PositiveNumber);
+  play->add_option("--max-frames", playMaxFrames, "Stop after N frames")
+      ->check(CLI::PositiveNumber);
   play->add_option("--dump-frames", playDump, "Write every frame as DIR/frame_NNNNN.png");
 
   std::vector<std::string> configArgs;
@@ -130,7 +143,9 @@ int main(int argc, char** argv) {
   glimmer::InstallOptions installOptions;
   CLI::App* install = app.add_subcommand(
       "install-xscreensaver", "Install this program as an XScreenSaver hack for the current user");
-  install->add_option("FILE", installOptions.show, "The show the hack plays (default: the built-in one)")
+  install
+      ->add_option("FILE", installOptions.show,
+                   "The show the hack plays (default: the built-in one)")
       ->check(CLI::ExistingFile);
 
   std::filesystem::path composeIn, composeOut, packIn, packOut;
@@ -142,11 +157,14 @@ int main(int argc, char** argv) {
   compose->add_option("-o,--out", composeOut, "The document to write")->required();
   CLI::App* pack = app.add_subcommand(
       "pack", "Write a copy of this program that carries a show and plays it by default");
-  pack->add_option("SHOW", packIn, "A show document, or a JSON show")->required()->check(CLI::ExistingFile);
+  pack->add_option("SHOW", packIn, "A show document, or a JSON show")
+      ->required()
+      ->check(CLI::ExistingFile);
   pack->add_option("-o,--out", packOut, "The program to write")->required();
 
   CLI::App* schema = app.add_subcommand(
-      "schema", "Print the readable show format: every stored class, its fields, types and defaults");
+      "schema",
+      "Print the readable show format: every stored class, its fields, types and defaults");
 
   CLI11_PARSE(app, argc, argv);
 
@@ -164,15 +182,16 @@ int main(int argc, char** argv) {
   if (play->parsed()) {
     unsigned w = 0, h = 0;
     char x = 0;
-    if (std::sscanf(playSize.c_str(), "%u%c%u", &w, &x, &h) != 3 || (x != 'x' && x != 'X') || w == 0 || h == 0 ||
-        w > 16384 || h > 16384) {
+    if (std::sscanf(playSize.c_str(), "%u%c%u", &w, &x, &h) != 3 || (x != 'x' && x != 'X') ||
+        w == 0 || h == 0 || w > 16384 || h > 16384) {
       std::cerr << "glimmer: --size must be WxH, for example 1280x720\n";
       return 2;
     }
     playOptions.width = w;
     playOptions.height = h;
     playOptions.vsync = !playNoVsync;
-    if (!playPosition.empty()) playOptions.extra.picturePosition = glimmer::ParsePicturePosition(playPosition);
+    if (!playPosition.empty())
+      playOptions.extra.picturePosition = glimmer::ParsePicturePosition(playPosition);
     playOptions.extra.maxFrames = playMaxFrames;
     playOptions.extra.dumpFrames = playDump;
     return glimmer::RunPlay(docArgs, playOptions);
@@ -185,8 +204,8 @@ int main(int argc, char** argv) {
   if (render->parsed()) {
     unsigned w = 0, h = 0;
     char x = 0;
-    if (std::sscanf(size.c_str(), "%u%c%u", &w, &x, &h) != 3 || (x != 'x' && x != 'X') || w == 0 || h == 0 ||
-        w > 16384 || h > 16384) {
+    if (std::sscanf(size.c_str(), "%u%c%u", &w, &x, &h) != 3 || (x != 'x' && x != 'X') || w == 0 ||
+        h == 0 || w > 16384 || h > 16384) {
       std::cerr << "glimmer: --size must be WxH, for example 1920x1080\n";
       return 2;
     }

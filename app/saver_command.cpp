@@ -9,8 +9,8 @@
 #include "host/screensaver.h"
 #include "host/settings_dialog.h"
 #include "platform/gpu/gl_context.h"
-#include "platform/window/displays.h"
 #include "platform/settings/settings_file.h"
+#include "platform/window/displays.h"
 
 namespace glimmer {
 namespace {
@@ -20,8 +20,8 @@ SaverSettings LoadSettings(std::optional<std::filesystem::path>& path) {
   return path ? SaverSettings::Read(*path) : SaverSettings{};
 }
 
-int RunHost(const CommandLine& command, const DocumentArgs& documentArgs, const SaverArguments& extra,
-            uint32_t width, uint32_t height) {
+int RunHost(const CommandLine& command, const DocumentArgs& documentArgs,
+            const SaverArguments& extra, uint32_t width, uint32_t height) {
   HostOptions options;
   options.command = command;
   std::optional<std::filesystem::path> settingsPath;
@@ -52,7 +52,8 @@ int RunHost(const CommandLine& command, const DocumentArgs& documentArgs, const 
 int RunSettings() {
   SettingsDialogInputs inputs;
   inputs.settingsFile = SettingsFilePath(ProcessEnvironment());
-  const SaverSettings settings = inputs.settingsFile ? SaverSettings::Read(*inputs.settingsFile) : SaverSettings{};
+  const SaverSettings settings =
+      inputs.settingsFile ? SaverSettings::Read(*inputs.settingsFile) : SaverSettings{};
   std::string error;
   if (!StartVideo(error)) {
     std::cerr << "glimmer: cannot open the settings dialog: " << error << "\n";
@@ -71,7 +72,8 @@ int RunSettings() {
       m.adapterName = d.name.empty() ? "Display " + std::to_string(m.screen) : d.name;
       m.hasHardware = !software;
       m.hasSoftware = true;
-      for (const DisplayModeInfo& mode : UsableModes(d.modes)) m.modes.push_back({mode.width, mode.height, 22});
+      for (const DisplayModeInfo& mode : UsableModes(d.modes))
+        m.modes.push_back({mode.width, mode.height, 22});
       m.settings = SettingsForDisplay(settings, d);
       inputs.monitors.push_back(std::move(m));
     }
@@ -90,9 +92,9 @@ int RunSaverCommandLine(const std::vector<std::string>& args, const DocumentArgs
     return 2;
   }
   const char* xscreensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
-  const CommandLine command =
-      ParseCommandLine(extra->rest, xscreensaverWindow ? std::optional<std::string_view>(xscreensaverWindow)
-                                                       : std::nullopt);
+  const CommandLine command = ParseCommandLine(
+      extra->rest,
+      xscreensaverWindow ? std::optional<std::string_view>(xscreensaverWindow) : std::nullopt);
   if (!command.error.empty()) {
     std::cerr << "glimmer: " << command.error << "\n";
     return 2;
@@ -101,8 +103,9 @@ int RunSaverCommandLine(const std::vector<std::string>& args, const DocumentArgs
     case RunMode::Settings:
       return RunSettings();
     case RunMode::ChangePassword:
-      std::cout << "Screen-saver passwords belong to Windows 95, 98 and Me; on this system the desktop's "
-                   "screen locker asks for the password. Nothing to change.\n";
+      std::cout
+          << "Screen-saver passwords belong to Windows 95, 98 and Me; on this system the desktop's "
+             "screen locker asks for the password. Nothing to change.\n";
       return 0;
     case RunMode::RunNothing:
     case RunMode::ShowNothing:

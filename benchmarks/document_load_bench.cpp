@@ -14,7 +14,8 @@ glimmer::ShowDocument ManyResources(int entries, size_t blobBytes) {
              static_cast<uint64_t>(i)};
     e.Blobs.push_back({0, u"", std::vector<uint8_t>(blobBytes, uint8_t(i)), u"picture.png"});
     doc.resources->PictureBlobs.push_back(std::move(e));
-    doc.resources->DelayEntries.push_back({{u"anim.gif", static_cast<uint64_t>(i)}, {0.1f, 0.2f, 0.3f}});
+    doc.resources->DelayEntries.push_back(
+        {{u"anim.gif", static_cast<uint64_t>(i)}, {0.1f, 0.2f, 0.3f}});
   }
   return doc;
 }

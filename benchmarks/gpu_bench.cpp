@@ -3,7 +3,6 @@
 // OpenGL full-screen textured pass as the ceiling.
 
 #include <benchmark/benchmark.h>
-
 #include <epoxy/gl.h>
 
 #include <memory>
@@ -56,12 +55,14 @@ void SpriteStates(GpuDevice& d) {
 void BM_FullScreenQuads(benchmark::State& state) {
   GpuDevice& d = Device();
   SpriteStates(d);
-  const TlVertex quad[4] = {{0, float(kH), 0.5f, 1, 0x80FFFFFF, 0, 1}, {0, 0, 0.5f, 1, 0x80FFFFFF, 0, 0},
+  const TlVertex quad[4] = {{0, float(kH), 0.5f, 1, 0x80FFFFFF, 0, 1},
+                            {0, 0, 0.5f, 1, 0x80FFFFFF, 0, 0},
                             {float(kW), float(kH), 0.5f, 1, 0x80FFFFFF, 1, 1},
                             {float(kW), 0, 0.5f, 1, 0x80FFFFFF, 1, 0}};
   constexpr int kPerIteration = 10;
   for (auto _ : state) {
-    for (int i = 0; i < kPerIteration; ++i) d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TlVertex));
+    for (int i = 0; i < kPerIteration; ++i)
+      d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TlVertex));
     d.Finish();
   }
   state.SetItemsProcessed(state.iterations() * kPerIteration);
@@ -73,8 +74,10 @@ void BM_BatchedSprites(benchmark::State& state) {
   GpuDevice& d = Device();
   SpriteStates(d);
   const uint32_t n = uint32_t(state.range(0));
-  VertexBufferPtr vb = d.CreateVertexBuffer(n * 4 * sizeof(TlVertex), D3DUSAGE_DYNAMIC, kFvf, D3DPOOL_DEFAULT);
-  IndexBufferPtr ib = d.CreateIndexBuffer(n * 6 * 4, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_MANAGED);
+  VertexBufferPtr vb =
+      d.CreateVertexBuffer(n * 4 * sizeof(TlVertex), D3DUSAGE_DYNAMIC, kFvf, D3DPOOL_DEFAULT);
+  IndexBufferPtr ib =
+      d.CreateIndexBuffer(n * 6 * 4, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_MANAGED);
   auto* idx = static_cast<uint32_t*>(ib->Lock(0, 0));
   for (uint32_t q = 0; q < n; ++q) {
     const uint32_t b = q * 4, quad[6] = {b, b + 1, b + 2, b + 2, b + 1, b + 3};
@@ -102,15 +105,22 @@ void BM_BatchedSprites(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * n);
   state.SetLabel("sprites of 16 x 16");
 }
-BENCHMARK(BM_BatchedSprites)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BatchedSprites)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Small draws alternating between two stage set-ups whose programs are cached.
 void BM_StateChangeCacheHit(benchmark::State& state) {
   GpuDevice& d = Device();
   SpriteStates(d);
   const bool change = state.range(0) != 0;
-  const TlVertex quad[4] = {{0, 2, 0.5f, 1, 0xFFFFFFFF, 0, 1}, {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
-                            {2, 2, 0.5f, 1, 0xFFFFFFFF, 1, 1}, {2, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
+  const TlVertex quad[4] = {{0, 2, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                            {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                            {2, 2, 0.5f, 1, 0xFFFFFFFF, 1, 1},
+                            {2, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
   constexpr int kDraws = 1000;
   for (auto _ : state) {
     for (int i = 0; i < kDraws; ++i) {
@@ -131,10 +141,12 @@ BENCHMARK(BM_StateChangeCacheHit)->Arg(0)->Arg(1)->UseRealTime();
 void BM_RawGlFullScreenPass(benchmark::State& state) {
   GpuDevice& d = Device();
   d.MakeCurrent();
-  const char* vs = "#version 330 core\nlayout(location=0) in vec2 p; out vec2 uv;\n"
-                   "void main() { uv = p * 0.5 + 0.5; gl_Position = vec4(p, 0.5, 1.0); }\n";
-  const char* fs = "#version 330 core\nin vec2 uv; uniform sampler2D t; out vec4 o;\n"
-                   "void main() { o = texture(t, uv) * vec4(1.0, 1.0, 1.0, 0.5); }\n";
+  const char* vs =
+      "#version 330 core\nlayout(location=0) in vec2 p; out vec2 uv;\n"
+      "void main() { uv = p * 0.5 + 0.5; gl_Position = vec4(p, 0.5, 1.0); }\n";
+  const char* fs =
+      "#version 330 core\nin vec2 uv; uniform sampler2D t; out vec4 o;\n"
+      "void main() { o = texture(t, uv) * vec4(1.0, 1.0, 1.0, 0.5); }\n";
   auto compile = [](GLenum type, const char* src) {
     GLuint s = glCreateShader(type);
     glShaderSource(s, 1, &src, nullptr);

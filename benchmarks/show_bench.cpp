@@ -7,11 +7,11 @@
 #include <cmath>
 #include <memory>
 
-#include "show/show_document.h"
 #include "platform/gpu/gpu_device.h"
 #include "platform/image/image_codec.h"
 #include "scene/render_context.h"
 #include "scene/slide_show.h"
+#include "show/show_document.h"
 
 namespace {
 
@@ -84,8 +84,10 @@ void BM_FrameCeiling(benchmark::State& state) {
     float u, v;
   };
   const float w = float(kW), h = float(kH);
-  const V quad[4] = {{0, h, 0.5f, 1, 0xFFFFFFFF, 0, 1}, {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
-                     {w, h, 0.5f, 1, 0xFFFFFFFF, 1, 1}, {w, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
+  const V quad[4] = {{0, h, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                     {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                     {w, h, 0.5f, 1, 0xFFFFFFFF, 1, 1},
+                     {w, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
   V overlay[4];
   for (int i = 0; i < 4; ++i) overlay[i] = quad[i], overlay[i].c = 0x40000000;
   d.SetRenderState(D3DRS_LIGHTING, 0);

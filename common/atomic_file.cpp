@@ -31,8 +31,8 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view data, mode_t mode, std::string* error,
-                         std::string_view tempSuffix) {
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view data, mode_t mode,
+                         std::string* error, std::string_view tempSuffix) {
   const std::filesystem::path temp = path.string() + std::string(tempSuffix);
   const auto fail = [&](const char* what, const std::filesystem::path& which, int err) {
     ::unlink(temp.c_str());

@@ -55,8 +55,8 @@ std::optional<std::vector<uint8_t>> Base64Decode(std::string_view text) {
       v[k] = Decode6(c);
       if (v[k] < 0) return std::nullopt;
     }
-    const uint32_t w = (uint32_t(v[0]) << 18) | (uint32_t(v[1]) << 12) | (uint32_t(v[2]) << 6) |
-                       uint32_t(v[3]);
+    const uint32_t w =
+        (uint32_t(v[0]) << 18) | (uint32_t(v[1]) << 12) | (uint32_t(v[2]) << 6) | uint32_t(v[3]);
     out.push_back(static_cast<uint8_t>(w >> 16));
     if (pad < 2) out.push_back(static_cast<uint8_t>(w >> 8));
     if (pad < 1) out.push_back(static_cast<uint8_t>(w));

@@ -21,7 +21,9 @@ struct D3DXVECTOR4 {
   bool operator==(const D3DXVECTOR4&) const = default;
 };
 
-inline float Length(const D3DXVECTOR3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+inline float Length(const D3DXVECTOR3& v) {
+  return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+}
 
 // v / |v|, or the zero vector for a zero v.
 inline D3DXVECTOR3 Normalize(const D3DXVECTOR3& v) {

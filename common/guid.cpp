@@ -47,8 +47,8 @@ std::optional<Guid> ParseAny(const Str& s) {
 
 std::string Guid::ToUtf8String() const {
   char buf[40];
-  std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", Data1,
-                Data2, Data3, Data4[0], Data4[1], Data4[2], Data4[3], Data4[4], Data4[5], Data4[6],
+  std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", Data1, Data2,
+                Data3, Data4[0], Data4[1], Data4[2], Data4[3], Data4[4], Data4[5], Data4[6],
                 Data4[7]);
   return buf;
 }
@@ -58,7 +58,9 @@ std::u16string Guid::ToString() const {
   return std::u16string(s.begin(), s.end());
 }
 
-std::optional<Guid> Guid::Parse(std::u16string_view s) { return ParseAny(s); }
+std::optional<Guid> Guid::Parse(std::u16string_view s) {
+  return ParseAny(s);
+}
 
 Guid Guid::Fresh() {
   static std::atomic<uint64_t> counter{0};
@@ -70,6 +72,8 @@ Guid Guid::Fresh() {
   for (int i = 0; i < 8; ++i) g.Data4[i] = uint8_t(n >> (8 * (7 - i)));
   return g;
 }
-std::optional<Guid> Guid::Parse(std::string_view s) { return ParseAny(s); }
+std::optional<Guid> Guid::Parse(std::string_view s) {
+  return ParseAny(s);
+}
 
 }  // namespace glimmer

@@ -1,7 +1,7 @@
 #include "document/doc_res_manager.h"
 
-#include "store/archive.h"
 #include "document/resource_modules.h"
+#include "store/archive.h"
 
 namespace glimmer {
 namespace {
@@ -28,14 +28,14 @@ void ZT_DocResManager::Serialize(Archive& ar, int32_t version) {
   if (version >= 2) SerializeBlobEntries(ar, "FileBlobs", FileBlobs);
   if (version >= 3) {
     Field(ar, "GuidBlobs", GuidEntries, kMinStringBytes * 2 + 1 + kMinBlobBytes,
-                  [&](GuidBlobEntry& e) {
-                    ar.BeginStruct("");
-                    Field(ar, "Id", e.Id);
-                    Field(ar, "Name", e.Name);
-                    Field(ar, "Flag", e.Flag);
-                    Field(ar, "Blob", e.Blob);
-                    ar.EndStruct();
-                  });
+          [&](GuidBlobEntry& e) {
+            ar.BeginStruct("");
+            Field(ar, "Id", e.Id);
+            Field(ar, "Name", e.Name);
+            Field(ar, "Flag", e.Flag);
+            Field(ar, "Blob", e.Blob);
+            ar.EndStruct();
+          });
   }
   if (version >= 4) {
     Field(ar, "Frames", FrameEntries, kMinLinkKeyBytes + 4, [&](FrameEntry& e) {
@@ -75,7 +75,8 @@ bool ZT_DocResManager::LoadRaw(const ZT_FileLink3& link, std::vector<ImageFrame>
   const std::u16string ext = link.Extension();
   if (ext == u".dll") {
     std::span<const uint8_t> data;
-    if (const ResourceModule* m = GetResourceModule(link.Path())) data = m->Find(std::u16string(u"DDS"), link.ResourceId());
+    if (const ResourceModule* m = GetResourceModule(link.Path()))
+      data = m->Find(std::u16string(u"DDS"), link.ResourceId());
     if (data.empty()) data = BuiltinPicture(link.ResourceId());
     if (data.empty()) return false;
     FramesFromResource(data, frames);
@@ -92,4 +93,3 @@ bool ZT_DocResManager::LoadRaw(const ZT_FileLink3& link, std::vector<ImageFrame>
 }
 
 }  // namespace glimmer
-

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/guid.h"
-#include "store/records.h"
 #include "document/resource_manager.h"
+#include "store/records.h"
 #include "store/stored_item.h"
 
 namespace glimmer {
@@ -49,11 +49,11 @@ class ZT_DocResManager : public ZT_IOF_Item, public QVX_DocResManager {
   // with that id); a path reads the file, unless it names a ".gif".
   bool LoadRaw(const ZT_FileLink3& link, std::vector<ImageFrame>& frames) override;
 
-  std::vector<BlobEntry> PictureBlobs;       // turned into textures at load
-  std::vector<FrameDelayEntry> DelayEntries; // delays of multi-blob pictures
-  std::vector<BlobEntry> FileBlobs;          // effect and mesh files, kept raw (version 2+)
-  std::vector<GuidBlobEntry> GuidEntries;    // version 3+
-  std::vector<FrameEntry> FrameEntries;      // version 4+
+  std::vector<BlobEntry> PictureBlobs;        // turned into textures at load
+  std::vector<FrameDelayEntry> DelayEntries;  // delays of multi-blob pictures
+  std::vector<BlobEntry> FileBlobs;           // effect and mesh files, kept raw (version 2+)
+  std::vector<GuidBlobEntry> GuidEntries;     // version 3+
+  std::vector<FrameEntry> FrameEntries;       // version 4+
 
  private:
   void IndexCollections();

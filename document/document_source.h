@@ -18,7 +18,7 @@ struct DocumentBytes {
 };
 
 struct DocumentSearch {
-  std::optional<std::filesystem::path> file;           // named on the command line
+  std::optional<std::filesystem::path> file;            // named on the command line
   std::filesystem::path executable = "/proc/self/exe";  // may carry an appended show
   std::span<const uint8_t> builtin;                     // the player's own show, if any
 };

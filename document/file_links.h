@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "store/records.h"
 #include "params/media_param.h"
+#include "store/records.h"
 
 namespace glimmer {
 
@@ -20,7 +20,8 @@ class ZT_FileLink3 : public MediaParamT<LinkKey> {
   using MediaParamT<LinkKey>::MediaParamT;
   ZT_FileLink3() = default;
   // A resource of a module: the module's name as path, the id as stamp.
-  ZT_FileLink3(std::u16string_view module, uint64_t id) : MediaParamT<LinkKey>(LinkKey{std::u16string(module), id}) {}
+  ZT_FileLink3(std::u16string_view module, uint64_t id)
+      : MediaParamT<LinkKey>(LinkKey{std::u16string(module), id}) {}
 
   const std::u16string& Path() const { return Value().Path; }
   uint64_t Stamp() const { return Value().Stamp; }

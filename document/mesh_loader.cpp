@@ -16,8 +16,9 @@ MeshData LoadXMesh(std::span<const uint8_t> bytes) {
   // Frames are merged into one mesh with their transforms; Direct3D's
   // left-handed conventions are kept; normals are computed afresh; the
   // faces are reordered for the vertex cache.
-  const unsigned flags = aiProcess_Triangulate | aiProcess_JoinIdenticalVertices | aiProcess_PreTransformVertices |
-                         aiProcess_ConvertToLeftHanded | aiProcess_ForceGenNormals | aiProcess_GenSmoothNormals |
+  const unsigned flags = aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
+                         aiProcess_PreTransformVertices | aiProcess_ConvertToLeftHanded |
+                         aiProcess_ForceGenNormals | aiProcess_GenSmoothNormals |
                          aiProcess_ImproveCacheLocality | aiProcess_SortByPType;
   const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), flags, "x");
   if (!scene) return out;
@@ -29,7 +30,8 @@ MeshData LoadXMesh(std::span<const uint8_t> bytes) {
     for (unsigned i = 0; i < mesh->mNumVertices; ++i) {
       const aiVector3D p = mesh->mVertices[i];
       const aiVector3D n = mesh->mNormals ? mesh->mNormals[i] : aiVector3D(0, 0, 0);
-      const aiVector3D t = mesh->mTextureCoords[0] ? mesh->mTextureCoords[0][i] : aiVector3D(0, 0, 0);
+      const aiVector3D t =
+          mesh->mTextureCoords[0] ? mesh->mTextureCoords[0][i] : aiVector3D(0, 0, 0);
       out.Vertices.push_back({p.x, p.y, p.z, n.x, n.y, n.z, t.x, t.y});
     }
     for (unsigned f = 0; f < mesh->mNumFaces; ++f) {

@@ -16,7 +16,9 @@ bool Read32(std::span<const uint8_t> b, uint64_t off, uint32_t& out) {
   return true;
 }
 
-char16_t Upper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+char16_t Upper(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+}
 
 constexpr uint32_t kSectionHeaderBytes = 40;
 constexpr uint32_t kResourceDirectoryIndex = 2;
@@ -29,14 +31,19 @@ bool PeResources::LooksLikePe(std::span<const uint8_t> file) {
 
 PeResources::PeResources(std::span<const uint8_t> file, std::span<const uint8_t> sections,
                          uint32_t rva, uint32_t rsrcOffset, uint32_t rsrcSize)
-    : file_(file), sections_(sections), rsrcRva_(rva), rsrcOffset_(rsrcOffset), rsrcSize_(rsrcSize) {}
+    : file_(file),
+      sections_(sections),
+      rsrcRva_(rva),
+      rsrcOffset_(rsrcOffset),
+      rsrcSize_(rsrcSize) {}
 
 std::optional<PeResources> PeResources::Parse(std::span<const uint8_t> file) {
   if (!LooksLikePe(file)) return std::nullopt;
   uint32_t peOffset = 0;
   if (!Read32(file, 0x3C, peOffset)) return std::nullopt;
   uint32_t signature = 0;
-  if (!Read32(file, peOffset, signature) || signature != 0x00004550) return std::nullopt;  // "PE\0\0"
+  if (!Read32(file, peOffset, signature) || signature != 0x00004550)
+    return std::nullopt;  // "PE\0\0"
   const uint64_t coff = uint64_t{peOffset} + 4;
   uint16_t sectionCount = 0, optionalSize = 0, magic = 0;
   if (!Read16(file, coff + 2, sectionCount) || !Read16(file, coff + 16, optionalSize)) {
@@ -53,7 +60,8 @@ std::optional<PeResources> PeResources::Parse(std::span<const uint8_t> file) {
     return std::nullopt;
   }
   uint32_t dirCount = 0;
-  if (!Read32(file, dirCountAt, dirCount) || dirCount <= kResourceDirectoryIndex) return std::nullopt;
+  if (!Read32(file, dirCountAt, dirCount) || dirCount <= kResourceDirectoryIndex)
+    return std::nullopt;
   const uint64_t dirAt = dirCountAt + 4 + 8 * kResourceDirectoryIndex;
   if (dirAt + 8 > opt + optionalSize) return std::nullopt;
   uint32_t rsrcRva = 0, rsrcSize = 0;
@@ -71,7 +79,8 @@ std::optional<PeResources> PeResources::Parse(std::span<const uint8_t> file) {
   auto whole = pe.RvaToBytes(rsrcRva, rsrcSize);
   if (!whole) {
     // Some linkers round the size up past the raw data; use what the section holds.
-    for (uint32_t size = rsrcSize; size > 16 && !whole; size /= 2) whole = pe.RvaToBytes(rsrcRva, size);
+    for (uint32_t size = rsrcSize; size > 16 && !whole; size /= 2)
+      whole = pe.RvaToBytes(rsrcRva, size);
     if (!whole) return std::nullopt;
   }
   pe.rsrcSize_ = static_cast<uint32_t>(whole->size());
@@ -101,7 +110,8 @@ std::optional<std::span<const uint8_t>> PeResources::RvaToBytes(uint32_t rva, ui
 std::optional<uint32_t> PeResources::FindEntry(uint32_t dirOffset, const ResourceName& name) const {
   const std::span<const uint8_t> rsrc = file_.subspan(rsrcOffset_, rsrcSize_);
   uint16_t named = 0, ids = 0;
-  if (!Read16(rsrc, uint64_t{dirOffset} + 12, named) || !Read16(rsrc, uint64_t{dirOffset} + 14, ids)) {
+  if (!Read16(rsrc, uint64_t{dirOffset} + 12, named) ||
+      !Read16(rsrc, uint64_t{dirOffset} + 14, ids)) {
     return std::nullopt;
   }
   const uint32_t total = uint32_t{named} + ids;

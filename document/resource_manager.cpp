@@ -6,15 +6,16 @@
 
 #include "common/wide_string.h"
 #include "document/resource_modules.h"
-#include "store/stream_reader.h"
 #include "platform/gpu/builtin_effects.h"
 #include "platform/gpu/texture_loader.h"
+#include "store/stream_reader.h"
 
 namespace glimmer {
 namespace {
 
-
-bool EndsWithDll(const ZT_FileLink3& link) { return link.Extension() == u".dll"; }
+bool EndsWithDll(const ZT_FileLink3& link) {
+  return link.Extension() == u".dll";
+}
 
 // A ":QVX:" picture archive: an archive stream holding "IMG" and a frame list.
 bool ReadPictureArchive(std::span<const uint8_t> data, std::vector<ImageFrame>& frames) {
@@ -62,7 +63,9 @@ QVX_DocResManager::~QVX_DocResManager() {
   ForgetInScreens(static_cast<LosableRegistry*>(this));
 }
 
-QVX_DocResManager* QVX_DocResManager::Current() { return CurrentScreen().resources; }
+QVX_DocResManager* QVX_DocResManager::Current() {
+  return CurrentScreen().resources;
+}
 
 ScreenContext QVX_DocResManager::ScreenFor(GpuDevice* device, RenderContext* renderContext) {
   return {.device = device, .renderContext = renderContext, .resources = this, .losables = this};
@@ -79,14 +82,15 @@ const QVX_DocResManager::ModuleTexture& QVX_DocResManager::ModulePicture(std::u1
   const auto key = std::make_pair(std::u16string(module), id);
   if (auto it = moduleTextures_.find(key); it != moduleTextures_.end()) return it->second;
   std::span<const uint8_t> data;
-  if (const ResourceModule* m = GetResourceModule(module)) data = m->Find(std::u16string(u"DDS"), id);
+  if (const ResourceModule* m = GetResourceModule(module))
+    data = m->Find(std::u16string(u"DDS"), id);
   if (data.empty()) data = BuiltinPicture(id);  // the player's own resource
   ModuleTexture made;
   if (!data.empty() && device_) {
     D3DXIMAGE_INFO info;
-    made.Texture = CreateTextureFromFileInMemoryEx(*device_, data, kD3dxDefault, kD3dxDefault, 1, 0,
-                                                   D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
-                                                   D3DX_FILTER_NONE, 0, &info);
+    made.Texture = CreateTextureFromFileInMemoryEx(
+        *device_, data, kD3dxDefault, kD3dxDefault, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+        D3DX_FILTER_TRIANGLE, D3DX_FILTER_NONE, 0, &info);
     if (made.Texture) {
       made.Width = info.Width;
       made.Height = info.Height;
@@ -107,7 +111,8 @@ TextureSet QVX_DocResManager::BlobTextures(const LinkKey& key) {
                                           D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
                                           D3DX_FILTER_NONE, 0, &info);
     } else {
-      const ModuleTexture& picture = ModulePicture(blob.Module, static_cast<uint16_t>(blob.ResourceId));
+      const ModuleTexture& picture =
+          ModulePicture(blob.Module, static_cast<uint16_t>(blob.ResourceId));
       t = picture.Texture;
       info = {picture.Width, picture.Height, 1};
     }
@@ -130,7 +135,8 @@ TextureSet QVX_DocResManager::BlobTextures(const LinkKey& key) {
 
 TextureSet QVX_DocResManager::GetLinkTextures(const ZT_FileLink3& link) {
   const LinkKey& key = link.Value();
-  if (auto it = linkTextures_.find(key); it != linkTextures_.end() && !it->second.empty()) return it->second;
+  if (auto it = linkTextures_.find(key); it != linkTextures_.end() && !it->second.empty())
+    return it->second;
   if (Blobs.find(key) == Blobs.end()) {
     ResourceBlob blob;
     if (link.Path().empty() || EndsWithDll(link)) {
@@ -145,11 +151,14 @@ TextureSet QVX_DocResManager::GetLinkTextures(const ZT_FileLink3& link) {
   return linkTextures_[key] = BlobTextures(key);
 }
 
-bool QVX_DocResManager::LoadRaw(const ZT_FileLink3&, std::vector<ImageFrame>&) { return false; }
+bool QVX_DocResManager::LoadRaw(const ZT_FileLink3&, std::vector<ImageFrame>&) {
+  return false;
+}
 
 TextureSet QVX_DocResManager::GetFrameTextures(const ZT_FileLink3& link, int32_t filter) {
   const LinkKey& key = link.Value();
-  if (auto it = frameTextures_.find(key); it != frameTextures_.end() && !it->second.empty()) return it->second;
+  if (auto it = frameTextures_.find(key); it != frameTextures_.end() && !it->second.empty())
+    return it->second;
   std::vector<ImageFrame> loaded;
   const std::vector<ImageFrame>* frames = nullptr;
   if (auto it = Frames.find(key); it != Frames.end() && !it->second.empty()) {
@@ -164,9 +173,9 @@ TextureSet QVX_DocResManager::GetFrameTextures(const ZT_FileLink3& link, int32_t
   D3DXIMAGE_INFO info;
   for (const ImageFrame& frame : *frames) {
     D3DXIMAGE_INFO frameInfo;
-    TexturePtr t = CreateTextureFromFileInMemoryEx(*device_, frame.Data, kD3dxDefault, kD3dxDefault, 1, 0,
-                                                   format, D3DPOOL_MANAGED, filter, D3DX_FILTER_NONE, 0,
-                                                   &frameInfo);
+    TexturePtr t = CreateTextureFromFileInMemoryEx(*device_, frame.Data, kD3dxDefault, kD3dxDefault,
+                                                   1, 0, format, D3DPOOL_MANAGED, filter,
+                                                   D3DX_FILTER_NONE, 0, &frameInfo);
     if (!t) continue;
     info = frameInfo;
     set.Textures.push_back(std::move(t));
@@ -190,9 +199,9 @@ GuidTexture QVX_DocResManager::GetGuidTexture(const Guid& id) {
   auto blob = GuidBlobs.find(id);
   if (blob != GuidBlobs.end() && !blob->second.Blob.Data.empty() && device_) {
     D3DXIMAGE_INFO info;
-    out.Texture = CreateTextureFromFileInMemoryEx(*device_, blob->second.Blob.Data, kD3dxDefault, kD3dxDefault,
-                                                  1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
-                                                  D3DX_FILTER_NONE, 0, &info);
+    out.Texture = CreateTextureFromFileInMemoryEx(
+        *device_, blob->second.Blob.Data, kD3dxDefault, kD3dxDefault, 1, 0, D3DFMT_UNKNOWN,
+        D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE, D3DX_FILTER_NONE, 0, &info);
     if (out.Texture) {
       out.Width = info.Width;
       out.Height = info.Height;
@@ -209,7 +218,9 @@ std::shared_ptr<Effect> QVX_DocResManager::GetEffect(const ZT_FileLink3& link) {
   // The compiled bytes a document carries stay unexecuted: the effect comes
   // from the player's replacement for that module id.
   std::shared_ptr<Effect> effect;
-  if (device_) effect = std::shared_ptr<Effect>(CreateBuiltinEffect(*device_, link.FileName(), link.ResourceId()));
+  if (device_)
+    effect =
+        std::shared_ptr<Effect>(CreateBuiltinEffect(*device_, link.FileName(), link.ResourceId()));
   if (!effect) ReportMissingEffect(link.FileName(), link.ResourceId());
   return effects_[key] = effect;
 }
@@ -233,7 +244,8 @@ MeshBuffers QVX_DocResManager::GetMesh(const ZT_FileLink3& link) {
     blobs.push_back(std::move(blob));
   }
   MeshBuffers out;
-  if (device_ && !blobs.back().Data.empty()) out = CreateMeshBuffers(*device_, LoadXMesh(blobs.back().Data));
+  if (device_ && !blobs.back().Data.empty())
+    out = CreateMeshBuffers(*device_, LoadXMesh(blobs.back().Data));
   return meshes_[key] = out;
 }
 
@@ -253,18 +265,24 @@ TexturePtr QVX_DocResManager::LoadBuiltinTexture(int32_t id, bool mips) {
   const std::span<const uint8_t> data = BuiltinPicture(id);
   TexturePtr t;
   if (!data.empty() && device_) {
-    t = CreateTextureFromFileInMemoryEx(*device_, data, kD3dxDefault, kD3dxDefault, mips ? kD3dxDefault : 1, 0,
-                                        D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
-                                        mips ? D3DX_DEFAULT : D3DX_FILTER_NONE, 0, nullptr);
+    t = CreateTextureFromFileInMemoryEx(
+        *device_, data, kD3dxDefault, kD3dxDefault, mips ? kD3dxDefault : 1, 0, D3DFMT_UNKNOWN,
+        D3DPOOL_MANAGED, D3DX_FILTER_NONE, mips ? D3DX_DEFAULT : D3DX_FILTER_NONE, 0, nullptr);
   }
   return builtinTextures_[key] = t;
 }
 
-TexturePtr QVX_DocResManager::DefaultTexture() { return LoadBuiltinTexture(2, true); }
+TexturePtr QVX_DocResManager::DefaultTexture() {
+  return LoadBuiltinTexture(2, true);
+}
 
-void QVX_DocResManager::AddLosable(const LinkKey& key, QVX_LosableObj* object) { losables_[key] = object; }
+void QVX_DocResManager::AddLosable(const LinkKey& key, QVX_LosableObj* object) {
+  losables_[key] = object;
+}
 
-void QVX_DocResManager::RemoveLosable(const LinkKey& key) { losables_.erase(key); }
+void QVX_DocResManager::RemoveLosable(const LinkKey& key) {
+  losables_.erase(key);
+}
 
 void QVX_DocResManager::OnResetDevice() {
   // A copy: objects may register or leave while they are restored.
@@ -273,7 +291,8 @@ void QVX_DocResManager::OnResetDevice() {
   for (const auto& [key, effect] : effects_) {
     if (effect) effect->OnResetDevice();
   }
-  for (const auto& [id, set] : targetSets_) set->CreateFrom(GetGuidTexture(id).Texture, set->Width, set->Height);
+  for (const auto& [id, set] : targetSets_)
+    set->CreateFrom(GetGuidTexture(id).Texture, set->Width, set->Height);
 }
 
 void QVX_DocResManager::OnLostDevice() {

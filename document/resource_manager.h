@@ -16,10 +16,10 @@
 #include "common/guid.h"
 #include "document/file_links.h"
 #include "document/mesh_loader.h"
-#include "store/records.h"
 #include "platform/gpu/effect.h"
 #include "platform/gpu/gpu_device.h"
 #include "render/render_targets.h"
+#include "store/records.h"
 
 namespace glimmer {
 

@@ -57,8 +57,12 @@ std::span<const uint8_t> ResourceModule::Find(const ResourceName& type, uint16_t
   return found ? *found : std::span<const uint8_t>{};
 }
 
-void SetModuleSearchFolders(std::vector<std::filesystem::path> folders) { Folders() = std::move(folders); }
-const std::vector<std::filesystem::path>& ModuleSearchFolders() { return Folders(); }
+void SetModuleSearchFolders(std::vector<std::filesystem::path> folders) {
+  Folders() = std::move(folders);
+}
+const std::vector<std::filesystem::path>& ModuleSearchFolders() {
+  return Folders();
+}
 
 const ResourceModule* GetResourceModule(std::u16string_view path) {
   const std::string name = LowerFileName(path);
@@ -78,13 +82,16 @@ const ResourceModule* GetResourceModule(std::u16string_view path) {
   return (modules[name] = std::move(module)).get();
 }
 
-void ClearResourceModules() { Modules().clear(); }
+void ClearResourceModules() {
+  Modules().clear();
+}
 
 std::optional<std::filesystem::path> LocateFile(std::u16string_view path) {
   if (path.empty()) return std::nullopt;
   std::error_code ec;
   const std::filesystem::path direct(ToUtf8(path));
-  if (path.find(u'\\') == std::u16string_view::npos && std::filesystem::is_regular_file(direct, ec)) {
+  if (path.find(u'\\') == std::u16string_view::npos &&
+      std::filesystem::is_regular_file(direct, ec)) {
     return direct;
   }
   const std::string name = LowerFileName(path);

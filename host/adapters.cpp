@@ -35,7 +35,8 @@ DisplayModeInfo ChooseMode(const ScreenSettings& stored, const std::vector<Displ
 
 Guid DisplayIdentifier(const DisplayInfo& display) {
   // Two FNV-1a hashes of the display's name and position.
-  const std::string key = display.name + "@" + std::to_string(display.x) + "," + std::to_string(display.y);
+  const std::string key =
+      display.name + "@" + std::to_string(display.x) + "," + std::to_string(display.y);
   uint64_t a = 14695981039346656037ull, b = 1099511628211ull * 31;
   for (unsigned char c : key) {
     a = (a ^ c) * 1099511628211ull;

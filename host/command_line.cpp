@@ -5,7 +5,9 @@
 namespace glimmer {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // All of `digits` as a number in `base`; nullopt when empty, not all digits
 // (no sign, no spaces) or too large.
@@ -33,19 +35,31 @@ std::optional<uint64_t> ParseWindowId(std::string_view text) {
 
 RunMode ModeOfSwitch(char c) {
   switch (c) {
-    case 'c': case 'C': return RunMode::Settings;
-    case 'p': case 'P': return RunMode::Preview;
-    case 't': case 'T': return RunMode::Test;
-    case 'a': case 'A': return RunMode::ChangePassword;
-    case 'r': case 'R': return RunMode::RunNothing;
-    case 'n': case 'N': return RunMode::ShowNothing;
-    default: return RunMode::FullScreen;
+    case 'c':
+    case 'C':
+      return RunMode::Settings;
+    case 'p':
+    case 'P':
+      return RunMode::Preview;
+    case 't':
+    case 'T':
+      return RunMode::Test;
+    case 'a':
+    case 'A':
+      return RunMode::ChangePassword;
+    case 'r':
+    case 'R':
+      return RunMode::RunNothing;
+    case 'n':
+    case 'N':
+      return RunMode::ShowNothing;
+    default:
+      return RunMode::FullScreen;
   }
 }
 
 bool TakesParent(RunMode mode) {
-  return mode == RunMode::Settings || mode == RunMode::Preview ||
-         mode == RunMode::ChangePassword;
+  return mode == RunMode::Settings || mode == RunMode::Preview || mode == RunMode::ChangePassword;
 }
 
 }  // namespace
@@ -134,7 +148,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
       out.windowId = true;
       out.parentWindow = *id;
     } else {
-      out.error = "XSCREENSAVER_WINDOW: not a window id: '" + std::string(*xscreensaverWindow) + "'";
+      out.error =
+          "XSCREENSAVER_WINDOW: not a window id: '" + std::string(*xscreensaverWindow) + "'";
     }
   } else if (out.root) {
     out.mode = RunMode::FullScreen;

@@ -66,7 +66,9 @@ int DisplayDialog::pageCount() const {
   return tabbed_ ? int(choices_.monitors.size()) : 1;
 }
 
-MonitorChoice& DisplayDialog::page(int index) { return choices_.monitors.at(size_t(index)); }
+MonitorChoice& DisplayDialog::page(int index) {
+  return choices_.monitors.at(size_t(index));
+}
 const MonitorChoice& DisplayDialog::page(int index) const {
   return choices_.monitors.at(size_t(index));
 }
@@ -77,7 +79,9 @@ std::string DisplayDialog::TabText(int pageIndex) {
   return text;
 }
 
-int DisplayDialog::FormatBits(uint32_t format) { return format >= 20 && format <= 22 ? 32 : 16; }
+int DisplayDialog::FormatBits(uint32_t format) {
+  return format >= 20 && format <= 22 ? 32 : 16;
+}
 
 std::vector<std::string> DisplayDialog::ModeListTexts(const MonitorChoice& monitor) {
   std::vector<std::string> texts{kAutomatic};
@@ -169,14 +173,16 @@ void DrawPage(DisplayDialog& dialog, int index) {
   ImGui::EndDisabled();
 
   int draw = monitor.settings.leaveBlack ? 1 : 0;
-  if (ImGui::RadioButton(DisplayDialog::kDrawOnMonitor, &draw, 0)) dialog.SetLeaveBlack(index, false);
+  if (ImGui::RadioButton(DisplayDialog::kDrawOnMonitor, &draw, 0))
+    dialog.SetLeaveBlack(index, false);
   if (ImGui::RadioButton(DisplayDialog::kLeaveBlack, &draw, 1)) dialog.SetLeaveBlack(index, true);
 
   ImGui::BeginDisabled(monitor.settings.leaveBlack);
   ImGui::TextUnformatted("Display mode:");
   const std::vector<std::string> modes = DisplayDialog::ModeListTexts(monitor);
   const int selected = DisplayDialog::ModeSelection(monitor);
-  if (ImGui::BeginListBox("##modes", ImVec2(380.0f, 8.0f * ImGui::GetTextLineHeightWithSpacing()))) {
+  if (ImGui::BeginListBox("##modes",
+                          ImVec2(380.0f, 8.0f * ImGui::GetTextLineHeightWithSpacing()))) {
     for (int i = 0; i < int(modes.size()); ++i) {
       if (ImGui::Selectable(modes[size_t(i)].c_str(), i == selected)) dialog.SelectMode(index, i);
       if (i == selected && ImGui::IsWindowAppearing()) ImGui::SetScrollHereY();
@@ -190,8 +196,9 @@ void DrawPage(DisplayDialog& dialog, int index) {
 }  // namespace
 
 DialogResult DrawDisplayDialog(DisplayDialog& dialog) {
-  if (!ImGui::BeginPopupModal(DisplayDialog::kCaption, nullptr,
-                              ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings)) {
+  if (!ImGui::BeginPopupModal(
+          DisplayDialog::kCaption, nullptr,
+          ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings)) {
     return DialogResult::Open;
   }
   DialogResult result = DialogResult::Open;

@@ -27,11 +27,11 @@ struct DisplayModeChoice {
 
 // One monitor as the dialog shows it.
 struct MonitorChoice {
-  int screen = 1;           // monitor number, 1-based: its [Screen n] section
-  std::string adapterName;  // the adapter's description
-  bool hasHardware = false;   // a hardware device works on the adapter
-  bool hasSoftware = false;   // a software device works on it
-  bool hasReference = false;  // only the (slow) reference device is there
+  int screen = 1;                        // monitor number, 1-based: its [Screen n] section
+  std::string adapterName;               // the adapter's description
+  bool hasHardware = false;              // a hardware device works on the adapter
+  bool hasSoftware = false;              // a software device works on it
+  bool hasReference = false;             // only the (slow) reference device is there
   std::vector<DisplayModeChoice> modes;  // in the order the list shows them
   ScreenSettings settings;               // the user's choices, edited by the dialog
 

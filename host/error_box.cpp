@@ -24,7 +24,8 @@ float TextWidth(const std::string& s, float scale) {
 }  // namespace
 
 void ErrorBox::AddRect(float x0, float y0, float x1, float y1, D3DCOLOR c) const {
-  const Vertex a{x0, y0, 0.5f, 1, c}, b{x1, y0, 0.5f, 1, c}, d{x0, y1, 0.5f, 1, c}, e{x1, y1, 0.5f, 1, c};
+  const Vertex a{x0, y0, 0.5f, 1, c}, b{x1, y0, 0.5f, 1, c}, d{x0, y1, 0.5f, 1, c},
+      e{x1, y1, 0.5f, 1, c};
   vertices_.insert(vertices_.end(), {a, b, d, d, b, e});
 }
 
@@ -92,8 +93,8 @@ void ErrorBox::Draw(GpuDevice& device, const std::string& text) const {
   for (const std::string& line : lines) {
     const float tx = x + (width - TextWidth(line, kTextScale)) / 2;
     unsigned char black[4] = {0, 0, 0, 255};
-    const int n = stb_easy_font_print(0, 0, const_cast<char*>(line.c_str()), black, glyphQuads_.data(),
-                                      int(glyphQuads_.size()));
+    const int n = stb_easy_font_print(0, 0, const_cast<char*>(line.c_str()), black,
+                                      glyphQuads_.data(), int(glyphQuads_.size()));
     // Each quad: four vertices of x, y, z and a colour, 16 bytes each.
     const float* q = reinterpret_cast<const float*>(glyphQuads_.data());
     for (int i = 0; i < n; ++i, q += 16) {
@@ -109,7 +110,8 @@ void ErrorBox::Draw(GpuDevice& device, const std::string& text) const {
   device.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
   device.SetFVF(DX_V::kTcFvf);
-  device.DrawPrimitiveUP(D3DPT_TRIANGLELIST, uint32_t(vertices_.size() / 3), vertices_.data(), sizeof(Vertex));
+  device.DrawPrimitiveUP(D3DPT_TRIANGLELIST, uint32_t(vertices_.size() / 3), vertices_.data(),
+                         sizeof(Vertex));
   device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // What ends the saver: in full screen the sixth mouse move to a new
-// position (after the first report, which only says where the pointer is), a key, a button, losing focus or a suspend request; in test mode
-// only closing the window; in preview and daemon-owned windows the owner
-// decides, so only closing or a quit request ends it.
+// position (after the first report, which only says where the pointer is), a key, a button, losing
+// focus or a suspend request; in test mode only closing the window; in preview and daemon-owned
+// windows the owner decides, so only closing or a quit request ends it.
 
 #include "host/command_line.h"
 

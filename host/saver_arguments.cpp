@@ -8,7 +8,8 @@ namespace glimmer {
 
 std::optional<int> ParsePicturePosition(const std::string& name) {
   std::string lower = name;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return char(std::tolower(c)); });
   if (lower == "stretch") return 0;
   if (lower == "fit") return 1;
   if (lower == "fill") return 2;
@@ -24,7 +25,8 @@ std::optional<int> ParseInt(const std::string& s, int lo, int hi) {
 }
 }  // namespace
 
-std::optional<SaverArguments> SplitSaverArguments(const std::vector<std::string>& args, std::string& error) {
+std::optional<SaverArguments> SplitSaverArguments(const std::vector<std::string>& args,
+                                                  std::string& error) {
   SaverArguments out;
   for (size_t i = 0; i < args.size(); ++i) {
     std::string word = args[i], value;

@@ -46,7 +46,9 @@ void StoreNumber(SettingsFile& file, std::string_view section, std::string_view 
 
 }  // namespace
 
-std::string ScreenSectionName(int screen) { return "Screen " + std::to_string(screen); }
+std::string ScreenSectionName(int screen) {
+  return "Screen " + std::to_string(screen);
+}
 
 std::optional<int64_t> ParseSettingNumber(std::string_view text) {
   text = TrimBlanks(text);

@@ -39,9 +39,9 @@ struct SaverSettings {
   static constexpr const char* kSection = "Screensaver";
 
   PicturePosition picturePosition = PicturePosition::Fill;  // "PicPos", 0..2
-  int soundVolume = 100;                                     // "SoundVolume", 0..100
-  int soundBalance = 50;                                     // "SoundBalance", 0..100 (not applied)
-  bool muteSound = false;                                    // "MuteSound"
+  int soundVolume = 100;                                    // "SoundVolume", 0..100
+  int soundBalance = 50;                                    // "SoundBalance", 0..100 (not applied)
+  bool muteSound = false;                                   // "MuteSound"
   bool allScreensSame = false;  // "AllScreensSame": the "Show images in reverse order" choice
   std::map<int, ScreenSettings> screens;  // by monitor number 1..kMaxScreens
 

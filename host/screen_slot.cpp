@@ -8,7 +8,8 @@
 
 namespace glimmer {
 
-ScreenSlot::ScreenSlot(std::unique_ptr<SaverWindow> window, std::unique_ptr<GpuDevice> device, bool draws)
+ScreenSlot::ScreenSlot(std::unique_ptr<SaverWindow> window, std::unique_ptr<GpuDevice> device,
+                       bool draws)
     : window_(std::move(window)), device_(std::move(device)), draws_(draws) {}
 
 ScreenSlot::~ScreenSlot() {
@@ -19,7 +20,8 @@ ScreenSlot::~ScreenSlot() {
 }
 
 ScreenContext ScreenSlot::Screen() {
-  if (!show_ || !show_->resources) return {.device = device_.get(), .renderContext = &renderContext_};
+  if (!show_ || !show_->resources)
+    return {.device = device_.get(), .renderContext = &renderContext_};
   ScreenContext screen = show_->resources->ScreenFor(device_.get(), &renderContext_);
   screen.liveObjects = &show_->show->LiveObjects();
   return screen;
@@ -29,16 +31,16 @@ void ScreenSlot::DrawSplash() {
   GpuDevice& d = *device_;
   d.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   if (!splash_) {
-    splash_ = CreateTextureFromFileInMemoryEx(d, BuiltinPicture(5), 0, 0, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 4,
-                                              4, 0, nullptr);
+    splash_ = CreateTextureFromFileInMemoryEx(d, BuiltinPicture(5), 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+                                              D3DPOOL_MANAGED, 4, 4, 0, nullptr);
   }
   const D3DSURFACE_DESC back = d.GetBackBufferDesc();
   const float side = float(back.Height) * 2 / 3;
   const float x0 = (float(back.Width) - side) / 2, y0 = (float(back.Height) - side) / 2;
   const DX_V::TL quad[4] = {{x0, y0 + side, 0.5f, 1, 0xFFFFFFFF, 0, 1},
-                     {x0, y0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
-                     {x0 + side, y0 + side, 0.5f, 1, 0xFFFFFFFF, 1, 1},
-                     {x0 + side, y0, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
+                            {x0, y0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                            {x0 + side, y0 + side, 0.5f, 1, 0xFFFFFFFF, 1, 1},
+                            {x0 + side, y0, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
   d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
   d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
@@ -52,7 +54,8 @@ void ScreenSlot::DrawSplash() {
   d.SetTexture(0, nullptr);
 }
 
-void ScreenSlot::RenderFrame(float appTime, std::span<const uint8_t> document, int picturePosition) {
+void ScreenSlot::RenderFrame(float appTime, std::span<const uint8_t> document,
+                             int picturePosition) {
   if (!draws_) {
     device_->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     return;

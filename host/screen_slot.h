@@ -6,10 +6,10 @@
 #include <memory>
 #include <span>
 
-#include "show/show_document.h"
 #include "platform/gpu/gpu_device.h"
 #include "platform/window/saver_window.h"
 #include "scene/render_context.h"
+#include "show/show_document.h"
 
 namespace glimmer {
 

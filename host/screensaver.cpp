@@ -2,11 +2,10 @@
 
 #include <sys/resource.h>
 
-#include <new>
-
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <new>
 
 #include "common/error_codes.h"
 #include "platform/gpu/gl_context.h"
@@ -53,7 +52,8 @@ void Screensaver::CreateSlots() {
       if (cmd.parentWindow == 0) throw GlimmerError(ErrorCode::NoPreview, "no window to draw into");
       window = SaverWindow::Foreign(cmd.parentWindow);
     } else {
-      window = SaverWindow::Normal(50, 50, options_.windowWidth, options_.windowHeight, options_.title);
+      window =
+          SaverWindow::Normal(50, 50, options_.windowWidth, options_.windowHeight, options_.title);
     }
     int w = 0, h = 0;
     window->Size(w, h);
@@ -77,7 +77,8 @@ void Screensaver::CreateSlots() {
     if (draw[i]) {
       const bool software = IsSoftwareRenderer(device->Context().Renderer());
       mode = ChooseMode(screens[i], usable, displays[i].desktop, software);
-      if (device->GetBackBufferDesc().Width != mode.width || device->GetBackBufferDesc().Height != mode.height) {
+      if (device->GetBackBufferDesc().Width != mode.width ||
+          device->GetBackBufferDesc().Height != mode.height) {
         device->Reset({mode.width, mode.height, true});
       }
       // The chosen mode is remembered for this display.
@@ -98,7 +99,8 @@ void Screensaver::Create() {
   std::string error;
   if (!StartVideo(error)) throw GlimmerError(ErrorCode::InitFailed, "no display: " + error);
   CreateSlots();
-  if (options_.command.mode == RunMode::FullScreen || options_.command.mode == RunMode::Test) CreateMusicPlayer();
+  if (options_.command.mode == RunMode::FullScreen || options_.command.mode == RunMode::Test)
+    CreateMusicPlayer();
   ZT_2D_Light::SetCaptureScaleLimit(3);
 }
 
@@ -144,7 +146,8 @@ void Screensaver::RenderFrame(double appTime) {
       int w = 0, h = 0;
       slot->Window().Size(w, h);
       const D3DSURFACE_DESC back = d.GetBackBufferDesc();
-      if (w > 0 && h > 0 && (uint32_t(w) != back.Width || uint32_t(h) != back.Height)) d.SimulateLoss();
+      if (w > 0 && h > 0 && (uint32_t(w) != back.Width || uint32_t(h) != back.Height))
+        d.SimulateLoss();
     }
     if (d.TestCooperativeLevel() == DeviceState::Lost) return;  // nothing is presented this frame
     if (d.TestCooperativeLevel() == DeviceState::NotReset) {
@@ -242,9 +245,10 @@ int Screensaver::Run() {
     ShowErrorMessage(options_.title, errorText_);
     return 1;
   }
-  if (!options_.documentError.empty()) SetError(uint32_t(ErrorCode::MediaNotFound), options_.documentError);
-  if (options_.command.mode == RunMode::FullScreen && !options_.command.root && !options_.command.windowId &&
-      options_.settingsPath) {
+  if (!options_.documentError.empty())
+    SetError(uint32_t(ErrorCode::MediaNotFound), options_.documentError);
+  if (options_.command.mode == RunMode::FullScreen && !options_.command.root &&
+      !options_.command.windowId && options_.settingsPath) {
     std::string error;
     if (!options_.settings.Write(*options_.settingsPath, &error)) {
       std::cerr << "glimmer: the display choices were not saved: " << error << "\n";

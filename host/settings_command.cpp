@@ -13,8 +13,17 @@ namespace glimmer {
 namespace {
 
 enum class Field {
-  PicPos, SoundVolume, SoundBalance, MuteSound, AllScreensSame,
-  Width, Height, Format, AdapterId, LeaveBlack, DisableHardware,
+  PicPos,
+  SoundVolume,
+  SoundBalance,
+  MuteSound,
+  AllScreensSame,
+  Width,
+  Height,
+  Format,
+  AdapterId,
+  LeaveBlack,
+  DisableHardware,
 };
 
 enum class Kind { Position, Percent, Switch, Dword, Adapter };
@@ -45,7 +54,9 @@ constexpr Setting kScreen[] = {
 constexpr std::string_view kUsage =
     "usage: glimmer config get NAME | set NAME VALUE | list | path\n";
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -91,24 +102,37 @@ std::optional<Name> Resolve(std::string_view text) {
   return std::nullopt;
 }
 
-std::string Flag(bool b) { return b ? "1" : "0"; }
+std::string Flag(bool b) {
+  return b ? "1" : "0";
+}
 
 // The value in effect, as it is stored.
 std::string ValueOf(const SaverSettings& settings, const Name& name) {
   const auto found = settings.screens.find(name.screen);
   const ScreenSettings screen = found == settings.screens.end() ? ScreenSettings{} : found->second;
   switch (name.setting->field) {
-    case Field::PicPos: return std::to_string(int(settings.picturePosition));
-    case Field::SoundVolume: return std::to_string(settings.soundVolume);
-    case Field::SoundBalance: return std::to_string(settings.soundBalance);
-    case Field::MuteSound: return Flag(settings.muteSound);
-    case Field::AllScreensSame: return Flag(settings.allScreensSame);
-    case Field::Width: return std::to_string(screen.width);
-    case Field::Height: return std::to_string(screen.height);
-    case Field::Format: return std::to_string(screen.format);
-    case Field::AdapterId: return screen.adapterId ? screen.adapterId->ToUtf8String() : "";
-    case Field::LeaveBlack: return Flag(screen.leaveBlack);
-    case Field::DisableHardware: return Flag(screen.disableHardware);
+    case Field::PicPos:
+      return std::to_string(int(settings.picturePosition));
+    case Field::SoundVolume:
+      return std::to_string(settings.soundVolume);
+    case Field::SoundBalance:
+      return std::to_string(settings.soundBalance);
+    case Field::MuteSound:
+      return Flag(settings.muteSound);
+    case Field::AllScreensSame:
+      return Flag(settings.allScreensSame);
+    case Field::Width:
+      return std::to_string(screen.width);
+    case Field::Height:
+      return std::to_string(screen.height);
+    case Field::Format:
+      return std::to_string(screen.format);
+    case Field::AdapterId:
+      return screen.adapterId ? screen.adapterId->ToUtf8String() : "";
+    case Field::LeaveBlack:
+      return Flag(screen.leaveBlack);
+    case Field::DisableHardware:
+      return Flag(screen.disableHardware);
   }
   return "";
 }

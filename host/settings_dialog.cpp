@@ -165,7 +165,8 @@ void DrawSettingsDialog(SettingsDialog& dialog) {
   });
 
   const float buttons = ImGui::GetFrameHeightWithSpacing() + ImGui::GetStyle().ItemSpacing.y;
-  const float errorLine = dialog.lastError().empty() ? 0.0f : ImGui::GetTextLineHeightWithSpacing() * 2;
+  const float errorLine =
+      dialog.lastError().empty() ? 0.0f : ImGui::GetTextLineHeightWithSpacing() * 2;
   const float information =
       std::max(line * 3.0f, ImGui::GetContentRegionAvail().y - buttons - errorLine);
   Group(groups[3], information, [&] {

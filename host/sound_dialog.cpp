@@ -22,8 +22,9 @@ void SoundDialog::StoreTo(SaverSettings& settings) const {
 }
 
 DialogResult DrawSoundDialog(SoundDialog& dialog) {
-  if (!ImGui::BeginPopupModal(SoundDialog::kCaption, nullptr,
-                              ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings)) {
+  if (!ImGui::BeginPopupModal(
+          SoundDialog::kCaption, nullptr,
+          ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings)) {
     return DialogResult::Open;
   }
   DialogResult result = DialogResult::Open;
@@ -45,7 +46,8 @@ DialogResult DrawSoundDialog(SoundDialog& dialog) {
   constexpr int kSpan = SoundDialog::kTrackbarMax - SoundDialog::kTrackbarMin;
   for (int p = SoundDialog::kTrackbarMin; p <= SoundDialog::kTrackbarMax;
        p += SoundDialog::kTickSpacing) {
-    const float y = origin.y + 4.0f + (size.y - 8.0f) * float(p - SoundDialog::kTrackbarMin) / kSpan;
+    const float y =
+        origin.y + 4.0f + (size.y - 8.0f) * float(p - SoundDialog::kTrackbarMin) / kSpan;
     draw->AddLine(ImVec2(origin.x + size.x + 3.0f, y), ImVec2(origin.x + size.x + 9.0f, y),
                   tickColour);
   }

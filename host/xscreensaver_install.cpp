@@ -1,7 +1,5 @@
 #include "host/xscreensaver_install.h"
 
-#include "common/atomic_file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +12,8 @@
 #include <sstream>
 #include <vector>
 
+#include "common/atomic_file.h"
+
 namespace glimmer {
 namespace fs = std::filesystem;
 
@@ -22,7 +22,9 @@ namespace {
 constexpr const char* kLabel = "Glimmerframe";
 constexpr const char* kSystemConfigDir = "/usr/share/xscreensaver/config";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view TrimLeft(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -62,12 +64,23 @@ std::string XmlEscape(std::string_view text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -100,7 +113,8 @@ std::string EntryProgram(std::string_view entry, bool* disabled) {
   if (n > 0 && n < entry.size() && entry[n] == ':') entry = TrimLeft(entry.substr(n + 1));
   if (entry.starts_with('"')) {
     const size_t close = entry.find('"', 1);
-    entry = close == std::string_view::npos ? std::string_view() : TrimLeft(entry.substr(close + 1));
+    entry =
+        close == std::string_view::npos ? std::string_view() : TrimLeft(entry.substr(close + 1));
   }
   if (entry.starts_with('\'')) {
     const size_t close = entry.find('\'', 1);
@@ -164,7 +178,8 @@ std::string HackDescriptionXml(const fs::path& program, const std::optional<fs::
          " arg-set=\"--position fill\"/>\n"
       << "  </select>\n\n"
       << "  <number id=\"volume\" type=\"slider\" arg=\"--volume %\" _label=\"Volume\""
-         " _low-label=\"Silent\" _high-label=\"Loudest\" low=\"0\" high=\"100\" default=\"100\"/>\n\n"
+         " _low-label=\"Silent\" _high-label=\"Loudest\" low=\"0\" high=\"100\" "
+         "default=\"100\"/>\n\n"
       << "  <boolean id=\"mute\" _label=\"Mute\" arg-set=\"--mute\"/>\n\n"
       << "  <_description>\n"
       << "Plays an animated Glimmerframe show: pictures under a slowly moving camera, with\n"

@@ -13,7 +13,9 @@ void MediaSpeedParam::Advance(float t) {
   LocalTime += StepTime;
 }
 
-void MediaSpeedParam::Restart() { StepTime = LocalTime = LastTime = 0.0f; }
+void MediaSpeedParam::Restart() {
+  StepTime = LocalTime = LastTime = 0.0f;
+}
 
 float RandomRange::RandomValue() const {
   const uint32_t lo = Min.Value(), hi = Max.Value();

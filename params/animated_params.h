@@ -17,7 +17,8 @@ inline constexpr float kMaxClockStep = 0.2f;
 class MediaSpeedParam : public UINTSclaleTo<float> {
  public:
   MediaSpeedParam() : UINTSclaleTo<float>(1, 1.0f, 0.0f) {}
-  MediaSpeedParam(uint32_t value, float scale, float offset) : UINTSclaleTo<float>(value, scale, offset) {}
+  MediaSpeedParam(uint32_t value, float scale, float offset)
+      : UINTSclaleTo<float>(value, scale, offset) {}
 
   // Steps to outer time t: an earlier t restarts the step from there; the
   // step is clamped to kMaxClockStep, then scaled by the factor.

@@ -9,9 +9,13 @@ D3DXVECTOR4 ColorToFloat4(uint32_t c, uint8_t alpha) {
           static_cast<float>((c >> 16) & 0xFF) / 255.0f, static_cast<float>(alpha) / 255.0f};
 }
 
-D3DXVECTOR4 ColorAlphaPair::ToFloat4() const { return ColorToFloat4(Color.Value(), Alpha()); }
+D3DXVECTOR4 ColorAlphaPair::ToFloat4() const {
+  return ColorToFloat4(Color.Value(), Alpha());
+}
 
-SmartColorHSB::SmartColorHSB() { Attach(); }
+SmartColorHSB::SmartColorHSB() {
+  Attach();
+}
 
 SmartColorHSB::SmartColorHSB(const SmartColorHSB& o)
     : MediaControl(o), Hue(o.Hue), Saturation(o.Saturation), Brightness(o.Brightness) {
@@ -30,7 +34,9 @@ void SmartColorHSB::Attach() {
   Recompute();
 }
 
-void SmartColorHSB::OnChanged(MediaControl*) { Recompute(); }
+void SmartColorHSB::OnChanged(MediaControl*) {
+  Recompute();
+}
 
 void SmartColorHSB::SetHsb(uint32_t hue, uint32_t saturation, uint32_t brightness) {
   Hue.StoreValue(hue);
@@ -55,12 +61,24 @@ void SmartColorHSB::Recompute() {
   const float q = (1.0f - f * s) * v;
   const float t = (1.0f - (1.0f - f) * s) * v;
   switch (i) {
-    case 0: red_ = v, green_ = t, blue_ = p; break;
-    case 1: red_ = q, green_ = v, blue_ = p; break;
-    case 2: red_ = p, green_ = v, blue_ = t; break;
-    case 3: red_ = p, green_ = q, blue_ = v; break;
-    case 4: red_ = t, green_ = p, blue_ = v; break;
-    default: red_ = v, green_ = p, blue_ = q; break;
+    case 0:
+      red_ = v, green_ = t, blue_ = p;
+      break;
+    case 1:
+      red_ = q, green_ = v, blue_ = p;
+      break;
+    case 2:
+      red_ = p, green_ = v, blue_ = t;
+      break;
+    case 3:
+      red_ = p, green_ = q, blue_ = v;
+      break;
+    case 4:
+      red_ = t, green_ = p, blue_ = v;
+      break;
+    default:
+      red_ = v, green_ = p, blue_ = q;
+      break;
   }
 }
 

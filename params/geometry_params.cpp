@@ -13,11 +13,17 @@ void MediaQuad::SetCentered(float w, float h, const D3DXVECTOR3& c) {
   Corners[3].SetValue({c.x + w / 2, c.y + h / 2, c.z});
 }
 
-MediaDirection::MediaDirection() { Recompute(); }
+MediaDirection::MediaDirection() {
+  Recompute();
+}
 
-MediaDirection::MediaDirection(uint32_t degrees) : MediaParamT<uint32_t>(degrees) { Recompute(); }
+MediaDirection::MediaDirection(uint32_t degrees) : MediaParamT<uint32_t>(degrees) {
+  Recompute();
+}
 
-MediaDirection::MediaDirection(const MediaDirection& o) : MediaParamT<uint32_t>(o) { Recompute(); }
+MediaDirection::MediaDirection(const MediaDirection& o) : MediaParamT<uint32_t>(o) {
+  Recompute();
+}
 
 MediaDirection& MediaDirection::operator=(const MediaDirection& o) {
   MediaParamT<uint32_t>::operator=(o);

@@ -8,11 +8,11 @@
 
 #include "common/d3dx_vector.h"
 #include "common/guid.h"
-#include "store/archive.h"
 #include "params/animated_params.h"
 #include "params/font_param.h"
 #include "params/geometry_params.h"
 #include "params/media_param.h"
+#include "store/archive.h"
 
 namespace glimmer {
 
@@ -30,7 +30,8 @@ void Field(Archive& ar, std::string_view n, std::vector<uint32_t>& v);
 
 // A parameter: its value's stored form.
 template <class T>
-void Field(Archive& ar, std::string_view name, MediaParamTB<T>& param, ReadMode mode = ReadMode::Notify) {
+void Field(Archive& ar, std::string_view name, MediaParamTB<T>& param,
+           ReadMode mode = ReadMode::Notify) {
   T v = param.Value();
   Field(ar, name, v);
   if (!ar.IsReading()) return;

@@ -79,7 +79,8 @@ bool PathCursor::SeekOffset(float distance, float lateral, D3DXVECTOR3& position
   Index = lo;
   Offset = 0.0f;
   const PathSample& s = At(lo);
-  return MoveByOffset(distance - (s.CumulativeLength - s.SegmentLength), lateral, position, direction);
+  return MoveByOffset(distance - (s.CumulativeLength - s.SegmentLength), lateral, position,
+                      direction);
 }
 
 bool PathCursor::StepChord(float& remaining, D3DXVECTOR3& position, D3DXVECTOR3& direction) {

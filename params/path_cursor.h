@@ -31,7 +31,8 @@ class PathCursor {
   // 1 + the number of sample boundaries moving by `distance` would cross.
   int32_t CountAhead(float distance) const;
   // The sample at `index` (clamped), offset sideways, and its tangent.
-  void SampleIndex(int32_t index, float lateral, D3DXVECTOR3& position, D3DXVECTOR3& direction) const;
+  void SampleIndex(int32_t index, float lateral, D3DXVECTOR3& position,
+                   D3DXVECTOR3& direction) const;
 
   const std::vector<PathSample>* Samples = nullptr;
   int32_t Index = 0;

@@ -1,7 +1,7 @@
 #include "params/path_points.h"
 
-#include "store/archive.h"
 #include "params/param_serialization.h"
+#include "store/archive.h"
 
 namespace glimmer {
 

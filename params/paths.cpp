@@ -64,13 +64,14 @@ class NaturalSpline {
 
 D3DXVECTOR3 Bezier(const D3DXVECTOR3 b[4], float t) {
   const float u = 1.0f - t;
-  return b[0] * (u * u * u) + b[1] * (3.0f * t * u * u) + b[2] * (3.0f * t * t * u) + b[3] * (t * t * t);
+  return b[0] * (u * u * u) + b[1] * (3.0f * t * u * u) + b[2] * (3.0f * t * t * u) +
+         b[3] * (t * t * t);
 }
 
 D3DXVECTOR3 BezierTangent(const D3DXVECTOR3 b[4], float t) {
   const float u = 1.0f - t;
-  const D3DXVECTOR3 d =
-      (b[1] - b[0]) * (3.0f * u * u) + (b[2] - b[1]) * (6.0f * u * t) + (b[3] - b[2]) * (3.0f * t * t);
+  const D3DXVECTOR3 d = (b[1] - b[0]) * (3.0f * u * u) + (b[2] - b[1]) * (6.0f * u * t) +
+                        (b[3] - b[2]) * (3.0f * t * t);
   if (!(d == D3DXVECTOR3{})) return d;
   // A handle of zero length makes the derivative vanish at that end; the
   // curve still leaves (or reaches) the point along the next control point.
@@ -168,10 +169,13 @@ float SplinePath::SampleInto(std::vector<PathSample>& out, int32_t steps, bool r
   return total;
 }
 
-void SplinePath::Rebuild() { TotalLength = SampleInto(Samples, StepsPerSegment, false); }
+void SplinePath::Rebuild() {
+  TotalLength = SampleInto(Samples, StepsPerSegment, false);
+}
 
 void SplinePath::ForEachSegment(const SegmentCallback& callback) const {
-  for (size_t i = 1; i < Samples.size(); ++i) callback(Samples[i - 1].Position, Samples[i].Position);
+  for (size_t i = 1; i < Samples.size(); ++i)
+    callback(Samples[i - 1].Position, Samples[i].Position);
 }
 
 }  // namespace glimmer

@@ -61,7 +61,7 @@ class SmartPath : public QVX_PathCtrlPoints {
 // One sampled position of a SplinePath (32 bytes).
 struct PathSample {
   D3DXVECTOR3 Position;
-  D3DXVECTOR3 Tangent;        // unit length
+  D3DXVECTOR3 Tangent;         // unit length
   float SegmentLength = 0;     // to the next sample; 0 on the last
   float CumulativeLength = 0;  // from the start to the next sample; 0 on the last
 };

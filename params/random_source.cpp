@@ -10,10 +10,16 @@ int32_t NextRandom() {
   return static_cast<int32_t>((g_state >> 16) & 0x7FFF);
 }
 
-void SeedRandom(uint32_t seed) { g_state = seed; }
-uint32_t RandomState() { return g_state; }
+void SeedRandom(uint32_t seed) {
+  g_state = seed;
+}
+uint32_t RandomState() {
+  return g_state;
+}
 
-float RandomUnit() { return static_cast<float>(NextRandom()) / 32767.0f; }
+float RandomUnit() {
+  return static_cast<float>(NextRandom()) / 32767.0f;
+}
 
 float RandomUniform(float a, float b) {
   return static_cast<float>(NextRandom()) / 32767.0f * (b - a) + a;

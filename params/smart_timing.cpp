@@ -1,8 +1,8 @@
 #include "params/smart_timing.h"
 
+#include "params/param_serialization.h"
 #include "store/archive.h"
 #include "store/class_registry.h"
-#include "params/param_serialization.h"
 
 namespace glimmer {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "store/archive.h"
-#include "store/class_registry.h"
 #include "params/param_serialization.h"
 #include "params/smart_timing.h"
+#include "store/archive.h"
+#include "store/class_registry.h"
 
 namespace glimmer {
 
@@ -51,7 +51,9 @@ void QVX_Timing::Reset() {
   Clock.LocalTime = 0.0f;
 }
 
-void QVX_ContinuesTimeLine::Serialize(Archive& ar, int32_t) { SerializeBase<QVX_Timing>(ar, *this); }
+void QVX_ContinuesTimeLine::Serialize(Archive& ar, int32_t) {
+  SerializeBase<QVX_Timing>(ar, *this);
+}
 
 // ---------------------------------------------------------------- random
 
@@ -150,8 +152,9 @@ float QVX_ManualTimeLine::Advance(float t) {
   QVX_Timing::Advance(t);
   const double period = Duration.Seconds();
   // A zero period has no position to loop through: the line stays at 0.
-  Position = period > 0.0 ? static_cast<float>(std::fmod(double{Position} + double{Clock.StepTime}, period))
-                          : 0.0f;
+  Position = period > 0.0
+                 ? static_cast<float>(std::fmod(double{Position} + double{Clock.StepTime}, period))
+                 : 0.0f;
   auto it = Windows.lower_bound(TimeWindow{0, Position, 0, 0});
   float lookAhead = Position;
   lookAhead += 1.0f;
@@ -177,8 +180,8 @@ float QVX_ManualTimeLine::Advance(float t) {
   } else {
     CurrentState = TimeLineState::FadingOut;
     // A window without a fade-out closes at once at its end.
-    CurrentVisibility = w.End > w.FadeOutStart ? 1.0f - (p - w.FadeOutStart) / (w.End - w.FadeOutStart)
-                                               : 0.0f;
+    CurrentVisibility =
+        w.End > w.FadeOutStart ? 1.0f - (p - w.FadeOutStart) / (w.End - w.FadeOutStart) : 0.0f;
   }
   WindowLength = w.End - w.Start;
   return Position;
@@ -250,7 +253,8 @@ float QVX_DependedTimeLine::Visibility() const {
   if (Mode.Value() != 1) return master->Visibility();
   const float t = LastTime;
   if (t > WindowEnd) return 0.0f;
-  if (t > WindowFadeOutStart) return 1.0f - (t - WindowFadeOutStart) / (WindowEnd - WindowFadeOutStart);
+  if (t > WindowFadeOutStart)
+    return 1.0f - (t - WindowFadeOutStart) / (WindowEnd - WindowFadeOutStart);
   if (t > WindowFadeInEnd) return 1.0f;
   if (t > WindowStart) return (t - WindowStart) / (WindowFadeInEnd - WindowStart);
   return 0.0f;

@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "common/guid.h"
-#include "store/stored_item.h"
 #include "params/animated_params.h"
 #include "params/callback_controls.h"
+#include "store/stored_item.h"
 
 namespace glimmer {
 
@@ -148,8 +148,8 @@ class QVX_DependedTimeLine : public QVX_Timing {
 
   std::weak_ptr<QVX_SmartTiming> master_;
   const TimingDirectory* directory_ = nullptr;
-  SmartCalbackCtrl<QVX_DependedTimeLine> masterIdWatch_{&QVX_DependedTimeLine::MasterIdChanged, this,
-                                                        &MasterId};
+  SmartCalbackCtrl<QVX_DependedTimeLine> masterIdWatch_{&QVX_DependedTimeLine::MasterIdChanged,
+                                                        this, &MasterId};
 };
 
 }  // namespace glimmer

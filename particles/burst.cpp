@@ -80,7 +80,8 @@ void BurstFamilyRuntime<Ctor>::InitNewborn(size_t i) {
     const float sine = std::sin(half);
     if (spread != 0 && radius != 0 && std::fabs(sine) > 1e-3f) {
       const D3DXVECTOR4& dir = s.direction.Direction();
-      const D3DXVECTOR3 focus = s.point.position + D3DXVECTOR3{dir.x, -dir.y, dir.z} * (radius / sine);
+      const D3DXVECTOR3 focus =
+          s.point.position + D3DXVECTOR3{dir.x, -dir.y, dir.z} * (radius / sine);
       const D3DXVECTOR3 to = focus - p.position;
       p.velocity = Length(to) > 0 ? Normalize(to) : D3DXVECTOR3{0, 0, 0};
     } else {

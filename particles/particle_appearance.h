@@ -54,11 +54,11 @@ struct ColourTable {
 
 // Flags of the appearance.
 enum AppearanceFlags : int32_t {
-  kPhysics = 1,           // gravity and air resistance
-  kFilteredTexture = 2,   // the texture is loaded with filtering
-  kSizeIsRnd1 = 4,        // the size factor is rnd1 itself
-  kOpacityIsRnd2 = 8,     // the opacity factor is rnd2 itself
-  kLateralWaves = 16,     // the along and across waves are on
+  kPhysics = 1,          // gravity and air resistance
+  kFilteredTexture = 2,  // the texture is loaded with filtering
+  kSizeIsRnd1 = 4,       // the size factor is rnd1 itself
+  kOpacityIsRnd2 = 8,    // the opacity factor is rnd2 itself
+  kLateralWaves = 16,    // the along and across waves are on
 };
 
 class ParticleAppearance {

@@ -13,14 +13,11 @@ using P = EffectParamType;
 EffectPassDesc Pass(const char* technique, uint32_t src, uint32_t dest, bool background) {
   EffectPassDesc pass;
   pass.name = "P0";
-  pass.renderStates = {{D3DRS_ALPHABLENDENABLE, 1},
-                       {D3DRS_SRCBLEND, src},
-                       {D3DRS_DESTBLEND, dest},
-                       {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-                       {D3DRS_CULLMODE, D3DCULL_NONE},
-                       {D3DRS_ZENABLE, 0},
-                       {D3DRS_ALPHATESTENABLE, 0},
-                       {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL}};
+  pass.renderStates = {
+      {D3DRS_ALPHABLENDENABLE, 1},    {D3DRS_SRCBLEND, src},
+      {D3DRS_DESTBLEND, dest},        {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+      {D3DRS_CULLMODE, D3DCULL_NONE}, {D3DRS_ZENABLE, 0},
+      {D3DRS_ALPHATESTENABLE, 0},     {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL}};
   pass.samplers = {{"Texture0Sampler", "Texture0", D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
                     D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP}};
   if (background) {
@@ -40,7 +37,8 @@ std::shared_ptr<const EffectDesc> MakeParticleEffect() {
                {"GlowBrightness", P::Float}};
   d->techniques = {
       {"BlendNormal", {Pass("BlendNormal", D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, false)}},
-      {"BlendNormal_AlphaPM", {Pass("BlendNormal_AlphaPM", D3DBLEND_ONE, D3DBLEND_INVSRCALPHA, false)}},
+      {"BlendNormal_AlphaPM",
+       {Pass("BlendNormal_AlphaPM", D3DBLEND_ONE, D3DBLEND_INVSRCALPHA, false)}},
       {"BlendSum", {Pass("BlendSum", D3DBLEND_SRCALPHA, D3DBLEND_ONE, false)}},
       {"DrawGlowNormal", {Pass("DrawGlowNormal", D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, false)}},
       {"DrawGlowScreen", {Pass("DrawGlowScreen", D3DBLEND_ONE, D3DBLEND_ZERO, true)}},

@@ -24,7 +24,9 @@ uint32_t ChannelByte(float level) {
   return static_cast<uint32_t>(v);
 }
 
-bool Finite(const D3DXVECTOR3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool Finite(const D3DXVECTOR3& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 }  // namespace
 
@@ -71,10 +73,12 @@ void ParticleEngine::AddAppearanceRoutines() {
     const float amplitude = w.amplitude.Scaled(), f = w.frequency.Scaled();
     const float offset = level ? 1 - amplitude : 0;
     if (w.mode.Value() == 1) {
-      AddRoutine({.kind = RoutineKind::Harmonic, .index = uint8_t(prm), .k = {amplitude, offset, f}}, 2);
+      AddRoutine(
+          {.kind = RoutineKind::Harmonic, .index = uint8_t(prm), .k = {amplitude, offset, f}}, 2);
     } else if (w.mode.Value() == 2) {
       // The attach passes 4A and the noise keeps half of it.
-      AddRoutine({.kind = RoutineKind::Perlin, .index = uint8_t(prm), .k = {f, 2 * amplitude, offset}}, 2);
+      AddRoutine(
+          {.kind = RoutineKind::Perlin, .index = uint8_t(prm), .k = {f, 2 * amplitude, offset}}, 2);
     }
   };
   wave(a.opacityWave, 2, true);
@@ -93,8 +97,9 @@ void ParticleEngine::AddAppearanceRoutines() {
 bool ParticleEngine::Spawn(const D3DXVECTOR3& position) {
   if (particles_.size() >= kMaxParticlesPerSystem) {
     if (!capReported_) {
-      std::cerr << "glimmer: the particle layer \"" << ToUtf8(layerName_) << "\" asks for more than "
-                << kMaxParticlesPerSystem << " particles; the others are not born\n";
+      std::cerr << "glimmer: the particle layer \"" << ToUtf8(layerName_)
+                << "\" asks for more than " << kMaxParticlesPerSystem
+                << " particles; the others are not born\n";
       capReported_ = true;
     }
     return false;
@@ -110,7 +115,8 @@ void ParticleEngine::Clear() {
   state_.clear();
 }
 
-void ParticleEngine::AttachWave(size_t i, const OscillationParam& wave, int prm, bool level, size_t& slot) {
+void ParticleEngine::AttachWave(size_t i, const OscillationParam& wave, int prm, bool level,
+                                size_t& slot) {
   (void)level;
   const int32_t mode = wave.mode.Value();
   if (mode != 1 && mode != 2) return;
@@ -346,13 +352,14 @@ float ParticleEngine::OpacityFactor(const Particle& p) const {
   return base * a.opacityEnvelope.Level(p.age / life);
 }
 
-uint32_t ParticleEngine::BuildQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, float size, const TextureFrames& frame,
-                                    float spinTime) {
+uint32_t ParticleEngine::BuildQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, float size,
+                                    const TextureFrames& frame, float spinTime) {
   const uint32_t n = static_cast<uint32_t>(particles_.size());
   if (n == 0) return 0;
   if (mesh.PrimitiveCount < 2 * n) mesh.SetQuadCount(n);
   if (!mesh.VertexBuffer) return 0;
-  auto* v = static_cast<DX_V::PCT*>(mesh.VertexBuffer->Lock(0, n * 4 * uint32_t(sizeof(DX_V::PCT))));
+  auto* v =
+      static_cast<DX_V::PCT*>(mesh.VertexBuffer->Lock(0, n * 4 * uint32_t(sizeof(DX_V::PCT))));
   if (!v) return 0;
   const ParticleAppearance& a = appearance_;
   float u0 = 0, u1 = frame.uExtent, v0 = 0, v1 = frame.vExtent;
@@ -387,8 +394,8 @@ uint32_t ParticleEngine::BuildQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, float size,
     const D3DXVECTOR3 m = p.Centre();
     const D3DXVECTOR3 corners[4] = {m - hw + hh, m - hw - hh, m + hw + hh, m + hw - hh};
     const uint32_t alpha = ChannelByte(OpacityFactor(p) * float(alphaByte) / 255.0f);
-    const uint32_t colour = (alpha << 24) | ((p.colour & 0xFF) << 16) | (p.colour & 0xFF00) |
-                            ((p.colour >> 16) & 0xFF);
+    const uint32_t colour =
+        (alpha << 24) | ((p.colour & 0xFF) << 16) | (p.colour & 0xFF00) | ((p.colour >> 16) & 0xFF);
     bool finite = true;
     for (int k = 0; k < 4; ++k) finite = finite && Finite(corners[k]);
     for (int k = 0; k < 4; ++k) {

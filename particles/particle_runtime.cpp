@@ -42,10 +42,13 @@ void ParticleSystemRuntime::Attach() {
   if (!resources || !device) return;
   // The texture: the link's key through the collections that can hold it.
   const ZT_NamedFileLinkData& texture = a.texture.Value();
-  const LinkKey key = texture.Primary.Path.empty() && !texture.Images.empty() ? texture.Images.front()
-                                                                              : texture.Primary;
+  const LinkKey key = texture.Primary.Path.empty() && !texture.Images.empty()
+                          ? texture.Images.front()
+                          : texture.Primary;
   TextureSet set = resources->GetLinkTextures(ZT_FileLink3(key));
-  if (set.empty()) set = resources->GetFrameTextures(ZT_FileLink3(key), a.flags.Value() & kFilteredTexture ? 4 : 1);
+  if (set.empty())
+    set =
+        resources->GetFrameTextures(ZT_FileLink3(key), a.flags.Value() & kFilteredTexture ? 4 : 1);
   frames_.textures = set.Textures;
   frames_.delays = set.Delays;
   frames_.uExtent = set.UMax > 0 ? set.UMax : 1;
@@ -99,7 +102,8 @@ void ParticleSystemRuntime::Advance(float t) {
   a.spinSpeed.Advance(t);
   frames_.Advance(a.textureSpeed.LocalTime, a.textureReverse.Value() != 0);
   StepAndEmit(step);
-  quadCount_ = engine_.BuildQuads(quads_, float(a.baseSize.Value()), frames_, a.spinSpeed.LocalTime);
+  quadCount_ =
+      engine_.BuildQuads(quads_, float(a.baseSize.Value()), frames_, a.spinSpeed.LocalTime);
 }
 
 void ParticleSystemRuntime::DrawQuads(ZT_ABRender& renderer, const char* technique) {
@@ -129,7 +133,9 @@ void ParticleSystemRuntime::Render(ZT_ABRender& renderer, int pass) {
   }
   effect_->SetTexture("Texture0", texture);
   const bool premultiplied = a.texture.Value().PremultipliedAlpha;
-  DrawQuads(renderer, a.blend.Value() == 1 ? "BlendSum" : premultiplied ? "BlendNormal_AlphaPM" : "BlendNormal");
+  DrawQuads(renderer, a.blend.Value() == 1 ? "BlendSum"
+                      : premultiplied      ? "BlendNormal_AlphaPM"
+                                           : "BlendNormal");
 }
 
 }  // namespace glimmer

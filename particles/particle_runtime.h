@@ -37,7 +37,9 @@ class ParticleSystemRuntime : public ZT_ABObj {
   void Advance(float t) override;
   void Draw(ZT_ABRender&) override {}
   void Render(ZT_ABRender& renderer, int pass) override;
-  bool NeedsSceneCopy() const override { return IsActive() && System().appearance.glowMode.Value() == 2; }
+  bool NeedsSceneCopy() const override {
+    return IsActive() && System().appearance.glowMode.Value() == 2;
+  }
   // The time line restarts and the system warms up.
   void Restart() override;
 

@@ -16,24 +16,29 @@ double LatticeNoise(int32_t x, int32_t y) {
 double SmoothedNoise(int32_t x, int32_t y) {
   // Neighbours wrap like the lattice itself.
   const auto N = [](int64_t a, int64_t b) {
-    return LatticeNoise(static_cast<int32_t>(static_cast<uint32_t>(a)), static_cast<int32_t>(static_cast<uint32_t>(b)));
+    return LatticeNoise(static_cast<int32_t>(static_cast<uint32_t>(a)),
+                        static_cast<int32_t>(static_cast<uint32_t>(b)));
   };
   const double corners = N(int64_t{x} - 1, int64_t{y} - 1) + N(int64_t{x} + 1, int64_t{y} - 1) +
                          N(int64_t{x} - 1, int64_t{y} + 1) + N(int64_t{x} + 1, int64_t{y} + 1);
-  const double sides = N(int64_t{x} - 1, y) + N(int64_t{x} + 1, y) + N(x, int64_t{y} - 1) + N(x, int64_t{y} + 1);
+  const double sides =
+      N(int64_t{x} - 1, y) + N(int64_t{x} + 1, y) + N(x, int64_t{y} - 1) + N(x, int64_t{y} + 1);
   return corners / 16 + sides / 8 + N(x, y) / 4;
 }
 
 namespace {
 
-double Smooth(double t) { return 3 * t * t - 2 * t * t * t; }
+double Smooth(double t) {
+  return 3 * t * t - 2 * t * t * t;
+}
 
 // int() of a double as a 32-bit lattice coordinate; values beyond the
 // lattice wrap instead of being undefined.
 int32_t LatticeCoordinate(double u) {
   const double t = std::trunc(u);
   if (!std::isfinite(t)) return 0;
-  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(std::fmod(t, 4294967296.0))));
+  return static_cast<int32_t>(
+      static_cast<uint32_t>(static_cast<int64_t>(std::fmod(t, 4294967296.0))));
 }
 
 }  // namespace

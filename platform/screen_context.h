@@ -46,9 +46,17 @@ inline ScreenContext WithLiveObjects(LiveObjectMap* map) {
   return c;
 }
 
-inline GpuDevice* CurrentDevice() { return CurrentScreen().device; }
-inline RenderContext* CurrentRenderContext() { return CurrentScreen().renderContext; }
-inline LosableRegistry* CurrentLosableRegistry() { return CurrentScreen().losables; }
-inline LiveObjectMap* CurrentLiveObjects() { return CurrentScreen().liveObjects; }
+inline GpuDevice* CurrentDevice() {
+  return CurrentScreen().device;
+}
+inline RenderContext* CurrentRenderContext() {
+  return CurrentScreen().renderContext;
+}
+inline LosableRegistry* CurrentLosableRegistry() {
+  return CurrentScreen().losables;
+}
+inline LiveObjectMap* CurrentLiveObjects() {
+  return CurrentScreen().liveObjects;
+}
 
 }  // namespace glimmer

@@ -9,7 +9,8 @@ void ZT_SimpleMesh<V>::CreateVertices(uint32_t n) {
   VertexCount = n;
   PrimitiveType = D3DPT_TRIANGLELIST;
   if (n == 0 || !device_) return;
-  VertexBuffer = device_->CreateVertexBuffer(n * sizeof(V), D3DUSAGE_WRITEONLY, DX_V::kFvf, D3DPOOL_MANAGED);
+  VertexBuffer =
+      device_->CreateVertexBuffer(n * sizeof(V), D3DUSAGE_WRITEONLY, DX_V::kFvf, D3DPOOL_MANAGED);
 }
 
 template <class V>
@@ -28,7 +29,8 @@ void ZT_SimpleMesh<V>::Unlock() {
 template <class V>
 void ZT_SimpleMesh<V>::Draw() const {
   if (!VertexBuffer || VertexCount < 3 || !device_) return;
-  const uint32_t primitives = PrimitiveType == D3DPT_TRIANGLESTRIP ? VertexCount - 2 : VertexCount / 3;
+  const uint32_t primitives =
+      PrimitiveType == D3DPT_TRIANGLESTRIP ? VertexCount - 2 : VertexCount / 3;
   device_->SetFVF(DX_V::kFvf);
   device_->SetStreamSource(0, VertexBuffer, 0, sizeof(V));
   device_->DrawPrimitive(PrimitiveType, 0, primitives);

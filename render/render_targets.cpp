@@ -8,7 +8,9 @@
 namespace glimmer {
 namespace {
 
-void ClearTarget(GpuDevice& device) { device.Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0); }
+void ClearTarget(GpuDevice& device) {
+  device.Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+}
 
 // Render target 0 = level 0 of `texture`, no depth-stencil surface.
 void RedirectInto(GpuDevice& device, const TexturePtr& texture) {
@@ -20,10 +22,12 @@ void RedirectInto(GpuDevice& device, const TexturePtr& texture) {
 }  // namespace
 
 TexturePtr CreateRenderTarget(GpuDevice& device, uint32_t width, uint32_t height) {
-  return device.CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  return device.CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                              D3DPOOL_DEFAULT);
 }
 
-QVX_LosableObj::QVX_LosableObj() : key_{Guid::Fresh().ToString(), 0}, registry_(CurrentLosableRegistry()) {
+QVX_LosableObj::QVX_LosableObj()
+    : key_{Guid::Fresh().ToString(), 0}, registry_(CurrentLosableRegistry()) {
   if (registry_) registry_->AddLosable(key_, this);
 }
 
@@ -86,7 +90,8 @@ bool RenderTargetSet::CreateFrom(const TexturePtr& picture, uint32_t width, uint
   if (made && picture) {
     Width = width;
     Height = height;
-    LoadSurfaceFromSurface(Current->GetSurfaceLevel(0), picture->GetSurfaceLevel(0), D3DX_FILTER_TRIANGLE);
+    LoadSurfaceFromSurface(Current->GetSurfaceLevel(0), picture->GetSurfaceLevel(0),
+                           D3DX_FILTER_TRIANGLE);
   }
   return made;
 }
@@ -102,7 +107,9 @@ void RenderTargetSet::BeginRender() {
   RedirectInto(device_, Current);
 }
 
-void RenderTargetSet::EndRender() { Saved.Restore(device_); }
+void RenderTargetSet::EndRender() {
+  Saved.Restore(device_);
+}
 
 TexturePtr* RenderTargetSet::Flip(bool keep) {
   const int i = Index, o = (Index + 1) % 2;

@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "common/link_key.h"
-#include "platform/screen_context.h"
 #include "platform/gpu/effect.h"
+#include "platform/screen_context.h"
 #include "render/meshes.h"
 
 namespace glimmer {
@@ -152,8 +152,8 @@ class QVX_BlurSurface : public QVX_LosableObj {
   SavedTargets Saved;
 
  private:
-  void BlurPass(OffscreenRenderer& renderer, const TexturePtr& destination, const TexturePtr& source,
-                const char* technique);
+  void BlurPass(OffscreenRenderer& renderer, const TexturePtr& destination,
+                const TexturePtr& source, const char* technique);
   GpuDevice& device_;
   std::vector<std::string> lastPasses_;
   uint32_t strength_ = 0;

@@ -41,8 +41,10 @@ inline constexpr StateBlock kOpaqueDiffuse{.colorArg1 = D3DTA_DIFFUSE, .alphaArg
 inline constexpr StateBlock kNormalAlpha{
     .blend = true, .colorOp = D3DTOP_MODULATE, .alphaOp = D3DTOP_MODULATE};
 // Texture × vertex colour added to the target, weighted by its alpha.
-inline constexpr StateBlock kAdditive{
-    .blend = true, .destBlend = D3DBLEND_ONE, .colorOp = D3DTOP_MODULATE, .alphaOp = D3DTOP_MODULATE};
+inline constexpr StateBlock kAdditive{.blend = true,
+                                      .destBlend = D3DBLEND_ONE,
+                                      .colorOp = D3DTOP_MODULATE,
+                                      .alphaOp = D3DTOP_MODULATE};
 // The vertex colour alone, alpha-blended (the fade overlay).
 inline constexpr StateBlock kDiffuseAlpha{
     .blend = true, .colorArg1 = D3DTA_DIFFUSE, .alphaArg1 = D3DTA_DIFFUSE};

@@ -14,33 +14,41 @@ std::shared_ptr<const EffectDesc> MakeBlend() {
   d->name = "blend (97)";
   d->params = {{"Texture1", P::Texture}, {"Texture2", P::Texture}, {"BlendColor", P::Float4}};
   const std::vector<EffectPassDesc::SamplerState> linearClamp = {
-      {0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR}, {0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR},
-      {0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR}, {0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP},
+      {0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR},
+      {0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR},
+      {0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR},
+      {0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP},
       {0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP}};
 
   // "Blend_Max": the per-channel maximum of texture and target.
   EffectPassDesc max;
   max.name = "P0";
-  max.renderStates = {{D3DRS_ALPHABLENDENABLE, 1}, {D3DRS_SRCBLEND, D3DBLEND_ONE},
-                      {D3DRS_DESTBLEND, D3DBLEND_ONE}, {D3DRS_BLENDOP, D3DBLENDOP_MAX},
-                      {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL}, {D3DRS_CULLMODE, D3DCULL_NONE},
+  max.renderStates = {{D3DRS_ALPHABLENDENABLE, 1},
+                      {D3DRS_SRCBLEND, D3DBLEND_ONE},
+                      {D3DRS_DESTBLEND, D3DBLEND_ONE},
+                      {D3DRS_BLENDOP, D3DBLENDOP_MAX},
+                      {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL},
+                      {D3DRS_CULLMODE, D3DCULL_NONE},
                       {D3DRS_LIGHTING, 0}};
   max.stageStates = {{0, D3DTSS_COLOROP, D3DTOP_SELECTARG1}, {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
                      {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1}, {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
-                     {1, D3DTSS_COLOROP, D3DTOP_DISABLE}, {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE}};
+                     {1, D3DTSS_COLOROP, D3DTOP_DISABLE},    {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE}};
   max.stageTextures = {{0, "Texture1"}};
   max.samplerStates = linearClamp;
 
   // "Common": texture × vertex colour, alpha-blended over the target.
   EffectPassDesc common = max;
-  common.renderStates = {{D3DRS_ALPHABLENDENABLE, 1}, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-                         {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}, {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+  common.renderStates = {{D3DRS_ALPHABLENDENABLE, 1},
+                         {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+                         {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+                         {D3DRS_BLENDOP, D3DBLENDOP_ADD},
                          {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL},
-                         {D3DRS_CULLMODE, D3DCULL_NONE}, {D3DRS_LIGHTING, 0}};
+                         {D3DRS_CULLMODE, D3DCULL_NONE},
+                         {D3DRS_LIGHTING, 0}};
   common.stageStates = {{0, D3DTSS_COLOROP, D3DTOP_MODULATE}, {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
                         {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE}, {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
                         {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE}, {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
-                        {1, D3DTSS_COLOROP, D3DTOP_DISABLE}, {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE}};
+                        {1, D3DTSS_COLOROP, D3DTOP_DISABLE},  {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE}};
 
   // "Blend_Normal" and "Blend_Screen": scene and layer composed in the shader.
   auto shaderPass = [](const char* technique) {

@@ -1,10 +1,10 @@
 #include "scene/camera.h"
 
-#include "store/archive.h"
+#include <cmath>
+
 #include "params/param_serialization.h"
 #include "params/random_source.h"
-
-#include <cmath>
+#include "store/archive.h"
 
 namespace glimmer {
 
@@ -82,7 +82,8 @@ ZQN_Camera::Pose ZQN_Camera::Advance(float t) {
   if (T >= SegmentEnd) NextSegment(T);
   // A segment of no length holds its end instead of dividing by zero.
   const float length = SegmentEnd - SegmentStart;
-  const float s = length > 0 ? (1 - std::cos(3.14159265f * (T - SegmentStart) / length)) * 0.5f : 1.0f;
+  const float s =
+      length > 0 ? (1 - std::cos(3.14159265f * (T - SegmentStart) / length)) * 0.5f : 1.0f;
   Pose pose;
   pose.x = From.x + (To.x - From.x) * s;
   pose.y = From.y + (To.y - From.y) * s;

@@ -3,9 +3,9 @@
 // or travelling a path of points forwards and back.
 
 #include "document/file_links.h"
-#include "store/stored_item.h"
 #include "params/animated_params.h"
 #include "params/paths.h"
+#include "store/stored_item.h"
 
 namespace glimmer {
 

@@ -26,8 +26,8 @@
 
 #include <memory>
 
-#include "store/class_registry.h"
 #include "scene/scene_object.h"
+#include "store/class_registry.h"
 
 namespace glimmer {
 
@@ -46,14 +46,14 @@ class LayerObject : public ZT_ABObj {
 
 // Inside the constructor's class body: its stored name and version, and the
 // declaration of the CreateRuntime that GLIMMER_REGISTER_LAYER_KIND defines.
-#define GLIMMER_LAYER_KIND(...)   \
+#define GLIMMER_LAYER_KIND(...)     \
   GLIMMER_STORED_CLASS(__VA_ARGS__) \
   std::shared_ptr<::glimmer::ZT_ABObj> CreateRuntime() const override;
 
 // At namespace scope in the kind's .cpp: registers the constructor among the
 // layer kinds and makes `Runtime` (a LayerObject<Ctor>) its runtime object.
-#define GLIMMER_REGISTER_LAYER_KIND(Ctor, Runtime)                      \
-  std::shared_ptr<::glimmer::ZT_ABObj> Ctor::CreateRuntime() const {    \
-    return std::make_shared<Runtime>(*this);                            \
-  }                                                                     \
+#define GLIMMER_REGISTER_LAYER_KIND(Ctor, Runtime)                   \
+  std::shared_ptr<::glimmer::ZT_ABObj> Ctor::CreateRuntime() const { \
+    return std::make_shared<Runtime>(*this);                         \
+  }                                                                  \
   GLIMMER_REGISTER_CLASS(GeneralRegistry, Ctor)

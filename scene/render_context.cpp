@@ -5,11 +5,10 @@ namespace {
 constexpr D3DCOLOR kBorderColor = 0xFF000000;
 }  // namespace
 
-
 ScreenRect PlacePicture(float tw, float th, float pw, float ph, int mode) {
   const float d = ph / pw, c = th / tw;
-  const ScreenRect fitWidth{0, (th - tw * d) / 2, tw, tw * d};     // full width, bars above and below
-  const ScreenRect fitHeight{(tw - th / d) / 2, 0, th / d, th};    // full height, bars at the sides
+  const ScreenRect fitWidth{0, (th - tw * d) / 2, tw, tw * d};   // full width, bars above and below
+  const ScreenRect fitHeight{(tw - th / d) / 2, 0, th / d, th};  // full height, bars at the sides
   if (mode == 1) return d > c ? fitHeight : fitWidth;
   if (mode == 2) return d > c ? fitWidth : fitHeight;
   return {0, 0, tw, th};
@@ -46,7 +45,8 @@ void RenderContext::Place(const ScreenRect& screen, float pw, float ph, int mode
   UpdatePlacementView(screen, mode, backWidth, backHeight);
 }
 
-void RenderContext::UpdatePlacementView(const ScreenRect& screen, int mode, float backWidth, float backHeight) {
+void RenderContext::UpdatePlacementView(const ScreenRect& screen, int mode, float backWidth,
+                                        float backHeight) {
   PlacementView& v = Placement;
   const float w = screen.width, h = screen.height;
   const float pw = PictureTextureWidth, ph = PictureTextureHeight;

@@ -6,8 +6,8 @@
 #include <array>
 
 #include "platform/gpu/d3d_types.h"
-#include "platform/screen_context.h"
 #include "platform/gpu/d3dx_math.h"
+#include "platform/screen_context.h"
 
 namespace glimmer {
 
@@ -46,7 +46,8 @@ class RenderContext {
   // A picture without width or height leaves the placement as it was.
   // PictureTextureWidth/Height must be set first: the placement view is
   // computed from them.
-  void Place(const ScreenRect& screen, float pw, float ph, int mode, float backWidth, float backHeight);
+  void Place(const ScreenRect& screen, float pw, float ph, int mode, float backWidth,
+             float backHeight);
   // The camera looks at (x, y) of a w × h picture, zoomed by `zoom`.
   void SetCamera(float w, float h, float x, float y, float zoom, bool active);
   // The world matrix for an object matrix: with the camera and parallax

@@ -30,12 +30,13 @@ class ZT_ABRender : public OffscreenRenderer {
   virtual void DrawIndexedFx(const IndexedMesh& mesh, Effect& effect) = 0;
   // The quads first .. first + count − 1 of a sprite array; without an
   // effect with alpha blending, texture modulated by the vertex colour.
-  virtual void DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first, uint32_t count) = 0;
+  virtual void DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first,
+                             uint32_t count) = 0;
   // An indexed mesh with coloured vertices through every pass of the effect.
   virtual void DrawColoredFx(const IndexedMesh& mesh, Effect& effect) = 0;
   // Selects `technique`, then draws at most `triangles` triangles of the mesh.
-  virtual void DrawIndexedFxTechnique(const IndexedMesh& mesh, Effect& effect, const std::string& technique,
-                                      uint32_t triangles) = 0;
+  virtual void DrawIndexedFxTechnique(const IndexedMesh& mesh, Effect& effect,
+                                      const std::string& technique, uint32_t triangles) = 0;
   // Every frame with its own cull mode; transparent objects blended, then
   // every frame again with the opposite cull mode.
   virtual void DrawFrames(FrameDrawable& object) = 0;

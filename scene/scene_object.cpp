@@ -1,9 +1,9 @@
 #include "scene/scene_object.h"
 
-#include "store/archive.h"
-#include "store/class_registry.h"
 #include "params/param_serialization.h"
 #include "scene/renderer_interface.h"
+#include "store/archive.h"
+#include "store/class_registry.h"
 
 namespace glimmer {
 void QVX_RenderObjData::Serialize(Archive& ar, int32_t) {
@@ -77,7 +77,8 @@ void ZT_ABObj::Tick(float t) {
   timing.LastOuterTime = t;
   QVX_Timing* line = timing.Line();
   if (line) line->Advance(t);
-  if (line && !(timing.Flags & QVX_SmartTiming::kNoVisibilityRate) && timing.ClockMode.Value() == 2) {
+  if (line && !(timing.Flags & QVX_SmartTiming::kNoVisibilityRate) &&
+      timing.ClockMode.Value() == 2) {
     dt *= line->Visibility();
   }
   timing.LayerTime += dt;

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "common/guid.h"
+#include "params/smart_timing.h"
 #include "platform/screen_context.h"
 #include "store/stored_item.h"
-#include "params/smart_timing.h"
 
 namespace glimmer {
 

@@ -1,14 +1,14 @@
 #include "scene/slide.h"
 
 #include <algorithm>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
+#include "document/resource_manager.h"
+#include "render/state_blocks.h"
+#include "scene/scene_object.h"
 #include "store/archive.h"
 #include "store/class_registry.h"
-#include "render/state_blocks.h"
-#include "document/resource_manager.h"
-#include "scene/scene_object.h"
 
 namespace glimmer {
 
@@ -23,7 +23,9 @@ namespace {
 int g_captureScaleLimit = 3;
 }
 
-void ZT_2D_Light::SetCaptureScaleLimit(int k) { g_captureScaleLimit = std::clamp(k, 1, 3); }
+void ZT_2D_Light::SetCaptureScaleLimit(int k) {
+  g_captureScaleLimit = std::clamp(k, 1, 3);
+}
 
 void ZT_2D_Light::BeginCapture() {
   GpuDevice& d = Device();
@@ -75,7 +77,8 @@ void ZT_2D_Light::EndCapture(bool keep) {
     kSlideState.Apply(d);
     d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
     const float w = float(pictureWidth_), h = float(pictureHeight_);
-    const PictureVertex quad[4] = {{0, h, 0, 0, 1}, {0, 0, 0, 0, 0}, {w, h, 0, 1, 1}, {w, 0, 0, 1, 0}};
+    const PictureVertex quad[4] = {
+        {0, h, 0, 0, 1}, {0, 0, 0, 0, 0}, {w, h, 0, 1, 1}, {w, 0, 0, 1, 0}};
     d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(PictureVertex));
   }
   // An object that keeps the copy draws the final image from it itself.
@@ -109,7 +112,9 @@ GpuDevice& ZT_2D_Light::Device() const {
   return *d;
 }
 
-GpuDevice& ZT_2D_Light::Device() { return std::as_const(*this).Device(); }
+GpuDevice& ZT_2D_Light::Device() {
+  return std::as_const(*this).Device();
+}
 
 void ZT_2D_Light::PictureTextureSize(float& width, float& height) {
   width = pictureTexture_ ? float(pictureTexture_->Width()) : 0;
@@ -160,8 +165,8 @@ void ZT_2D_Light::RestoreDeviceObjects() {
     std::array<TexturePtr, 3> made;
     bool ok = true;
     for (TexturePtr& t : made) {
-      t = d.CreateTexture(back.Width * uint32_t(k), back.Height * uint32_t(k), 1, D3DUSAGE_RENDERTARGET,
-                          D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+      t = d.CreateTexture(back.Width * uint32_t(k), back.Height * uint32_t(k), 1,
+                          D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
       ok = ok && t;
     }
     if (!ok) continue;
@@ -181,7 +186,9 @@ void ZT_2D_Light::ReleaseDeviceObjects() {
   sceneTexture_.reset();
 }
 
-void ZT_2D_Light::PlacePicture() { PlacePicture(picturePosition); }
+void ZT_2D_Light::PlacePicture() {
+  PlacePicture(picturePosition);
+}
 
 void ZT_2D_Light::PlacePicture(int mode) {
   float pw = float(pictureWidth_), ph = float(pictureHeight_);
@@ -192,7 +199,8 @@ void ZT_2D_Light::PlacePicture(int mode) {
         pw = float(uint32_t(pw / z));
         ph = float(uint32_t(ph / z));
       }
-    } else if (camera.Mode.Value() == 2 && camera.WindowWidth.Value() && camera.WindowHeight.Value()) {
+    } else if (camera.Mode.Value() == 2 && camera.WindowWidth.Value() &&
+               camera.WindowHeight.Value()) {
       // A path camera without a window size shows the whole picture.
       pw = float(camera.WindowWidth.Value());
       ph = float(camera.WindowHeight.Value());
@@ -265,9 +273,11 @@ void ZT_2D_Light::DrawThroughEffect(Effect& effect, Draw&& draw) {
   effect.End();
 }
 
-void ZT_2D_Light::DrawIndexedRange(const IndexedMesh& mesh, uint32_t startIndex, uint32_t triangles) {
+void ZT_2D_Light::DrawIndexedRange(const IndexedMesh& mesh, uint32_t startIndex,
+                                   uint32_t triangles) {
   if (!mesh.VertexBuffer || !mesh.IndexBuffer) return;
-  const uint32_t available = mesh.PrimitiveCount > startIndex / 3 ? mesh.PrimitiveCount - startIndex / 3 : 0;
+  const uint32_t available =
+      mesh.PrimitiveCount > startIndex / 3 ? mesh.PrimitiveCount - startIndex / 3 : 0;
   triangles = std::min(triangles, available);
   if (triangles == 0) return;
   GpuDevice& d = Device();
@@ -283,19 +293,26 @@ void ZT_2D_Light::DrawMeshFx(const Mesh& mesh, Effect& effect) {
   DrawThroughEffect(effect, [&] { mesh.Draw(); });
 }
 
-void ZT_2D_Light::DrawFx(const Mesh& mesh, Effect& effect) { DrawMeshFx(mesh, effect); }
-void ZT_2D_Light::DrawIndexedFx(const IndexedMesh& mesh, Effect& effect) { DrawMeshFx(mesh, effect); }
-void ZT_2D_Light::DrawColoredFx(const IndexedMesh& mesh, Effect& effect) { DrawMeshFx(mesh, effect); }
+void ZT_2D_Light::DrawFx(const Mesh& mesh, Effect& effect) {
+  DrawMeshFx(mesh, effect);
+}
+void ZT_2D_Light::DrawIndexedFx(const IndexedMesh& mesh, Effect& effect) {
+  DrawMeshFx(mesh, effect);
+}
+void ZT_2D_Light::DrawColoredFx(const IndexedMesh& mesh, Effect& effect) {
+  DrawMeshFx(mesh, effect);
+}
 
-void ZT_2D_Light::DrawIndexedFxTechnique(const IndexedMesh& mesh, Effect& effect, const std::string& technique,
-                                         uint32_t triangles) {
+void ZT_2D_Light::DrawIndexedFxTechnique(const IndexedMesh& mesh, Effect& effect,
+                                         const std::string& technique, uint32_t triangles) {
   effect.SetTechnique(technique);
   kSlideState.Apply(Device());
   SetDrawTransforms(mesh.World);
   DrawThroughEffect(effect, [&] { DrawIndexedRange(mesh, 0, triangles); });
 }
 
-void ZT_2D_Light::DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first, uint32_t count) {
+void ZT_2D_Light::DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first,
+                                uint32_t count) {
   SetDrawTransforms(sprites.World);
   const auto draw = [&] { DrawIndexedRange(sprites, first * 6, count * 2); };
   if (effect) {
@@ -413,7 +430,8 @@ bool ZT_2D_Light::SetCameraRunning(bool running) {
 
 void ZT_2D_Light::AdvanceCamera(float t) {
   const ZQN_Camera::Pose pose = camera.Advance(t);
-  Context().SetCamera(float(pictureWidth_), float(pictureHeight_), pose.x, pose.y, pose.zoom, pose.active);
+  Context().SetCamera(float(pictureWidth_), float(pictureHeight_), pose.x, pose.y, pose.zoom,
+                      pose.active);
 }
 
 void ZT_2D_Light::DrawPicture(int) {
@@ -463,7 +481,8 @@ void ZT_2D_Light::RenderLayers(const std::vector<ZT_SafePtr<ZT_ABObj>>& objects,
       kSlideState.Apply(Device());
       if (keep) CopyScene(copies, front);
       const float factor = object.Constructor().ParallaxFactor();
-      D3DXMatrixTranslation(&c.ParallaxMatrix, c.CameraOffset.x * factor, c.CameraOffset.y * factor, 0);
+      D3DXMatrixTranslation(&c.ParallaxMatrix, c.CameraOffset.x * factor, c.CameraOffset.y * factor,
+                            0);
       object.Render(*this, copies);
       flags_ &= ~2u;
     }
@@ -483,7 +502,8 @@ void ZT_2D_Light::EndFrame(int flag) {
   d.SetTexture(0, nullptr);
   kOpaqueDiffuse.Apply(d);
   d.SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-  for (const auto& quad : c.Borders) d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(BorderVertex));
+  for (const auto& quad : c.Borders)
+    d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(BorderVertex));
   kSlideState.Apply(d);
 }
 

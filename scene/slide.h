@@ -7,11 +7,11 @@
 
 #include "common/safe_ptr.h"
 #include "document/file_links.h"
-#include "store/stored_item.h"
 #include "platform/gpu/gpu_device.h"
 #include "scene/camera.h"
 #include "scene/render_context.h"
 #include "scene/renderer_interface.h"
+#include "store/stored_item.h"
 
 namespace glimmer {
 
@@ -38,7 +38,8 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   void EndOffscreen() override;
   void DrawFx(const Mesh& mesh, Effect& effect) override;
   void DrawIndexedFx(const IndexedMesh& mesh, Effect& effect) override;
-  void DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first, uint32_t count) override;
+  void DrawSpritesFx(const SpriteArray& sprites, Effect* effect, uint32_t first,
+                     uint32_t count) override;
   void DrawColoredFx(const IndexedMesh& mesh, Effect& effect) override;
   void DrawIndexedFxTechnique(const IndexedMesh& mesh, Effect& effect, const std::string& technique,
                               uint32_t triangles) override;

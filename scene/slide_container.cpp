@@ -1,9 +1,9 @@
 #include "scene/slide_container.h"
 
-#include "store/archive.h"
-#include "store/class_registry.h"
 #include "params/param_serialization.h"
 #include "platform/gpu/gpu_device.h"
+#include "store/archive.h"
+#include "store/class_registry.h"
 
 namespace glimmer {
 
@@ -11,9 +11,10 @@ GLIMMER_REGISTER_CLASS(SlideContainerRegistry, ZT_SlideContainer)
 
 namespace {
 
-void SerializeLayers(Archive& ar, std::string_view name, std::vector<ZT_SafePtr<ZT_ABObj_Constructor>>& layers) {
+void SerializeLayers(Archive& ar, std::string_view name,
+                     std::vector<ZT_SafePtr<ZT_ABObj_Constructor>>& layers) {
   Field(ar, name, layers, kMinHeaderBytes,
-                [&](ZT_SafePtr<ZT_ABObj_Constructor>& layer) { Field(ar, "", layer, GeneralRegistry()); });
+        [&](ZT_SafePtr<ZT_ABObj_Constructor>& layer) { Field(ar, "", layer, GeneralRegistry()); });
 }
 
 // A stored whole number of seconds as the float time.
@@ -84,7 +85,8 @@ void ZT_SlideContainer::AdvanceSlide(float u) {
 
 void ZT_SlideContainer::RenderSlide(int pass) {
   int copies = 0;
-  for (auto it = visualObjects.rbegin(); it != visualObjects.rend(); ++it) copies += (*it)->NeedsSceneCopy() ? 1 : 0;
+  for (auto it = visualObjects.rbegin(); it != visualObjects.rend(); ++it)
+    copies += (*it)->NeedsSceneCopy() ? 1 : 0;
   if (slide->NeedsCapture()) ++copies;
   if (copies > 0) {
     if (GpuDevice* d = CurrentDevice()) d->Clear(D3DCLEAR_TARGET, 0, 1.0f, 0);
@@ -95,8 +97,12 @@ void ZT_SlideContainer::RenderSlide(int pass) {
   slide->EndFrame(pass);
 }
 
-void ZT_SlideContainer::SetPicturePosition(int mode) { slide->SetPicturePosition(mode); }
+void ZT_SlideContainer::SetPicturePosition(int mode) {
+  slide->SetPicturePosition(mode);
+}
 
-void ZT_SlideContainer::ReleaseDeviceObjects() { slide->ReleaseDeviceObjects(); }
+void ZT_SlideContainer::ReleaseDeviceObjects() {
+  slide->ReleaseDeviceObjects();
+}
 
 }  // namespace glimmer

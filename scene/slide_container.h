@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "common/safe_ptr.h"
-#include "store/stored_item.h"
 #include "params/media_param.h"
 #include "scene/scene_object.h"
 #include "scene/slide.h"
+#include "store/stored_item.h"
 
 namespace glimmer {
 

@@ -1,10 +1,10 @@
 #include "scene/slide_show.h"
 
+#include <algorithm>
+
+#include "platform/gpu/gpu_device.h"
 #include "store/archive.h"
 #include "store/class_registry.h"
-#include "platform/gpu/gpu_device.h"
-
-#include <algorithm>
 
 namespace glimmer {
 
@@ -29,7 +29,8 @@ void ZT_SlideShow_Light::Instantiate(int picturePosition) {
 void ZT_SlideShow_Light::StartCurrentSlide() {
   if (GpuDevice* d = CurrentDevice()) {
     const D3DSURFACE_DESC back = d->GetBackBufferDesc();
-    if (back.Width != 0) current_->slide->SetScreenQuad({0, 0, float(back.Width), float(back.Height)});
+    if (back.Width != 0)
+      current_->slide->SetScreenQuad({0, 0, float(back.Width), float(back.Height)});
   }
   current_->slide->SetCameraRunning(true);
   current_->RestartLayers();
@@ -69,7 +70,8 @@ void ZT_SlideShow_Light::AdvanceShow(float t) {
       c = current_.get();
     }
     const float h = t - slideStart_;
-    const float fadeIn = c->fadeIn.Value(), fadeOut = c->fadeOut.Value(), shown = fadeIn + c->duration.Value();
+    const float fadeIn = c->fadeIn.Value(), fadeOut = c->fadeOut.Value(),
+                shown = fadeIn + c->duration.Value();
     float a = 0;
     if (fadeIn > h) {
       a = (fadeIn - h) / fadeIn;

@@ -7,8 +7,8 @@
 
 #include "common/safe_ptr.h"
 #include "document/audio_file.h"
-#include "store/stored_item.h"
 #include "scene/slide_container.h"
+#include "store/stored_item.h"
 
 namespace glimmer {
 

@@ -1,10 +1,9 @@
 #include "show/show_composer.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 
 #include "common/wide_string.h"
@@ -16,9 +15,11 @@ namespace {
 
 std::u16string LowerExtension(const std::u16string& path) {
   const size_t dot = path.find_last_of(u'.');
-  if (dot == std::u16string::npos || path.find_first_of(u"/\\", dot) != std::u16string::npos) return {};
+  if (dot == std::u16string::npos || path.find_first_of(u"/\\", dot) != std::u16string::npos)
+    return {};
   std::u16string ext = path.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](char16_t c) { return c < 128 ? char16_t(std::tolower(c)) : c; });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](char16_t c) { return c < 128 ? char16_t(std::tolower(c)) : c; });
   return ext;
 }
 

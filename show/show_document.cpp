@@ -1,7 +1,6 @@
 #include "show/show_document.h"
 
 #include <new>
-
 #include <nlohmann/json.hpp>
 
 #include "store/binary_archive.h"

@@ -10,8 +10,8 @@
 
 #include "common/safe_ptr.h"
 #include "document/doc_res_manager.h"
-#include "store/json_archive.h"
 #include "scene/slide_show.h"
+#include "store/json_archive.h"
 
 namespace glimmer {
 

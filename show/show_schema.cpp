@@ -1,33 +1,41 @@
 #include "show/show_schema.h"
 
 #include <nlohmann/json.hpp>
-
 #include <sstream>
 
 #include "common/wide_string.h"
-#include "store/class_registry.h"
 #include "show/show_document.h"
+#include "store/class_registry.h"
 
 namespace glimmer {
 namespace {
 
 std::string TypeName(const Json& v) {
   switch (v.type()) {
-    case Json::value_t::boolean: return "boolean";
+    case Json::value_t::boolean:
+      return "boolean";
     case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned: return "integer";
-    case Json::value_t::number_float: return "number";
-    case Json::value_t::string: return "string";
-    case Json::value_t::array: return "list";
-    case Json::value_t::object: return "object";
-    default: return "null";
+    case Json::value_t::number_unsigned:
+      return "integer";
+    case Json::value_t::number_float:
+      return "number";
+    case Json::value_t::string:
+      return "string";
+    case Json::value_t::array:
+      return "list";
+    case Json::value_t::object:
+      return "object";
+    default:
+      return "null";
   }
 }
 
 // Embedded files as the JSON names them: a file beside it.
 class FileNames : public BlobStore {
  public:
-  Json Store(std::span<const uint8_t>, const std::string&) override { return Json{{"file", "PATH"}}; }
+  Json Store(std::span<const uint8_t>, const std::string&) override {
+    return Json{{"file", "PATH"}};
+  }
   std::vector<uint8_t> Load(const Json&, const std::string& path) override {
     throw JsonFormatError(path + ": the format description reads no files");
   }
@@ -68,12 +76,14 @@ std::string Shown(const Json& v) {
 // `example` is the same object in an example show, if there is one: lists
 // empty by default show the shape of the example's first element. With
 // `isExample` the values shown are the example's, not defaults.
-void Describe(std::ostream& out, const Json& fields, const Json* example, const Json* exampleRoot, int depth,
-              bool isExample = false) {
+void Describe(std::ostream& out, const Json& fields, const Json* example, const Json* exampleRoot,
+              int depth, bool isExample = false) {
   const std::string indent(size_t(depth) * 2, ' ');
   for (auto it = fields.begin(); it != fields.end(); ++it) {
     const Json& v = it.value();
-    const Json* ex = example && example->is_object() && example->contains(it.key()) ? &(*example)[it.key()] : nullptr;
+    const Json* ex = example && example->is_object() && example->contains(it.key())
+                         ? &(*example)[it.key()]
+                         : nullptr;
     out << indent << it.key() << ": " << TypeName(v);
     if (v.is_object()) {
       out << "\n";
@@ -81,15 +91,19 @@ void Describe(std::ostream& out, const Json& fields, const Json* example, const 
       continue;
     }
     if (v.is_array()) {
-      const Json* list = !v.empty() ? &v : ex && ex->is_array() && !ex->empty() ? ex
-                                         : exampleRoot ? FindList(*exampleRoot, it.key()) : nullptr;
+      const Json* list = !v.empty()                             ? &v
+                         : ex && ex->is_array() && !ex->empty() ? ex
+                         : exampleRoot                          ? FindList(*exampleRoot, it.key())
+                                                                : nullptr;
       const Json* element = list ? &list->front() : nullptr;
       if (!element) {
         out << " (empty by default)\n";
         continue;
       }
-      out << " of " << TypeName(*element) << (v.empty() ? " (empty by default; an example element:)" : "") << "\n";
-      if (element->is_object()) Describe(out, *element, element, exampleRoot, depth + 1, isExample || v.empty());
+      out << " of " << TypeName(*element)
+          << (v.empty() ? " (empty by default; an example element:)" : "") << "\n";
+      if (element->is_object())
+        Describe(out, *element, element, exampleRoot, depth + 1, isExample || v.empty());
       continue;
     }
     out << (isExample ? " e.g. " : " = ") << Shown(v) << "\n";
@@ -118,7 +132,8 @@ std::string DescribeShowFormat(std::span<const uint8_t> exampleShow) {
       std::unique_ptr<ZT_IOF_Item> item = registry->CreateByName(name);
       JsonOutArchive ar(blobs);
       Field(ar, "object", *item);
-      out << "\n" << ToUtf8(name) << " (registry " << registry->name() << ", stored version "
+      out << "\n"
+          << ToUtf8(name) << " (registry " << registry->name() << ", stored version "
           << item->StoredVersion() << ")\n";
       const Json* classExample = exampleRoot ? FindClass(*exampleRoot, ToUtf8(name)) : nullptr;
       Describe(out, ar.Result()["object"], classExample, exampleRoot, 1);

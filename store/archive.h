@@ -85,24 +85,48 @@ class Archive {
 // members of fixed class (stored with their own header), objects that come
 // through a registry (store/class_registry.h), parameters
 // (params/param_serialization.h) and lists.
-inline void Field(Archive& ar, std::string_view n, int32_t& v) { ar.Int32(n, v); }
-inline void Field(Archive& ar, std::string_view n, uint32_t& v) { ar.UInt32(n, v); }
-inline void Field(Archive& ar, std::string_view n, int16_t& v) { ar.Int16(n, v); }
-inline void Field(Archive& ar, std::string_view n, int64_t& v) { ar.Int64(n, v); }
-inline void Field(Archive& ar, std::string_view n, uint64_t& v) { ar.UInt64(n, v); }
-inline void Field(Archive& ar, std::string_view n, float& v) { ar.Float(n, v); }
-inline void Field(Archive& ar, std::string_view n, bool& v) { ar.Bool(n, v); }
-inline void Field(Archive& ar, std::string_view n, char& v) { ar.Char(n, v); }
-inline void Field(Archive& ar, std::string_view n, Point32& v) { ar.Point(n, v); }
-inline void Field(Archive& ar, std::string_view n, std::u16string& v) { ar.String(n, v); }
-inline void Field(Archive& ar, std::string_view n, glimmer::Guid& v) { ar.Guid(n, v); }
+inline void Field(Archive& ar, std::string_view n, int32_t& v) {
+  ar.Int32(n, v);
+}
+inline void Field(Archive& ar, std::string_view n, uint32_t& v) {
+  ar.UInt32(n, v);
+}
+inline void Field(Archive& ar, std::string_view n, int16_t& v) {
+  ar.Int16(n, v);
+}
+inline void Field(Archive& ar, std::string_view n, int64_t& v) {
+  ar.Int64(n, v);
+}
+inline void Field(Archive& ar, std::string_view n, uint64_t& v) {
+  ar.UInt64(n, v);
+}
+inline void Field(Archive& ar, std::string_view n, float& v) {
+  ar.Float(n, v);
+}
+inline void Field(Archive& ar, std::string_view n, bool& v) {
+  ar.Bool(n, v);
+}
+inline void Field(Archive& ar, std::string_view n, char& v) {
+  ar.Char(n, v);
+}
+inline void Field(Archive& ar, std::string_view n, Point32& v) {
+  ar.Point(n, v);
+}
+inline void Field(Archive& ar, std::string_view n, std::u16string& v) {
+  ar.String(n, v);
+}
+inline void Field(Archive& ar, std::string_view n, glimmer::Guid& v) {
+  ar.Guid(n, v);
+}
 // int32 n, then n bytes.
-inline void Field(Archive& ar, std::string_view n, std::vector<uint8_t>& v) { ar.Bytes(n, v); }
+inline void Field(Archive& ar, std::string_view n, std::vector<uint8_t>& v) {
+  ar.Bytes(n, v);
+}
 
 // A stored object of fixed class: its header (name, version), then its fields
 // at the stored version.
 template <class T>
-  requires std::derived_from<T, ZT_IOF_Item>
+requires std::derived_from<T, ZT_IOF_Item>
 void Field(Archive& ar, std::string_view name, T& member) {
   std::u16string className(member.StoredName());
   int32_t version = member.StoredVersion();
@@ -115,7 +139,9 @@ void Field(Archive& ar, std::string_view name, T& member) {
 // A record that states its own stored form under a field name (paths, file
 // links, points): its Serialize(ar, name).
 template <class T>
-  requires requires(T& t, Archive& ar) { t.Serialize(ar, std::string_view{}); }
+requires requires(T& t, Archive& ar) {
+  t.Serialize(ar, std::string_view{});
+}
 void Field(Archive& ar, std::string_view name, T& record) {
   record.Serialize(ar, name);
 }
@@ -125,7 +151,7 @@ void Field(Archive& ar, std::string_view name, T& record) {
 // memory only as its elements are actually read; the count is first checked
 // against what remains at `minElementBytes` an element.
 template <class T, class Fn>
-  requires std::invocable<Fn&, T&>
+requires std::invocable<Fn&, T&>
 void Field(Archive& ar, std::string_view name, std::vector<T>& items, size_t minElementBytes,
            Fn&& each) {
   const size_t n = ar.BeginList(name, items.size(), minElementBytes);

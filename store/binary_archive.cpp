@@ -7,9 +7,13 @@
 
 namespace glimmer {
 
-BinaryInArchive::BinaryInArchive(ZT_IOF_R& reader) : reader_(reader) { reader_.SetContext(this); }
+BinaryInArchive::BinaryInArchive(ZT_IOF_R& reader) : reader_(reader) {
+  reader_.SetContext(this);
+}
 
-BinaryInArchive::~BinaryInArchive() { reader_.SetContext(nullptr); }
+BinaryInArchive::~BinaryInArchive() {
+  reader_.SetContext(nullptr);
+}
 
 std::string BinaryInArchive::Describe() const {
   std::string s;
@@ -35,12 +39,14 @@ void BinaryInArchive::Pop() {
   field_ = {};
 }
 
-void BinaryInArchive::Fail(const std::string& problem) { reader_.Fail(problem); }
+void BinaryInArchive::Fail(const std::string& problem) {
+  reader_.Fail(problem);
+}
 
-#define GLIMMER_FIELD(Method, T, Read)                   \
+#define GLIMMER_FIELD(Method, T, Read)                        \
   void BinaryInArchive::Method(std::string_view name, T& v) { \
-    Field(name);                                         \
-    reader_.Read(v);                                     \
+    Field(name);                                              \
+    reader_.Read(v);                                          \
   }
 GLIMMER_FIELD(Int32, int32_t, ReadInt32)
 GLIMMER_FIELD(UInt32, uint32_t, ReadUInt32)
@@ -74,16 +80,23 @@ size_t BinaryInArchive::BeginList(std::string_view name, size_t, size_t minEleme
   return n;
 }
 
-void BinaryInArchive::EndList() { Pop(); }
+void BinaryInArchive::EndList() {
+  Pop();
+}
 
-void BinaryInArchive::BeginStruct(std::string_view name) { Push(std::string(name)); }
+void BinaryInArchive::BeginStruct(std::string_view name) {
+  Push(std::string(name));
+}
 
-void BinaryInArchive::EndStruct() { Pop(); }
+void BinaryInArchive::EndStruct() {
+  Pop();
+}
 
 void BinaryInArchive::BeginObject(std::string_view name, std::u16string& className,
                                   int32_t& version, bool) {
   Field(name.empty() ? std::string_view("class name") : name);
-  if (depth_ >= kMaxDepth) Fail("objects nest deeper than " + std::to_string(kMaxDepth) + " levels");
+  if (depth_ >= kMaxDepth)
+    Fail("objects nest deeper than " + std::to_string(kMaxDepth) + " levels");
   reader_.ReadString(className);
   Push(ToUtf8(className));
   field_ = "version";
@@ -110,7 +123,9 @@ int32_t BinaryInArchive::BeginBase(std::u16string_view className, int32_t) {
   return version;
 }
 
-void BinaryInArchive::EndBase() { Pop(); }
+void BinaryInArchive::EndBase() {
+  Pop();
+}
 
 size_t BinaryOutArchive::BeginList(std::string_view, size_t count, size_t) {
   if (count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
@@ -120,6 +135,8 @@ size_t BinaryOutArchive::BeginList(std::string_view, size_t count, size_t) {
   return count;
 }
 
-void BinaryOutArchive::Fail(const std::string& problem) { throw std::runtime_error(problem); }
+void BinaryOutArchive::Fail(const std::string& problem) {
+  throw std::runtime_error(problem);
+}
 
 }  // namespace glimmer

@@ -90,8 +90,7 @@ class BinaryOutArchive final : public Archive {
   void EndList() override {}
   void BeginStruct(std::string_view) override {}
   void EndStruct() override {}
-  void BeginObject(std::string_view, std::u16string& className, int32_t& version,
-                   bool) override {
+  void BeginObject(std::string_view, std::u16string& className, int32_t& version, bool) override {
     writer_.WriteHeader(className, version);
   }
   void EndObject() override {}

@@ -4,7 +4,6 @@
 
 namespace glimmer {
 
-
 bool ClassRegistry::Register(std::u16string_view name, Factory create, int32_t version) {
   return entries_.try_emplace(std::u16string(name), Entry{create, version}).second;
 }

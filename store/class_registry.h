@@ -90,7 +90,8 @@ std::unique_ptr<T> CreateByName(const ClassRegistry& registry, std::u16string_vi
 // header names. Reading an unknown name, or a class that is not a Base,
 // abandons the load (the object's remaining bytes cannot be skipped).
 template <class Base>
-void Field(Archive& ar, std::string_view name, ZT_SafePtr<Base>& object, const ClassRegistry& registry) {
+void Field(Archive& ar, std::string_view name, ZT_SafePtr<Base>& object,
+           const ClassRegistry& registry) {
   std::u16string className;
   int32_t version = 0;
   if (!ar.IsReading()) {
@@ -123,8 +124,8 @@ void Field(Archive& ar, std::string_view name, ZT_SafePtr<Base>& object, const C
 #define GLIMMER_REGISTER_CONCAT2(a, b) a##b
 #define GLIMMER_REGISTER_CONCAT(a, b) GLIMMER_REGISTER_CONCAT2(a, b)
 // At namespace scope in the class's own .cpp: registers Class in Registry().
-#define GLIMMER_REGISTER_CLASS(Registry, Class)                                      \
-  namespace {                                                                        \
-  [[maybe_unused]] const bool GLIMMER_REGISTER_CONCAT(kRegistered_, __LINE__) =      \
-      ::glimmer::Registry().Register<Class>();                                       \
+#define GLIMMER_REGISTER_CLASS(Registry, Class)                                 \
+  namespace {                                                                   \
+  [[maybe_unused]] const bool GLIMMER_REGISTER_CONCAT(kRegistered_, __LINE__) = \
+      ::glimmer::Registry().Register<Class>();                                  \
   }

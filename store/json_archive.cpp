@@ -4,9 +4,8 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
-#include <type_traits>
-
 #include <nlohmann/json.hpp>
+#include <type_traits>
 
 #include "common/base64.h"
 #include "common/wide_string.h"
@@ -33,8 +32,9 @@ double CleanDouble(float v) {
 // A file extension for embedded bytes, guessed from their first bytes.
 std::string GuessExtension(std::span<const uint8_t> b) {
   auto starts = [&](std::string_view magic) {
-    return b.size() >= magic.size() && std::equal(magic.begin(), magic.end(), b.begin(),
-                                                  [](char m, uint8_t c) { return uint8_t(m) == c; });
+    return b.size() >= magic.size() &&
+           std::equal(magic.begin(), magic.end(), b.begin(),
+                      [](char m, uint8_t c) { return uint8_t(m) == c; });
   };
   if (starts("\x89PNG")) return ".png";
   if (starts("\xFF\xD8\xFF")) return ".jpg";
@@ -71,7 +71,8 @@ Json FileBlobStore::Store(std::span<const uint8_t> bytes, const std::string& pat
       std::to_string(++written_) + "-" + SafeFileName(path) + GuessExtension(bytes);
   const std::filesystem::path file = filesDir_ / name;
   std::ofstream out(file, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + file.string());
   return Json{{"file", std::filesystem::relative(file, baseDir_).generic_string()}};
 }
@@ -144,18 +145,40 @@ struct JsonOutArchive::State {
 
 JsonOutArchive::JsonOutArchive(BlobStore& blobs) : s_(std::make_unique<State>(blobs)) {}
 JsonOutArchive::~JsonOutArchive() = default;
-Json& JsonOutArchive::Result() { return s_->stack.front().value; }
+Json& JsonOutArchive::Result() {
+  return s_->stack.front().value;
+}
 
-void JsonOutArchive::Int32(std::string_view n, int32_t& v) { s_->Put(n, v); }
-void JsonOutArchive::UInt32(std::string_view n, uint32_t& v) { s_->Put(n, v); }
-void JsonOutArchive::Int16(std::string_view n, int16_t& v) { s_->Put(n, v); }
-void JsonOutArchive::Int64(std::string_view n, int64_t& v) { s_->Put(n, v); }
-void JsonOutArchive::UInt64(std::string_view n, uint64_t& v) { s_->Put(n, v); }
-void JsonOutArchive::Bool(std::string_view n, bool& v) { s_->Put(n, v); }
-void JsonOutArchive::Char(std::string_view n, char& v) { s_->Put(n, static_cast<int>(v)); }
-void JsonOutArchive::Point(std::string_view n, Point32& v) { s_->Put(n, Json::array({v.x, v.y})); }
-void JsonOutArchive::String(std::string_view n, std::u16string& v) { s_->Put(n, ToUtf8(v)); }
-void JsonOutArchive::Guid(std::string_view n, glimmer::Guid& v) { s_->Put(n, v.ToUtf8String()); }
+void JsonOutArchive::Int32(std::string_view n, int32_t& v) {
+  s_->Put(n, v);
+}
+void JsonOutArchive::UInt32(std::string_view n, uint32_t& v) {
+  s_->Put(n, v);
+}
+void JsonOutArchive::Int16(std::string_view n, int16_t& v) {
+  s_->Put(n, v);
+}
+void JsonOutArchive::Int64(std::string_view n, int64_t& v) {
+  s_->Put(n, v);
+}
+void JsonOutArchive::UInt64(std::string_view n, uint64_t& v) {
+  s_->Put(n, v);
+}
+void JsonOutArchive::Bool(std::string_view n, bool& v) {
+  s_->Put(n, v);
+}
+void JsonOutArchive::Char(std::string_view n, char& v) {
+  s_->Put(n, static_cast<int>(v));
+}
+void JsonOutArchive::Point(std::string_view n, Point32& v) {
+  s_->Put(n, Json::array({v.x, v.y}));
+}
+void JsonOutArchive::String(std::string_view n, std::u16string& v) {
+  s_->Put(n, ToUtf8(v));
+}
+void JsonOutArchive::Guid(std::string_view n, glimmer::Guid& v) {
+  s_->Put(n, v.ToUtf8String());
+}
 
 void JsonOutArchive::Float(std::string_view n, float& v) {
   if (std::isnan(v)) {
@@ -175,22 +198,32 @@ size_t JsonOutArchive::BeginList(std::string_view n, size_t count, size_t) {
   s_->Open(n, Json::array());
   return count;
 }
-void JsonOutArchive::EndList() { s_->Close(); }
-void JsonOutArchive::BeginStruct(std::string_view n) { s_->Open(n, Json::object()); }
-void JsonOutArchive::EndStruct() { s_->Close(); }
+void JsonOutArchive::EndList() {
+  s_->Close();
+}
+void JsonOutArchive::BeginStruct(std::string_view n) {
+  s_->Open(n, Json::object());
+}
+void JsonOutArchive::EndStruct() {
+  s_->Close();
+}
 
 void JsonOutArchive::BeginObject(std::string_view n, std::u16string& className, int32_t&,
                                  bool polymorphic) {
   s_->Open(n, Json::object());
   if (polymorphic) s_->stack.back().value["class"] = ToUtf8(className);
 }
-void JsonOutArchive::EndObject() { s_->Close(); }
+void JsonOutArchive::EndObject() {
+  s_->Close();
+}
 
 int32_t JsonOutArchive::BeginBase(std::u16string_view className, int32_t currentVersion) {
   s_->Open(ToUtf8(className), Json::object());
   return currentVersion;
 }
-void JsonOutArchive::EndBase() { s_->Close(); }
+void JsonOutArchive::EndBase() {
+  s_->Close();
+}
 
 void JsonOutArchive::Fail(const std::string& problem) {
   throw JsonFormatError(s_->stack.back().path + ": " + problem);
@@ -265,13 +298,15 @@ struct JsonInArchive::State {
     if (!v->is_number_integer()) Fail(path, expected);
     if (v->is_number_unsigned()) {
       const uint64_t u = v->get<uint64_t>();
-      if (u > static_cast<uint64_t>(std::numeric_limits<T>::max())) Fail(path, "value out of range");
+      if (u > static_cast<uint64_t>(std::numeric_limits<T>::max()))
+        Fail(path, "value out of range");
       out = static_cast<T>(u);
     } else {
       const int64_t i = v->get<int64_t>();
       if (std::is_unsigned_v<T> && i < 0) Fail(path, expected);
       if (i < static_cast<int64_t>(std::numeric_limits<T>::min()) ||
-          (i > 0 && static_cast<uint64_t>(i) > static_cast<uint64_t>(std::numeric_limits<T>::max()))) {
+          (i > 0 &&
+           static_cast<uint64_t>(i) > static_cast<uint64_t>(std::numeric_limits<T>::max()))) {
         Fail(path, "value out of range");
       }
       out = static_cast<T>(i);
@@ -294,12 +329,18 @@ void JsonInArchive::Finish() {
   while (!s_->stack.empty()) s_->Close();
 }
 
-void JsonInArchive::Int32(std::string_view n, int32_t& v) { s_->Integer(n, v, "expected an integer"); }
+void JsonInArchive::Int32(std::string_view n, int32_t& v) {
+  s_->Integer(n, v, "expected an integer");
+}
 void JsonInArchive::UInt32(std::string_view n, uint32_t& v) {
   s_->Integer(n, v, "expected a non-negative integer");
 }
-void JsonInArchive::Int16(std::string_view n, int16_t& v) { s_->Integer(n, v, "expected an integer"); }
-void JsonInArchive::Int64(std::string_view n, int64_t& v) { s_->Integer(n, v, "expected an integer"); }
+void JsonInArchive::Int16(std::string_view n, int16_t& v) {
+  s_->Integer(n, v, "expected an integer");
+}
+void JsonInArchive::Int64(std::string_view n, int64_t& v) {
+  s_->Integer(n, v, "expected an integer");
+}
 void JsonInArchive::UInt64(std::string_view n, uint64_t& v) {
   s_->Integer(n, v, "expected a non-negative integer");
 }
@@ -380,8 +421,12 @@ void JsonInArchive::EndList() {
   s_->stack.pop_back();
 }
 
-void JsonInArchive::BeginStruct(std::string_view n) { s_->Open(n, false); }
-void JsonInArchive::EndStruct() { s_->Close(); }
+void JsonInArchive::BeginStruct(std::string_view n) {
+  s_->Open(n, false);
+}
+void JsonInArchive::EndStruct() {
+  s_->Close();
+}
 
 void JsonInArchive::BeginObject(std::string_view n, std::u16string& className, int32_t& version,
                                 bool polymorphic) {
@@ -401,15 +446,21 @@ void JsonInArchive::BeginObject(std::string_view n, std::u16string& className, i
   }
 }
 
-void JsonInArchive::EndObject() { s_->Close(); }
+void JsonInArchive::EndObject() {
+  s_->Close();
+}
 
 int32_t JsonInArchive::BeginBase(std::u16string_view className, int32_t currentVersion) {
   s_->Open(ToUtf8(className), false);
   return currentVersion;
 }
 
-void JsonInArchive::EndBase() { s_->Close(); }
+void JsonInArchive::EndBase() {
+  s_->Close();
+}
 
-void JsonInArchive::Fail(const std::string& problem) { s_->Fail(s_->stack.back().path, problem); }
+void JsonInArchive::Fail(const std::string& problem) {
+  s_->Fail(s_->stack.back().path, problem);
+}
 
 }  // namespace glimmer

@@ -7,12 +7,11 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json_fwd.hpp>
 
 #include "store/archive.h"
 

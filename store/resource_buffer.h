@@ -10,7 +10,8 @@ namespace glimmer {
 
 struct ResourceBuffer {
   ResourceBuffer() = default;
-  explicit ResourceBuffer(std::span<const uint8_t> bytes) : begin(bytes.data()), size(bytes.size()) {}
+  explicit ResourceBuffer(std::span<const uint8_t> bytes)
+      : begin(bytes.data()), size(bytes.size()) {}
 
   const uint8_t* begin = nullptr;
   size_t size = 0;

@@ -29,15 +29,20 @@ class ZT_IOF_Item {
 // version. A class of the vocabulary (store/vocabulary.h) names only itself
 // and takes its version from there; other stored classes (members, test
 // kinds) state theirs: GLIMMER_STORED_CLASS(Name) or (Name, Version).
-#define GLIMMER_STORED_CLASS(...) \
-  GLIMMER_STORED_CLASS_PICK(__VA_ARGS__, GLIMMER_STORED_CLASS_VERSION, GLIMMER_STORED_CLASS_KNOWN)(__VA_ARGS__)
+#define GLIMMER_STORED_CLASS(...)                                                                  \
+  GLIMMER_STORED_CLASS_PICK(__VA_ARGS__, GLIMMER_STORED_CLASS_VERSION, GLIMMER_STORED_CLASS_KNOWN) \
+  (__VA_ARGS__)
 #define GLIMMER_STORED_CLASS_PICK(_1, _2, Chosen, ...) Chosen
-#define GLIMMER_STORED_CLASS_KNOWN(Class)                                                       \
-  GLIMMER_STORED_CLASS_VERSION(Class, ::glimmer::VocabularyVersion(u"" #Class))                 \
+#define GLIMMER_STORED_CLASS_KNOWN(Class)                                       \
+  GLIMMER_STORED_CLASS_VERSION(Class, ::glimmer::VocabularyVersion(u"" #Class)) \
   static_assert(kStoredVersion >= 0, #Class " is not in the vocabulary: state its version");
-#define GLIMMER_STORED_CLASS_VERSION(Class, Version)                             \
- public:                                                                         \
-  static constexpr std::u16string_view kStoredName = u"" #Class;                 \
-  static constexpr int32_t kStoredVersion = Version;                             \
-  std::u16string_view StoredName() const override { return kStoredName; }        \
-  int32_t StoredVersion() const override { return kStoredVersion; }
+#define GLIMMER_STORED_CLASS_VERSION(Class, Version)             \
+ public:                                                         \
+  static constexpr std::u16string_view kStoredName = u"" #Class; \
+  static constexpr int32_t kStoredVersion = Version;             \
+  std::u16string_view StoredName() const override {              \
+    return kStoredName;                                          \
+  }                                                              \
+  int32_t StoredVersion() const override {                       \
+    return kStoredVersion;                                       \
+  }

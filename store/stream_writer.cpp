@@ -14,15 +14,33 @@ void ZT_IOF_W::Put(T v) {
   out_.insert(out_.end(), b, b + sizeof(T));
 }
 
-void ZT_IOF_W::WriteInt64(int64_t v) { Put(v); }
-void ZT_IOF_W::WriteUInt64(uint64_t v) { Put(v); }
-void ZT_IOF_W::WriteFloat(float v) { Put(v); }
-void ZT_IOF_W::WriteInt32(int32_t v) { Put(v); }
-void ZT_IOF_W::WriteInt16(int16_t v) { Put(v); }
-void ZT_IOF_W::WriteUInt32(uint32_t v) { Put(v); }
-void ZT_IOF_W::WriteChar(char v) { Put(v); }
-void ZT_IOF_W::WriteBool(bool v) { Put<uint8_t>(v ? 1 : 0); }
-void ZT_IOF_W::WriteLong(int32_t v) { Put(v); }
+void ZT_IOF_W::WriteInt64(int64_t v) {
+  Put(v);
+}
+void ZT_IOF_W::WriteUInt64(uint64_t v) {
+  Put(v);
+}
+void ZT_IOF_W::WriteFloat(float v) {
+  Put(v);
+}
+void ZT_IOF_W::WriteInt32(int32_t v) {
+  Put(v);
+}
+void ZT_IOF_W::WriteInt16(int16_t v) {
+  Put(v);
+}
+void ZT_IOF_W::WriteUInt32(uint32_t v) {
+  Put(v);
+}
+void ZT_IOF_W::WriteChar(char v) {
+  Put(v);
+}
+void ZT_IOF_W::WriteBool(bool v) {
+  Put<uint8_t>(v ? 1 : 0);
+}
+void ZT_IOF_W::WriteLong(int32_t v) {
+  Put(v);
+}
 
 void ZT_IOF_W::WritePoint(Point32 p) {
   Put(p.x);
@@ -78,7 +96,9 @@ void ZT_IOF_W::WriteResourceBlob(const ResourceBlob& blob) {
   WriteString(blob.Name);
 }
 
-void ZT_IOF_W::WriteGuid(const Guid& g) { WriteString(g.ToString()); }
+void ZT_IOF_W::WriteGuid(const Guid& g) {
+  WriteString(g.ToString());
+}
 
 void ZT_IOF_W::WriteHeader(std::u16string_view className, int32_t version) {
   WriteString(className);

@@ -118,28 +118,16 @@ inline constexpr KnownName kGeneralNames[] = {
 };
 
 inline constexpr KnownName kItemNames[] = {
-    {u"QVX_PartyBalloon", 1},
-    {u"QVX_PSGeomEmit_Line", 2},
-    {u"QVX_PSGeomEmit_Path", 1},
-    {u"QVX_PSGeomEmit_Point", 1},
-    {u"QVX_PSGeomEmit_Rect", 1},
-    {u"QVX_PSGeomEmit_Sector", 1},
-    {u"QVX_PSGeomEmit_Stream", 1},
-    {u"QVX_PSGeometry_Point", 1},
-    {u"QVX_PSGeometry_Swarm", 1},
-    {u"QVX_PSGeometry_Trace", 1},
-    {u"QVX_PSTree_Leaf", 1},
-    {u"QVX_PSTree_Stem", 1},
+    {u"QVX_PartyBalloon", 1},      {u"QVX_PSGeomEmit_Line", 2},  {u"QVX_PSGeomEmit_Path", 1},
+    {u"QVX_PSGeomEmit_Point", 1},  {u"QVX_PSGeomEmit_Rect", 1},  {u"QVX_PSGeomEmit_Sector", 1},
+    {u"QVX_PSGeomEmit_Stream", 1}, {u"QVX_PSGeometry_Point", 1}, {u"QVX_PSGeometry_Swarm", 1},
+    {u"QVX_PSGeometry_Trace", 1},  {u"QVX_PSTree_Leaf", 1},      {u"QVX_PSTree_Stem", 1},
     {u"QVX_PSTree_Trace", 1},
 };
 
 inline constexpr KnownName kSlideNames[] = {
-    {u"ZT_2D_Light", 3},
-    {u"ZT_FlameLight", 2},
-    {u"ZT_GlassBallLight", 2},
-    {u"ZT_MatrixCodeLight", 2},
-    {u"FakeUndervater", 2},
-    {u"FakeLake2D", 2},
+    {u"ZT_2D_Light", 3},        {u"ZT_FlameLight", 2},  {u"ZT_GlassBallLight", 2},
+    {u"ZT_MatrixCodeLight", 2}, {u"FakeUndervater", 2}, {u"FakeLake2D", 2},
     {u"ZT_WaterRingLight", 2},
 };
 
@@ -153,7 +141,6 @@ inline constexpr KnownName kTimingNames[] = {
     {u"QVX_ManualTimeLine", 1},
     {u"QVX_DependedTimeLine", 2},
 };
-
 
 // The current version of `name` in any registry's vocabulary; -1 when the
 // vocabulary has no such name.

@@ -48,8 +48,9 @@ std::vector<uint8_t> Encode(int w, int h, int type, const Painter& paint) {
         raw.insert(raw.end(), {p.r, p.g, p.b, p.a});
         continue;
       }
-      auto it = std::find_if(palette.begin(), palette.end(),
-                             [&](const Rgba& c) { return c.r == p.r && c.g == p.g && c.b == p.b && c.a == p.a; });
+      auto it = std::find_if(palette.begin(), palette.end(), [&](const Rgba& c) {
+        return c.r == p.r && c.g == p.g && c.b == p.b && c.a == p.a;
+      });
       if (it == palette.end()) {
         if (palette.size() == 256) {
           std::cerr << "too many colours for a palette picture\n";
@@ -85,7 +86,9 @@ std::vector<uint8_t> Encode(int w, int h, int type, const Painter& paint) {
   return png;
 }
 
-uint8_t ToByte(double v) { return uint8_t(std::lround(std::clamp(v, 0.0, 1.0) * 255)); }
+uint8_t ToByte(double v) {
+  return uint8_t(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+}
 
 // A soft round spot: alpha falls from the centre with the given sharpness.
 Painter Spot(double sharpness, Rgba tint = {255, 255, 255, 255}) {
@@ -125,30 +128,48 @@ Painter Streak(double width) {
 Painter Quantised(Painter p, int levels) {
   return [=](double x, double y) {
     Rgba c = p(x, y);
-    auto q = [&](uint8_t v) { return uint8_t(std::lround(std::round(v / 255.0 * (levels - 1)) * 255.0 / (levels - 1))); };
+    auto q = [&](uint8_t v) {
+      return uint8_t(std::lround(std::round(v / 255.0 * (levels - 1)) * 255.0 / (levels - 1)));
+    };
     return Rgba{q(c.r), q(c.g), q(c.b), q(c.a)};
   };
 }
 
 // 5 × 7 glyphs for the loading picture.
 const std::vector<std::string>& Glyph(char c) {
-  static const std::vector<std::string> L = {"#....", "#....", "#....", "#....", "#....", "#....", "#####"};
-  static const std::vector<std::string> o = {".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."};
-  static const std::vector<std::string> a = {".....", ".....", ".###.", "....#", ".####", "#...#", ".####"};
-  static const std::vector<std::string> d = {"....#", "....#", ".####", "#...#", "#...#", "#...#", ".####"};
-  static const std::vector<std::string> i = {"..#..", ".....", ".##..", "..#..", "..#..", "..#..", ".###."};
-  static const std::vector<std::string> n = {".....", ".....", "####.", "#...#", "#...#", "#...#", "#...#"};
-  static const std::vector<std::string> g = {".....", ".####", "#...#", "#...#", ".####", "....#", ".###."};
-  static const std::vector<std::string> dot = {".....", ".....", ".....", ".....", ".....", ".##..", ".##.."};
+  static const std::vector<std::string> L = {"#....", "#....", "#....", "#....",
+                                             "#....", "#....", "#####"};
+  static const std::vector<std::string> o = {".....", ".....", ".###.", "#...#",
+                                             "#...#", "#...#", ".###."};
+  static const std::vector<std::string> a = {".....", ".....", ".###.", "....#",
+                                             ".####", "#...#", ".####"};
+  static const std::vector<std::string> d = {"....#", "....#", ".####", "#...#",
+                                             "#...#", "#...#", ".####"};
+  static const std::vector<std::string> i = {"..#..", ".....", ".##..", "..#..",
+                                             "..#..", "..#..", ".###."};
+  static const std::vector<std::string> n = {".....", ".....", "####.", "#...#",
+                                             "#...#", "#...#", "#...#"};
+  static const std::vector<std::string> g = {".....", ".####", "#...#", "#...#",
+                                             ".####", "....#", ".###."};
+  static const std::vector<std::string> dot = {".....", ".....", ".....", ".....",
+                                               ".....", ".##..", ".##.."};
   switch (c) {
-    case 'L': return L;
-    case 'o': return o;
-    case 'a': return a;
-    case 'd': return d;
-    case 'i': return i;
-    case 'n': return n;
-    case 'g': return g;
-    default: return dot;
+    case 'L':
+      return L;
+    case 'o':
+      return o;
+    case 'a':
+      return a;
+    case 'd':
+      return d;
+    case 'i':
+      return i;
+    case 'n':
+      return n;
+    case 'g':
+      return g;
+    default:
+      return dot;
   }
 }
 
@@ -202,7 +223,10 @@ int main(int argc, char** argv) {
       {64, 64, 64, 6, Ring()},
       {65, 32, 32, 6, Star(4, 8)},
       {66, 64, 64, 6, Star(6, 6)},
-      {67, 4, 8, 3, [](double, double y) { return Rgba{255, 255, 255, ToByte(1 - y)}; }},
+      {67, 4, 8, 3,
+       [](double, double y) {
+         return Rgba{255, 255, 255, ToByte(1 - y)};
+       }},
       {68, 128, 32, 6, Streak(0.1)},
       {69, 2, 2, 6, Spot(0.5)},
       {70, 8, 8, 6, Spot(1.0)},
@@ -212,7 +236,10 @@ int main(int argc, char** argv) {
       {75, 64, 64, 6, Star(8, 12)},
       {76, 64, 64, 6, Spot(0.8, {200, 220, 255, 255})},
       {77, 32, 32, 3, Quantised(Star(4, 4), 16)},
-      {78, 1, 1, 3, [](double, double) { return Rgba{255, 255, 255, 255}; }},
+      {78, 1, 1, 3,
+       [](double, double) {
+         return Rgba{255, 255, 255, 255};
+       }},
   };
   std::string out =
       "// Generated at build time by glimmer_make_builtin_pictures; do not edit.\n"
@@ -227,11 +254,13 @@ int main(int argc, char** argv) {
     }
     out += "};\n";
   }
-  out += "}  // namespace\n\nstd::span<const uint8_t> BuiltinPicture(int32_t id) {\n  switch (id) {\n";
+  out +=
+      "}  // namespace\n\nstd::span<const uint8_t> BuiltinPicture(int32_t id) {\n  switch (id) {\n";
   for (const Picture& p : pictures) {
     out += "    case " + std::to_string(p.id) + ": return kPicture" + std::to_string(p.id) + ";\n";
   }
-  out += "    default: return {};\n  }\n}\n\nstd::vector<int32_t> BuiltinPictureIds() {\n  return {";
+  out +=
+      "    default: return {};\n  }\n}\n\nstd::vector<int32_t> BuiltinPictureIds() {\n  return {";
   for (const Picture& p : pictures) out += std::to_string(p.id) + ", ";
   out += "};\n}\n\n}  // namespace glimmer\n";
   std::ofstream file(argv[1]);

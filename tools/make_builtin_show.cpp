@@ -14,11 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "show/show_composer.h"
 #include "platform/image/image_codec.h"
+#include "show/show_composer.h"
 
 namespace {
-
 
 void Put16(std::vector<uint8_t>& b, uint32_t v) {
   b.push_back(uint8_t(v));
@@ -81,7 +80,8 @@ std::vector<uint8_t> ChimeSound() {
   for (int i = 0; i < n; ++i) {
     const double t = double(i) / rate;
     const double env = std::exp(-3.0 * t);
-    const double s = env * (0.5 * std::sin(2 * M_PI * 660 * t) + 0.3 * std::sin(2 * M_PI * 990 * t));
+    const double s =
+        env * (0.5 * std::sin(2 * M_PI * 660 * t) + 0.3 * std::sin(2 * M_PI * 990 * t));
     b.push_back(uint8_t(128 + 40 * s));
   }
   return b;
@@ -95,9 +95,11 @@ std::vector<uint8_t> Landscape(int variant) {
     for (uint32_t x = 0; x < w; ++x) {
       const double u = double(x) / w, v = double(y) / h;
       double r, g, b;
-      const double ridge = 0.62 + 0.08 * std::sin(u * 9 + variant) + 0.05 * std::sin(u * 23 + 2 * variant);
+      const double ridge =
+          0.62 + 0.08 * std::sin(u * 9 + variant) + 0.05 * std::sin(u * 23 + 2 * variant);
       if (v < ridge) {  // sky
-        const double sun = std::exp(-(std::pow(u - 0.3 - 0.2 * variant, 2) + std::pow(v - 0.35, 2)) / 0.01);
+        const double sun =
+            std::exp(-(std::pow(u - 0.3 - 0.2 * variant, 2) + std::pow(v - 0.35, 2)) / 0.01);
         const double t = v / ridge;
         const double sky[3][3] = {{0.95, 0.55, 0.35}, {0.35, 0.6, 0.9}, {0.55, 0.75, 0.95}};
         r = sky[variant][0] * (1 - 0.5 * t) + sun;
@@ -153,13 +155,17 @@ int main(int argc, char** argv) {
   // The show's files are drawn into the work folder beside a copy of its JSON.
   const std::filesystem::path work = argv[2];
   std::filesystem::create_directories(work);
-  const auto bytesOf = [](const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); };
+  const auto bytesOf = [](const std::vector<uint8_t>& b) {
+    return std::string(b.begin(), b.end());
+  };
   bool ok = WriteFile((work / "dusk.bmp").string(), bytesOf(DuskPicture())) &&
             WriteFile((work / "chime.wav").string(), bytesOf(ChimeSound()));
   const char* names[3] = {"Dusk", "Sea", "Hills"};
-  for (int i = 0; i < 3; ++i) ok = ok && WriteFile((work / (std::string(names[i]) + ".png")).string(), bytesOf(Landscape(i)));
+  for (int i = 0; i < 3; ++i)
+    ok = ok && WriteFile((work / (std::string(names[i]) + ".png")).string(), bytesOf(Landscape(i)));
   std::error_code ec;
-  std::filesystem::copy_file(argv[1], work / "show.json", std::filesystem::copy_options::overwrite_existing, ec);
+  std::filesystem::copy_file(argv[1], work / "show.json",
+                             std::filesystem::copy_options::overwrite_existing, ec);
   if (!ok || ec) {
     std::cerr << "cannot write the show's files into " << work.string() << "\n";
     return 1;
@@ -171,7 +177,8 @@ int main(int argc, char** argv) {
     std::cerr << argv[1] << ": " << e.what() << "\n";
     return 1;
   }
-  ok = std::strcmp(argv[3], "--cpp") == 0 ? WriteFile(argv[4], AsCpp(bytes)) : WriteFile(argv[4], bytesOf(bytes));
+  ok = std::strcmp(argv[3], "--cpp") == 0 ? WriteFile(argv[4], AsCpp(bytes))
+                                          : WriteFile(argv[4], bytesOf(bytes));
   if (!ok) {
     std::cerr << "cannot write " << argv[4] << "\n";
     return 1;

@@ -44,7 +44,8 @@ std::shared_ptr<const EffectDesc> BuiltinEffectDesc(std::u16string_view module, 
   return it->second.desc;
 }
 
-std::unique_ptr<Effect> CreateBuiltinEffect(GpuDevice& device, std::u16string_view module, uint32_t id) {
+std::unique_ptr<Effect> CreateBuiltinEffect(GpuDevice& device, std::u16string_view module,
+                                            uint32_t id) {
   auto desc = BuiltinEffectDesc(module, id);
   return desc ? std::make_unique<Effect>(device, std::move(desc)) : nullptr;
 }

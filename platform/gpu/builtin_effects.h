@@ -24,7 +24,8 @@ using EffectDescFactory = std::shared_ptr<const EffectDesc> (*)();
 bool RegisterBuiltinEffect(std::u16string_view module, uint32_t id, EffectDescFactory make);
 
 // The effect registered for (module, id), or null when we have none.
-std::unique_ptr<Effect> CreateBuiltinEffect(GpuDevice& device, std::u16string_view module, uint32_t id);
+std::unique_ptr<Effect> CreateBuiltinEffect(GpuDevice& device, std::u16string_view module,
+                                            uint32_t id);
 std::shared_ptr<const EffectDesc> BuiltinEffectDesc(std::u16string_view module, uint32_t id);
 // The ids of `module` that have an effect, ascending.
 std::vector<uint32_t> BuiltinEffectIds(std::u16string_view module);
@@ -44,8 +45,8 @@ const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>>& ShaderPassStates();
 #define GLIMMER_EFFECT_CONCAT(a, b) GLIMMER_EFFECT_CONCAT2(a, b)
 // At namespace scope in the owner's .cpp: `Factory` makes the EffectDesc of
 // effect `Id` of `Module` (a u"" file name).
-#define GLIMMER_REGISTER_EFFECT(Module, Id, Factory)                               \
-  namespace {                                                                      \
+#define GLIMMER_REGISTER_EFFECT(Module, Id, Factory)                                \
+  namespace {                                                                       \
   [[maybe_unused]] const bool GLIMMER_EFFECT_CONCAT(kEffectRegistered_, __LINE__) = \
-      ::glimmer::RegisterBuiltinEffect(Module, Id, Factory);                       \
+      ::glimmer::RegisterBuiltinEffect(Module, Id, Factory);                        \
   }

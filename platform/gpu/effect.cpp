@@ -43,7 +43,9 @@ bool Effect::SetTechnique(const std::string& name) {
   return false;
 }
 
-const std::string& Effect::Technique() const { return desc_->techniques.at(technique_).name; }
+const std::string& Effect::Technique() const {
+  return desc_->techniques.at(technique_).name;
+}
 
 Effect::Value* Effect::Find(const std::string& name) {
   auto it = values_.find(name);
@@ -55,7 +57,9 @@ const Effect::Value* Effect::Find(const std::string& name) const {
   return it == values_.end() ? nullptr : &it->second;
 }
 
-void Effect::SetFloat(const std::string& name, float v) { SetFloatArray(name, &v, 1); }
+void Effect::SetFloat(const std::string& name, float v) {
+  SetFloatArray(name, &v, 1);
+}
 
 void Effect::SetVector(const std::string& name, const D3DXVECTOR4& v) {
   const float f[4] = {v.x, v.y, v.z, v.w};
@@ -69,7 +73,9 @@ void Effect::SetFloatArray(const std::string& name, const float* v, int count) {
   }
 }
 
-void Effect::SetMatrix(const std::string& name, const D3DXMATRIX& m) { SetFloatArray(name, &m.m[0][0], 16); }
+void Effect::SetMatrix(const std::string& name, const D3DXMATRIX& m) {
+  SetFloatArray(name, &m.m[0][0], 16);
+}
 
 void Effect::SetInt(const std::string& name, int v) {
   if (Value* p = Find(name)) {
@@ -78,7 +84,9 @@ void Effect::SetInt(const std::string& name, int v) {
   }
 }
 
-void Effect::SetBool(const std::string& name, bool v) { SetInt(name, v ? 1 : 0); }
+void Effect::SetBool(const std::string& name, bool v) {
+  SetInt(name, v ? 1 : 0);
+}
 
 void Effect::SetTexture(const std::string& name, TexturePtr texture) {
   if (Value* p = Find(name)) p->texture = std::move(texture);
@@ -107,7 +115,8 @@ uint32_t Effect::Begin() {
       saved_.renderStates.push_back({state, device_.GetRenderState(state)});
     }
     for (const auto& s : pass.stageStates) {
-      saved_.stageStates.push_back({s.stage, s.type, device_.GetTextureStageState(s.stage, s.type)});
+      saved_.stageStates.push_back(
+          {s.stage, s.type, device_.GetTextureStageState(s.stage, s.type)});
     }
     for (const auto& s : pass.samplerStates) {
       saved_.samplerStates.push_back({s.stage, s.type, device_.GetSamplerState(s.stage, s.type)});
@@ -171,7 +180,9 @@ void Effect::CommitChanges() {
   Apply(technique.passes[size_t(activePass_)], shaders_[technique_][size_t(activePass_)].get());
 }
 
-void Effect::EndPass() { activePass_ = -1; }
+void Effect::EndPass() {
+  activePass_ = -1;
+}
 
 void Effect::End() {
   if (!begun_) return;

@@ -21,24 +21,36 @@ const char* kCommon = R"(#version 330 core
 
 std::string Arg(uint8_t arg, int stage) {
   switch (arg & D3DTA_SELECTMASK) {
-    case D3DTA_DIFFUSE: return "diffuse";
-    case D3DTA_CURRENT: return stage == 0 ? "diffuse" : "current";
-    case D3DTA_TEXTURE: return "texel" + std::to_string(stage);
-    case D3DTA_TFACTOR: return "u_tfactor";
-    case D3DTA_SPECULAR: return "v_color1";
-    default: return "current";
+    case D3DTA_DIFFUSE:
+      return "diffuse";
+    case D3DTA_CURRENT:
+      return stage == 0 ? "diffuse" : "current";
+    case D3DTA_TEXTURE:
+      return "texel" + std::to_string(stage);
+    case D3DTA_TFACTOR:
+      return "u_tfactor";
+    case D3DTA_SPECULAR:
+      return "v_color1";
+    default:
+      return "current";
   }
 }
 
 std::string Op(uint8_t op, const std::string& a1, const std::string& a2, const char* swz) {
   const std::string x = "(" + a1 + ")" + swz, y = "(" + a2 + ")" + swz;
   switch (op) {
-    case D3DTOP_SELECTARG1: return x;
-    case D3DTOP_SELECTARG2: return y;
-    case D3DTOP_MODULATE: return x + " * " + y;
-    case D3DTOP_MODULATE2X: return "min(" + x + " * " + y + " * 2.0, 1.0)";
-    case D3DTOP_ADD: return "min(" + x + " + " + y + ", 1.0)";
-    default: return x;
+    case D3DTOP_SELECTARG1:
+      return x;
+    case D3DTOP_SELECTARG2:
+      return y;
+    case D3DTOP_MODULATE:
+      return x + " * " + y;
+    case D3DTOP_MODULATE2X:
+      return "min(" + x + " * " + y + " * 2.0, 1.0)";
+    case D3DTOP_ADD:
+      return "min(" + x + " + " + y + ", 1.0)";
+    default:
+      return x;
   }
 }
 
@@ -58,8 +70,8 @@ size_t VertexKeyHash::operator()(const VertexKey& k) const {
 size_t FragmentKeyHash::operator()(const FragmentKey& k) const {
   size_t h = k.specularAdd ? 7 : 3;
   for (const auto& s : k.stages) {
-    const uint8_t b[7] = {s.colorOp, s.colorArg1, s.colorArg2, s.alphaOp, s.alphaArg1, s.alphaArg2,
-                          uint8_t(s.projected)};
+    const uint8_t b[7] = {s.colorOp,   s.colorArg1, s.colorArg2,         s.alphaOp,
+                          s.alphaArg1, s.alphaArg2, uint8_t(s.projected)};
     h = h * 1099511628211ull ^ HashBytes(b, sizeof b);
   }
   return h;
@@ -111,7 +123,8 @@ void main() {
   s += diffuse ? "  vec4 vdiffuse = a_diffuse;\n" : "  vec4 vdiffuse = vec4(1.0);\n";
   s += specular ? "  vec4 vspecular = a_specular;\n" : "  vec4 vspecular = vec4(0.0);\n";
   if (key.lighting && !rhw) {
-    s += normal ? "  vec3 n = normalize(mat3(u_worldView) * a_normal);\n" : "  vec3 n = vec3(0.0);\n";
+    s += normal ? "  vec3 n = normalize(mat3(u_worldView) * a_normal);\n"
+                : "  vec3 n = vec3(0.0);\n";
     s += std::string("  vec4 matDiffuse = ") + (diffuse ? "vdiffuse" : "u_matDiffuse") + ";\n";
     s += R"(  float nl = max(dot(n, u_lightDir.xyz), 0.0);
   vec3 lit = u_matEmissive.rgb + u_matAmbient.rgb * (u_ambient.rgb + u_lightAmbient.rgb)
@@ -204,7 +217,8 @@ void main() {
     const auto& st = key.stages[i];
     if (st.colorOp == D3DTOP_DISABLE || st.colorOp == 0) break;
     const std::string n = std::to_string(i);
-    const std::string tc = st.projected ? "(v_tex" + n + ".xy / v_tex" + n + ".w)" : "v_tex" + n + ".xy";
+    const std::string tc =
+        st.projected ? "(v_tex" + n + ".xy / v_tex" + n + ".w)" : "v_tex" + n + ".xy";
     // A stage without a texture reads opaque white, so untextured geometry
     // shows its vertex colour.
     s += "  vec4 texel" + n + " = u_hasTexture" + n + " ? texture(u_texture" + n + ", " + tc +
@@ -214,16 +228,18 @@ void main() {
       // with luminance, its third channel scales the next stage's colour.
       s += "  bump = u_bumpMatrix" + n + " * texel" + n + ".rg;\n";
       if (st.colorOp == D3DTOP_BUMPENVMAPLUMINANCE) {
-        s += "  luminance = clamp(texel" + n + ".b * u_bumpLuminance" + n + ".x + u_bumpLuminance" + n +
-             ".y, 0.0, 1.0);\n";
+        s += "  luminance = clamp(texel" + n + ".b * u_bumpLuminance" + n + ".x + u_bumpLuminance" +
+             n + ".y, 0.0, 1.0);\n";
       }
       continue;
     }
-    s += "  {\n    vec3 c = " + Op(st.colorOp, Arg(st.colorArg1, i), Arg(st.colorArg2, i), ".rgb") + ";\n";
+    s += "  {\n    vec3 c = " + Op(st.colorOp, Arg(st.colorArg1, i), Arg(st.colorArg2, i), ".rgb") +
+         ";\n";
     if (st.alphaOp == D3DTOP_DISABLE || st.alphaOp == 0) {
       s += "    float a = current.a;\n";
     } else {
-      s += "    float a = " + Op(st.alphaOp, Arg(st.alphaArg1, i), Arg(st.alphaArg2, i), ".a") + ";\n";
+      s += "    float a = " + Op(st.alphaOp, Arg(st.alphaArg1, i), Arg(st.alphaArg2, i), ".a") +
+           ";\n";
     }
     s += "    current = vec4(c * luminance, a);\n    luminance = 1.0;\n  }\n";
   }

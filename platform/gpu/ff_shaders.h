@@ -13,7 +13,14 @@ namespace glimmer {
 inline constexpr int kStages = 2;
 
 // Attribute locations of the flexible vertex formats.
-enum : uint32_t { kAttrPosition = 0, kAttrNormal = 1, kAttrDiffuse = 2, kAttrSpecular = 3, kAttrTex0 = 4, kAttrTex1 = 5 };
+enum : uint32_t {
+  kAttrPosition = 0,
+  kAttrNormal = 1,
+  kAttrDiffuse = 2,
+  kAttrSpecular = 3,
+  kAttrTex0 = 4,
+  kAttrTex1 = 5
+};
 
 struct VertexKey {
   uint32_t fvf = 0;
@@ -21,8 +28,8 @@ struct VertexKey {
   bool specular = false;  // specular lighting enabled
   bool clipPlane = false;
   struct Stage {
-    uint8_t texCoordIndex = 0;  // which input set
-    bool cameraSpace = false;   // coordinates from the camera-space position
+    uint8_t texCoordIndex = 0;    // which input set
+    bool cameraSpace = false;     // coordinates from the camera-space position
     uint16_t transformFlags = 0;  // D3DTTFF_* (count, projected)
     bool operator==(const Stage&) const = default;
   } stages[kStages];

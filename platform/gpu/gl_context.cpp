@@ -1,11 +1,10 @@
 #include "platform/gpu/gl_context.h"
 
-#include <cstdlib>
+#include <SDL2/SDL.h>
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
 
-#include <SDL2/SDL.h>
-
+#include <cstdlib>
 #include <vector>
 
 #include "common/error_codes.h"
@@ -41,9 +40,13 @@ EGLContext CreateCoreContext(EGLDisplay display) {
   EGLConfig config = nullptr;
   EGLint count = 0;
   eglChooseConfig(display, configAttribs, &config, 1, &count);
-  const EGLint contextAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+  const EGLint contextAttribs[] = {EGL_CONTEXT_MAJOR_VERSION,
+                                   3,
+                                   EGL_CONTEXT_MINOR_VERSION,
+                                   3,
                                    EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                   EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+                                   EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                                   EGL_NONE};
   return eglCreateContext(display, count > 0 ? config : EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT,
                           contextAttribs);
 }
@@ -134,6 +137,8 @@ std::unique_ptr<GlContext> CreateWindowContext(SDL_Window* window) {
   return result;
 }
 
-void RequestSoftwareRendering() { setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1); }
+void RequestSoftwareRendering() {
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+}
 
 }  // namespace glimmer

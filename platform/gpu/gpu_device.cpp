@@ -16,71 +16,110 @@ std::atomic<uint32_t> g_nextShaderId{1};
 
 GLenum Blend(uint32_t b) {
   switch (b) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_ONE: return GL_ONE;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
-    default: return GL_ONE;
+    case D3DBLEND_ZERO:
+      return GL_ZERO;
+    case D3DBLEND_ONE:
+      return GL_ONE;
+    case D3DBLEND_SRCCOLOR:
+      return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+      return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+      return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+      return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+      return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+      return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+      return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+      return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+      return GL_SRC_ALPHA_SATURATE;
+    default:
+      return GL_ONE;
   }
 }
 
 GLenum BlendOp(uint32_t op) {
   switch (op) {
-    case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
-    case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
-    case D3DBLENDOP_MIN: return GL_MIN;
-    case D3DBLENDOP_MAX: return GL_MAX;
-    default: return GL_FUNC_ADD;
+    case D3DBLENDOP_SUBTRACT:
+      return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT:
+      return GL_FUNC_REVERSE_SUBTRACT;
+    case D3DBLENDOP_MIN:
+      return GL_MIN;
+    case D3DBLENDOP_MAX:
+      return GL_MAX;
+    default:
+      return GL_FUNC_ADD;
   }
 }
 
 GLenum Compare(uint32_t f) {
   switch (f) {
-    case D3DCMP_NEVER: return GL_NEVER;
-    case D3DCMP_LESS: return GL_LESS;
-    case D3DCMP_EQUAL: return GL_EQUAL;
-    case D3DCMP_LESSEQUAL: return GL_LEQUAL;
-    case D3DCMP_GREATER: return GL_GREATER;
-    case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
-    case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
-    default: return GL_ALWAYS;
+    case D3DCMP_NEVER:
+      return GL_NEVER;
+    case D3DCMP_LESS:
+      return GL_LESS;
+    case D3DCMP_EQUAL:
+      return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+      return GL_LEQUAL;
+    case D3DCMP_GREATER:
+      return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+      return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+      return GL_GEQUAL;
+    default:
+      return GL_ALWAYS;
   }
 }
 
 GLenum Address(uint32_t a) {
   switch (a) {
-    case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
-    case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-    default: return GL_REPEAT;
+    case D3DTADDRESS_MIRROR:
+      return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP:
+      return GL_CLAMP_TO_EDGE;
+    default:
+      return GL_REPEAT;
   }
 }
 
 GLenum Primitive(D3DPRIMITIVETYPE t) {
   switch (t) {
-    case D3DPT_POINTLIST: return GL_POINTS;
-    case D3DPT_LINELIST: return GL_LINES;
-    case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-    case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-    case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
-    default: return GL_TRIANGLES;
+    case D3DPT_POINTLIST:
+      return GL_POINTS;
+    case D3DPT_LINELIST:
+      return GL_LINES;
+    case D3DPT_LINESTRIP:
+      return GL_LINE_STRIP;
+    case D3DPT_TRIANGLESTRIP:
+      return GL_TRIANGLE_STRIP;
+    case D3DPT_TRIANGLEFAN:
+      return GL_TRIANGLE_FAN;
+    default:
+      return GL_TRIANGLES;
   }
 }
 
 uint32_t VertexCount(D3DPRIMITIVETYPE t, uint32_t primitives) {
   switch (t) {
-    case D3DPT_POINTLIST: return primitives;
-    case D3DPT_LINELIST: return primitives * 2;
-    case D3DPT_LINESTRIP: return primitives + 1;
+    case D3DPT_POINTLIST:
+      return primitives;
+    case D3DPT_LINELIST:
+      return primitives * 2;
+    case D3DPT_LINESTRIP:
+      return primitives + 1;
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return primitives + 2;
-    default: return primitives * 3;
+    case D3DPT_TRIANGLEFAN:
+      return primitives + 2;
+    default:
+      return primitives * 3;
   }
 }
 
@@ -152,7 +191,8 @@ void PixelShader::SetInt(const std::string& name, int value) {
 
 struct GpuDevice::Program {
   GLuint name = 0;
-  GLint worldView, projection, target, texMatrix, lightDir, lightDiffuse, lightSpecular, lightAmbient;
+  GLint worldView, projection, target, texMatrix, lightDir, lightDiffuse, lightSpecular,
+      lightAmbient;
   GLint matDiffuse, matAmbient, matSpecular, matEmissive, matPower, ambient, clipPlane;
   GLint alphaFunc, alphaRef, tfactor, texture[kStages], hasTexture[kStages];
   GLint bumpMatrix[kStages], bumpLuminance[kStages];
@@ -168,7 +208,7 @@ struct GpuDevice::Program {
 };
 
 size_t GpuDevice::ProgramKeyHash::operator()(const ProgramKey& k) const {
-  return VertexKeyHash{}(k.vertex) * 1315423911u ^ FragmentKeyHash{}(k.fragment) ^
+  return VertexKeyHash{}(k.vertex) * 1315423911u ^ FragmentKeyHash {}(k.fragment) ^
          (size_t{k.pixelShader} << 40);
 }
 
@@ -227,7 +267,9 @@ GpuDevice::~GpuDevice() {
   glDeleteFramebuffers(1, &readFbo_);
 }
 
-void GpuDevice::MakeCurrent() { context_->MakeCurrent(); }
+void GpuDevice::MakeCurrent() {
+  context_->MakeCurrent();
+}
 
 std::string GpuDevice::RendererName() {
   MakeCurrent();
@@ -235,8 +277,9 @@ std::string GpuDevice::RendererName() {
 }
 
 void GpuDevice::CreateBackBuffer() {
-  backBuffer_ = std::make_shared<GpuTexture>(this, params_.BackBufferWidth, params_.BackBufferHeight, 1,
-                                             D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  backBuffer_ =
+      std::make_shared<GpuTexture>(this, params_.BackBufferWidth, params_.BackBufferHeight, 1,
+                                   D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
   backSurface_ = backBuffer_->GetSurfaceLevel(0);
   autoDepth_ = params_.EnableAutoDepthStencil
                    ? CreateDepthStencilSurface(params_.BackBufferWidth, params_.BackBufferHeight)
@@ -297,9 +340,10 @@ void GpuDevice::SetDefaultStates() {
   indices_.reset();
 }
 
-TexturePtr GpuDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-                                    D3DFORMAT format, D3DPOOL pool) {
-  if (width == 0 || height == 0 || width > maxTextureSize_ || height > maxTextureSize_) return nullptr;
+TexturePtr GpuDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels,
+                                    uint32_t usage, D3DFORMAT format, D3DPOOL pool) {
+  if (width == 0 || height == 0 || width > maxTextureSize_ || height > maxTextureSize_)
+    return nullptr;
   // Render targets live in the default pool, as Direct3D requires.
   if (usage & D3DUSAGE_RENDERTARGET) pool = D3DPOOL_DEFAULT;
   return std::make_shared<GpuTexture>(this, width, height, levels, usage, format, pool);
@@ -309,7 +353,8 @@ DepthStencilPtr GpuDevice::CreateDepthStencilSurface(uint32_t width, uint32_t he
   return std::make_shared<GpuDepthStencil>(this, width, height);
 }
 
-VertexBufferPtr GpuDevice::CreateVertexBuffer(uint32_t bytes, uint32_t usage, uint32_t fvf, D3DPOOL pool) {
+VertexBufferPtr GpuDevice::CreateVertexBuffer(uint32_t bytes, uint32_t usage, uint32_t fvf,
+                                              D3DPOOL pool) {
   return std::make_shared<GpuVertexBuffer>(this, bytes, usage, fvf, pool);
 }
 
@@ -320,9 +365,13 @@ IndexBufferPtr GpuDevice::CreateIndexBuffer(uint32_t bytes, uint32_t usage, D3DF
 
 // ---------------------------------------------------------------- targets
 
-SurfacePtr GpuDevice::GetBackBuffer() { return backSurface_; }
+SurfacePtr GpuDevice::GetBackBuffer() {
+  return backSurface_;
+}
 
-D3DSURFACE_DESC GpuDevice::GetBackBufferDesc() const { return backBuffer_->GetLevelDesc(0); }
+D3DSURFACE_DESC GpuDevice::GetBackBufferDesc() const {
+  return backBuffer_->GetLevelDesc(0);
+}
 
 void GpuDevice::SetRenderTarget(uint32_t index, SurfacePtr surface) {
   if (index != 0 || !surface) return;
@@ -332,7 +381,9 @@ void GpuDevice::SetRenderTarget(uint32_t index, SurfacePtr surface) {
   BindTarget();
 }
 
-SurfacePtr GpuDevice::GetRenderTarget(uint32_t index) const { return index == 0 ? target_ : nullptr; }
+SurfacePtr GpuDevice::GetRenderTarget(uint32_t index) const {
+  return index == 0 ? target_ : nullptr;
+}
 
 void GpuDevice::SetDepthStencilSurface(DepthStencilPtr surface) {
   depth_ = std::move(surface);
@@ -349,7 +400,8 @@ void GpuDevice::BindTarget() {
   const bool withDepth = depth_ && !depth_->IsLost();
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                             withDepth ? depth_->GlName() : 0);
-  glViewport(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width), GLsizei(viewport_.Height));
+  glViewport(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width),
+             GLsizei(viewport_.Height));
   glDepthRange(viewport_.MinZ, viewport_.MaxZ);
 }
 
@@ -357,7 +409,8 @@ void GpuDevice::SetViewport(const D3DVIEWPORT9& viewport) {
   viewport_ = viewport;
   MakeCurrent();
   // Rows are stored from the top, so Direct3D's y is OpenGL's row.
-  glViewport(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width), GLsizei(viewport_.Height));
+  glViewport(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width),
+             GLsizei(viewport_.Height));
   glDepthRange(viewport_.MinZ, viewport_.MaxZ);
 }
 
@@ -366,7 +419,8 @@ void GpuDevice::Clear(uint32_t flags, D3DCOLOR color, float z, uint32_t stencil)
   MakeCurrent();
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   glEnable(GL_SCISSOR_TEST);
-  glScissor(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width), GLsizei(viewport_.Height));
+  glScissor(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width),
+            GLsizei(viewport_.Height));
   GLbitfield mask = 0;
   if (flags & D3DCLEAR_TARGET) {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -403,10 +457,12 @@ void GpuDevice::SetSamplerState(uint32_t sampler, D3DSAMPLERSTATETYPE type, uint
 }
 
 uint32_t GpuDevice::GetSamplerState(uint32_t sampler, D3DSAMPLERSTATETYPE type) const {
-  return sampler < samplerStates_.size() && type < D3DSAMP_COUNT ? samplerStates_[sampler][type] : 0;
+  return sampler < samplerStates_.size() && type < D3DSAMP_COUNT ? samplerStates_[sampler][type]
+                                                                 : 0;
 }
 
-void GpuDevice::SetTextureStageState(uint32_t stage, D3DTEXTURESTAGESTATETYPE type, uint32_t value) {
+void GpuDevice::SetTextureStageState(uint32_t stage, D3DTEXTURESTAGESTATETYPE type,
+                                     uint32_t value) {
   if (stage < kStages && type < D3DTSS_COUNT) stageStates_[stage][type] = value;
 }
 
@@ -443,7 +499,8 @@ void GpuDevice::SetClipPlane(uint32_t index, const float plane[4]) {
   if (index == 0) std::copy(plane, plane + 4, clipPlane_.begin());
 }
 
-void GpuDevice::SetStreamSource(uint32_t stream, VertexBufferPtr buffer, uint32_t offset, uint32_t stride) {
+void GpuDevice::SetStreamSource(uint32_t stream, VertexBufferPtr buffer, uint32_t offset,
+                                uint32_t stride) {
   if (stream != 0) return;
   stream_ = std::move(buffer);
   streamOffset_ = offset;
@@ -456,8 +513,9 @@ GpuDevice::Program& GpuDevice::ProgramFor(const ProgramKey& key) {
   auto it = programs_.find(key);
   if (it != programs_.end()) return *it->second;
   const std::string vs = GenerateVertexShader(key.vertex);
-  const std::string fs = pixelShader_ && key.pixelShader ? FragmentPrelude() + pixelShader_->Source()
-                                                         : GenerateFragmentShader(key.fragment);
+  const std::string fs = pixelShader_ && key.pixelShader
+                             ? FragmentPrelude() + pixelShader_->Source()
+                             : GenerateFragmentShader(key.fragment);
   const GLuint v = Compile(GL_VERTEX_SHADER, vs);
   const GLuint f = Compile(GL_FRAGMENT_SHADER, fs);
   auto p = std::make_unique<Program>();
@@ -551,7 +609,9 @@ void GpuDevice::ApplyStates() {
       glEnable(GL_CULL_FACE);
       glCullFace(GL_BACK);
       break;
-    default: glDisable(GL_CULL_FACE); break;
+    default:
+      glDisable(GL_CULL_FACE);
+      break;
   }
   if (rs[D3DRS_CLIPPLANEENABLE] & 1) {
     glEnable(GL_CLIP_DISTANCE0);
@@ -627,8 +687,9 @@ void GpuDevice::UploadUniforms(Program& p) {
     }
   }
   if (p.alphaFunc >= 0) {
-    glUniform1i(p.alphaFunc, renderStates_[D3DRS_ALPHATESTENABLE] ? GLint(renderStates_[D3DRS_ALPHAFUNC])
-                                                                : GLint(D3DCMP_ALWAYS));
+    glUniform1i(p.alphaFunc, renderStates_[D3DRS_ALPHATESTENABLE]
+                                 ? GLint(renderStates_[D3DRS_ALPHAFUNC])
+                                 : GLint(D3DCMP_ALWAYS));
     glUniform1f(p.alphaRef, float(renderStates_[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
   }
   for (int i = 0; i < kStages; ++i) {
@@ -652,12 +713,24 @@ void GpuDevice::UploadUniforms(Program& p) {
       const GLint l = p.Location(v.name);
       if (l < 0) continue;
       switch (v.count) {
-        case 0: glUniform1i(l, v.integer); break;
-        case 1: glUniform1f(l, v.floats[0]); break;
-        case 2: glUniform2fv(l, 1, v.floats.data()); break;
-        case 3: glUniform3fv(l, 1, v.floats.data()); break;
-        case 16: glUniformMatrix4fv(l, 1, GL_FALSE, v.floats.data()); break;
-        default: glUniform4fv(l, 1, v.floats.data()); break;
+        case 0:
+          glUniform1i(l, v.integer);
+          break;
+        case 1:
+          glUniform1f(l, v.floats[0]);
+          break;
+        case 2:
+          glUniform2fv(l, 1, v.floats.data());
+          break;
+        case 3:
+          glUniform3fv(l, 1, v.floats.data());
+          break;
+        case 16:
+          glUniformMatrix4fv(l, 1, GL_FALSE, v.floats.data());
+          break;
+        default:
+          glUniform4fv(l, 1, v.floats.data());
+          break;
       }
     }
   }
@@ -675,7 +748,8 @@ bool GpuDevice::PrepareDraw(uint32_t stride, const uint8_t* base, uint32_t buffe
   for (int i = 0; i < kStages; ++i) {
     const auto& st = stageStates_[i];
     key.vertex.stages[i].texCoordIndex = uint8_t(st[D3DTSS_TEXCOORDINDEX] & 0xFFFF);
-    key.vertex.stages[i].cameraSpace = (st[D3DTSS_TEXCOORDINDEX] & 0xFFFF0000) == D3DTSS_TCI_CAMERASPACEPOSITION;
+    key.vertex.stages[i].cameraSpace =
+        (st[D3DTSS_TEXCOORDINDEX] & 0xFFFF0000) == D3DTSS_TCI_CAMERASPACEPOSITION;
     key.vertex.stages[i].transformFlags = uint16_t(st[D3DTSS_TEXTURETRANSFORMFLAGS]);
   }
   if (pixelShader_) {
@@ -696,8 +770,8 @@ bool GpuDevice::PrepareDraw(uint32_t stride, const uint8_t* base, uint32_t buffe
         break;
       }
     }
-    key.fragment.specularAdd =
-        renderStates_[D3DRS_SPECULARENABLE] != 0 && (key.vertex.lighting || (fvf_ & D3DFVF_SPECULAR));
+    key.fragment.specularAdd = renderStates_[D3DRS_SPECULARENABLE] != 0 &&
+                               (key.vertex.lighting || (fvf_ & D3DFVF_SPECULAR));
   }
   Program& program = ProgramFor(key);
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
@@ -735,7 +809,8 @@ bool GpuDevice::PrepareDraw(uint32_t stride, const uint8_t* base, uint32_t buffe
   return true;
 }
 
-void GpuDevice::DrawPrimitive(D3DPRIMITIVETYPE type, uint32_t startVertex, uint32_t primitiveCount) {
+void GpuDevice::DrawPrimitive(D3DPRIMITIVETYPE type, uint32_t startVertex,
+                              uint32_t primitiveCount) {
   if (!stream_ || stream_->IsLost() || primitiveCount == 0) return;
   const uint32_t stride = streamStride_ ? streamStride_ : FvfStride(fvf_);
   const auto* base = reinterpret_cast<const uint8_t*>(uintptr_t{streamOffset_});
@@ -743,9 +818,10 @@ void GpuDevice::DrawPrimitive(D3DPRIMITIVETYPE type, uint32_t startVertex, uint3
   glDrawArrays(Primitive(type), GLint(startVertex), GLsizei(VertexCount(type, primitiveCount)));
 }
 
-void GpuDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, uint32_t,
-                                     uint32_t, uint32_t startIndex, uint32_t primitiveCount) {
-  if (!stream_ || stream_->IsLost() || !indices_ || indices_->IsLost() || primitiveCount == 0) return;
+void GpuDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, uint32_t, uint32_t,
+                                     uint32_t startIndex, uint32_t primitiveCount) {
+  if (!stream_ || stream_->IsLost() || !indices_ || indices_->IsLost() || primitiveCount == 0)
+    return;
   const uint32_t stride = streamStride_ ? streamStride_ : FvfStride(fvf_);
   const auto* base = reinterpret_cast<const uint8_t*>(uintptr_t{streamOffset_});
   if (!PrepareDraw(stride, base, stream_->GlName())) return;
@@ -753,11 +829,12 @@ void GpuDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, 
   const uint32_t bytes = indices_->IndexBytes();
   glDrawElementsBaseVertex(Primitive(type), GLsizei(VertexCount(type, primitiveCount)),
                            bytes == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(uintptr_t{startIndex} * bytes), baseVertex);
+                           reinterpret_cast<const void*>(uintptr_t{startIndex} * bytes),
+                           baseVertex);
 }
 
-void GpuDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t primitiveCount, const void* vertices,
-                                uint32_t stride) {
+void GpuDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t primitiveCount,
+                                const void* vertices, uint32_t stride) {
   if (primitiveCount == 0 || !vertices) return;
   const uint32_t count = VertexCount(type, primitiveCount);
   MakeCurrent();
@@ -767,9 +844,10 @@ void GpuDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t primitiveCount, 
   glDrawArrays(Primitive(type), 0, GLsizei(count));
 }
 
-void GpuDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t minIndex, uint32_t numVertices,
-                                       uint32_t primitiveCount, const void* indices,
-                                       D3DFORMAT_INDEX format, const void* vertices, uint32_t stride) {
+void GpuDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t minIndex,
+                                       uint32_t numVertices, uint32_t primitiveCount,
+                                       const void* indices, D3DFORMAT_INDEX format,
+                                       const void* vertices, uint32_t stride) {
   if (primitiveCount == 0 || !vertices || !indices) return;
   const uint32_t count = VertexCount(type, primitiveCount);
   const uint32_t bytes = format == D3DFMT_INDEX32 ? 4 : 2;
@@ -796,7 +874,8 @@ void GpuDevice::Present() {
   int w = 0, h = 0;
   context_->DrawableSize(w, h);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
-  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backBuffer_->GlName(), 0);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                         backBuffer_->GlName(), 0);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);

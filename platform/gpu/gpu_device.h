@@ -66,7 +66,8 @@ class GpuDevice {
   // A device drawing into an off-screen back buffer.
   static std::unique_ptr<GpuDevice> CreateHeadless(const PresentParameters& params);
   // A device presenting to an SDL window created with SDL_WINDOW_OPENGL.
-  static std::unique_ptr<GpuDevice> CreateForWindow(SDL_Window* window, const PresentParameters& params);
+  static std::unique_ptr<GpuDevice> CreateForWindow(SDL_Window* window,
+                                                    const PresentParameters& params);
   ~GpuDevice();
   GpuDevice(const GpuDevice&) = delete;
   GpuDevice& operator=(const GpuDevice&) = delete;
@@ -80,7 +81,8 @@ class GpuDevice {
                            D3DFORMAT format, D3DPOOL pool);
   DepthStencilPtr CreateDepthStencilSurface(uint32_t width, uint32_t height);
   VertexBufferPtr CreateVertexBuffer(uint32_t bytes, uint32_t usage, uint32_t fvf, D3DPOOL pool);
-  IndexBufferPtr CreateIndexBuffer(uint32_t bytes, uint32_t usage, D3DFORMAT_INDEX format, D3DPOOL pool);
+  IndexBufferPtr CreateIndexBuffer(uint32_t bytes, uint32_t usage, D3DFORMAT_INDEX format,
+                                   D3DPOOL pool);
 
   // Targets. Setting render target 0 resets the viewport to the whole surface.
   SurfacePtr GetBackBuffer();

@@ -19,14 +19,20 @@ struct GlFormat {
 
 GlFormat FormatOf(D3DFORMAT f) {
   switch (f) {
-    case D3DFMT_A8: return {GL_R8, GL_RED, GL_UNSIGNED_BYTE, 1};
-    case D3DFMT_V8U8: return {GL_RG8_SNORM, GL_RG, GL_BYTE, 2};
-    case D3DFMT_V16U16: return {GL_RG16_SNORM, GL_RG, GL_SHORT, 4};
-    default: return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, 4};
+    case D3DFMT_A8:
+      return {GL_R8, GL_RED, GL_UNSIGNED_BYTE, 1};
+    case D3DFMT_V8U8:
+      return {GL_RG8_SNORM, GL_RG, GL_BYTE, 2};
+    case D3DFMT_V16U16:
+      return {GL_RG16_SNORM, GL_RG, GL_SHORT, 4};
+    default:
+      return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, 4};
   }
 }
 
-uint32_t LevelSize(uint32_t size, uint32_t level) { return std::max(1u, size >> level); }
+uint32_t LevelSize(uint32_t size, uint32_t level) {
+  return std::max(1u, size >> level);
+}
 
 uint32_t FullChain(uint32_t w, uint32_t h) {
   uint32_t levels = 1;
@@ -44,14 +50,17 @@ GpuResource::~GpuResource() {
   if (device_) device_->Unregister(this);
 }
 
-D3DSURFACE_DESC GpuSurface::GetDesc() const { return texture_->GetLevelDesc(level_); }
+D3DSURFACE_DESC GpuSurface::GetDesc() const {
+  return texture_->GetLevelDesc(level_);
+}
 
 GpuTexture::GpuTexture(GpuDevice* device, uint32_t width, uint32_t height, uint32_t levels,
                        uint32_t usage, D3DFORMAT format, D3DPOOL pool)
     : GpuResource(device, pool),
       width_(std::max(1u, width)),
       height_(std::max(1u, height)),
-      levels_(levels == 0 ? FullChain(width_, height_) : std::min(levels, FullChain(width_, height_))),
+      levels_(levels == 0 ? FullChain(width_, height_)
+                          : std::min(levels, FullChain(width_, height_))),
       usage_(usage),
       format_(format == D3DFMT_UNKNOWN ? D3DFMT_A8R8G8B8 : format) {
   Allocate();
@@ -95,8 +104,12 @@ void GpuTexture::Allocate() {
   }
 }
 
-uint32_t GpuTexture::Width(uint32_t level) const { return LevelSize(width_, level); }
-uint32_t GpuTexture::Height(uint32_t level) const { return LevelSize(height_, level); }
+uint32_t GpuTexture::Width(uint32_t level) const {
+  return LevelSize(width_, level);
+}
+uint32_t GpuTexture::Height(uint32_t level) const {
+  return LevelSize(height_, level);
+}
 
 D3DSURFACE_DESC GpuTexture::GetLevelDesc(uint32_t level) const {
   return {format_, usage_, Pool(), Width(level), Height(level)};
@@ -118,7 +131,8 @@ void GpuTexture::UploadLevel(uint32_t level, const void* data) {
 }
 
 void GpuTexture::UploadImage(uint32_t level, const Image& image) {
-  if (IsLost() || level >= levels_ || image.width != Width(level) || image.height != Height(level)) {
+  if (IsLost() || level >= levels_ || image.width != Width(level) ||
+      image.height != Height(level)) {
     return;
   }
   const size_t n = size_t(image.width) * image.height;
@@ -126,7 +140,9 @@ void GpuTexture::UploadImage(uint32_t level, const Image& image) {
   for (size_t i = 0; i < n; ++i) {
     const uint8_t* p = &image.rgba[i * 4];
     switch (format_) {
-      case D3DFMT_A8: data[i] = p[3]; break;
+      case D3DFMT_A8:
+        data[i] = p[3];
+        break;
       case D3DFMT_V8U8:
         data[i * 2] = uint8_t(int(p[0]) - 128);
         data[i * 2 + 1] = uint8_t(int(p[1]) - 128);
@@ -193,7 +209,9 @@ void GpuTexture::GenerateMips() {
 }
 
 GpuDepthStencil::GpuDepthStencil(GpuDevice* device, uint32_t width, uint32_t height)
-    : GpuResource(device, D3DPOOL_DEFAULT), width_(std::max(1u, width)), height_(std::max(1u, height)) {
+    : GpuResource(device, D3DPOOL_DEFAULT),
+      width_(std::max(1u, width)),
+      height_(std::max(1u, height)) {
   device_->MakeCurrent();
   glGenRenderbuffers(1, &renderbuffer_);
   glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer_);
@@ -212,7 +230,8 @@ void GpuDepthStencil::ReleaseGl() {
   renderbuffer_ = 0;
 }
 
-GpuBuffer::GpuBuffer(GpuDevice* device, uint32_t bytes, uint32_t usage, D3DPOOL pool, uint32_t target)
+GpuBuffer::GpuBuffer(GpuDevice* device, uint32_t bytes, uint32_t usage, D3DPOOL pool,
+                     uint32_t target)
     : GpuResource(device, pool), data_(bytes, 0), usage_(usage), target_(target) {
   device_->MakeCurrent();
   glGenBuffers(1, &buffer_);
@@ -249,7 +268,8 @@ void GpuBuffer::Unlock() {
   if (IsLost() || lockSize_ == 0) return;
   device_->MakeCurrent();
   glBindBuffer(target_, buffer_);
-  glBufferSubData(target_, GLintptr(lockOffset_), GLsizeiptr(lockSize_), data_.data() + lockOffset_);
+  glBufferSubData(target_, GLintptr(lockOffset_), GLsizeiptr(lockSize_),
+                  data_.data() + lockOffset_);
 }
 
 GpuVertexBuffer::GpuVertexBuffer(GpuDevice* device, uint32_t bytes, uint32_t usage, uint32_t fvf,

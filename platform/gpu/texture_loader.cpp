@@ -45,7 +45,8 @@ TexturePtr MakeTexture(GpuDevice& device, Image image, uint32_t width, uint32_t 
     }
   }
   const uint32_t w = (width == kD3dxDefault || width == 0) ? NextPowerOfTwo(image.width) : width;
-  const uint32_t h = (height == kD3dxDefault || height == 0) ? NextPowerOfTwo(image.height) : height;
+  const uint32_t h =
+      (height == kD3dxDefault || height == 0) ? NextPowerOfTwo(image.height) : height;
   const uint32_t levels = mipLevels == kD3dxDefault ? 0 : mipLevels;
   TexturePtr texture = device.CreateTexture(w, h, levels, usage, format, pool);
   if (!texture) return nullptr;
@@ -63,7 +64,8 @@ TexturePtr CreateTextureFromFileInMemoryEx(GpuDevice& device, std::span<const ui
                                            D3DXIMAGE_INFO* info) {
   auto decoded = DecodePicture(bytes);
   if (!decoded) return nullptr;
-  if (info) *info = {decoded->frames[0].width, decoded->frames[0].height, uint32_t(decoded->frames.size())};
+  if (info)
+    *info = {decoded->frames[0].width, decoded->frames[0].height, uint32_t(decoded->frames.size())};
   return MakeTexture(device, std::move(decoded->frames[0]), width, height, mipLevels, usage, format,
                      pool, filter, colorKey);
 }
@@ -73,10 +75,11 @@ AnimationTextures CreateAnimationTextures(GpuDevice& device, std::span<const uin
   AnimationTextures out;
   auto decoded = DecodePicture(bytes);
   if (!decoded) return out;
-  out.info = {decoded->frames[0].width, decoded->frames[0].height, uint32_t(decoded->frames.size())};
+  out.info = {decoded->frames[0].width, decoded->frames[0].height,
+              uint32_t(decoded->frames.size())};
   for (size_t i = 0; i < decoded->frames.size(); ++i) {
-    TexturePtr t = MakeTexture(device, std::move(decoded->frames[i]), kD3dxDefault, kD3dxDefault, 1, 0,
-                               format, pool, filter, 0);
+    TexturePtr t = MakeTexture(device, std::move(decoded->frames[i]), kD3dxDefault, kD3dxDefault, 1,
+                               0, format, pool, filter, 0);
     if (!t) continue;
     out.textures.push_back(std::move(t));
     out.delays.push_back(decoded->delays[i]);

@@ -1,13 +1,13 @@
 #include "platform/image/image_codec.h"
 
+#include <stb/stb_image.h>
+#include <stb/stb_image_resize.h>
+#include <stb/stb_image_write.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <limits>
-
-#include <stb/stb_image.h>
-#include <stb/stb_image_resize.h>
-#include <stb/stb_image_write.h>
 
 namespace glimmer {
 namespace {

@@ -1,7 +1,5 @@
 #include "platform/settings/settings_file.h"
 
-#include "common/atomic_file.h"
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -9,12 +7,16 @@
 #include <iterator>
 #include <system_error>
 
+#include "common/atomic_file.h"
+
 namespace glimmer {
 namespace {
 
 namespace fs = std::filesystem;
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -24,7 +26,9 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -41,7 +45,9 @@ bool HasControl(std::string_view s) {
   return false;
 }
 
-bool Untrimmed(std::string_view s) { return Trim(s).size() != s.size(); }
+bool Untrimmed(std::string_view s) {
+  return Trim(s).size() != s.size();
+}
 
 bool ValidSectionName(std::string_view s) {
   return !s.empty() && !HasControl(s) && !Untrimmed(s) && s.find(']') == std::string_view::npos;
@@ -52,7 +58,9 @@ bool ValidKey(std::string_view s) {
          s.front() != '[' && s.front() != ';' && s.front() != '#';
 }
 
-bool ValidValue(std::string_view s) { return !HasControl(s) && !Untrimmed(s); }
+bool ValidValue(std::string_view s) {
+  return !HasControl(s) && !Untrimmed(s);
+}
 
 }  // namespace
 
@@ -67,7 +75,8 @@ EnvironmentLookup ProcessEnvironment() {
 std::optional<fs::path> SettingsFilePath(const EnvironmentLookup& env) {
   fs::path base;
   // A relative XDG_CONFIG_HOME is to be ignored, as if unset.
-  if (const auto xdg = env("XDG_CONFIG_HOME"); xdg && !xdg->empty() && fs::path(*xdg).is_absolute()) {
+  if (const auto xdg = env("XDG_CONFIG_HOME");
+      xdg && !xdg->empty() && fs::path(*xdg).is_absolute()) {
     base = *xdg;
   } else if (const auto home = env("HOME"); home && !home->empty()) {
     base = fs::path(*home) / ".config";
@@ -224,7 +233,8 @@ std::vector<std::string> SettingsFile::Sections() const {
   return names;
 }
 
-std::vector<std::pair<std::string, std::string>> SettingsFile::Entries(std::string_view section) const {
+std::vector<std::pair<std::string, std::string>> SettingsFile::Entries(
+    std::string_view section) const {
   std::vector<std::pair<std::string, std::string>> entries;
   if (const Section* s = Find(section)) {
     for (const Line& line : s->lines) {

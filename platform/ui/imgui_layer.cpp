@@ -1,10 +1,10 @@
 #include "platform/ui/imgui_layer.h"
 
 #include <SDL2/SDL.h>
-#include <epoxy/gl.h>
-#include <imgui.h>
 #include <backends/imgui_impl_opengl3.h>
 #include <backends/imgui_impl_sdl.h>
+#include <epoxy/gl.h>
+#include <imgui.h>
 
 #include "common/error_codes.h"
 #include "platform/gpu/gl_context.h"
@@ -123,7 +123,8 @@ void UiWindow::Frame(const std::function<void()>& draw) {
   // Without a display that paces swaps (Xvfb, swap interval refused) the
   // loop would spin; keep it near 60 frames a second.
   const unsigned now = SDL_GetTicks();
-  if (now - lastFrameTicks_ < kFrameMilliseconds) SDL_Delay(kFrameMilliseconds - (now - lastFrameTicks_));
+  if (now - lastFrameTicks_ < kFrameMilliseconds)
+    SDL_Delay(kFrameMilliseconds - (now - lastFrameTicks_));
   lastFrameTicks_ = SDL_GetTicks();
 }
 

@@ -14,7 +14,8 @@ bool StartVideo(std::string& error) {
   const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
   if (driver != "x11" && driver != "wayland") {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    error = driver.empty() ? "no video driver" : "no desktop display (SDL's video driver is \"" + driver + "\")";
+    error = driver.empty() ? "no video driver"
+                           : "no desktop display (SDL's video driver is \"" + driver + "\")";
     return false;
   }
   return true;

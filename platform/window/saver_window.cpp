@@ -23,22 +23,30 @@ SaverWindow::~SaverWindow() {
   if (window_) SDL_DestroyWindow(window_);  // a foreign X window itself stays
 }
 
-uint32_t SaverWindow::Id() const { return SDL_GetWindowID(window_); }
+uint32_t SaverWindow::Id() const {
+  return SDL_GetWindowID(window_);
+}
 
-void SaverWindow::Size(int& width, int& height) const { SDL_GL_GetDrawableSize(window_, &width, &height); }
+void SaverWindow::Size(int& width, int& height) const {
+  SDL_GL_GetDrawableSize(window_, &width, &height);
+}
 
-std::unique_ptr<SaverWindow> SaverWindow::CoverDisplay(const DisplayInfo& display, const std::string& title) {
+std::unique_ptr<SaverWindow> SaverWindow::CoverDisplay(const DisplayInfo& display,
+                                                       const std::string& title) {
   SetGlAttributes();
-  SDL_Window* w = SDL_CreateWindow(title.c_str(), display.x, display.y, display.width, display.height,
-                                   SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP |
-                                       SDL_WINDOW_FULLSCREEN_DESKTOP);
+  SDL_Window* w =
+      SDL_CreateWindow(title.c_str(), display.x, display.y, display.width, display.height,
+                       SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP |
+                           SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (!w) Fail("cannot open a full-screen window");
   return std::unique_ptr<SaverWindow>(new SaverWindow(w, false));
 }
 
-std::unique_ptr<SaverWindow> SaverWindow::Normal(int x, int y, int width, int height, const std::string& title) {
+std::unique_ptr<SaverWindow> SaverWindow::Normal(int x, int y, int width, int height,
+                                                 const std::string& title) {
   SetGlAttributes();
-  SDL_Window* w = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+  SDL_Window* w =
+      SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
   if (!w) Fail("cannot open a window");
   return std::unique_ptr<SaverWindow>(new SaverWindow(w, false));
 }
@@ -54,7 +62,8 @@ std::unique_ptr<SaverWindow> SaverWindow::Foreign(uint64_t xid) {
 
 std::unique_ptr<SaverWindow> SaverWindow::Root() {
   Display* display = XOpenDisplay(nullptr);
-  if (!display) throw GlimmerError(ErrorCode::InitFailed, "cannot open the X display for the root window");
+  if (!display)
+    throw GlimmerError(ErrorCode::InitFailed, "cannot open the X display for the root window");
   const uint64_t root = DefaultRootWindow(display);
   XCloseDisplay(display);
   return Foreign(root);

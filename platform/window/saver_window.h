@@ -20,8 +20,10 @@ class SaverWindow {
   SaverWindow& operator=(const SaverWindow&) = delete;
 
   // Each throws GlimmerError 0x82000007 with SDL's reason when it fails.
-  static std::unique_ptr<SaverWindow> CoverDisplay(const DisplayInfo& display, const std::string& title);
-  static std::unique_ptr<SaverWindow> Normal(int x, int y, int width, int height, const std::string& title);
+  static std::unique_ptr<SaverWindow> CoverDisplay(const DisplayInfo& display,
+                                                   const std::string& title);
+  static std::unique_ptr<SaverWindow> Normal(int x, int y, int width, int height,
+                                             const std::string& title);
   // An existing X11 window: drawn into, never destroyed by us.
   static std::unique_ptr<SaverWindow> Foreign(uint64_t xid);
   // The X11 root window of the default screen.

@@ -20,7 +20,8 @@ bool WindowEvents::Poll(WindowEvent& out) {
       break;
     case SDL_MOUSEMOTION: {
       int wx = 0, wy = 0;
-      if (SDL_Window* w = SDL_GetWindowFromID(e.motion.windowID)) SDL_GetWindowPosition(w, &wx, &wy);
+      if (SDL_Window* w = SDL_GetWindowFromID(e.motion.windowID))
+        SDL_GetWindowPosition(w, &wx, &wy);
       out = {WindowEvent::Kind::Move, e.motion.x + wx, e.motion.y + wy};
       break;
     }
@@ -41,7 +42,9 @@ bool WindowEvents::Poll(WindowEvent& out) {
   return true;
 }
 
-void HideCursor() { SDL_ShowCursor(SDL_DISABLE); }
+void HideCursor() {
+  SDL_ShowCursor(SDL_DISABLE);
+}
 
 void ShowErrorMessage(const std::string& title, const std::string& text) {
   if (SDL_WasInit(SDL_INIT_VIDEO)) {
@@ -53,6 +56,8 @@ void StopVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-void PauseBriefly() { SDL_Delay(1); }
+void PauseBriefly() {
+  SDL_Delay(1);
+}
 
 }  // namespace glimmer

@@ -3,13 +3,12 @@
 // every channel within 4 on at least 99.5 % of the pixels. Set
 // GLIMMER_UPDATE_REFERENCES=1 to write new references, then review them.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/image/image_codec.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 
 namespace glimmer::testing {
 namespace {
@@ -25,14 +24,16 @@ std::optional<Image> ReadPng(const fs::path& file) {
 TEST(DemoShow, RendersAsReviewedAtChosenTimes) {
   const fs::path out = fs::temp_directory_path() / ("glimmer_demo_" + std::to_string(::getpid()));
   fs::remove_all(out);
-  const std::string cmd = std::string(GLIMMER_BINARY) + " render --size 160x90 --at 3,7.5,11,19.5 --out " +
-                          out.string() + " > /dev/null";
+  const std::string cmd = std::string(GLIMMER_BINARY) +
+                          " render --size 160x90 --at 3,7.5,11,19.5 --out " + out.string() +
+                          " > /dev/null";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   const fs::path refs = fs::path(GLIMMER_SOURCE_DIR) / "tests/app/references";
   const bool update = std::getenv("GLIMMER_UPDATE_REFERENCES") != nullptr;
   // Dusk still, Sea fading in after the first switch, Sea under the random
   // pan, Hills along the path.
-  for (const char* name : {"at_00003.000.png", "at_00007.500.png", "at_00011.000.png", "at_00019.500.png"}) {
+  for (const char* name :
+       {"at_00003.000.png", "at_00007.500.png", "at_00011.000.png", "at_00019.500.png"}) {
     SCOPED_TRACE(name);
     const auto frame = ReadPng(out / name);
     ASSERT_TRUE(frame);

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "common/error_codes.h"
+
+#include <gtest/gtest.h>
 
 namespace glimmer {
 namespace {
@@ -12,8 +12,9 @@ TEST(ErrorCodes, EveryCodeHasItsText) {
   EXPECT_EQ(GetErrorText(ErrorCode::MediaNotFound).stringId, 2108);
   EXPECT_EQ(GetErrorText(0x8200000F).text, "No preview available");
   EXPECT_EQ(GetErrorText(0x8876017C).stringId, 2111);
-  EXPECT_EQ(GetErrorText(0x82000001).text,
-            "Direct3D 8.0 could not be initialized.  Please install the latest version of DirectX.");
+  EXPECT_EQ(
+      GetErrorText(0x82000001).text,
+      "Direct3D 8.0 could not be initialized.  Please install the latest version of DirectX.");
 }
 
 TEST(ErrorCodes, UnknownCodesGiveTheUnspecifiedText) {

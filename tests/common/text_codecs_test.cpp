@@ -16,11 +16,15 @@ TEST(WideString, ConvertsAllPlanes) {
 
 TEST(WideString, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
-  EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xDC00)) + u"a"), "\xEF\xBF\xBD" "a");
-  EXPECT_EQ(FromUtf8("\xC3"), u"\uFFFD");            // truncated sequence
-  EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
+  EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xDC00)) + u"a"),
+            "\xEF\xBF\xBD"
+            "a");
+  EXPECT_EQ(FromUtf8("\xC3"), u"\uFFFD");                      // truncated sequence
+  EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");            // overlong
   EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
-  EXPECT_EQ(FromUtf8("a\xFF" "b"), u"a\uFFFDb");
+  EXPECT_EQ(FromUtf8("a\xFF"
+                     "b"),
+            u"a\uFFFDb");
 }
 
 TEST(Base64Codec, PaddingForms) {

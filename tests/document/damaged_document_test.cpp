@@ -79,7 +79,8 @@ TEST(DamagedDocuments, UnknownOrUnbuiltSlideClassAbandonsTheLoad) {
             std::string::npos);
   const std::string unbuilt = LoadFailure(testing::DocumentWithLayer(u"ZT_Aurora"));
   EXPECT_NE(unbuilt.find("\"ZT_Aurora\" is not built yet"), std::string::npos) << unbuilt;
-  EXPECT_NE(unbuilt.find("ZT_SlideContainer > visualLayers > ZT_Aurora"), std::string::npos) << unbuilt;
+  EXPECT_NE(unbuilt.find("ZT_SlideContainer > visualLayers > ZT_Aurora"), std::string::npos)
+      << unbuilt;
   EXPECT_NE(unbuilt.find("at byte"), std::string::npos);
 }
 
@@ -103,7 +104,8 @@ TEST(DamagedDocuments, ProgramReportsFailedLoad) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(doc.data()), long(doc.size()));
   }
-  const std::string cmd = std::string(GLIMMER_BINARY) + " info " + path.string() + " 2>&1 >/dev/null";
+  const std::string cmd =
+      std::string(GLIMMER_BINARY) + " info " + path.string() + " 2>&1 >/dev/null";
   FILE* p = popen(cmd.c_str(), "r");
   ASSERT_NE(p, nullptr);
   std::string output;

@@ -1,13 +1,14 @@
 // Where documents come from: files, Windows programs, payloads appended to
 // the executable, and the built-in show.
 
+#include "document/document_source.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "common/error_codes.h"
-#include "document/document_source.h"
 #include "document/pe_resources.h"
 #include "show/show_document.h"
 #include "tests/support/pe_builder.h"
@@ -22,7 +23,8 @@ class DocumentSourceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("glimmer_source_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("glimmer_source_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }

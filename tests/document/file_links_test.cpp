@@ -1,11 +1,12 @@
 // Stored forms of file links and named picture sets.
 
+#include "document/file_links.h"
+
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
 #include "store/binary_archive.h"
-#include "document/file_links.h"
 #include "store/json_archive.h"
 
 namespace glimmer {
@@ -73,7 +74,8 @@ TEST(NamedFileLink, EveryStoredVersion) {
     ASSERT_EQ(d.Images.size(), 2u);
     EXPECT_EQ(d.Columns, v >= 1 ? 4u : 1u) << v;
     EXPECT_EQ(d.Rows, v >= 1 ? 2u : 1u) << v;
-    EXPECT_EQ(d.Primary, v >= 2 ? d.Images[1] : d.Images[0]) << "older versions take the first image";
+    EXPECT_EQ(d.Primary, v >= 2 ? d.Images[1] : d.Images[0])
+        << "older versions take the first image";
     EXPECT_EQ(d.PremultipliedAlpha, v >= 3) << v;
   }
 }

@@ -1,12 +1,12 @@
 // .X meshes in text and binary form.
 
+#include "document/mesh_loader.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <string>
-
-#include "document/mesh_loader.h"
 
 namespace glimmer {
 namespace {
@@ -32,13 +32,17 @@ Mesh square {
 }
 )";
 
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> Bytes(const std::string& s) {
+  return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 // The same square in the binary form: word tokens, counted lists.
 std::vector<uint8_t> BinaryMesh() {
   std::vector<uint8_t> b = Bytes("xof 0303bin 0032");
   auto word = [&](uint16_t w) { b.push_back(uint8_t(w)), b.push_back(uint8_t(w >> 8)); };
-  auto dword = [&](uint32_t d) { for (int i = 0; i < 4; ++i) b.push_back(uint8_t(d >> (8 * i))); };
+  auto dword = [&](uint32_t d) {
+    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(d >> (8 * i)));
+  };
   auto name = [&](const std::string& n) {
     word(1);
     dword(uint32_t(n.size()));
@@ -96,7 +100,9 @@ TEST(XMesh, TextForm) {
   EXPECT_TRUE(found);
 }
 
-TEST(XMesh, BinaryForm) { ExpectSquare(LoadXMesh(BinaryMesh())); }
+TEST(XMesh, BinaryForm) {
+  ExpectSquare(LoadXMesh(BinaryMesh()));
+}
 
 TEST(XMesh, NoMeshGivesEmptyBuffers) {
   EXPECT_TRUE(LoadXMesh(Bytes("xof 0303txt 0032\n")).empty());
@@ -104,7 +110,8 @@ TEST(XMesh, NoMeshGivesEmptyBuffers) {
   EXPECT_TRUE(LoadXMesh({}).empty());
   const std::string noVertices = "xof 0303txt 0032\nMesh { 0;; 0;; }\n";
   EXPECT_TRUE(LoadXMesh(Bytes(noVertices)).empty());
-  const std::string badIndex = "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,7;; }\n";
+  const std::string badIndex =
+      "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,7;; }\n";
   EXPECT_TRUE(LoadXMesh(Bytes(badIndex)).empty());
 }
 

@@ -1,8 +1,9 @@
 // The PE resource reader, on PE files the tests build.
 
+#include "document/pe_resources.h"
+
 #include <gtest/gtest.h>
 
-#include "document/pe_resources.h"
 #include "tests/support/pe_builder.h"
 
 namespace glimmer {
@@ -28,7 +29,8 @@ TEST(PeResources, FindsResourcesByTypeNameAndId) {
     const auto file = SampleModule(pe32);
     auto pe = PeResources::Parse(file);
     ASSERT_TRUE(pe) << pe32;
-    EXPECT_EQ(Bytes(pe->Find(std::u16string(u"DDS"), uint16_t{107})), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(Bytes(pe->Find(std::u16string(u"DDS"), uint16_t{107})),
+              (std::vector<uint8_t>{1, 2, 3, 4, 5}));
     EXPECT_EQ(Bytes(pe->Find(std::u16string(u"dds"), uint16_t{62})), (std::vector<uint8_t>{6, 7}))
         << "type names compare without case";
     EXPECT_EQ(Bytes(pe->Find(kRtRcData, uint16_t{97})), (std::vector<uint8_t>{1, 9, 0xFF, 0xFE}));

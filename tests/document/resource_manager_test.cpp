@@ -1,16 +1,15 @@
 // The resource manager: pictures and frames from the document, module
 // resources, files by path, the built-in pictures, effects and target sets.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
 #include <filesystem>
 #include <fstream>
 
-#include "store/binary_archive.h"
 #include "document/doc_res_manager.h"
 #include "document/resource_modules.h"
-#include "store/stream_writer.h"
 #include "platform/gpu/d3d_types.h"
+#include "store/binary_archive.h"
+#include "store/stream_writer.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 #include "tests/support/pe_builder.h"
 
 namespace glimmer::testing {
@@ -34,7 +33,8 @@ class ResourceManagerTest : public GpuTest {
   void SetUp() override {
     GpuTest::SetUp();
     folder_ = fs::temp_directory_path() /
-              ("glimmer_res_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("glimmer_res_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     SetModuleSearchFolders({folder_});
@@ -79,7 +79,8 @@ TEST_F(ResourceManagerTest, FrameExtentsWithAndWithoutFilter) {
   auto scaled = Manager([](ZT_DocResManager& r) {
     r.FrameEntries.push_back({{u"wide.png", 7}, {{Png(300, 200), 0.0f}}});
   });
-  const TextureSet s = scaled->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"wide.png", 7}), D3DX_DEFAULT);
+  const TextureSet s =
+      scaled->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"wide.png", 7}), D3DX_DEFAULT);
   EXPECT_EQ(s.UMax, 1.0f);
   EXPECT_EQ(s.VMax, 1.0f);
 }
@@ -116,7 +117,8 @@ TEST_F(ResourceManagerTest, FilesByPathAndTheirLimits) {
   WriteFile(folder_ / "Sunset.PNG", Png(16, 8));
   auto m = Manager([](ZT_DocResManager&) {});
   // A Windows path is looked for by its file name beside the document.
-  const TextureSet found = m->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"D:\\My Shows\\sunset.png", 5}), 1);
+  const TextureSet found =
+      m->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"D:\\My Shows\\sunset.png", 5}), 1);
   ASSERT_EQ(found.Textures.size(), 1u);
   EXPECT_EQ(found.ImageWidth, 16u);
   EXPECT_TRUE(m->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"C:\\none.png", 5}), 1).empty());
@@ -152,7 +154,8 @@ TEST_F(ResourceManagerTest, ModuleResourcesArchivesAndBuiltinFallback) {
   WriteFile(folder_ / "Common_Res.DLL", module.Build());
   auto m = Manager([](ZT_DocResManager&) {});
 
-  const TextureSet fromModule = m->GetLinkTextures(ZT_FileLink3(u"C:\\Windows\\common_res.dll", 42));
+  const TextureSet fromModule =
+      m->GetLinkTextures(ZT_FileLink3(u"C:\\Windows\\common_res.dll", 42));
   ASSERT_EQ(fromModule.Textures.size(), 1u);
   EXPECT_EQ(fromModule.ImageWidth, 32u);
   EXPECT_EQ(fromModule.Textures[0]->ReadLevel(0).Pixel(0, 0)[0], 77);
@@ -181,8 +184,10 @@ TEST_F(ResourceManagerTest, DamagedResourcesGiveEmptyResults) {
   });
   EXPECT_TRUE(m->GetLinkTextures(ZT_FileLink3(LinkKey{u"broken.png", 1})).empty());
   EXPECT_TRUE(m->GetFrameTextures(ZT_ImageFileLink(LinkKey{u"broken.jpg", 1}), 1).empty());
-  EXPECT_EQ(m->GetGuidTexture(*Guid::Parse(std::string_view("{00000000-0000-0000-0000-000000000001}"))).Texture,
-            nullptr);
+  EXPECT_EQ(
+      m->GetGuidTexture(*Guid::Parse(std::string_view("{00000000-0000-0000-0000-000000000001}")))
+          .Texture,
+      nullptr);
   ZT_NamedFileLinkData grid;
   grid.Images.push_back({u"sheet.png", 1});
   grid.Columns = 0;
@@ -192,7 +197,8 @@ TEST_F(ResourceManagerTest, DamagedResourcesGiveEmptyResults) {
 TEST_F(ResourceManagerTest, EffectsComeFromTheBuiltinReplacements) {
   auto m = Manager([](ZT_DocResManager& r) {
     // The compiled bytes a document carries are kept, not run.
-    r.FileBlobs.push_back({{u"common_res.dll", 202}, {{202, u"common_res.dll", {1, 9, 0xFF, 0xFE}, u""}}});
+    r.FileBlobs.push_back(
+        {{u"common_res.dll", 202}, {{202, u"common_res.dll", {1, 9, 0xFF, 0xFE}, u""}}});
   });
   const auto blur = m->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 202));
   ASSERT_NE(blur, nullptr);
@@ -213,7 +219,9 @@ TEST_F(ResourceManagerTest, MeshesFromTheDocumentAndModules) {
   module.Add(kRtRcData, uint16_t{7}, std::vector<uint8_t>(kTriangle.begin(), kTriangle.end()));
   WriteFile(folder_ / "meshes.dll", module.Build());
   auto m = Manager([](ZT_DocResManager& r) {
-    r.FileBlobs.push_back({{u"leaf.x", 3}, {{0, u"", std::vector<uint8_t>(kTriangle.begin(), kTriangle.end()), u""}}});
+    r.FileBlobs.push_back(
+        {{u"leaf.x", 3},
+         {{0, u"", std::vector<uint8_t>(kTriangle.begin(), kTriangle.end()), u""}}});
     r.FileBlobs.push_back({{u"bad.x", 3}, {{0, u"", {1, 2, 3}, u""}}});
   });
   const MeshBuffers carried = m->GetMesh(ZT_MeshFile(LinkKey{u"leaf.x", 3}));
@@ -252,17 +260,19 @@ TEST_F(ResourceManagerTest, BuiltinPicturesAtTheirSizesAndTypes) {
     int id;
     uint32_t w, h;
     uint8_t type;
-  } table[] = {{2, 512, 512, 3}, {5, 512, 512, 3}, {54, 10, 10, 6}, {57, 128, 32, 6}, {60, 32, 32, 6},
-               {61, 32, 32, 6},  {62, 64, 64, 6},  {63, 128, 32, 6}, {64, 64, 64, 6}, {65, 32, 32, 6},
-               {66, 64, 64, 6},  {67, 4, 8, 3},    {68, 128, 32, 6}, {69, 2, 2, 6},   {70, 8, 8, 6},
-               {71, 32, 32, 6},  {72, 64, 64, 6},  {74, 32, 32, 3},  {75, 64, 64, 6}, {76, 64, 64, 6},
+  } table[] = {{2, 512, 512, 3}, {5, 512, 512, 3}, {54, 10, 10, 6}, {57, 128, 32, 6},
+               {60, 32, 32, 6},  {61, 32, 32, 6},  {62, 64, 64, 6}, {63, 128, 32, 6},
+               {64, 64, 64, 6},  {65, 32, 32, 6},  {66, 64, 64, 6}, {67, 4, 8, 3},
+               {68, 128, 32, 6}, {69, 2, 2, 6},    {70, 8, 8, 6},   {71, 32, 32, 6},
+               {72, 64, 64, 6},  {74, 32, 32, 3},  {75, 64, 64, 6}, {76, 64, 64, 6},
                {77, 32, 32, 3},  {78, 1, 1, 3}};
   EXPECT_EQ(BuiltinPictureIds().size(), std::size(table));
   for (const Expect& e : table) {
     const auto png = BuiltinPicture(e.id);
     ASSERT_GT(png.size(), 26u) << e.id;
     const auto be32 = [&](size_t at) {
-      return uint32_t(png[at]) << 24 | uint32_t(png[at + 1]) << 16 | uint32_t(png[at + 2]) << 8 | png[at + 3];
+      return uint32_t(png[at]) << 24 | uint32_t(png[at + 1]) << 16 | uint32_t(png[at + 2]) << 8 |
+             png[at + 3];
     };
     EXPECT_EQ(be32(16), e.w) << e.id;
     EXPECT_EQ(be32(20), e.h) << e.id;

@@ -4,9 +4,8 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <vector>
-
 #include <nlohmann/json.hpp>
+#include <vector>
 
 #include "common/error_codes.h"
 #include "document/document_source.h"
@@ -15,7 +14,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace glimmer;
   try {
-    const std::vector<uint8_t> doc = DocumentFromFile(std::vector<uint8_t>(data, data + size), "input");
+    const std::vector<uint8_t> doc =
+        DocumentFromFile(std::vector<uint8_t>(data, data + size), "input");
     ShowDocument show = LoadShow(doc);
     // What was read writes at the current versions; that reads back and
     // writes the same bytes again.

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "host/command_line.h"
+
+#include <gtest/gtest.h>
 
 namespace glimmer {
 namespace {
@@ -21,10 +21,9 @@ TEST(CommandLine, ModeValuesAreTheStoredNumbers) {
 }
 
 TEST(CommandLine, PreviewParentWithSpaceOrColon) {
-  for (const auto& args : {std::vector<std::string>{"/p", "1234"},
-                           std::vector<std::string>{"/p:1234"},
-                           std::vector<std::string>{"-P", "1234"},
-                           std::vector<std::string>{"/p 1234"}}) {
+  for (const auto& args :
+       {std::vector<std::string>{"/p", "1234"}, std::vector<std::string>{"/p:1234"},
+        std::vector<std::string>{"-P", "1234"}, std::vector<std::string>{"/p 1234"}}) {
     const CommandLine c = Parse(args);
     EXPECT_EQ(c.mode, RunMode::Preview) << args[0];
     EXPECT_EQ(c.parentWindow, 1234u) << args[0];
@@ -38,10 +37,10 @@ TEST(CommandLine, EachSwitchLetterInEitherCase) {
     const char* arg;
     RunMode mode;
   } cases[] = {
-      {"/s", RunMode::FullScreen}, {"/S", RunMode::FullScreen},  {"-s", RunMode::FullScreen},
-      {"/c", RunMode::Settings},   {"/C", RunMode::Settings},    {"/t", RunMode::Test},
-      {"/T", RunMode::Test},       {"/a", RunMode::ChangePassword}, {"/r", RunMode::RunNothing},
-      {"/N", RunMode::ShowNothing}, {"/x", RunMode::FullScreen},  {"/z", RunMode::FullScreen},
+      {"/s", RunMode::FullScreen},  {"/S", RunMode::FullScreen},     {"-s", RunMode::FullScreen},
+      {"/c", RunMode::Settings},    {"/C", RunMode::Settings},       {"/t", RunMode::Test},
+      {"/T", RunMode::Test},        {"/a", RunMode::ChangePassword}, {"/r", RunMode::RunNothing},
+      {"/N", RunMode::ShowNothing}, {"/x", RunMode::FullScreen},     {"/z", RunMode::FullScreen},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Parse({c.arg}).mode, c.mode) << c.arg;
@@ -72,9 +71,9 @@ TEST(CommandLine, ParentOnlyForSettingsPreviewAndPassword) {
 }
 
 TEST(CommandLine, MalformedParentIsAnError) {
-  for (const auto& args : {std::vector<std::string>{"/p", "12x"},
-                           std::vector<std::string>{"/c:abc"},
-                           std::vector<std::string>{"/p", "99999999999999999999999"}}) {
+  for (const auto& args :
+       {std::vector<std::string>{"/p", "12x"}, std::vector<std::string>{"/c:abc"},
+        std::vector<std::string>{"/p", "99999999999999999999999"}}) {
     const CommandLine c = Parse(args);
     EXPECT_FALSE(c.error.empty()) << args.back();
     EXPECT_EQ(c.parentWindow, 0u);
@@ -131,10 +130,10 @@ TEST(CommandLine, WindowIdInHexOrDecimal) {
   EXPECT_EQ(Parse({"-window-id", "6699"}).parentWindow, 6699u);
   EXPECT_EQ(Parse({"-window-id=0x10"}).parentWindow, 16u);
 
-  for (const auto& args : {std::vector<std::string>{"-window-id"},
-                           std::vector<std::string>{"-window-id", "0xzz"},
-                           std::vector<std::string>{"-window-id", "0"},
-                           std::vector<std::string>{"-window-id", "0x"}}) {
+  for (const auto& args :
+       {std::vector<std::string>{"-window-id"}, std::vector<std::string>{"-window-id", "0xzz"},
+        std::vector<std::string>{"-window-id", "0"},
+        std::vector<std::string>{"-window-id", "0x"}}) {
     const CommandLine bad = Parse(args);
     EXPECT_FALSE(bad.error.empty()) << args.back();
     EXPECT_FALSE(bad.windowId);

@@ -17,20 +17,24 @@ namespace {
 
 TEST(InterruptPolicy, TheSixthNewMousePositionEndsFullScreen) {
   InterruptPolicy p(RunMode::FullScreen, false);
-  EXPECT_FALSE(p.OnInput(HostInput::MouseMove, 3, 3)) << "where the pointer was when the window appeared";
+  EXPECT_FALSE(p.OnInput(HostInput::MouseMove, 3, 3))
+      << "where the pointer was when the window appeared";
   EXPECT_EQ(p.MouseMoves(), 0);
-  for (int i = 0; i < 5; ++i) EXPECT_FALSE(p.OnInput(HostInput::MouseMove, 10 * i, 7)) << "move " << i + 1;
+  for (int i = 0; i < 5; ++i)
+    EXPECT_FALSE(p.OnInput(HostInput::MouseMove, 10 * i, 7)) << "move " << i + 1;
   EXPECT_FALSE(p.OnInput(HostInput::MouseMove, 40, 7)) << "the last position again is not counted";
   EXPECT_EQ(p.MouseMoves(), 5);
   EXPECT_TRUE(p.OnInput(HostInput::MouseMove, 41, 7));
 }
 
 TEST(InterruptPolicy, WhatEachModeListensTo) {
-  for (HostInput input : {HostInput::Key, HostInput::Button, HostInput::FocusLost, HostInput::Suspend}) {
+  for (HostInput input :
+       {HostInput::Key, HostInput::Button, HostInput::FocusLost, HostInput::Suspend}) {
     EXPECT_TRUE(InterruptPolicy(RunMode::FullScreen, false).OnInput(input));
     EXPECT_FALSE(InterruptPolicy(RunMode::Test, false).OnInput(input)) << "test mode ignores input";
     EXPECT_FALSE(InterruptPolicy(RunMode::Preview, false).OnInput(input));
-    EXPECT_FALSE(InterruptPolicy(RunMode::FullScreen, true).OnInput(input)) << "-root: the daemon decides";
+    EXPECT_FALSE(InterruptPolicy(RunMode::FullScreen, true).OnInput(input))
+        << "-root: the daemon decides";
   }
   InterruptPolicy test(RunMode::Test, false);
   for (int i = 0; i < 20; ++i) EXPECT_FALSE(test.OnInput(HostInput::MouseMove, i, i));
@@ -39,7 +43,8 @@ TEST(InterruptPolicy, WhatEachModeListensTo) {
   EXPECT_FALSE(InterruptPolicy(RunMode::FullScreen, false).OnInput(HostInput::WindowClosed))
       << "full screen swallows the close command";
   EXPECT_TRUE(InterruptPolicy(RunMode::FullScreen, false).OnInput(HostInput::Quit));
-  EXPECT_TRUE(InterruptPolicy(RunMode::Test, false).OnInput(HostInput::Quit)) << "a signal ends every mode";
+  EXPECT_TRUE(InterruptPolicy(RunMode::Test, false).OnInput(HostInput::Quit))
+      << "a signal ends every mode";
 }
 
 TEST(DisplayModes, UsableModesAndTheChoiceAmongThem) {
@@ -54,7 +59,8 @@ TEST(DisplayModes, UsableModesAndTheChoiceAmongThem) {
   const DisplayModeInfo desktop{1280, 720, 32};
   ScreenSettings automatic;
   EXPECT_EQ(ChooseMode(automatic, usable, desktop, false), desktop);
-  EXPECT_EQ(ChooseMode(automatic, usable, desktop, true), usable.front()) << "software: the smallest";
+  EXPECT_EQ(ChooseMode(automatic, usable, desktop, true), usable.front())
+      << "software: the smallest";
   ScreenSettings stored;
   stored.width = 800;
   stored.height = 600;
@@ -62,8 +68,10 @@ TEST(DisplayModes, UsableModesAndTheChoiceAmongThem) {
   EXPECT_EQ(ChooseMode(stored, usable, desktop, false), (DisplayModeInfo{800, 600, 32}));
   stored.width = 1600;
   stored.height = 900;
-  EXPECT_EQ(ChooseMode(stored, usable, desktop, false), desktop) << "a mode no longer offered: automatic";
-  EXPECT_EQ(ChooseMode(automatic, usable, {3840, 2160, 32}, false), usable.back()) << "else the largest";
+  EXPECT_EQ(ChooseMode(stored, usable, desktop, false), desktop)
+      << "a mode no longer offered: automatic";
+  EXPECT_EQ(ChooseMode(automatic, usable, {3840, 2160, 32}, false), usable.back())
+      << "else the largest";
 }
 
 TEST(DisplayModes, StoredChoicesBelongToTheirDisplay) {
@@ -107,7 +115,8 @@ TEST(SaverArguments, OptionsAndTheShowFileComeOutBeforeTheSwitches) {
   const auto file = std::filesystem::temp_directory_path() / "glimmer_args_show.dds";
   std::ofstream(file) << "x";
   std::string error;
-  auto a = SplitSaverArguments({file.string(), "--position", "fit", "-root", "--volume=40", "--mute"}, error);
+  auto a = SplitSaverArguments(
+      {file.string(), "--position", "fit", "-root", "--volume=40", "--mute"}, error);
   ASSERT_TRUE(a) << error;
   EXPECT_EQ(a->file, file);
   EXPECT_EQ(a->picturePosition, 1);

@@ -1,9 +1,9 @@
+#include "host/saver_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include "host/saver_settings.h"
 
 namespace glimmer {
 namespace {
@@ -49,16 +49,16 @@ TEST(SaverSettings, ReadsEveryValue) {
 }
 
 TEST(SaverSettings, OutOfRangeValuesAreClamped) {
-  const SaverSettings high =
-      FromText("[Screensaver]\nPicPos=7\nSoundVolume=250\nSoundBalance=0x7fffffff\n"
-               "[Screen 1]\nWidth=99999999999\n");
+  const SaverSettings high = FromText(
+      "[Screensaver]\nPicPos=7\nSoundVolume=250\nSoundBalance=0x7fffffff\n"
+      "[Screen 1]\nWidth=99999999999\n");
   EXPECT_EQ(high.picturePosition, PicturePosition::Fill);
   EXPECT_EQ(high.soundVolume, 100);
   EXPECT_EQ(high.soundBalance, 100);
   EXPECT_EQ(high.screens.at(1).width, 4294967295u);
 
-  const SaverSettings low =
-      FromText("[Screensaver]\nPicPos=-1\nSoundVolume=-20\nSoundBalance=-1\n[Screen 1]\nHeight=-5\n");
+  const SaverSettings low = FromText(
+      "[Screensaver]\nPicPos=-1\nSoundVolume=-20\nSoundBalance=-1\n[Screen 1]\nHeight=-5\n");
   EXPECT_EQ(low.picturePosition, PicturePosition::Stretch);
   EXPECT_EQ(low.soundVolume, 0);
   EXPECT_EQ(low.soundBalance, 0);

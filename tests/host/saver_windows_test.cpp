@@ -2,9 +2,9 @@
 // renderer): the program runs as a child process, input comes from xdotool,
 // and frames are read back from --dump-frames.
 
-#include <gtest/gtest.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -95,7 +95,8 @@ class SaverWindows : public ::testing::Test {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (run the tests under xvfb-run)";
     display_ = XOpenDisplay(nullptr);
     if (!display_) GTEST_SKIP() << "cannot open the X display " << std::getenv("DISPLAY");
-    if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    if (std::system("command -v xdotool > /dev/null 2>&1") != 0)
+      GTEST_SKIP() << "xdotool is not installed";
     dir_ = fs::temp_directory_path() / ("glimmer_windows_" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
@@ -153,14 +154,16 @@ class SaverWindows : public ::testing::Test {
 };
 
 TEST_F(SaverWindows, FullScreenEndsOnAKeyAClickOrTheSixthMove) {
-  for (const std::string& input : {std::string("key a"), std::string("click 1"), std::string("moves")}) {
+  for (const std::string& input :
+       {std::string("key a"), std::string("click 1"), std::string("moves")}) {
     SCOPED_TRACE(input);
     Child saver({"/s"});
     ASSERT_TRUE(saver.Started());
     ASSERT_NE(WaitForWindow(saver), 0u) << "no full-screen window";
     int code = -1;
     if (input == "moves") {
-      for (int i = 1; i <= 5; ++i) Xdo("mousemove " + std::to_string(40 * i) + " " + std::to_string(30 * i));
+      for (int i = 1; i <= 5; ++i)
+        Xdo("mousemove " + std::to_string(40 * i) + " " + std::to_string(30 * i));
       Xdo("mousemove 200 150");  // the same position again: not counted
       EXPECT_FALSE(saver.WaitExit(700ms, code)) << "five moves are tolerated";
       Xdo("mousemove 260 170");
@@ -189,7 +192,8 @@ TEST_F(SaverWindows, TestModeIgnoresInputAndEndsWhenClosed) {
 }
 
 TEST_F(SaverWindows, PreviewDrawsTheLoadingPictureThenTheShowIntoAGivenWindow) {
-  const Window parent = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 150, 0, 0, 0);
+  const Window parent =
+      XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 150, 0, 0, 0);
   XMapWindow(display_, parent);
   XSync(display_, False);
   char hex[32];
@@ -223,7 +227,8 @@ TEST_F(SaverWindows, AShowThatCannotLoadEndsWithItsMessage) {
   const fs::path bad = dir_ / "broken.dds";
   std::ofstream(bad) << "not a show at all";
   const fs::path err = dir_ / "stderr.txt";
-  const std::string cmd = std::string(GLIMMER_BINARY) + " " + bad.string() + " /t --max-frames 4 2> " + err.string();
+  const std::string cmd =
+      std::string(GLIMMER_BINARY) + " " + bad.string() + " /t --max-frames 4 2> " + err.string();
   EXPECT_NE(std::system(cmd.c_str()), 0);
   std::ifstream in(err);
   const std::string text((std::istreambuf_iterator<char>(in)), {});

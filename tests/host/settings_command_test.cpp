@@ -1,3 +1,5 @@
+#include "host/settings_command.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +7,6 @@
 #include <sstream>
 
 #include "host/saver_settings.h"
-#include "host/settings_command.h"
 
 namespace glimmer {
 namespace {
@@ -93,9 +94,10 @@ TEST_F(ConfigCommand, BadNamesAndValuesAreRejected) {
   const struct {
     const char* name;
     const char* value;
-  } bad[] = {{"SoundVolume", "101"},      {"SoundVolume", "-1"},    {"SoundVolume", "loud"},
-             {"PicPos", "3"},             {"PicPos", "centre"},     {"MuteSound", "maybe"},
-             {"Screen 1/Width", "-640"},  {"Screen 1/Format", "4294967296"},
+  } bad[] = {{"SoundVolume", "101"},         {"SoundVolume", "-1"},
+             {"SoundVolume", "loud"},        {"PicPos", "3"},
+             {"PicPos", "centre"},           {"MuteSound", "maybe"},
+             {"Screen 1/Width", "-640"},     {"Screen 1/Format", "4294967296"},
              {"Screen 1/Adapter ID", "1234"}};
   for (const auto& b : bad) {
     EXPECT_EQ(Run({"set", b.name, b.value}), 2) << b.name << " " << b.value;

@@ -112,9 +112,9 @@ TEST(DisplayDialog, SummarySaysWhatTheMonitorWillUse) {
     const std::string& text;
   };
   const Case cases[] = {
-      {true, true, false, 2210, hardware},  {true, false, false, 2210, hardware},
-      {true, true, true, 2211, software},   {false, true, false, 2211, software},
-      {true, false, true, 2212, none},      {false, false, false, 2212, none},
+      {true, true, false, 2210, hardware}, {true, false, false, 2210, hardware},
+      {true, true, true, 2211, software},  {false, true, false, 2211, software},
+      {true, false, true, 2212, none},     {false, false, false, 2212, none},
   };
   for (const Case& c : cases) {
     MonitorChoice m = Monitor(1, c.hardware, c.software);
@@ -356,7 +356,9 @@ TEST_F(SettingsDialogTest, WebsiteAndCreditsAndFailures) {
 
 // ---- The dialog in a window ----
 
-bool HaveDisplay() { return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"); }
+bool HaveDisplay() {
+  return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+}
 
 TEST_F(SettingsDialogTest, WindowRunsItsDialogsAndEndsWithOk) {
   if (!HaveDisplay()) GTEST_SKIP() << "no DISPLAY: the dialog window is checked under Xvfb";

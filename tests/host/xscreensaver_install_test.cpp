@@ -1,3 +1,5 @@
+#include "host/xscreensaver_install.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,8 +7,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "host/xscreensaver_install.h"
 
 namespace glimmer {
 namespace {
@@ -41,7 +41,8 @@ std::vector<std::string> ProgramsEntries(const std::string& text) {
     } else {
       value += line;
     }
-    if (!value.empty() && value.back() == '\\' && (value.size() < 2 || value[value.size() - 2] != '\\')) {
+    if (!value.empty() && value.back() == '\\' &&
+        (value.size() < 2 || value[value.size() - 2] != '\\')) {
       value.pop_back();
       continue;
     }
@@ -51,7 +52,8 @@ std::vector<std::string> ProgramsEntries(const std::string& text) {
   size_t start = 0;
   while (start <= value.size()) {
     size_t end = value.find("\\n", start);
-    std::string entry = value.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string entry =
+        value.substr(start, end == std::string::npos ? std::string::npos : end - start);
     const size_t first = entry.find_first_not_of(" \t");
     if (first != std::string::npos) {
       const size_t last = entry.find_last_not_of(" \t");
@@ -174,8 +176,8 @@ TEST_F(XScreenSaverInstall, ReinstallReplacesTheEntryAndKeepsItDisabled) {
   EXPECT_EQ(after.find(first.string()), std::string::npos);
   const std::vector<std::string> entries = ProgramsEntries(after);
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[1], "-  GL: \"Glimmerframe\"  " + program_.string() + " '" +
-                            second.string() + "' -root");
+  EXPECT_EQ(entries[1],
+            "-  GL: \"Glimmerframe\"  " + program_.string() + " '" + second.string() + "' -root");
   EXPECT_NE(out_.str().find("Updated"), std::string::npos);
   const std::string xml = ReadText(home_ / ".xscreensaver-hacks" / "glimmer.xml");
   EXPECT_NE(xml.find("<command arg=\"&apos;" + second.string() + "&apos;\"/>"), std::string::npos);
@@ -185,12 +187,12 @@ TEST_F(XScreenSaverInstall, ListsOfEveryShapeStayReadable) {
   const fs::path p = "/opt/glimmer";
   const std::string command = "/opt/glimmer -root";
   const std::vector<std::string> texts = {
-      "programs: maze -root",                                   // one entry on the header line
-      "programs: maze -root\n",                                 // the same with a newline
-      "programs:\t\\\n  maze -root \\n\\\n  qix -root \\n\n",   // last entry without a backslash
-      "programs:\t\\\n  maze -root \\n\\\n  qix -root\n",       // last entry without "\n"
-      "timeout: 0:05:00",                                       // no list at all
-      "",                                                       // an empty file
+      "programs: maze -root",                                  // one entry on the header line
+      "programs: maze -root\n",                                // the same with a newline
+      "programs:\t\\\n  maze -root \\n\\\n  qix -root \\n\n",  // last entry without a backslash
+      "programs:\t\\\n  maze -root \\n\\\n  qix -root\n",      // last entry without "\n"
+      "timeout: 0:05:00",                                      // no list at all
+      "",                                                      // an empty file
   };
   for (const std::string& text : texts) {
     const std::string updated = WithProgramsEntry(text, p, command);

@@ -1,8 +1,9 @@
 // Clocks, durations, random ranges, counts per second and spreads.
 
+#include "params/animated_params.h"
+
 #include <gtest/gtest.h>
 
-#include "params/animated_params.h"
 #include "params/random_source.h"
 
 namespace glimmer {

@@ -1,11 +1,12 @@
 // Paths, their samplings, and moving along them.
 
+#include "params/paths.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "params/path_cursor.h"
-#include "params/paths.h"
 
 namespace glimmer {
 namespace {
@@ -110,7 +111,8 @@ TEST(SplinePathSampling, AddPointSetsHandles) {
   path.AddPoint({0, 0, 0}, nullptr);
   path.AddPoint({100, 0, 0}, nullptr);
   EXPECT_FLOAT_EQ(path.Points[1]->InHandle.Value().x, -33.0f);
-  EXPECT_FLOAT_EQ(path.Points[0]->OutHandle.Value().x, 33.0f) << "a first point mirrors the new in-handle";
+  EXPECT_FLOAT_EQ(path.Points[0]->OutHandle.Value().x, 33.0f)
+      << "a first point mirrors the new in-handle";
   path.AddPoint({100, 100, 0}, nullptr);
   EXPECT_FLOAT_EQ(path.Points[2]->InHandle.Value().y, -33.0f);
   EXPECT_FLOAT_EQ(path.Points[1]->OutHandle.Value().x, 33.0f) << "negated in-handle of the joint";

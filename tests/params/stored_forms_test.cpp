@@ -5,11 +5,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "store/binary_archive.h"
-#include "store/json_archive.h"
 #include "params/param_serialization.h"
 #include "params/paths.h"
 #include "params/smart_timing.h"
+#include "store/binary_archive.h"
+#include "store/json_archive.h"
 #include "tests/support/archive_helpers.h"
 
 namespace glimmer {
@@ -133,7 +133,8 @@ TEST(TimingStoredForms, EveryTimeLineAndTheHolders) {
   manual.Duration.SetValue(1200);
   ExpectMemberRoundTrip(manual);
   QVX_DependedTimeLine depended;
-  depended.MasterId.SetValue(*Guid::Parse(std::string_view("{0123ABCD-4567-89EF-0123-456789ABCDEF}")));
+  depended.MasterId.SetValue(
+      *Guid::Parse(std::string_view("{0123ABCD-4567-89EF-0123-456789ABCDEF}")));
   depended.Mode.SetValue(1);
   depended.DelayRange.Max.SetValue(30);
   ExpectMemberRoundTrip(depended);

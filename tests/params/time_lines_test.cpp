@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "store/binary_archive.h"
 #include "params/random_source.h"
 #include "params/smart_timing.h"
+#include "store/binary_archive.h"
 
 namespace glimmer {
 namespace {
@@ -129,8 +129,10 @@ TEST_F(ManualWindow, StatesAcrossTheWindow) {
     float position;
     TimeLineState state;
     float visibility;
-  } cases[] = {{1.0f, TimeLineState::Hidden, 0.0f},    {2.5f, TimeLineState::FadingIn, 0.5f},
-               {4.0f, TimeLineState::Shown, 1.0f},     {5.5f, TimeLineState::FadingOut, 0.5f},
+  } cases[] = {{1.0f, TimeLineState::Hidden, 0.0f},
+               {2.5f, TimeLineState::FadingIn, 0.5f},
+               {4.0f, TimeLineState::Shown, 1.0f},
+               {5.5f, TimeLineState::FadingOut, 0.5f},
                {7.0f, TimeLineState::Hidden, 0.0f}};
   for (const auto& c : cases) {
     At(c.position);

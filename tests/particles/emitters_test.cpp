@@ -1,11 +1,12 @@
 // Emission counters and geometries: the long-run rates, the bounded random
 // counter, and the random draws of the geometries pinned from state 1.
 
+#include "particles/emitters.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "particles/emitters.h"
 #include "params/random_source.h"
 
 namespace glimmer::testing {

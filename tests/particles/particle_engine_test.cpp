@@ -2,12 +2,13 @@
 // their order, stepping and dying in birth order, the routines' edge cases,
 // the value noise, and quads of many particles.
 
+#include "particles/particle_engine.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "params/random_source.h"
-#include "particles/particle_engine.h"
 #include "particles/value_noise.h"
 #include "tests/platform/gpu/gpu_test_support.h"
 
@@ -16,7 +17,9 @@ namespace {
 
 // The shared source's first values from state 1.
 constexpr int32_t kFromOne[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
-float Unit(int k) { return float(kFromOne[k]) / 32767.0f; }
+float Unit(int k) {
+  return float(kFromOne[k]) / 32767.0f;
+}
 
 TEST(ParticleEngine, ANewbornDrawsItsCellColourSpinOrientationAndWaveInOrder) {
   ParticleAppearance a;
@@ -45,7 +48,8 @@ TEST(ParticleEngine, ANewbornDrawsItsCellColourSpinOrientationAndWaveInOrder) {
   EXPECT_FLOAT_EQ(p.spin, kFromOne[6] % 2 == 0 ? s : -s);
   const float turn = -(90.0f + Unit(7) * 60.0f - 30.0f) * 3.14159265358979f / 180.0f;
   EXPECT_NEAR(p.orientCos, std::cos(turn), 1e-6);
-  EXPECT_NEAR(engine.State(0, engine.Routines()[1])[0], Unit(8) * 6.28318530717958f, 1e-5) << "wave phase";
+  EXPECT_NEAR(engine.State(0, engine.Routines()[1])[0], Unit(8) * 6.28318530717958f, 1e-5)
+      << "wave phase";
   EXPECT_EQ(NextRandom(), kFromOne[9]) << "nothing else was drawn";
 }
 
@@ -75,7 +79,7 @@ TEST(ParticleEngine, RampsIncrementsAndColoursStayInRange) {
   engine.AddRoutine({.kind = RoutineKind::IncrementM, .index = 3, .k = {0, 1, 0, 1}});
   const size_t inc = engine.AddRoutine({.kind = RoutineKind::Increment, .index = 1, .k = {2}}, 2);
   ASSERT_TRUE(engine.Spawn({}));
-  engine.InitFromAppearance(0, 0.0f);  // no life: the colour is at its end
+  engine.InitFromAppearance(0, 0.0f);                 // no life: the colour is at its end
   engine.State(0, engine.Routines()[inc])[1] = 0.5f;  // amount to add to rnd1
   const float rnd1 = engine.At(0).rnd1;
   engine.SetAgeRule(AgeRule::Head);

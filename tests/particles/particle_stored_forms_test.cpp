@@ -52,8 +52,8 @@ void WriteAppearance(ZT_IOF_W& w, int32_t v) {
   w.WriteUInt32(150);  // textureSpeed u
   w.WriteLong(1);      // textureReverse
   w.WriteLong(0);
-  w.WriteLong(1);      // flipU
-  w.WriteUInt32(32);   // baseSize
+  w.WriteLong(1);     // flipU
+  w.WriteUInt32(32);  // baseSize
   if (v >= 11) {
     w.WriteUInt32(1);
     w.WriteInt32(3);
@@ -172,7 +172,8 @@ TEST(ParticleAppearance, AnUnknownAppearanceVersionFailsNamingTheClass) {
   w.WriteLong(12);
   TestSystem s;
   try {
-    ReadWith(w.Take(), [&](Archive& ar) { Field(ar, "system", static_cast<QVX_ParticleSystemCtrl&>(s)); });
+    ReadWith(w.Take(),
+             [&](Archive& ar) { Field(ar, "system", static_cast<QVX_ParticleSystemCtrl&>(s)); });
     FAIL();
   } catch (const std::exception& e) {
     EXPECT_NE(std::string(e.what()).find("QVX_ParticleSystemCtrl"), std::string::npos) << e.what();
@@ -223,11 +224,13 @@ TEST(ParticleSystemCtrl, TheCurrentFormRoundTripsThroughDocumentsAndJson) {
   s.appearance.alongWave.mode.SetValue(2);
   s.speed.SetValue(75);
   const auto write = [](TestSystem& x) {
-    return WriteWith([&](Archive& ar) { Field(ar, "system", static_cast<QVX_ParticleSystemCtrl&>(x)); });
+    return WriteWith(
+        [&](Archive& ar) { Field(ar, "system", static_cast<QVX_ParticleSystemCtrl&>(x)); });
   };
   const std::vector<uint8_t> bytes = write(s);
   TestSystem back;
-  ReadWith(bytes, [&](Archive& ar) { Field(ar, "system", static_cast<QVX_ParticleSystemCtrl&>(back)); });
+  ReadWith(bytes,
+           [&](Archive& ar) { Field(ar, "system", static_cast<QVX_ParticleSystemCtrl&>(back)); });
   EXPECT_EQ(write(back), bytes);
   FileBlobStore blobs;
   JsonOutArchive out(blobs);

@@ -1,8 +1,8 @@
 // Sprite quads, quad batches, sheet and frame animation, transform frames.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
 #include "render/meshes.h"
+
+#include "tests/platform/gpu/gpu_test_support.h"
 
 namespace glimmer::testing {
 namespace {
@@ -57,10 +57,12 @@ TEST(SpriteSheet, FourFramesAtTwoPerSecond) {
 TEST(FrameSequenceTest, DelaysAlternate) {
   FrameSequence seq;
   const std::vector<float> delays = {0.1f, 0.2f};
-  const auto switches = Switches([&](float t) {
-    seq.Advance(delays, t);
-    return seq.FrameIndex;
-  }, 1.0f);
+  const auto switches = Switches(
+      [&](float t) {
+        seq.Advance(delays, t);
+        return seq.FrameIndex;
+      },
+      1.0f);
   ASSERT_GE(switches.size(), 5u);
   float previous = 0;
   for (size_t i = 0; i < switches.size(); ++i) {
@@ -135,7 +137,8 @@ TEST_F(Meshes, BatchDrawsEveryChunk) {
   for (uint32_t i = 0; i < n; ++i) {
     DX_V::PCT* v = batch.Quad(i);
     const float x = float(i % 200) - 0.5f, y = float(i / 200) - 0.5f;
-    WriteSpriteQuad(v, {x + 0.5f, y + 0.5f, 0.5f}, {1, 0, 0}, {0, 1, 0}, 0.5f, 0.5f, 0xFFFFFFFF, 0, 1, 0, 1);
+    WriteSpriteQuad(v, {x + 0.5f, y + 0.5f, 0.5f}, {1, 0, 0}, {0, 1, 0}, 0.5f, 0.5f, 0xFFFFFFFF, 0,
+                    1, 0, 1);
   }
   batch.Unlock();
   batch.Draw();
@@ -160,7 +163,8 @@ TEST_F(Meshes, LargeSpriteArrayUsesWideIndicesAndZeroKeepsBuffers) {
   ZT_SpriteArrayT<DX_V::PCT> small(device_);
   small.SetQuadCount(2);
   idx = reinterpret_cast<const uint16_t*>(small.IndexBuffer->Data());
-  EXPECT_EQ(std::vector<uint16_t>(idx, idx + 12), (std::vector<uint16_t>{0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7}));
+  EXPECT_EQ(std::vector<uint16_t>(idx, idx + 12),
+            (std::vector<uint16_t>{0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7}));
   EXPECT_EQ(small.PrimitiveType, D3DPT_TRIANGLELIST);
 }
 

@@ -1,11 +1,11 @@
 // Target sets and their flips, pre-render and blur surfaces, losable objects.
 
-#include "tests/platform/gpu/gpu_test_support.h"
+#include "render/render_targets.h"
 
 #include <map>
 
 #include "platform/gpu/builtin_effects.h"
-#include "render/render_targets.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 
 namespace glimmer::testing {
 namespace {
@@ -58,9 +58,7 @@ class Targets : public GpuTest {
     device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   }
   static uint8_t Red(const TexturePtr& t) { return t->ReadLevel(0).Pixel(0, 0)[0]; }
-  void Fill(uint8_t red) {
-    device_->Clear(D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, red, 0, 0), 1, 0);
-  }
+  void Fill(uint8_t red) { device_->Clear(D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, red, 0, 0), 1, 0); }
 };
 
 TEST_F(Targets, CreateRefusesZeroSizesAndKeepsTargets) {

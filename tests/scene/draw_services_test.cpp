@@ -1,13 +1,12 @@
 // The slide's draw services as layers use them, the placement view, and
 // drawing off-screen and into scene copies.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
 #include "document/doc_res_manager.h"
-#include "show/show_document.h"
 #include "platform/gpu/builtin_effects.h"
 #include "platform/image/image_codec.h"
 #include "scene/slide_show.h"
+#include "show/show_document.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 #include "tests/support/probe_layer.h"
 #include "tests/support/scene_test.h"
 
@@ -19,15 +18,16 @@ TEST(PlacementViewForm, PictureTexturePixelsMapOntoThePlacedRectangle) {
     float w, h, pw, ph;
     int mode;
   };
-  for (const Case& k : {Case{1600, 900, 200, 100, 1}, Case{800, 600, 100, 200, 1}, Case{1600, 900, 200, 100, 2},
-                        Case{800, 600, 100, 200, 2}}) {
+  for (const Case& k : {Case{1600, 900, 200, 100, 1}, Case{800, 600, 100, 200, 1},
+                        Case{1600, 900, 200, 100, 2}, Case{800, 600, 100, 200, 2}}) {
     RenderContext c;
     c.PictureTextureWidth = k.pw;
     c.PictureTextureHeight = k.ph;
     c.Place({0, 0, k.w, k.h}, k.pw, k.ph, k.mode, k.w, k.h);
     const PlacementView& v = c.Placement;
     const ScreenRect placed = PlacePicture(k.w, k.h, k.pw, k.ph, k.mode);
-    SCOPED_TRACE(::testing::Message() << k.pw << "x" << k.ph << " in " << k.w << "x" << k.h << " mode " << k.mode);
+    SCOPED_TRACE(::testing::Message()
+                 << k.pw << "x" << k.ph << " in " << k.w << "x" << k.h << " mode " << k.mode);
     EXPECT_EQ(v.ScreenRect[0], int(placed.x));
     EXPECT_EQ(v.ScreenRect[3], int(placed.y + placed.height));
     // The far corner of the texture lands on the far corner of the placed
@@ -40,7 +40,8 @@ TEST(PlacementViewForm, PictureTexturePixelsMapOntoThePlacedRectangle) {
   }
   RenderContext c;
   c.Place({0, 0, 800, 600}, 100, 100, 1, 800, 600);
-  EXPECT_EQ(c.Placement.PlacementMatrix, D3DXMATRIX{}) << "no picture texture: the view stays as it was";
+  EXPECT_EQ(c.Placement.PlacementMatrix, D3DXMATRIX{})
+      << "no picture texture: the view stays as it was";
   EXPECT_EQ(c.Placement.UnplaceScale[0], 1.0f);
 }
 
@@ -62,7 +63,8 @@ class DrawServices : public SceneTest {
         p[2] = x < pw / 2 ? 0 : 255;
       }
     }
-    doc.resources->PictureBlobs.push_back({c->slide->picture.Value(), {{0, u"", EncodePng(img), u""}}});
+    doc.resources->PictureBlobs.push_back(
+        {c->slide->picture.Value(), {{0, u"", EncodePng(img), u""}}});
     doc.show->slides.push_back(c);
     return SceneTest::Start(doc, position);
   }
@@ -154,10 +156,12 @@ TEST_F(DrawServices, StretchFitAndFillWithBordersHidingTheOutside) {
   struct Case {
     uint32_t w, h, pw, ph;
   };
-  for (const Case& k : {Case{64, 36, 64, 32}, Case{64, 48, 64, 32}, Case{64, 36, 32, 64}, Case{64, 48, 32, 64}}) {
+  for (const Case& k :
+       {Case{64, 36, 64, 32}, Case{64, 48, 64, 32}, Case{64, 36, 32, 64}, Case{64, 48, 32, 64}}) {
     device_->Reset({k.w, k.h, true});
     for (int mode : {0, 1, 2}) {
-      SCOPED_TRACE(::testing::Message() << k.pw << "x" << k.ph << " on " << k.w << "x" << k.h << " mode " << mode);
+      SCOPED_TRACE(::testing::Message()
+                   << k.pw << "x" << k.ph << " on " << k.w << "x" << k.h << " mode " << mode);
       ShowDocument doc = Start(mode, k.pw, k.ph);
       auto sprites = ThreeQuads(0xFF00FF00);
       D3DXMatrixTranslation(&sprites.World, -80, 0, 0);  // wholly left of the picture
@@ -167,7 +171,8 @@ TEST_F(DrawServices, StretchFitAndFillWithBordersHidingTheOutside) {
         r.DrawSpritesFx(sprites, nullptr, 0, 3);
       };
       Frame(doc);
-      const ScreenRect placed = PlacePicture(float(k.w), float(k.h), float(k.pw), float(k.ph), mode);
+      const ScreenRect placed =
+          PlacePicture(float(k.w), float(k.h), float(k.pw), float(k.ph), mode);
       int wrong = 0;
       for (uint32_t y = 0; y < k.h; ++y) {
         for (uint32_t x = 0; x < k.w; ++x) {
@@ -198,10 +203,12 @@ TEST_F(DrawServices, ACapturedSceneLooksLikeTheDirectOne) {
   Frame(copied);
   const Image actual = Back();
   int worst = 0;
-  for (size_t i = 0; i < actual.rgba.size(); ++i) worst = std::max(worst, std::abs(actual.rgba[i] - expected.rgba[i]));
+  for (size_t i = 0; i < actual.rgba.size(); ++i)
+    worst = std::max(worst, std::abs(actual.rgba[i] - expected.rgba[i]));
   // Filtering through the 3× capture blurs the red/blue seam by a pixel.
   int differing = 0;
-  for (size_t i = 0; i < actual.rgba.size(); i += 4) differing += std::abs(actual.rgba[i] - expected.rgba[i]) > 8;
+  for (size_t i = 0; i < actual.rgba.size(); i += 4)
+    differing += std::abs(actual.rgba[i] - expected.rgba[i]) > 8;
   EXPECT_LE(differing, int(kHeight) * 2) << "worst channel difference " << worst;
   EXPECT_TRUE(NearColor(Pixel(8, 24), 0xFF0000FF, 3));
   EXPECT_TRUE(NearColor(Pixel(56, 24), 0x0000FFFF, 3));
@@ -336,18 +343,21 @@ TEST_F(DrawServices, BlendedAndStateObjects) {
   RecordingState state;
   slide.DrawStateObject(state, 7);
   EXPECT_EQ(state.arg, 7);
-  EXPECT_EQ(state.addressU, uint32_t(D3DTADDRESS_MIRROR)) << "mirror addressing wins over the object's";
+  EXPECT_EQ(state.addressU, uint32_t(D3DTADDRESS_MIRROR))
+      << "mirror addressing wins over the object's";
   EXPECT_EQ(state.depth, 0u);
   EXPECT_EQ(state.blend, 1u);
   EXPECT_EQ(device_->GetRenderState(D3DRS_ALPHABLENDENABLE), 0u);
-  EXPECT_EQ(device_->GetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS), uint32_t(D3DTTFF_DISABLE));
+  EXPECT_EQ(device_->GetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS),
+            uint32_t(D3DTTFF_DISABLE));
 }
 
 TEST_F(DrawServices, OffscreenPassesStretchThePictureQuadOverTheTarget) {
   ShowDocument doc = Start(1);  // Fit: bars on the 64 × 48 screen
   ZT_2D_Light& slide = *doc.show->slides[0]->slide;
   doc.show->AdvanceShow(0);
-  TexturePtr target = device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  TexturePtr target =
+      device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
   const SurfacePtr back = device_->GetRenderTarget(0);
   device_->SetRenderTarget(0, target->GetSurfaceLevel(0));
   slide.BeginOffscreen(16, 16, 3);

@@ -29,16 +29,18 @@ class LayerKind : public GpuTest {
     Image black{16, 16, std::vector<uint8_t>(16 * 16 * 4, 0)};
     for (size_t i = 3; i < black.rgba.size(); i += 4) black.rgba[i] = 255;
     const std::vector<uint8_t> png = EncodePng(black);
-    std::ofstream(dir_ / "black.png", std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
-                                                              std::streamsize(png.size()));
+    std::ofstream(dir_ / "black.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
   }
   void TearDown() override { fs::remove_all(dir_); }
 
   // One slide of the black picture with one probe layer of `layer`'s fields.
   ShowDocument Compose(const std::string& layer) {
-    std::ofstream(dir_ / "show.json") << R"({"slides": [{"class": "ZT_SlideContainer", "duration": 5,
+    std::ofstream(dir_ / "show.json")
+        << R"({"slides": [{"class": "ZT_SlideContainer", "duration": 5,
         "slide": {"class": "ZT_2D_Light", "picture": {"Path": "black.png"}},
-        "visualLayers": [{"class": "ProbeLayer", )" << layer << "}]}]}";
+        "visualLayers": [{"class": "ProbeLayer", )"
+        << layer << "}]}]}";
     return LoadShow(ComposeShowFile(dir_ / "show.json"));
   }
   fs::path dir_;
@@ -60,7 +62,8 @@ TEST_F(LayerKind, AKindFromAShowDrawsWithItsSettingsThroughItsEffect) {
   doc.show->AdvanceShow(1.5f);
   doc.show->RenderShow();
   EXPECT_GT(probe->lastTime, 0.0f) << "the layer was advanced";
-  EXPECT_TRUE(NearColor(Pixel(kWidth / 2, kHeight / 2), 0xFF0000FF, 2)) << "drawn through its effect";
+  EXPECT_TRUE(NearColor(Pixel(kWidth / 2, kHeight / 2), 0xFF0000FF, 2))
+      << "drawn through its effect";
 }
 
 TEST_F(LayerKind, AMissingEffectSkipsTheDrawing) {

@@ -1,19 +1,18 @@
 // Playback: picture placement, the show's slide sequence and fades, the
 // camera, and headless renders of a show.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
-#include <optional>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <tuple>
 
 #include "document/doc_res_manager.h"
-#include "show/show_document.h"
 #include "params/random_source.h"
 #include "scene/slide_show.h"
+#include "show/show_document.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 #include "tests/support/probe_layer.h"
 #include "tests/support/scene_test.h"
 
@@ -125,7 +124,8 @@ TEST(Camera, PathForwardsAndBackAndLongFrames) {
   ZQN_Camera hitch;
   hitch.Advance(0.0f);
   hitch.Advance(1.0f);
-  EXPECT_FLOAT_EQ(hitch.Speed.LocalTime, 0.2f) << "a 1-second hitch moves the camera by 0.2 s of speed";
+  EXPECT_FLOAT_EQ(hitch.Speed.LocalTime, 0.2f)
+      << "a 1-second hitch moves the camera by 0.2 s of speed";
 }
 
 // A show of `n` slides, each of the given timing, with flat pictures.
@@ -140,7 +140,8 @@ ShowDocument TimedShow(int n, float fadeIn, float duration, float fadeOut) {
     c->slide->picture.SetValue({u"flat" + std::u16string(1, char16_t(u'0' + i)) + u".png", 1});
     Image img{64, 32, std::vector<uint8_t>(64 * 32 * 4, 255)};
     for (size_t p = 0; p < img.rgba.size(); p += 4) img.rgba[p + 1] = uint8_t(40 * i);
-    doc.resources->PictureBlobs.push_back({c->slide->picture.Value(), {{0, u"", EncodePng(img), u""}}});
+    doc.resources->PictureBlobs.push_back(
+        {c->slide->picture.Value(), {{0, u"", EncodePng(img), u""}}});
     doc.show->slides.push_back(c);
   }
   return doc;
@@ -236,8 +237,8 @@ TEST_F(Playback, DeviceLossInTheMiddleOfASlide) {
 
 TEST(CaptureTargets, FallBackFromThreeToTwoToOne) {
   RenderContext context;
-  for (const auto& [limit, scale, expected] :
-       std::vector<std::tuple<uint32_t, int, uint32_t>>{{4096, 3, 192}, {150, 3, 128}, {100, 3, 64}, {4096, 1, 64}}) {
+  for (const auto& [limit, scale, expected] : std::vector<std::tuple<uint32_t, int, uint32_t>>{
+           {4096, 3, 192}, {150, 3, 128}, {100, 3, 64}, {4096, 1, 64}}) {
     auto device = GpuDevice::CreateHeadless({64, 48, true});
     device->LimitTextureSize(limit);
     ScreenScope scope({.device = device.get(), .renderContext = &context});
@@ -265,8 +266,10 @@ TEST_F(Playback, LayersThatSampleTheSceneGetACopy) {
     sampled = *renderer.GetSceneTextureSlot();
     const D3DSURFACE_DESC back = d.GetBackBufferDesc();
     const float w = float(back.Width), h = float(back.Height);
-    const TlVertex v[4] = {{0, h, 0.5f, 1, 0xFFFF8080, 0, 1}, {0, 0, 0.5f, 1, 0xFFFF8080, 0, 0},
-                           {w, h, 0.5f, 1, 0xFFFF8080, 1, 1}, {w, 0, 0.5f, 1, 0xFFFF8080, 1, 0}};
+    const TlVertex v[4] = {{0, h, 0.5f, 1, 0xFFFF8080, 0, 1},
+                           {0, 0, 0.5f, 1, 0xFFFF8080, 0, 0},
+                           {w, h, 0.5f, 1, 0xFFFF8080, 1, 1},
+                           {w, 0, 0.5f, 1, 0xFFFF8080, 1, 0}};
     d.SetTexture(0, sampled);
     d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
     d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
@@ -288,15 +291,17 @@ TEST(RenderCommand, FramesAreDeterministic) {
   const auto dir = std::filesystem::temp_directory_path() / "glimmer_render_test";
   std::filesystem::remove_all(dir);
   auto run = [&](const std::string& sub) {
-    const std::string cmd = std::string(GLIMMER_BINARY) + " render --size 96x54 --at 3.5,9.25 --out " +
-                            (dir / sub).string() + " > /dev/null 2>&1";
+    const std::string cmd = std::string(GLIMMER_BINARY) +
+                            " render --size 96x54 --at 3.5,9.25 --out " + (dir / sub).string() +
+                            " > /dev/null 2>&1";
     return std::system(cmd.c_str());
   };
   ASSERT_EQ(run("a"), 0);
   ASSERT_EQ(run("b"), 0);
   for (const char* name : {"at_00003.500.png", "at_00009.250.png"}) {
     std::ifstream a(dir / "a" / name, std::ios::binary), b(dir / "b" / name, std::ios::binary);
-    const std::string x((std::istreambuf_iterator<char>(a)), {}), y((std::istreambuf_iterator<char>(b)), {});
+    const std::string x((std::istreambuf_iterator<char>(a)), {}),
+        y((std::istreambuf_iterator<char>(b)), {});
     EXPECT_FALSE(x.empty()) << name;
     EXPECT_EQ(x, y) << name;
   }

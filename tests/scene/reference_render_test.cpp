@@ -4,17 +4,16 @@
 // covers rounding differences between Mesa builds). Set
 // GLIMMER_UPDATE_REFERENCES=1 to write new references, then review them.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
-#include "show/show_document.h"
 #include "params/random_source.h"
 #include "scene/render_context.h"
 #include "scene/slide_show.h"
+#include "show/show_document.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 
 namespace glimmer::testing {
 namespace {
@@ -72,9 +71,10 @@ TEST_F(ReferenceRender, ThreeSlidesAtChosenTimes) {
   ScreenScope scope(doc.resources->ScreenFor(device_, &context));
   doc.show->Instantiate(1);  // Fit
   // Played at 25 frames a second; the frames at these times are compared.
-  const std::vector<std::pair<int, const char*>> wanted = {
-      {12, "fit_still_0.5s.png"}, {160, "fade_in_6.4s.png"}, {250, "random_pan_10s.png"},
-      {400, "path_16s.png"}};
+  const std::vector<std::pair<int, const char*>> wanted = {{12, "fit_still_0.5s.png"},
+                                                           {160, "fade_in_6.4s.png"},
+                                                           {250, "random_pan_10s.png"},
+                                                           {400, "path_16s.png"}};
   size_t next = 0;
   for (int k = 0; next < wanted.size(); ++k) {
     doc.show->AdvanceShow(float(k) / 25.0f);
@@ -93,7 +93,8 @@ TEST_F(ReferenceRender, ThreeSlidesAtChosenTimes) {
       ASSERT_EQ(ref->width, frame.width);
       ASSERT_EQ(ref->height, frame.height);
       const size_t off = CountDifferingPixels(frame, *ref, 4);
-      EXPECT_LE(off, frame.rgba.size() / 4 / 200) << wanted[next].second << ": " << off << " pixels differ";
+      EXPECT_LE(off, frame.rgba.size() / 4 / 200)
+          << wanted[next].second << ": " << off << " pixels differ";
     }
     ++next;
   }

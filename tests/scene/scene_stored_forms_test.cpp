@@ -5,9 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "scene/slide_container.h"
 #include "store/binary_archive.h"
 #include "store/json_archive.h"
-#include "scene/slide_container.h"
 #include "tests/support/archive_helpers.h"
 
 namespace glimmer {

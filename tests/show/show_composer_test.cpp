@@ -1,5 +1,7 @@
 // Composing documents from their JSON form, and players that carry a show.
 
+#include "show/show_composer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,10 +10,9 @@
 #include <nlohmann/json.hpp>
 
 #include "document/document_source.h"
-#include "show/show_composer.h"
-#include "show/show_document.h"
 #include "platform/image/image_codec.h"
 #include "scene/slide.h"
+#include "show/show_document.h"
 #include "tests/support/test_documents.h"
 
 namespace glimmer::testing {
@@ -29,7 +30,8 @@ ShowDocument SlideShow() {
     c->slide->picture.SetValue({u"pic" + std::u16string(1, char16_t(u'0' + i)) + u".png", 1});
     Image img{32, 16, std::vector<uint8_t>(32 * 16 * 4, 255)};
     for (size_t p = 0; p < img.rgba.size(); p += 4) img.rgba[p] = uint8_t(p * 7 + 90 * i);
-    doc.resources->PictureBlobs.push_back({c->slide->picture.Value(), {{0, u"", EncodePng(img), u""}}});
+    doc.resources->PictureBlobs.push_back(
+        {c->slide->picture.Value(), {{0, u"", EncodePng(img), u""}}});
     doc.show->slides.push_back(c);
   }
   return doc;
@@ -47,7 +49,9 @@ class Composer : public ::testing::Test {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
-  static int Run(const std::string& args) { return std::system((std::string(GLIMMER_BINARY) + " " + args).c_str()); }
+  static int Run(const std::string& args) {
+    return std::system((std::string(GLIMMER_BINARY) + " " + args).c_str());
+  }
   fs::path dir_;
 };
 
@@ -77,13 +81,16 @@ TEST_F(Composer, AHandWrittenShowCarriesThePicturesItNames) {
   ASSERT_EQ(doc.resources->PictureBlobs.size(), 1u);
   const LinkKey carried = doc.resources->PictureBlobs[0].Key;
   EXPECT_EQ(carried.Path, u"pics/red.png");
-  EXPECT_EQ(doc.show->slides.at(0)->slide->picture.Value(), carried) << "the link names the carried file";
+  EXPECT_EQ(doc.show->slides.at(0)->slide->picture.Value(), carried)
+      << "the link names the carried file";
   EXPECT_EQ(ComposeShowFile(dir_ / "show.json"), bytes) << "the same file keeps the same key";
   const fs::path composed = dir_ / "red.dds";
-  ASSERT_EQ(Run("compose " + (dir_ / "show.json").string() + " -o " + composed.string() + " > /dev/null"), 0);
+  ASSERT_EQ(
+      Run("compose " + (dir_ / "show.json").string() + " -o " + composed.string() + " > /dev/null"),
+      0);
   fs::remove_all(dir_ / "pics");  // the document is self-contained
-  ASSERT_EQ(Run("render " + composed.string() + " --size 32x18 --at 2 --out " + (dir_ / "r").string() +
-                " > /dev/null"),
+  ASSERT_EQ(Run("render " + composed.string() + " --size 32x18 --at 2 --out " +
+                (dir_ / "r").string() + " > /dev/null"),
             0);
   std::ifstream in(dir_ / "r" / "at_00002.000.png", std::ios::binary);
   const std::vector<uint8_t> png((std::istreambuf_iterator<char>(in)), {});
@@ -105,10 +112,13 @@ TEST_F(Composer, ErrorsNameTheJsonPathAndWriteNothing) {
     ComposeShowFile(dir_ / "bad.json");
     ADD_FAILURE() << "a string where a number belongs was accepted";
   } catch (const JsonFormatError& e) {
-    EXPECT_NE(std::string(e.what()).find("slides[0].slide.camera.Mode"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("slides[0].slide.camera.Mode"), std::string::npos)
+        << e.what();
   }
   const fs::path out = dir_ / "out.dds";
-  EXPECT_NE(Run((dir_ / "bad.json").string().insert(0, "compose ") + " -o " + out.string() + " 2> /dev/null"), 0);
+  EXPECT_NE(Run((dir_ / "bad.json").string().insert(0, "compose ") + " -o " + out.string() +
+                " 2> /dev/null"),
+            0);
   EXPECT_FALSE(fs::exists(out));
   EXPECT_FALSE(fs::exists(out.string() + ".tmp")) << "no partial file either";
   std::ofstream(dir_ / "truncated.json") << "{\"slides\": [";
@@ -120,22 +130,27 @@ TEST_F(Composer, APackedPlayerRendersItsOwnShow) {
   {
     ShowDocument doc = SlideShow();
     const std::vector<uint8_t> bytes = SaveShow(doc);
-    std::ofstream(show, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(show, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
   const fs::path packed = dir_ / "packed_player";
   ASSERT_EQ(Run("pack " + show.string() + " -o " + packed.string() + " > /dev/null"), 0);
   const fs::path twice = dir_ / "packed_twice";
-  ASSERT_EQ(std::system((packed.string() + " pack " + show.string() + " -o " + twice.string() + " > /dev/null").c_str()),
-            0);
-  EXPECT_EQ(fs::file_size(twice), fs::file_size(packed)) << "packing a packed player replaces its show";
-  ASSERT_EQ(std::system((packed.string() + " render --size 64x36 --at 1.5 --out " + (dir_ / "a").string() +
+  ASSERT_EQ(std::system((packed.string() + " pack " + show.string() + " -o " + twice.string() +
                          " > /dev/null")
                             .c_str()),
             0);
-  ASSERT_EQ(Run(show.string().insert(0, "render ") + " --size 64x36 --at 1.5 --out " + (dir_ / "b").string() +
-                " > /dev/null"),
+  EXPECT_EQ(fs::file_size(twice), fs::file_size(packed))
+      << "packing a packed player replaces its show";
+  ASSERT_EQ(std::system((packed.string() + " render --size 64x36 --at 1.5 --out " +
+                         (dir_ / "a").string() + " > /dev/null")
+                            .c_str()),
             0);
-  const std::string a = Read(dir_ / "a" / "at_00001.500.png"), b = Read(dir_ / "b" / "at_00001.500.png");
+  ASSERT_EQ(Run(show.string().insert(0, "render ") + " --size 64x36 --at 1.5 --out " +
+                (dir_ / "b").string() + " > /dev/null"),
+            0);
+  const std::string a = Read(dir_ / "a" / "at_00001.500.png"),
+                    b = Read(dir_ / "b" / "at_00001.500.png");
   EXPECT_FALSE(a.empty());
   EXPECT_EQ(a, b) << "the packed player plays the show it carries";
   const auto payload = ReadAppendedPayload(packed);

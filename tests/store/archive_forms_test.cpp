@@ -80,8 +80,9 @@ TEST(ShowDocumentForms, JsonErrorsNameThePath) {
   EXPECT_EQ(errorOf(R"({"music": {}})"), "music: expected a list");
   EXPECT_EQ(errorOf(R"({"music": [{"Data": {"Data": {"base64": "@@@@"}}}]})"),
             "music[0].Data.Data: invalid base64 data");
-  EXPECT_EQ(errorOf(R"({"resources": {"GuidBlobs": [{"Id": "{nope}"}]}})"),
-            "resources.GuidBlobs[0].Id: expected a GUID like {00000000-0000-0000-0000-000000000000}");
+  EXPECT_EQ(
+      errorOf(R"({"resources": {"GuidBlobs": [{"Id": "{nope}"}]}})"),
+      "resources.GuidBlobs[0].Id: expected a GUID like {00000000-0000-0000-0000-000000000000}");
   EXPECT_EQ(errorOf(R"({"slides": [{"class": "ZT_SlideContainer", "slide": {"class": "ZT_2D_Light"},
                                      "visualLayers": [{"class": "ZT_Aurora"}]}]})"),
             "slides[0].visualLayers[0]: class \"ZT_Aurora\" is not built yet in this player");

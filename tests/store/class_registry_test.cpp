@@ -1,11 +1,13 @@
 // Class registries: lookup rules, first registration wins, versions, and the
 // way a load ends on a class that cannot be read.
 
-#include <algorithm>
+#include "store/class_registry.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "store/binary_archive.h"
-#include "store/class_registry.h"
 
 namespace glimmer {
 namespace {
@@ -55,7 +57,9 @@ ClassRegistry& NestRegistry() {
   return registry;
 }
 
-void Nest::Serialize(Archive& ar, int32_t) { Field(ar, "child", child, NestRegistry()); }
+void Nest::Serialize(Archive& ar, int32_t) {
+  Field(ar, "child", child, NestRegistry());
+}
 
 constexpr ClassRegistry::KnownName kVocabulary[] = {{u"TestLayer", 2}, {u"FutureLayer", 3}};
 
@@ -81,7 +85,8 @@ TEST(ClassRegistry, FirstRegistrationWins) {
   ClassRegistry registry("test", kVocabulary);
   EXPECT_TRUE(registry.Register<TestLayer>());
   EXPECT_FALSE(registry.Register<TestLayer>());
-  EXPECT_FALSE(registry.Register(u"TestLayer", [] { return std::unique_ptr<ZT_IOF_Item>(); }, 9));
+  EXPECT_FALSE(registry.Register(
+      u"TestLayer", [] { return std::unique_ptr<ZT_IOF_Item>(); }, 9));
   EXPECT_EQ(registry.Find(u"TestLayer")->version, 2);
   EXPECT_NE(registry.CreateByName(u"TestLayer"), nullptr);
 }
@@ -140,7 +145,8 @@ TEST(ClassRegistry, UnknownNameAbandonsTheLoad) {
     FAIL();
   } catch (const LoadError& e) {
     // A name registered elsewhere is unknown here.
-    EXPECT_NE(std::string(e.what()).find("unknown class \"OtherItem\""), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("unknown class \"OtherItem\""), std::string::npos)
+        << e.what();
     EXPECT_EQ(e.offset(), 4u + 2 * 9 + 4) << "only the header was consumed";
   }
   try {

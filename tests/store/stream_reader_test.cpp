@@ -1,16 +1,19 @@
 // The archive stream's encodings, read back through ZT_IOF_R.
 
+#include "store/stream_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "store/stream_reader.h"
 #include "store/stream_writer.h"
 
 namespace glimmer {
 namespace {
 
-std::u16string Repeat(size_t n) { return std::u16string(n, u'x'); }
+std::u16string Repeat(size_t n) {
+  return std::u16string(n, u'x');
+}
 
 struct Reading {
   explicit Reading(std::vector<uint8_t> b) : bytes(std::move(b)), buffer(bytes), reader(buffer) {}
@@ -40,7 +43,8 @@ TEST(StreamStrings, LengthEscalatesAt255And65534CodeUnits) {
     w.WriteString(Repeat(c.length));
     const auto& b = w.bytes();
     ASSERT_EQ(b.size(), c.bytes) << c.length;
-    EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 3), (std::vector<uint8_t>{0xFF, 0xFE, 0xFF}));
+    EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 3),
+              (std::vector<uint8_t>{0xFF, 0xFE, 0xFF}));
     EXPECT_EQ(std::vector<uint8_t>(b.begin() + 3, b.begin() + 3 + long(c.lengthBytes.size())),
               c.lengthBytes)
         << c.length;

@@ -19,7 +19,9 @@ constexpr uint32_t kSectionRva = 0x1000;
 constexpr uint32_t kRawOffset = 0x400;
 
 // Named entries come first in a resource directory, then ids.
-bool IsNamed(const ResourceName& n) { return n.index() == 1; }
+bool IsNamed(const ResourceName& n) {
+  return n.index() == 1;
+}
 
 }  // namespace
 
@@ -89,7 +91,8 @@ std::vector<uint8_t> PeBuilder::Build(bool pe32) const {
       }
     }
   };
-  writeDir(0, resources_, [&](const auto& names) { return 0x80000000u | uint32_t(typeDirAt.at(&names)); });
+  writeDir(0, resources_,
+           [&](const auto& names) { return 0x80000000u | uint32_t(typeDirAt.at(&names)); });
   for (const auto& [type, names] : resources_) {
     writeDir(typeDirAt.at(&names), names,
              [&](const auto& data) { return 0x80000000u | uint32_t(langDirAt.at(&data)); });

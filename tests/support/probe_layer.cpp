@@ -23,8 +23,8 @@ void ProbeObject::Draw(ZT_ABRender& renderer) {
   std::shared_ptr<Effect> fx = resources ? resources->GetEffect(settings().effect) : nullptr;
   if (!fx) return;
   const uint32_t c = settings().tint.Value();
-  fx->SetVector("Tint", {float((c >> 16) & 255) / 255, float((c >> 8) & 255) / 255, float(c & 255) / 255,
-                         float(c >> 24) / 255});
+  fx->SetVector("Tint", {float((c >> 16) & 255) / 255, float((c >> 8) & 255) / 255,
+                         float(c & 255) / 255, float(c >> 24) / 255});
   fx->SetTechnique("Tint");
   renderer.DrawFx(renderer.GetPictureQuad(), *fx);
 }

@@ -18,14 +18,16 @@ ShowDocument SampleShow() {
   r.PictureBlobs.push_back(pictures);
   r.PictureBlobs.push_back({{u"common_res.dll", 42}, {{42, u"common_res.dll", {}, u""}}});
   r.DelayEntries.push_back({pictures.Key, {0.1f, 0.25f}});
-  r.FileBlobs.push_back({{u"common_res.dll", 97}, {{97, u"common_res.dll", {1, 9, 0xFF, 0xFE}, u""}}});
+  r.FileBlobs.push_back(
+      {{u"common_res.dll", 97}, {{97, u"common_res.dll", {1, 9, 0xFF, 0xFE}, u""}}});
   GuidBlobEntry g;
   g.Id = *Guid::Parse(std::string_view("{0123ABCD-4567-89EF-0123-456789ABCDEF}"));
   g.Name = u"mask";
   g.Flag = true;
   g.Blob = {u"mask.png", {0x89, 'P', 'N', 'G'}};
   r.GuidEntries.push_back(g);
-  r.FrameEntries.push_back({{u"birds.gif", 99}, {{{'G', 'I', 'F', '8'}, 0.04f}, {{'G', 'I', 'F', '8', 1}, 0.08f}}});
+  r.FrameEntries.push_back(
+      {{u"birds.gif", 99}, {{{'G', 'I', 'F', '8'}, 0.04f}, {{'G', 'I', 'F', '8', 1}, 0.08f}}});
   return doc;
 }
 

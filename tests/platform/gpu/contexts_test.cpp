@@ -1,18 +1,17 @@
 // Several devices at once, a device on an SDL window, clip planes, and
 // writing any target to a PNG.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
 #include <SDL2/SDL.h>
 
 #include <cstdlib>
-#include <stdexcept>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 #include "platform/gpu/d3dx_math.h"
 #include "platform/screen_context.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 
 namespace glimmer::testing {
 namespace {
@@ -21,8 +20,10 @@ using Contexts = GpuTest;
 
 void Fill(GpuDevice& d, D3DCOLOR color) {
   d.SetRenderState(D3DRS_LIGHTING, 0);
-  const TlVertex v[4] = {{0, 8, 0.5f, 1, color, 0, 1}, {0, 0, 0.5f, 1, color, 0, 0},
-                         {8, 8, 0.5f, 1, color, 1, 1}, {8, 0, 0.5f, 1, color, 1, 0}};
+  const TlVertex v[4] = {{0, 8, 0.5f, 1, color, 0, 1},
+                         {0, 0, 0.5f, 1, color, 0, 0},
+                         {8, 8, 0.5f, 1, color, 1, 1},
+                         {8, 0, 0.5f, 1, color, 1, 0}};
   d.SetFVF(kTlFvf);
   d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TlVertex));
 }
@@ -78,7 +79,9 @@ TEST_F(Contexts, ClipPlaneCutsTransformedGeometry) {
     float x, y, z;
     D3DCOLOR c;
   };
-  const V v[4] = {{0, 10, 0.5f, 0xFFFFFFFF}, {0, 0, 0.5f, 0xFFFFFFFF}, {40, 10, 0.5f, 0xFFFFFFFF},
+  const V v[4] = {{0, 10, 0.5f, 0xFFFFFFFF},
+                  {0, 0, 0.5f, 0xFFFFFFFF},
+                  {40, 10, 0.5f, 0xFFFFFFFF},
                   {40, 0, 0.5f, 0xFFFFFFFF}};
   device_->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
   device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V));
@@ -104,7 +107,8 @@ TEST(WindowDevice, DrawsAndPresentsInAWindow) {
     GTEST_SKIP() << "no display: the window device is checked where one exists (Xvfb in CI later)";
   }
   ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-  SDL_Window* window = SDL_CreateWindow("glimmer test", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  SDL_Window* window =
+      SDL_CreateWindow("glimmer test", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   ASSERT_NE(window, nullptr) << SDL_GetError();
   {
     auto device = GpuDevice::CreateForWindow(window, {64, 48, true});

@@ -1,10 +1,10 @@
 // The D3DX matrix functions, checked against their defining formulas.
 
+#include "platform/gpu/d3dx_math.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "platform/gpu/d3dx_math.h"
 
 namespace glimmer {
 namespace {

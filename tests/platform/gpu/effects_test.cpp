@@ -1,12 +1,11 @@
 // Effects: the blur kernel of 202 and the blend techniques of 97, against
 // the formulas they implement.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
 #include <cmath>
 
 #include "platform/gpu/builtin_effects.h"
 #include "render/blur_effect.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 
 namespace glimmer::testing {
 namespace {
@@ -39,7 +38,8 @@ TEST_F(Effects, RegistryKnowsTheModuleIds) {
   EXPECT_EQ(CreateBuiltinEffect(*device_, u"common_res.dll", 12345), nullptr);
   EXPECT_EQ(CreateBuiltinEffect(*device_, u"other.dll", 202), nullptr);
   auto blur = CreateBuiltinEffect(*device_, u"common_res.dll", 202);
-  for (const char* t : {"GaussianBlurVFirst", "GaussianBlurV", "GaussianBlurH"}) EXPECT_TRUE(blur->HasTechnique(t));
+  for (const char* t : {"GaussianBlurVFirst", "GaussianBlurV", "GaussianBlurH"})
+    EXPECT_TRUE(blur->HasTechnique(t));
   EXPECT_FALSE(blur->SetTechnique("NoSuchTechnique"));
   float sum = 0;
   for (int i = 0; i < 4; ++i) sum += (i == 0 ? 1 : 2) * kBlurWeights[i];
@@ -48,8 +48,10 @@ TEST_F(Effects, RegistryKnowsTheModuleIds) {
 
 TEST_F(Effects, HorizontalBlurOfOneTexelGivesTheBinomialRow) {
   constexpr uint32_t W = 32, H = 4;
-  TexturePtr src = device_->CreateTexture(W, H, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-  TexturePtr dst = device_->CreateTexture(W, H, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  TexturePtr src =
+      device_->CreateTexture(W, H, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  TexturePtr dst =
+      device_->CreateTexture(W, H, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
   Image white{W, H, std::vector<uint8_t>(W * H * 4, 0)};
   for (uint32_t y = 0; y < H; ++y) std::fill_n(white.Pixel(16, y), 4, 255);
   src->UploadImage(0, white);
@@ -73,7 +75,8 @@ TEST_F(Effects, HorizontalBlurOfOneTexelGivesTheBinomialRow) {
   for (int j = -7; j <= 7; ++j) {
     const double expected = std::abs(j) <= 6 ? Binomial(16, 8 + j) / 65502.0 * 255.0 : 0.0;
     for (int c = 0; c < 4; ++c) {
-      EXPECT_NEAR(out.Pixel(uint32_t(16 + j), 1)[c], expected, 1.5) << "texel " << j << " channel " << c;
+      EXPECT_NEAR(out.Pixel(uint32_t(16 + j), 1)[c], expected, 1.5)
+          << "texel " << j << " channel " << c;
     }
   }
   EXPECT_EQ(device_->GetPixelShader(), nullptr) << "End restores the fixed-function stages";
@@ -81,8 +84,10 @@ TEST_F(Effects, HorizontalBlurOfOneTexelGivesTheBinomialRow) {
 
 TEST_F(Effects, VerticalBlursSpreadAlongY) {
   constexpr uint32_t W = 4, H = 32;
-  TexturePtr src = device_->CreateTexture(W, H, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-  TexturePtr dst = device_->CreateTexture(W, H, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  TexturePtr src =
+      device_->CreateTexture(W, H, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  TexturePtr dst =
+      device_->CreateTexture(W, H, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
   Image line{W, H, std::vector<uint8_t>(W * H * 4, 0)};
   for (uint32_t x = 0; x < W; ++x) std::fill_n(line.Pixel(x, 16), 4, 255);
   src->UploadImage(0, line);
@@ -167,13 +172,16 @@ TEST_F(BlendTechniques, NormalAndScreenFollowTheirFormulas) {
     screen[c] = q(S[c]) * (1 - a) + (1 - (1 - q(S[c])) * (1 - q(L[c]) * k[c])) * a;
   }
   const float alpha = q(S[3]) * (1 - a) + a * a;
-  EXPECT_TRUE(NearColor(Run("Blend_Normal", 0x000000FF, s, l, K), Pack(normal[0], normal[1], normal[2], alpha), 1));
-  EXPECT_TRUE(NearColor(Run("Blend_Screen", 0x000000FF, s, l, K), Pack(screen[0], screen[1], screen[2], alpha), 1));
+  EXPECT_TRUE(NearColor(Run("Blend_Normal", 0x000000FF, s, l, K),
+                        Pack(normal[0], normal[1], normal[2], alpha), 1));
+  EXPECT_TRUE(NearColor(Run("Blend_Screen", 0x000000FF, s, l, K),
+                        Pack(screen[0], screen[1], screen[2], alpha), 1));
 }
 
 TEST_F(BlendTechniques, CommonDrawsTextureTimesVertexWithAlphaBlending) {
   // Texture (1, .5, 0, 1) × vertex (1, 1, 1, .5) over a blue target.
-  const uint32_t out = Run("Common", 0x0000FFFF, 0xFF8000FF, 0, {}, D3DCOLOR_ARGB(128, 255, 255, 255));
+  const uint32_t out =
+      Run("Common", 0x0000FFFF, 0xFF8000FF, 0, {}, D3DCOLOR_ARGB(128, 255, 255, 255));
   const float a = 128 / 255.f;
   EXPECT_TRUE(NearColor(out, Pack(1 * a, 0.5f * a, 1 - a, a * a + 1 * (1 - a)), 2));
 }

@@ -61,7 +61,8 @@ uint32_t GpuTest::Pixel(uint32_t x, uint32_t y) {
     const int a = int((actual >> shift) & 0xFF), e = int((expected >> shift) & 0xFF);
     if (std::abs(a - e) > tolerance) {
       char buf[96];
-      std::snprintf(buf, sizeof buf, "0x%08X is not within %d of 0x%08X", actual, tolerance, expected);
+      std::snprintf(buf, sizeof buf, "0x%08X is not within %d of 0x%08X", actual, tolerance,
+                    expected);
       return ::testing::AssertionFailure() << buf;
     }
   }

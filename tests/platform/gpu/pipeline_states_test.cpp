@@ -1,12 +1,11 @@
 // Blending, texture stages, samplers, formats, lighting and the other
 // fixed-function states, checked pixel by pixel against CPU expectations.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
 #include <cmath>
 #include <cstring>
 
 #include "platform/gpu/d3dx_math.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 
 namespace glimmer::testing {
 namespace {
@@ -32,17 +31,28 @@ struct Color4 {
 float Factor(uint32_t f, const Color4& s, const Color4& d, int channel) {
   const float sc[4] = {s.r, s.g, s.b, s.a}, dc[4] = {d.r, d.g, d.b, d.a};
   switch (f) {
-    case D3DBLEND_ZERO: return 0;
-    case D3DBLEND_ONE: return 1;
-    case D3DBLEND_SRCCOLOR: return sc[channel];
-    case D3DBLEND_INVSRCCOLOR: return 1 - sc[channel];
-    case D3DBLEND_SRCALPHA: return s.a;
-    case D3DBLEND_INVSRCALPHA: return 1 - s.a;
-    case D3DBLEND_DESTALPHA: return d.a;
-    case D3DBLEND_INVDESTALPHA: return 1 - d.a;
-    case D3DBLEND_DESTCOLOR: return dc[channel];
-    case D3DBLEND_INVDESTCOLOR: return 1 - dc[channel];
-    case D3DBLEND_SRCALPHASAT: return channel == 3 ? 1 : std::min(s.a, 1 - d.a);
+    case D3DBLEND_ZERO:
+      return 0;
+    case D3DBLEND_ONE:
+      return 1;
+    case D3DBLEND_SRCCOLOR:
+      return sc[channel];
+    case D3DBLEND_INVSRCCOLOR:
+      return 1 - sc[channel];
+    case D3DBLEND_SRCALPHA:
+      return s.a;
+    case D3DBLEND_INVSRCALPHA:
+      return 1 - s.a;
+    case D3DBLEND_DESTALPHA:
+      return d.a;
+    case D3DBLEND_INVDESTALPHA:
+      return 1 - d.a;
+    case D3DBLEND_DESTCOLOR:
+      return dc[channel];
+    case D3DBLEND_INVDESTCOLOR:
+      return 1 - dc[channel];
+    case D3DBLEND_SRCALPHASAT:
+      return channel == 3 ? 1 : std::min(s.a, 1 - d.a);
   }
   return 0;
 }
@@ -78,11 +88,21 @@ TEST_F(Pipeline, EveryBlendFactorAndOperation) {
         for (int c = 0; c < 4; ++c) {
           const float a = sc[c] * Factor(sf, s, d, c), b = dc[c] * Factor(df, s, d, c);
           switch (op) {
-            case D3DBLENDOP_ADD: out[c] = a + b; break;
-            case D3DBLENDOP_SUBTRACT: out[c] = a - b; break;
-            case D3DBLENDOP_REVSUBTRACT: out[c] = b - a; break;
-            case D3DBLENDOP_MIN: out[c] = std::min(sc[c], dc[c]); break;  // factors ignored
-            default: out[c] = std::max(sc[c], dc[c]); break;
+            case D3DBLENDOP_ADD:
+              out[c] = a + b;
+              break;
+            case D3DBLENDOP_SUBTRACT:
+              out[c] = a - b;
+              break;
+            case D3DBLENDOP_REVSUBTRACT:
+              out[c] = b - a;
+              break;
+            case D3DBLENDOP_MIN:
+              out[c] = std::min(sc[c], dc[c]);
+              break;  // factors ignored
+            default:
+              out[c] = std::max(sc[c], dc[c]);
+              break;
           }
         }
         EXPECT_TRUE(NearColor(Pixel(x, y), Rgba(out[0], out[1], out[2], out[3]), 2))
@@ -98,7 +118,8 @@ TEST_F(Pipeline, EveryBlendFactorAndOperation) {
 
 TEST_F(Pipeline, ColorWriteEnableMasksChannels) {
   device_->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-  device_->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA);
+  device_->SetRenderState(D3DRS_COLORWRITEENABLE,
+                          D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA);
   DrawRect(0, 0, 4, 4, 0x80FFFFFF);
   EXPECT_EQ(Pixel(1, 1), 0xFF000080u);
 }
@@ -210,7 +231,8 @@ TEST_F(Pipeline, AddressModesWithPointSampling) {
     device_->SetSamplerState(0, D3DSAMP_ADDRESSU, c.mode);
     device_->Clear(D3DCLEAR_TARGET, 0, 1, 0);
     draw(0, 0.0f, 4.0f);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(Pixel(i, 0), c.expected[i]) << "mode " << c.mode << " pixel " << i;
+    for (int i = 0; i < 8; ++i)
+      EXPECT_EQ(Pixel(i, 0), c.expected[i]) << "mode " << c.mode << " pixel " << i;
     ++row;
   }
 }
@@ -222,8 +244,10 @@ TEST_F(Pipeline, LinearFilteringBlendsTexels) {
   device_->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
   device_->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
   // One pixel sampling u = 0.5, midway between the two texel centres.
-  const TlVertex v[4] = {{-0.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 0.25f, 0.5f}, {-0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0.25f, 0.5f},
-                         {0.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 0.75f, 0.5f}, {0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0.75f, 0.5f}};
+  const TlVertex v[4] = {{-0.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 0.25f, 0.5f},
+                         {-0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0.25f, 0.5f},
+                         {0.5f, 0.5f, 0.5f, 1, 0xFFFFFFFF, 0.75f, 0.5f},
+                         {0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0.75f, 0.5f}};
   device_->SetFVF(kTlFvf);
   device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TlVertex));
   EXPECT_TRUE(NearColor(Pixel(0, 0), 0x808080FF, 2));
@@ -274,7 +298,8 @@ TEST_F(Pipeline, DirectionalLightWithMaterial) {
   device_->SetRenderState(D3DRS_AMBIENT, D3DCOLOR_ARGB(255, 51, 51, 51));
   D3DLIGHT9 light;
   light.Diffuse = {1, 1, 1, 1};
-  light.Direction[0] = 0, light.Direction[1] = 0, light.Direction[2] = 1;  // pointing into the screen
+  light.Direction[0] = 0, light.Direction[1] = 0,
+  light.Direction[2] = 1;  // pointing into the screen
   device_->SetLight(0, light);
   device_->LightEnable(0, true);
   D3DMATERIAL9 mat;
@@ -283,7 +308,9 @@ TEST_F(Pipeline, DirectionalLightWithMaterial) {
   device_->SetMaterial(mat);
   device_->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
   auto quad = [&](float x, float nz, float nx) {
-    const V v[4] = {{x, 9.5f, 1, nx, 0, nz}, {x, -0.5f, 1, nx, 0, nz}, {x + 10, 9.5f, 1, nx, 0, nz},
+    const V v[4] = {{x, 9.5f, 1, nx, 0, nz},
+                    {x, -0.5f, 1, nx, 0, nz},
+                    {x + 10, 9.5f, 1, nx, 0, nz},
                     {x + 10, -0.5f, 1, nx, 0, nz}};
     device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V));
   };
@@ -307,7 +334,8 @@ TEST_F(Pipeline, DirectionalLightWithMaterial) {
   const D3DXVECTOR3 view = Normalize(D3DXVECTOR3{-45, -5, -1});
   const D3DXVECTOR3 half = Normalize(D3DXVECTOR3{0, 0, -1} + view);
   const float highlight = 0.5f * std::pow(-half.z, 10.0f);
-  EXPECT_TRUE(NearColor(Pixel(45, 5), Rgba(0.2f + highlight, 0.2f + highlight, 0.2f + highlight, 1), 2));
+  EXPECT_TRUE(
+      NearColor(Pixel(45, 5), Rgba(0.2f + highlight, 0.2f + highlight, 0.2f + highlight, 1), 2));
   // Lighting is per vertex: a small quad far along the view axis has every
   // vertex nearly straight ahead, so the highlight is almost full.
   D3DXMATRIX shift;
@@ -316,10 +344,13 @@ TEST_F(Pipeline, DirectionalLightWithMaterial) {
   D3DXMATRIX centred;
   D3DXMatrixOrthoOffCenterLH(&centred, -45.5f, kWidth - 45.5f, kHeight - 5.5f, -5.5f, 0, 200);
   device_->SetTransform(D3DTS_PROJECTION, centred);
-  const V axis[4] = {{44, 6, 100, 0, 0, -1}, {44, 4, 100, 0, 0, -1}, {46, 6, 100, 0, 0, -1},
+  const V axis[4] = {{44, 6, 100, 0, 0, -1},
+                     {44, 4, 100, 0, 0, -1},
+                     {46, 6, 100, 0, 0, -1},
                      {46, 4, 100, 0, 0, -1}};
   device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, axis, sizeof(V));
-  const D3DXVECTOR3 cornerHalf = Normalize(D3DXVECTOR3{0, 0, -1} + Normalize(D3DXVECTOR3{-1, -1, -100}));
+  const D3DXVECTOR3 cornerHalf =
+      Normalize(D3DXVECTOR3{0, 0, -1} + Normalize(D3DXVECTOR3{-1, -1, -100}));
   const float full = 0.5f * std::pow(-cornerHalf.z, 10.0f);
   EXPECT_GT(full, 0.49f);
   EXPECT_TRUE(NearColor(Pixel(45, 5), Rgba(0.2f + full, 0.2f + full, 0.2f + full, 1), 2));
@@ -342,7 +373,10 @@ TEST_F(Pipeline, TextureTransformAndCameraSpaceCoordinates) {
   tm.m[2][0] = 0.75f;
   device_->SetTransform(D3DTS_TEXTURE0, tm);
   device_->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
-  const V v[4] = {{-0.5f, 3.5f, 1, 0, 0}, {-0.5f, -0.5f, 1, 0, 0}, {3.5f, 3.5f, 1, 0, 0}, {3.5f, -0.5f, 1, 0, 0}};
+  const V v[4] = {{-0.5f, 3.5f, 1, 0, 0},
+                  {-0.5f, -0.5f, 1, 0, 0},
+                  {3.5f, 3.5f, 1, 0, 0},
+                  {3.5f, -0.5f, 1, 0, 0}};
   device_->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
   device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V));
   EXPECT_EQ(Pixel(1, 1), 0x00FF00FFu);
@@ -352,8 +386,12 @@ TEST_F(Pipeline, TextureTransformAndCameraSpaceCoordinates) {
   D3DXMatrixScaling(&gen, 1.0f / 64.0f, 1.0f, 1.0f);
   device_->SetTransform(D3DTS_TEXTURE0, gen);
   device_->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION);
-  device_->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
-  const V wide[4] = {{-0.5f, 3.5f, 1, 0, 0}, {-0.5f, -0.5f, 1, 0, 0}, {63.5f, 3.5f, 1, 0, 0}, {63.5f, -0.5f, 1, 0, 0}};
+  device_->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS,
+                                D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
+  const V wide[4] = {{-0.5f, 3.5f, 1, 0, 0},
+                     {-0.5f, -0.5f, 1, 0, 0},
+                     {63.5f, 3.5f, 1, 0, 0},
+                     {63.5f, -0.5f, 1, 0, 0}};
   device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wide, sizeof(V));
   EXPECT_EQ(Pixel(5, 1), 0xFF0000FFu);
   EXPECT_EQ(Pixel(50, 1), 0x00FF00FFu);

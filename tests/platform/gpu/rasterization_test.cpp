@@ -1,9 +1,8 @@
 // Direct3D's conventions on the OpenGL device: pixel centres, y down,
 // top-left origin, transforms, culling, clears and targets.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
 #include "platform/gpu/d3dx_math.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 
 namespace glimmer::testing {
 namespace {
@@ -47,8 +46,10 @@ TEST_F(Raster, TransformedQuadWithPixelOrthoMatchesPreTransformed) {
   device_->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
   // Vertices at whole coordinates run through pixel centres: the quad covers
   // pixels 10..29 by 10..19 under the top-left rule.
-  const V shifted[4] = {{9.5f, 19.5f, 0.5f, 0xFFFF0000}, {9.5f, 9.5f, 0.5f, 0xFFFF0000},
-                        {29.5f, 19.5f, 0.5f, 0xFFFF0000}, {29.5f, 9.5f, 0.5f, 0xFFFF0000}};
+  const V shifted[4] = {{9.5f, 19.5f, 0.5f, 0xFFFF0000},
+                        {9.5f, 9.5f, 0.5f, 0xFFFF0000},
+                        {29.5f, 19.5f, 0.5f, 0xFFFF0000},
+                        {29.5f, 9.5f, 0.5f, 0xFFFF0000}};
   device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, shifted, sizeof(V));
   const Image img = Back();
   EXPECT_EQ(img.Pixel(10, 10)[0], 255);
@@ -83,8 +84,10 @@ TEST_F(Raster, CullModesFollowDirect3DWinding) {
 
 TEST_F(Raster, DepthTestAndWrite) {
   device_->SetRenderState(D3DRS_ZENABLE, 1);
-  const TlVertex nearQuad[4] = {{0, 20, 0.2f, 1, 0xFFFF0000, 0, 0}, {0, 0, 0.2f, 1, 0xFFFF0000, 0, 0},
-                                {20, 20, 0.2f, 1, 0xFFFF0000, 0, 0}, {20, 0, 0.2f, 1, 0xFFFF0000, 0, 0}};
+  const TlVertex nearQuad[4] = {{0, 20, 0.2f, 1, 0xFFFF0000, 0, 0},
+                                {0, 0, 0.2f, 1, 0xFFFF0000, 0, 0},
+                                {20, 20, 0.2f, 1, 0xFFFF0000, 0, 0},
+                                {20, 0, 0.2f, 1, 0xFFFF0000, 0, 0}};
   TlVertex farQuad[4];
   for (int i = 0; i < 4; ++i) {
     farQuad[i] = nearQuad[i];
@@ -101,7 +104,8 @@ TEST_F(Raster, DepthTestAndWrite) {
 }
 
 TEST_F(Raster, RenderTargetRoundTripResetsTheViewport) {
-  TexturePtr rt = device_->CreateTexture(16, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  TexturePtr rt =
+      device_->CreateTexture(16, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
   ASSERT_NE(rt, nullptr);
   SurfacePtr saved = device_->GetRenderTarget(0);
   device_->SetRenderTarget(0, rt->GetSurfaceLevel(0));
@@ -121,7 +125,8 @@ TEST_F(Raster, RenderTargetRoundTripResetsTheViewport) {
 }
 
 TEST_F(Raster, TargetTextureSamplesRightWayUp) {
-  TexturePtr rt = device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  TexturePtr rt =
+      device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
   SurfacePtr saved = device_->GetRenderTarget(0);
   device_->SetRenderTarget(0, rt->GetSurfaceLevel(0));
   device_->Clear(D3DCLEAR_TARGET, 0xFF0000FF, 1, 0);
@@ -135,11 +140,14 @@ TEST_F(Raster, TargetTextureSamplesRightWayUp) {
 
 TEST_F(Raster, LineListsAndFans) {
   device_->SetFVF(kTlFvf);
-  const TlVertex line[2] = {{5, 10.0f, 0.5f, 1, 0xFFFFFFFF, 0, 0}, {40, 10.0f, 0.5f, 1, 0xFFFFFFFF, 0, 0}};
+  const TlVertex line[2] = {{5, 10.0f, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                            {40, 10.0f, 0.5f, 1, 0xFFFFFFFF, 0, 0}};
   device_->DrawPrimitiveUP(D3DPT_LINELIST, 1, line, sizeof(TlVertex));
   EXPECT_NE(Pixel(20, 10), 0x000000FFu);
-  const TlVertex fan[4] = {{30, 30, 0.5f, 1, 0xFF00FF00, 0, 0}, {40, 30, 0.5f, 1, 0xFF00FF00, 0, 0},
-                           {40, 40, 0.5f, 1, 0xFF00FF00, 0, 0}, {30, 40, 0.5f, 1, 0xFF00FF00, 0, 0}};
+  const TlVertex fan[4] = {{30, 30, 0.5f, 1, 0xFF00FF00, 0, 0},
+                           {40, 30, 0.5f, 1, 0xFF00FF00, 0, 0},
+                           {40, 40, 0.5f, 1, 0xFF00FF00, 0, 0},
+                           {30, 40, 0.5f, 1, 0xFF00FF00, 0, 0}};
   device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, fan, sizeof(TlVertex));
   EXPECT_TRUE(NearColor(Pixel(35, 35), 0x00FF00FF, 0));
 }

@@ -1,9 +1,8 @@
 // Device objects: loss and reset, textures from encoded pictures, GIF
 // frames, surface copies, and large indexed batches.
 
-#include "tests/platform/gpu/gpu_test_support.h"
-
 #include "platform/gpu/texture_loader.h"
+#include "tests/platform/gpu/gpu_test_support.h"
 
 namespace glimmer::testing {
 namespace {
@@ -26,11 +25,11 @@ Image Checker(uint32_t w, uint32_t h) {
 
 // A GIF of 2 × 1 pixels with two frames (white then black), delays 0.1 s and 0.2 s.
 std::vector<uint8_t> TwoFrameGif() {
-  std::vector<uint8_t> g = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0,
-                            0xFF, 0xFF, 0xFF, 0, 0, 0};  // palette: white, black
+  std::vector<uint8_t> g = {'G',  'I', 'F', '8',  '9',  'a',  2, 0, 1, 0,
+                            0x80, 0,   0,   0xFF, 0xFF, 0xFF, 0, 0, 0};  // palette: white, black
   auto frame = [&](uint8_t delay, uint8_t index) {
-    g.insert(g.end(), {0x21, 0xF9, 4, 0, delay, 0, 0, 0});        // graphic control
-    g.insert(g.end(), {0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0});          // image descriptor
+    g.insert(g.end(), {0x21, 0xF9, 4, 0, delay, 0, 0, 0});  // graphic control
+    g.insert(g.end(), {0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0});   // image descriptor
     // LZW, minimum code size 2: clear (4), index, index, end (5) at 3 bits.
     const uint32_t bits = 4u | (uint32_t(index) << 3) | (uint32_t(index) << 6) | (5u << 9);
     g.insert(g.end(), {2, 2, uint8_t(bits), uint8_t(bits >> 8), 0});
@@ -42,10 +41,12 @@ std::vector<uint8_t> TwoFrameGif() {
 }
 
 TEST_F(Resources, LossReleasesDefaultPoolAndKeepsManaged) {
-  TexturePtr target = device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  TexturePtr target =
+      device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
   TexturePtr managed = MakeTexture(1, 1, {0x11223344});
   VertexBufferPtr vb = device_->CreateVertexBuffer(64, D3DUSAGE_WRITEONLY, kTlFvf, D3DPOOL_MANAGED);
-  VertexBufferPtr dynamic = device_->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC, kTlFvf, D3DPOOL_DEFAULT);
+  VertexBufferPtr dynamic =
+      device_->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC, kTlFvf, D3DPOOL_DEFAULT);
   device_->SimulateLoss();
   EXPECT_EQ(device_->TestCooperativeLevel(), DeviceState::NotReset);
   device_->Clear(D3DCLEAR_TARGET, 0xFFFFFFFF, 1, 0);
@@ -87,7 +88,8 @@ TEST_F(Resources, PictureWithoutFilterKeepsItsPixelsTopLeft) {
   const Image back = t->ReadLevel(0);
   for (uint32_t y : {0u, 57u, 199u}) {
     for (uint32_t x : {0u, 123u, 299u}) {
-      EXPECT_TRUE(std::equal(picture.Pixel(x, y), picture.Pixel(x, y) + 4, back.Pixel(x, y))) << x << "," << y;
+      EXPECT_TRUE(std::equal(picture.Pixel(x, y), picture.Pixel(x, y) + 4, back.Pixel(x, y)))
+          << x << "," << y;
     }
   }
   EXPECT_EQ(back.Pixel(300, 10)[3], 0) << "outside the picture: transparent";
@@ -100,9 +102,9 @@ TEST_F(Resources, TriangleFilterScalesToTheTexture) {
     flat.rgba[i] = 10, flat.rgba[i + 1] = 200, flat.rgba[i + 2] = 90, flat.rgba[i + 3] = 255;
   }
   D3DXIMAGE_INFO info;
-  TexturePtr t = CreateTextureFromFileInMemoryEx(*device_, EncodePng(flat), kD3dxDefault, kD3dxDefault,
-                                                 kD3dxDefault, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-                                                 D3DX_DEFAULT, D3DX_DEFAULT, 0, &info);
+  TexturePtr t = CreateTextureFromFileInMemoryEx(
+      *device_, EncodePng(flat), kD3dxDefault, kD3dxDefault, kD3dxDefault, 0, D3DFMT_UNKNOWN,
+      D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, &info);
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->Levels(), 10u) << "a full mip chain down to 1 × 1";
   const Image top = t->ReadLevel(0);
@@ -116,8 +118,9 @@ TEST_F(Resources, TriangleFilterScalesToTheTexture) {
 
 TEST_F(Resources, ColorKeyMakesPixelsTransparent) {
   Image two{2, 1, {255, 0, 255, 255, 1, 2, 3, 255}};
-  TexturePtr t = CreateTextureFromFileInMemoryEx(*device_, EncodePng(two), 0, 0, 1, 0, D3DFMT_A8R8G8B8,
-                                                 D3DPOOL_MANAGED, 1, 1, 0xFFFF00FF, nullptr);
+  TexturePtr t =
+      CreateTextureFromFileInMemoryEx(*device_, EncodePng(two), 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+                                      D3DPOOL_MANAGED, 1, 1, 0xFFFF00FF, nullptr);
   const Image back = t->ReadLevel(0);
   EXPECT_EQ(back.Pixel(0, 0)[3], 0);
   EXPECT_EQ(back.Pixel(1, 0)[2], 3);
@@ -143,8 +146,10 @@ TEST_F(Resources, GifFramesWithTheirDelays) {
 
 TEST_F(Resources, SurfaceCopyScalesWithTriangleFilter) {
   TexturePtr src = MakeTexture(2, 2, {0xFF0000FF, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF});
-  TexturePtr dst = device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-  ASSERT_TRUE(LoadSurfaceFromSurface(dst->GetSurfaceLevel(0), src->GetSurfaceLevel(0), D3DX_FILTER_TRIANGLE));
+  TexturePtr dst =
+      device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  ASSERT_TRUE(LoadSurfaceFromSurface(dst->GetSurfaceLevel(0), src->GetSurfaceLevel(0),
+                                     D3DX_FILTER_TRIANGLE));
   EXPECT_EQ(dst->ReadLevel(0).Pixel(7, 7)[0], 255);
   EXPECT_EQ(dst->GetLevelDesc(0).Pool, D3DPOOL_DEFAULT);
 }
@@ -155,9 +160,10 @@ TEST_F(Resources, FortyThousandQuadsWithThirtyTwoBitIndices) {
   constexpr uint32_t cols = 250, rows = 160, quads = cols * rows;
   device_->Reset({cols, rows, false});
   device_->SetRenderState(D3DRS_LIGHTING, 0);
-  VertexBufferPtr vb = device_->CreateVertexBuffer(quads * 4 * sizeof(TlVertex), D3DUSAGE_WRITEONLY, kTlFvf,
-                                                   D3DPOOL_MANAGED);
-  IndexBufferPtr ib = device_->CreateIndexBuffer(quads * 6 * 4, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_MANAGED);
+  VertexBufferPtr vb = device_->CreateVertexBuffer(quads * 4 * sizeof(TlVertex), D3DUSAGE_WRITEONLY,
+                                                   kTlFvf, D3DPOOL_MANAGED);
+  IndexBufferPtr ib = device_->CreateIndexBuffer(quads * 6 * 4, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32,
+                                                 D3DPOOL_MANAGED);
   auto* v = static_cast<TlVertex*>(vb->Lock(0, 0));
   auto* idx = static_cast<uint32_t*>(ib->Lock(0, 0));
   ASSERT_NE(v, nullptr);
@@ -190,16 +196,20 @@ TEST_F(Resources, FortyThousandQuadsWithThirtyTwoBitIndices) {
 }
 
 TEST_F(Resources, IndexedDrawFromUserMemory) {
-  const TlVertex v[4] = {{2, 6, 0.5f, 1, 0xFFFF0000, 0, 1}, {2, 2, 0.5f, 1, 0xFFFF0000, 0, 0},
-                         {6, 6, 0.5f, 1, 0xFFFF0000, 1, 1}, {6, 2, 0.5f, 1, 0xFFFF0000, 1, 0}};
+  const TlVertex v[4] = {{2, 6, 0.5f, 1, 0xFFFF0000, 0, 1},
+                         {2, 2, 0.5f, 1, 0xFFFF0000, 0, 0},
+                         {6, 6, 0.5f, 1, 0xFFFF0000, 1, 1},
+                         {6, 2, 0.5f, 1, 0xFFFF0000, 1, 0}};
   const uint16_t idx[6] = {0, 1, 2, 2, 1, 3};
   device_->SetFVF(kTlFvf);
   device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, idx, D3DFMT_INDEX16, v, sizeof(TlVertex));
+  device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, idx, D3DFMT_INDEX16, v,
+                                  sizeof(TlVertex));
   EXPECT_TRUE(NearColor(Pixel(4, 4), 0xFF0000FF, 0));
   EXPECT_EQ(Pixel(7, 4), 0x000000FFu);
   IndexBufferPtr managed = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
-  IndexBufferPtr lost = device_->CreateIndexBuffer(12, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
+  IndexBufferPtr lost =
+      device_->CreateIndexBuffer(12, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
   DepthStencilPtr depth = device_->CreateDepthStencilSurface(8, 8);
   device_->SimulateLoss();
   device_->Reset({kWidth, kHeight, true});

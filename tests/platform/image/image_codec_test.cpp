@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/image/image_codec.h"
+
+#include <gtest/gtest.h>
 
 namespace glimmer {
 namespace {
@@ -20,8 +20,8 @@ TEST(ImageCodec, RefusesWhatIsNoPicture) {
   EXPECT_FALSE(DecodePicture(std::vector<uint8_t>{}));
   EXPECT_FALSE(DecodePicture(std::vector<uint8_t>{0x89, 'P', 'N', 'G', 0, 0}));
   // A header claiming 100000 × 100000 pixels is refused before decoding.
-  std::vector<uint8_t> bmp = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
-                              0xA0, 0x86, 0x01, 0, 0xA0, 0x86, 0x01, 0, 1, 0, 24, 0};
+  std::vector<uint8_t> bmp = {'B', 'M', 0, 0,    0,    0,    0, 0,    0,    0,    54, 0, 0, 0,  40,
+                              0,   0,   0, 0xA0, 0x86, 0x01, 0, 0xA0, 0x86, 0x01, 0,  1, 0, 24, 0};
   bmp.resize(64, 0);
   EXPECT_FALSE(DecodePicture(bmp));
 }

@@ -1,10 +1,10 @@
+#include "platform/settings/settings_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
-
-#include "platform/settings/settings_file.h"
 
 namespace glimmer {
 namespace {
@@ -68,7 +68,7 @@ TEST(SettingsFileParse, SectionsEntriesAndAnyCase) {
   EXPECT_EQ(f.Get("Screensaver", "PicPos"), "1");
   EXPECT_EQ(f.Get("SCREENSAVER", "picpos"), "1");
   EXPECT_EQ(f.Get("Screensaver", "SoundVolume"), "45");  // the last one counts
-  EXPECT_EQ(f.Get("Screensaver", "MuteSound"), "1");    // a repeated section is the same one
+  EXPECT_EQ(f.Get("Screensaver", "MuteSound"), "1");     // a repeated section is the same one
   EXPECT_EQ(f.Get("Screen 2", "Leave Black"), "1");
   EXPECT_FALSE(f.Get("Screen 2", "PicPos").has_value());
   EXPECT_FALSE(f.Get("Screen 3", "Leave Black").has_value());

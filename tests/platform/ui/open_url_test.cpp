@@ -1,3 +1,5 @@
+#include "platform/ui/open_url.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,8 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
-
-#include "platform/ui/open_url.h"
 
 namespace glimmer {
 namespace {
@@ -20,8 +20,8 @@ TEST(LaunchDetached, RunsTheProgramWithItsArgumentsAndLeavesNoChild) {
   fs::remove(file);
   std::string error;
   // The argument holds blanks and a quote: passed as one word, no shell between.
-  ASSERT_TRUE(LaunchDetached({"sh", "-c", "printf '%s' \"$0\" > \"$1\"", "a b'c", file.string()},
-                             &error))
+  ASSERT_TRUE(
+      LaunchDetached({"sh", "-c", "printf '%s' \"$0\" > \"$1\"", "a b'c", file.string()}, &error))
       << error;
   for (int i = 0; i < 200 && !fs::exists(file); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
