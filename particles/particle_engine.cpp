@@ -51,9 +51,20 @@ ParticleEngine::ParticleEngine(const ParticleAppearance& appearance, std::u16str
 
 void ParticleEngine::ClearRoutines() {
   routines_.clear();
+  ageSlot_ = {};
+  ageRule_ = AgeRule::Constant;
   stride_ = 0;
   appearanceFirst_ = appearanceEnd_ = 0;
   Clear();
+  deathFn_ = nullptr;
+  deathContext_ = nullptr;
+}
+
+void ParticleEngine::SetAgeRoutine(RoutineFn apply, const void* context, uint16_t stateFloats) {
+  ageRule_ = AgeRule::Custom;
+  ageSlot_ = {.kind = RoutineKind::Custom, .state = stride_, .apply = apply, .context = context};
+  stride_ = static_cast<uint16_t>(stride_ + stateFloats);
+  state_.resize(particles_.size() * stride_);
 }
 
 size_t ParticleEngine::AddRoutine(const RoutineSlot& slot, uint16_t stateFloats) {
@@ -111,27 +122,33 @@ bool ParticleEngine::Spawn(const D3DXVECTOR3& position) {
 }
 
 void ParticleEngine::Clear() {
+  for (const Particle& p : particles_) Died(p);
   particles_.clear();
   state_.clear();
 }
 
-void ParticleEngine::AttachWave(size_t i, const OscillationParam& wave, int prm, bool level,
-                                size_t& slot) {
-  (void)level;
-  const int32_t mode = wave.mode.Value();
-  if (mode != 1 && mode != 2) return;
-  const RoutineSlot& r = routines_[slot++];
+void ParticleEngine::StartHarmonic(size_t i, size_t slot, float frequency) {
+  const RoutineSlot& r = routines_[slot];
   float* s = State(i, r);
   Particle& p = particles_[i];
-  if (mode == 1) {
-    s[0] = RandomUniform(0, kTwoPi);  // phase
-    s[1] = r.k[2];                    // frequency
-    p.prm[prm] *= std::cos(p.age * s[1] + s[0]) * r.k[0] + r.k[1];
-  } else {
-    s[0] = 0;  // own time
-    s[1] = std::bit_cast<float>(ValueNoise::DrawSeed());
-    Apply(r, i, p, 0);
-  }
+  s[0] = RandomUniform(0, kTwoPi);  // phase
+  s[1] = frequency;
+  p.prm[r.index] *= std::cos(p.age * s[1] + s[0]) * r.k[0] + r.k[1];
+}
+
+void ParticleEngine::StartNoise(size_t i, size_t slot) {
+  const RoutineSlot& r = routines_[slot];
+  float* s = State(i, r);
+  s[0] = 0;  // own time
+  s[1] = std::bit_cast<float>(ValueNoise::DrawSeed());
+  Apply(r, i, particles_[i], 0);
+}
+
+void ParticleEngine::AttachWave(size_t i, const OscillationParam& wave, size_t& slot) {
+  const int32_t mode = wave.mode.Value();
+  if (mode == 1) StartHarmonic(i, slot, routines_[slot].k[2]);
+  if (mode == 2) StartNoise(i, slot);
+  if (mode == 1 || mode == 2) ++slot;
 }
 
 void ParticleEngine::InitFromAppearance(size_t i, float life) {
@@ -174,11 +191,11 @@ void ParticleEngine::InitFromAppearance(size_t i, float life) {
   p.orientCos = std::cos(turn);
   p.orientSin = std::sin(turn);
   // 6. The waves, in the order of the table.
-  AttachWave(i, a.opacityWave, 2, true, slot);
-  AttachWave(i, a.sizeWave, 1, true, slot);
+  AttachWave(i, a.opacityWave, slot);
+  AttachWave(i, a.sizeWave, slot);
   if (a.flags.Value() & kLateralWaves) {
-    AttachWave(i, a.alongWave, 4, false, slot);
-    AttachWave(i, a.acrossWave, 5, false, slot);
+    AttachWave(i, a.alongWave, slot);
+    AttachWave(i, a.acrossWave, slot);
   }
   // 7. Gravity (the air resistance is in the table).
   if (a.flags.Value() & kPhysics) {
@@ -188,8 +205,10 @@ void ParticleEngine::InitFromAppearance(size_t i, float life) {
   }
 }
 
-bool ParticleEngine::Age(Particle& p, float dt) const {
+bool ParticleEngine::Age(size_t i, Particle& p, float dt) {
   switch (ageRule_) {
+    case AgeRule::Custom:
+      return ageSlot_.apply(ageSlot_, p, State(i, ageSlot_), dt);
     case AgeRule::None:
       return true;
     case AgeRule::Constant:
@@ -275,6 +294,8 @@ bool ParticleEngine::Apply(const RoutineSlot& r, size_t i, Particle& p, float dt
       p.prm[r.index] *= c;
       return true;
     }
+    case RoutineKind::Custom:
+      return r.apply(r, p, State(i, r), dt);
     case RoutineKind::Increment: {
       float* s = State(i, r);  // last age, remaining amount
       const float rate = r.k[0];
@@ -291,7 +312,7 @@ bool ParticleEngine::Apply(const RoutineSlot& r, size_t i, Particle& p, float dt
 
 bool ParticleEngine::Step(size_t i, float dt) {
   Particle& p = particles_[i];
-  if (!Age(p, dt)) return false;
+  if (!Age(i, p, dt)) return false;
   for (int k = 0; k < 7; ++k) p.prm[k] = 1.0f;
   p.force = {0, 0, 0};
   for (const RoutineSlot& r : routines_) {
@@ -309,10 +330,15 @@ void ParticleEngine::MoveParticle(size_t from, size_t to) {
               state_.begin() + std::ptrdiff_t(to * stride_));
 }
 
-void ParticleEngine::StepAll(float dt) {
-  size_t kept = 0;
-  for (size_t i = 0; i < particles_.size(); ++i) {
-    if (!Step(i, dt)) continue;
+template <class StepOf>
+void ParticleEngine::StepRange(size_t first, StepOf dt) {
+  size_t kept = first;
+  const size_t end = particles_.size();
+  for (size_t i = first; i < end; ++i) {
+    if (!Step(i, dt(i - first))) {
+      Died(particles_[i]);
+      continue;
+    }
     if (kept != i) MoveParticle(i, kept);
     ++kept;
   }
@@ -320,18 +346,29 @@ void ParticleEngine::StepAll(float dt) {
   state_.resize(kept * stride_);
 }
 
+void ParticleEngine::StepAll(float dt) {
+  StepRange(0, [dt](size_t) { return dt; });
+}
+
 void ParticleEngine::SubStep(size_t first, float dt) {
   const size_t n = particles_.size() - std::min(first, particles_.size());
   if (n == 0) return;
-  size_t kept = first;
-  for (size_t k = 0; k < n; ++k) {
-    const size_t i = first + k;
-    if (!Step(i, float(k) * dt / float(n))) continue;
-    if (kept != i) MoveParticle(i, kept);
-    ++kept;
-  }
-  particles_.resize(kept);
-  state_.resize(kept * stride_);
+  StepRange(first, [dt, n](size_t k) { return float(k) * dt / float(n); });
+}
+
+void ParticleEngine::Kill(size_t i) {
+  if (i >= particles_.size()) return;
+  Died(particles_[i]);
+  for (size_t k = i + 1; k < particles_.size(); ++k) MoveParticle(k, k - 1);
+  particles_.pop_back();
+  state_.resize(particles_.size() * stride_);
+}
+
+void ParticleEngine::Truncate(size_t n) {
+  if (n >= particles_.size()) return;
+  for (size_t k = n; k < particles_.size(); ++k) Died(particles_[k]);
+  particles_.resize(n);
+  state_.resize(n * stride_);
 }
 
 float ParticleEngine::SizeFactor(const Particle& p) const {
@@ -350,6 +387,12 @@ float ParticleEngine::OpacityFactor(const Particle& p) const {
   const float life = ageRule_ == AgeRule::None ? 1.0f : p.life;
   if (!(life > 0)) return base;
   return base * a.opacityEnvelope.Level(p.age / life);
+}
+
+uint32_t ParticleEngine::QuadColour(const Particle& p, uint32_t alphaByte) const {
+  const uint32_t alpha = ChannelByte(OpacityFactor(p) * float(alphaByte) / 255.0f);
+  return (alpha << 24) | ((p.colour & 0xFF) << 16) | (p.colour & 0xFF00) |
+         ((p.colour >> 16) & 0xFF);
 }
 
 uint32_t ParticleEngine::BuildQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, float size,

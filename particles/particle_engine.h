@@ -55,6 +55,7 @@ enum class AgeRule : uint8_t {
   None,      // no age routine: the age stays, the life counts as 1
   Constant,  // age += dt; alive while age ≤ life
   Head,      // age += dt; never dies of age
+  Custom,    // the kind's own routine (SetAgeRoutine)
 };
 
 enum class RoutineKind : uint8_t {
@@ -66,7 +67,13 @@ enum class RoutineKind : uint8_t {
   Perlin,      // prm[i] ×= noise(τ) × A + o
   IncrementM,  // prm[i] ×= a ramp from s to e between ages t1 and t2
   Increment,   // value[i] moves by rate × Δage until an amount is used up
+  Custom,      // a kind's own routine: `apply` with its `context`
 };
+
+struct RoutineSlot;
+// A kind's own routine: advances particle `p` by `dt` with its per-particle
+// `state`; false when the particle dies.
+using RoutineFn = bool (*)(const RoutineSlot& slot, Particle& p, float* state, float dt);
 
 struct RoutineSlot {
   RoutineKind kind = RoutineKind::Kinematic;
@@ -74,6 +81,8 @@ struct RoutineSlot {
   uint16_t state = 0;  // first float of its per-particle state
   float k[5] = {0, 0, 0, 0, 0};
   D3DXVECTOR3 vector = {};  // Wind: the wind's velocity
+  RoutineFn apply = nullptr;
+  const void* context = nullptr;  // what `apply` reads (the kind's settings)
 };
 
 // One loaded frame of the particle texture and its animation.
@@ -97,6 +106,17 @@ class ParticleEngine {
   // ---- the routine table (made when the system is attached)
   void ClearRoutines();
   void SetAgeRule(AgeRule rule) { ageRule_ = rule; }
+  // A kind's own age routine (AgeRule::Custom), run before the others; it
+  // keeps `stateFloats` floats per particle and sets Particle::life.
+  void SetAgeRoutine(RoutineFn apply, const void* context, uint16_t stateFloats);
+  const RoutineSlot& AgeRoutine() const { return ageSlot_; }
+  // Called with every particle that dies or is cleared away (a position it
+  // held goes back to its table).
+  using DeathFn = void (*)(void* context, const Particle& p);
+  void SetDeathHook(DeathFn fn, void* context) {
+    deathFn_ = fn;
+    deathContext_ = context;
+  }
   // Appends a routine; `stateFloats` floats of per-particle state.
   size_t AddRoutine(const RoutineSlot& slot, uint16_t stateFloats = 0);
   // The routines every appearance adds (colour, waves, air resistance), in
@@ -116,12 +136,22 @@ class ParticleEngine {
   // from the shared random source in that order. `life` is its age
   // routine's life.
   void InitFromAppearance(size_t i, float life);
+  // Starts the harmonic routine `slot` on particle i: a phase drawn in
+  // [0, 2π], `frequency`, and the parameter multiplied once right away.
+  void StartHarmonic(size_t i, size_t slot, float frequency);
+  // Starts the noise routine `slot` on particle i: a seed drawn, and the
+  // routine applied once with no time.
+  void StartNoise(size_t i, size_t slot);
   // One step of particle i; false when it died in it.
   bool Step(size_t i, float dt);
   // Steps every particle in order, removing the dead in the same pass.
   void StepAll(float dt);
   // Steps the particles from `first` on, the k-th of the n by k × dt / n.
   void SubStep(size_t first, float dt);
+  // Removes particle i at once (its death hook runs).
+  void Kill(size_t i);
+  // Keeps the first n particles.
+  void Truncate(size_t n);
 
   float SizeFactor(const Particle& p) const;
   float OpacityFactor(const Particle& p) const;
@@ -130,20 +160,33 @@ class ParticleEngine {
   // fit, never shrunk); returns the number of quads written.
   uint32_t BuildQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, float size, const TextureFrames& frame,
                       float spinTime);
+  // The D3D colour of particle p: its colour with alpha = `alphaByte` ×
+  // OpacityFactor, every channel clamped.
+  uint32_t QuadColour(const Particle& p, uint32_t alphaByte) const;
 
   // Per-particle state of routine slot `slot` (its first float).
   float* State(size_t i, const RoutineSlot& slot) { return &state_[i * stride_ + slot.state]; }
 
  private:
-  bool Age(Particle& p, float dt) const;
+  bool Age(size_t i, Particle& p, float dt);
   bool Apply(const RoutineSlot& r, size_t i, Particle& p, float dt);
-  void AttachWave(size_t i, const OscillationParam& wave, int prmIndex, bool level, size_t& slot);
+  void AttachWave(size_t i, const OscillationParam& wave, size_t& slot);
   void ApplyColour(Particle& p, float phase) const;
   void MoveParticle(size_t from, size_t to);
+  void Died(const Particle& p) const {
+    if (deathFn_) deathFn_(deathContext_, p);
+  }
+  // Removes the dead from [first, end) in one pass; `dt(k)` is the step of
+  // the k-th particle from `first`.
+  template <class StepOf>
+  void StepRange(size_t first, StepOf dt);
 
   const ParticleAppearance& appearance_;
   std::u16string layerName_;
   AgeRule ageRule_ = AgeRule::Constant;
+  RoutineSlot ageSlot_;
+  DeathFn deathFn_ = nullptr;
+  void* deathContext_ = nullptr;
   std::vector<RoutineSlot> routines_;
   size_t appearanceFirst_ = 0, appearanceEnd_ = 0;
   uint16_t stride_ = 0;

@@ -92,16 +92,21 @@ void ParticleSystemRuntime::Restart() {
   for (int k = 0; k < steps; ++k) StepAndEmit(0.1f);
 }
 
+void ParticleSystemRuntime::AdvanceAppearanceClocks(float t) {
+  ParticleAppearance& a = System().appearance;
+  a.textureSpeed.Advance(t);
+  a.spinSpeed.Advance(t);
+  frames_.Advance(a.textureSpeed.LocalTime, a.textureReverse.Value() != 0);
+}
+
 void ParticleSystemRuntime::Advance(float t) {
   Attach();
   QVX_ParticleSystemCtrl& s = System();
   s.speed.Advance(t);
   const float step = s.speed.StepTime;
-  ParticleAppearance& a = s.appearance;
-  a.textureSpeed.Advance(t);
-  a.spinSpeed.Advance(t);
-  frames_.Advance(a.textureSpeed.LocalTime, a.textureReverse.Value() != 0);
+  AdvanceAppearanceClocks(t);
   StepAndEmit(step);
+  const ParticleAppearance& a = s.appearance;
   quadCount_ =
       engine_.BuildQuads(quads_, float(a.baseSize.Value()), frames_, a.spinSpeed.LocalTime);
 }

@@ -65,6 +65,9 @@ class ParticleSystemRuntime : public ZT_ABObj {
   void Attach();
   // Births and sub-steps of one step.
   void StepAndEmit(float dt);
+  // The appearance's texture-frame and spin clocks to outer time t, and the
+  // texture frame they choose.
+  void AdvanceAppearanceClocks(float t);
   float Visibility() const;
   bool IsHidden() const;
 
