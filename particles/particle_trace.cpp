@@ -36,6 +36,7 @@ void ParticleTraceSystem::Restart() {
   ParticleKindRuntime::Restart();
   cursor_ = PathCursor(&settings().path.Samples);
   travelled_ = 0;
+  atStart_ = true;
 }
 
 void ParticleTraceSystem::Drop(const D3DXVECTOR3& point, const D3DXVECTOR3& direction) {
@@ -71,12 +72,16 @@ bool ParticleTraceSystem::Emit(float dt, size_t) {
       s.path.Samples.size() < 2) {
     cursor_ = PathCursor(&s.path.Samples);
     travelled_ = 0;
+    atStart_ = true;
     return false;
   }
   D3DXVECTOR3 point, direction;
-  if (travelled_ == 0) {
+  // One drop where the tracer sets out (a step of no time does not set
+  // out again).
+  if (atStart_) {
     const PathSample& start = s.path.Samples.front();
     Drop(start.Position, start.Tangent);
+    atStart_ = false;
   }
   travelled_ += length * dt / cycle;
   const float spacing = length / float(s.count.Value() - 1);

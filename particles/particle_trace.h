@@ -44,6 +44,7 @@ class ParticleTraceSystem : public ParticleKindRuntime<QVX_ParticleTrace> {
 
   PathCursor cursor_;
   float travelled_ = 0;  // since the last drop
+  bool atStart_ = true;  // the tracer has not set out yet
 };
 
 }  // namespace glimmer
