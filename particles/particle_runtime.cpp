@@ -106,7 +106,11 @@ void ParticleSystemRuntime::Advance(float t) {
   const float step = s.speed.StepTime;
   AdvanceAppearanceClocks(t);
   StepAndEmit(step);
-  const ParticleAppearance& a = s.appearance;
+  BuildQuads();
+}
+
+void ParticleSystemRuntime::BuildQuads() {
+  const ParticleAppearance& a = System().appearance;
   quadCount_ =
       engine_.BuildQuads(quads_, float(a.baseSize.Value()), frames_, a.spinSpeed.LocalTime);
 }

@@ -35,6 +35,8 @@ class ParticleSystemRuntime : public ZT_ABObj {
   uint32_t QuadCount() const { return quadCount_; }
 
   void Advance(float t) override;
+  // Writes the live particles as quads for the next Render.
+  virtual void BuildQuads();
   void Draw(ZT_ABRender&) override {}
   void Render(ZT_ABRender& renderer, int pass) override;
   bool NeedsSceneCopy() const override {

@@ -105,10 +105,10 @@ void ThroughSpaceSystem::Advance(float t) {
   D3DXMatrixTranslation(&back, f.x, f.y, f.z);
   D3DXMatrixMultiply(&m, &to, &spin);
   D3DXMatrixMultiply(&quads_.World, &m, &back);
-  BuildProjectedQuads();
+  BuildQuads();
 }
 
-void ThroughSpaceSystem::BuildProjectedQuads() {
+void ThroughSpaceSystem::BuildQuads() {
   quadCount_ = 0;
   const uint32_t n = uint32_t(engine_.Count());
   if (n == 0) return;

@@ -39,6 +39,8 @@ class ThroughSpaceSystem : public ParticleKindRuntime<QVX_ThroughSpaceCtrl> {
   // are projected.
   void Advance(float t) override;
   void Restart() override;
+  // The quads in perspective about the focus.
+  void BuildQuads() override;
 
   float SpinAngle() const { return spinAngle_; }
 
@@ -48,8 +50,6 @@ class ThroughSpaceSystem : public ParticleKindRuntime<QVX_ThroughSpaceCtrl> {
   void PlaceDefault(float width, float height) override;
 
  private:
-  void BuildProjectedQuads();
-
   float spinAngle_ = 0;  // degrees
   std::vector<D3DXVECTOR3> positions_;
 };
