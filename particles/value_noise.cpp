@@ -46,10 +46,25 @@ int32_t LatticeCoordinate(double u) {
 double InterpolatedNoise(double u, double v) {
   const int32_t iu = LatticeCoordinate(u), iv = LatticeCoordinate(v);
   const double hu = Smooth(u - std::trunc(u)), hv = Smooth(v - std::trunc(v));
-  const int32_t iu1 = static_cast<int32_t>(static_cast<uint32_t>(iu) + 1u);
-  const int32_t iv1 = static_cast<int32_t>(static_cast<uint32_t>(iv) + 1u);
-  const double a = SmoothedNoise(iu, iv) * (1 - hu) + SmoothedNoise(iu1, iv) * hu;
-  const double b = SmoothedNoise(iu, iv1) * (1 - hu) + SmoothedNoise(iu1, iv1) * hu;
+  // The lattice values around the cell, once each: columns iu − 1 … iu + 2
+  // (the last only when u lies inside the cell), rows iv − 1 … iv + 2.
+  const int columns = hu != 0 ? 4 : 3;
+  double n[4][4];
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      n[r][c] = LatticeNoise(static_cast<int32_t>(static_cast<uint32_t>(iu) + uint32_t(c) - 1u),
+                             static_cast<int32_t>(static_cast<uint32_t>(iv) + uint32_t(r) - 1u));
+    }
+  }
+  // SmoothedNoise at (iu + c, iv + r) from those values, summed in its order.
+  const auto smoothed = [&n](int c, int r) {
+    const double corners = n[r][c] + n[r][c + 2] + n[r + 2][c] + n[r + 2][c + 2];
+    const double sides = n[r + 1][c] + n[r + 1][c + 2] + n[r][c + 1] + n[r + 2][c + 1];
+    return corners / 16 + sides / 8 + n[r + 1][c + 1] / 4;
+  };
+  // At a whole u the second column has weight 0 and is left out.
+  const double a = hu != 0 ? smoothed(0, 0) * (1 - hu) + smoothed(1, 0) * hu : smoothed(0, 0);
+  const double b = hu != 0 ? smoothed(0, 1) * (1 - hu) + smoothed(1, 1) * hu : smoothed(0, 1);
   return a * (1 - hv) + b * hv;
 }
 

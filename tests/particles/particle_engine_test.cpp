@@ -110,6 +110,15 @@ TEST(ValueNoise, LatticeValuesWrapIn32Bits) {
     EXPECT_LE(std::fabs(v), 1.75 + 1e-9) << "three octaves of values in [−1, 1]";
   }
   EXPECT_DOUBLE_EQ(InterpolatedNoise(3, 4), SmoothedNoise(3, 4)) << "at a lattice point";
+  // Inside a cell: the smoothed corners interpolated along u, then along v.
+  const auto h = [](double t) { return 3 * t * t - 2 * t * t * t; };
+  for (auto [u, v] : {std::pair{3.25, 4.5}, {-7.0, 2.75}, {100.0, -3.125}}) {
+    const int32_t iu = int32_t(std::trunc(u)), iv = int32_t(std::trunc(v));
+    const double hu = h(u - iu), hv = h(v - iv);
+    const double a = SmoothedNoise(iu, iv) * (1 - hu) + SmoothedNoise(iu + 1, iv) * hu;
+    const double b = SmoothedNoise(iu, iv + 1) * (1 - hu) + SmoothedNoise(iu + 1, iv + 1) * hu;
+    EXPECT_NEAR(InterpolatedNoise(u, v), a * (1 - hv) + b * hv, 1e-12) << u << ", " << v;
+  }
 }
 
 class ParticleQuads : public GpuTest {};
