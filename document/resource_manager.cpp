@@ -151,6 +151,16 @@ TextureSet QVX_DocResManager::GetLinkTextures(const ZT_FileLink3& link) {
   return linkTextures_[key] = BlobTextures(key);
 }
 
+TextureSet QVX_DocResManager::FindTextures(const ZT_FileLink3& link, int32_t filter) {
+  const LinkKey& key = link.Value();
+  if (Blobs.find(key) == Blobs.end()) {
+    if (auto it = Frames.find(key); it != Frames.end() && !it->second.empty())
+      return GetFrameTextures(link, filter);
+  }
+  TextureSet set = GetLinkTextures(link);
+  return set.empty() ? GetFrameTextures(link, filter) : set;
+}
+
 bool QVX_DocResManager::LoadRaw(const ZT_FileLink3&, std::vector<ImageFrame>&) {
   return false;
 }

@@ -68,6 +68,10 @@ class QVX_DocResManager : public LosableRegistry {
   TextureSet GetFrameTextures(const ZT_FileLink3& link, int32_t filter);
   // The textures of a link's blobs (module resources and files included).
   TextureSet GetLinkTextures(const ZT_FileLink3& link);
+  // The textures of a link whose collection the caller cannot know: the
+  // pictures carried as blobs, then the picture archives (with `filter`),
+  // then a module or file the link names.
+  TextureSet FindTextures(const ZT_FileLink3& link, int32_t filter);
   GuidTexture GetGuidTexture(const Guid& id);
   // The built-in effect for the link's module id; null (said once on
   // standard error) when the player has none.

@@ -428,9 +428,13 @@ uint32_t ParticleEngine::BuildQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, float size,
       const float angle = p.spin * spinTime;
       turn(std::cos(angle), std::sin(angle));
     } else if (rotation == 1) {
+      // Along the flight; a particle at rest keeps its orientation (its
+      // flight has no direction to turn to).
       const float speed = Length(p.velocity);
-      const D3DXVECTOR3 d = speed > 0 ? p.velocity * (1.0f / speed) : p.velocity;
-      turn(d.x, std::copysign(std::sqrt(d.y * d.y + d.z * d.z), -d.y));
+      if (speed > 0) {
+        const D3DXVECTOR3 d = p.velocity * (1.0f / speed);
+        turn(d.x, std::copysign(std::sqrt(d.y * d.y + d.z * d.z), -d.y));
+      }
     }
     // Half vectors of width and height turned (row vectors: x → (c, s)).
     const D3DXVECTOR3 hw{w / 2 * c, w / 2 * s, 0}, hh{-h / 2 * s, h / 2 * c, 0};

@@ -45,10 +45,8 @@ void ParticleSystemRuntime::Attach() {
   const LinkKey key = texture.Primary.Path.empty() && !texture.Images.empty()
                           ? texture.Images.front()
                           : texture.Primary;
-  TextureSet set = resources->GetLinkTextures(ZT_FileLink3(key));
-  if (set.empty())
-    set =
-        resources->GetFrameTextures(ZT_FileLink3(key), a.flags.Value() & kFilteredTexture ? 4 : 1);
+  const TextureSet set =
+      resources->FindTextures(ZT_FileLink3(key), a.flags.Value() & kFilteredTexture ? 4 : 1);
   frames_.textures = set.Textures;
   frames_.delays = set.Delays;
   frames_.uExtent = set.UMax > 0 ? set.UMax : 1;

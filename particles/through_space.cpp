@@ -146,10 +146,13 @@ void ThroughSpaceSystem::BuildQuads() {
       const float angle = p.spin * spinTime;
       if (angle != 0) turnBy(std::cos(angle), std::sin(angle));
     } else if (rotation == 1) {
-      D3DXVECTOR3 d = p.position - f;
+      // Pointing away from the focus; at the focus itself, as born.
+      const D3DXVECTOR3 d = p.position - f;
       const float len = Length(d);
-      if (len > 0) d = d * (1.0f / len);
-      turnBy(d.x, std::copysign(std::sqrt(d.y * d.y + d.z * d.z), -d.y));
+      if (len > 0) {
+        const D3DXVECTOR3 n = d * (1.0f / len);
+        turnBy(n.x, std::copysign(std::sqrt(n.y * n.y + n.z * n.z), -n.y));
+      }
     }
     const float w = size, h = size * frames_.aspect;
     const D3DXVECTOR3 hw{w / 2 * c, w / 2 * sn, 0}, hh{-h / 2 * sn, h / 2 * c, 0};

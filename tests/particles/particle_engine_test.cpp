@@ -162,5 +162,26 @@ TEST_F(ParticleQuads, TwentyThousandParticlesBecomeQuadsWithWideIndices) {
   EXPECT_EQ(mesh.PrimitiveCount, 40000u);
 }
 
+TEST_F(ParticleQuads, AlongTheFlightTurnsWithTheVelocityAndKeepsItsSizeAtRest) {
+  ParticleAppearance a;
+  a.rotationMode.SetValue(1);
+  ParticleEngine engine(a, u"test");
+  engine.AddAppearanceRoutines();
+  for (D3DXVECTOR3 velocity : {D3DXVECTOR3{0, -3, 0}, D3DXVECTOR3{0, 0, 0}}) {
+    ASSERT_TRUE(engine.Spawn({50, 50, 0}));
+    engine.InitFromAppearance(engine.Count() - 1, 5.0f);
+    engine.At(engine.Count() - 1).velocity = velocity;
+  }
+  ZT_IndexedMesh<DX_V::PCT> mesh(device_);
+  ASSERT_EQ(engine.BuildQuads(mesh, 10.0f, TextureFrames{}, 0), 2u);
+  const auto* v = reinterpret_cast<const DX_V::PCT*>(mesh.VertexBuffer->Data());
+  // Flying up the screen, the quad's width lies along y: corners 0 and 2
+  // (left and right ends of its bottom edge) differ in y only.
+  EXPECT_NEAR(v[0].x, v[2].x, 1e-4);
+  EXPECT_NEAR(std::fabs(v[2].y - v[0].y), 10.0f, 1e-4);
+  // At rest it keeps its size and the orientation it was born with.
+  EXPECT_NEAR(std::hypot(v[6].x - v[4].x, v[6].y - v[4].y), 10.0f, 1e-4);
+}
+
 }  // namespace
 }  // namespace glimmer::testing
