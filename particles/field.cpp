@@ -60,9 +60,7 @@ void FieldSystem::Births(size_t n, AgeOf ageOf) {
 }
 
 void FieldSystem::Restart() {
-  ZT_ABObj::Restart();
-  Attach();
-  engine_.Clear();
+  RestartEmpty();
   if (settings().timing.Value() != 0) return;
   const float life = settings().life.Seconds();
   Births(Wanted(), [life] { return RandomUniform(0, life); });

@@ -15,8 +15,8 @@ namespace {
 constexpr float kTwoPi = 6.28318530717958647692f;
 constexpr float kRadiansPerDegree = 3.14159265358979f / 180.0f;
 
-// A byte of a colour channel from a level in [0, 1]: × 255 + 0.5, truncated,
-// clamped (NaN gives 0).
+}  // namespace
+
 uint32_t ChannelByte(float level) {
   const float v = level * 255.0f + 0.5f;
   if (!(v > 0.0f)) return 0;
@@ -27,8 +27,6 @@ uint32_t ChannelByte(float level) {
 bool Finite(const D3DXVECTOR3& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
-
-}  // namespace
 
 const TexturePtr& TextureFrames::Current() const {
   static const TexturePtr none;
@@ -395,65 +393,75 @@ uint32_t ParticleEngine::QuadColour(const Particle& p, uint32_t alphaByte) const
          ((p.colour >> 16) & 0xFF);
 }
 
-uint32_t ParticleEngine::BuildQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, float size,
-                                    const TextureFrames& frame, float spinTime) {
-  const uint32_t n = static_cast<uint32_t>(particles_.size());
-  if (n == 0) return 0;
-  if (mesh.PrimitiveCount < 2 * n) mesh.SetQuadCount(n);
-  if (!mesh.VertexBuffer) return 0;
-  auto* v =
-      static_cast<DX_V::PCT*>(mesh.VertexBuffer->Lock(0, n * 4 * uint32_t(sizeof(DX_V::PCT))));
-  if (!v) return 0;
-  const ParticleAppearance& a = appearance_;
+QuadCorners CornerCoordinates(const ParticleAppearance& a, const TextureFrames& frame) {
   float u0 = 0, u1 = frame.uExtent, v0 = 0, v1 = frame.vExtent;
   if (a.flipU.Value()) std::swap(u0, u1);
   if (a.flipV.Value()) std::swap(v0, v1);
-  const float cornerU[4] = {u0, u0, u1, u1}, cornerV[4] = {v1, v0, v1, v0};
+  return {{u0, u0, u1, u1}, {v1, v0, v1, v0}};
+}
+
+void TurnAlong(float& c, float& s, const D3DXVECTOR3& v) {
+  const float length = Length(v);
+  if (!(length > 0)) return;
+  const D3DXVECTOR3 d = v * (1.0f / length);
+  const float rc = d.x, rs = std::copysign(std::sqrt(d.y * d.y + d.z * d.z), -d.y);
+  const float nc = c * rc - s * rs, ns = s * rc + c * rs;
+  c = nc;
+  s = ns;
+}
+
+void WriteQuad(DX_V::PCT* quad, const D3DXVECTOR3 (&corners)[4], uint32_t colour,
+               const QuadCorners& uv, const float (&cell)[4]) {
+  bool finite = true;
+  for (const D3DXVECTOR3& c : corners) finite = finite && Finite(c);
+  for (int k = 0; k < 4; ++k) {
+    quad[k].x = finite ? corners[k].x : 0;
+    quad[k].y = finite ? corners[k].y : 0;
+    quad[k].z = finite ? corners[k].z : 0;
+    quad[k].color = finite ? colour : 0;
+    quad[k].u = uv.u[k] * cell[0] + cell[2];
+    quad[k].v = uv.v[k] * cell[1] + cell[3];
+  }
+}
+
+DX_V::PCT* LockQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, uint32_t n) {
+  if (n == 0) return nullptr;
+  if (mesh.PrimitiveCount < 2 * n) mesh.SetQuadCount(n);
+  if (!mesh.VertexBuffer) return nullptr;
+  return static_cast<DX_V::PCT*>(mesh.VertexBuffer->Lock(0, n * 4 * uint32_t(sizeof(DX_V::PCT))));
+}
+
+uint32_t ParticleEngine::BuildQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, float size,
+                                    const TextureFrames& frame, float spinTime) {
+  const uint32_t n = static_cast<uint32_t>(particles_.size());
+  DX_V::PCT* v = LockQuads(mesh, n);
+  if (!v) return 0;
+  const ParticleAppearance& a = appearance_;
+  const QuadCorners uv = CornerCoordinates(a, frame);
   const int32_t rotation = a.rotationMode.Value();
   const bool spins = rotation == 2 && a.spinSpeed.Value() != 0;
   const uint32_t alphaByte = a.colours.transparency.Scaled();
   for (uint32_t q = 0; q < n; ++q) {
     const Particle& p = particles_[q];
-    DX_V::PCT* quad = v + 4 * q;
     const float f = SizeFactor(p);
     const float w = size * f, h = size * frame.aspect * f;
-    // The quad's rotation: its orientation, then its spin or its flight.
+    // The quad's rotation: its orientation, then its spin or its flight (a
+    // particle at rest keeps its orientation).
     float c = p.orientCos, s = p.orientSin;
-    const auto turn = [&](float rc, float rs) {
+    if (spins) {
+      const float angle = p.spin * spinTime;
+      const float rc = std::cos(angle), rs = std::sin(angle);
       const float nc = c * rc - s * rs, ns = s * rc + c * rs;
       c = nc;
       s = ns;
-    };
-    if (spins) {
-      const float angle = p.spin * spinTime;
-      turn(std::cos(angle), std::sin(angle));
     } else if (rotation == 1) {
-      // Along the flight; a particle at rest keeps its orientation (its
-      // flight has no direction to turn to).
-      const float speed = Length(p.velocity);
-      if (speed > 0) {
-        const D3DXVECTOR3 d = p.velocity * (1.0f / speed);
-        turn(d.x, std::copysign(std::sqrt(d.y * d.y + d.z * d.z), -d.y));
-      }
+      TurnAlong(c, s, p.velocity);
     }
     // Half vectors of width and height turned (row vectors: x → (c, s)).
     const D3DXVECTOR3 hw{w / 2 * c, w / 2 * s, 0}, hh{-h / 2 * s, h / 2 * c, 0};
     const D3DXVECTOR3 m = p.Centre();
     const D3DXVECTOR3 corners[4] = {m - hw + hh, m - hw - hh, m + hw + hh, m + hw - hh};
-    const uint32_t alpha = ChannelByte(OpacityFactor(p) * float(alphaByte) / 255.0f);
-    const uint32_t colour =
-        (alpha << 24) | ((p.colour & 0xFF) << 16) | (p.colour & 0xFF00) | ((p.colour >> 16) & 0xFF);
-    bool finite = true;
-    for (int k = 0; k < 4; ++k) finite = finite && Finite(corners[k]);
-    for (int k = 0; k < 4; ++k) {
-      // A particle with a non-finite corner is written as an empty quad.
-      quad[k].x = finite ? corners[k].x : 0;
-      quad[k].y = finite ? corners[k].y : 0;
-      quad[k].z = finite ? corners[k].z : 0;
-      quad[k].color = finite ? colour : 0;
-      quad[k].u = cornerU[k] * p.frame[0] + p.frame[2];
-      quad[k].v = cornerV[k] * p.frame[1] + p.frame[3];
-    }
+    WriteQuad(v + 4 * q, corners, QuadColour(p, alphaByte), uv, p.frame);
   }
   mesh.VertexBuffer->Unlock();
   return n;

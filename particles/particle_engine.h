@@ -98,6 +98,28 @@ struct TextureFrames {
   void Advance(float clockTime, bool reverse);
 };
 
+// A byte of a colour channel from a level in [0, 1]: × 255 + 0.5, truncated,
+// clamped (NaN gives 0).
+uint32_t ChannelByte(float level);
+bool Finite(const D3DXVECTOR3& v);
+
+// The texture coordinates of a quad's corners 0..3 in the current frame,
+// flipped as the appearance says.
+struct QuadCorners {
+  float u[4], v[4];
+};
+QuadCorners CornerCoordinates(const ParticleAppearance& a, const TextureFrames& frame);
+// Turns the rotation (c, s) about z so the quad's x axis follows `v`; a
+// zero `v` leaves it as it is.
+void TurnAlong(float& c, float& s, const D3DXVECTOR3& v);
+// One particle's quad: the corners, the colour and the particle's cell; a
+// quad with a non-finite corner is written empty.
+void WriteQuad(DX_V::PCT* quad, const D3DXVECTOR3 (&corners)[4], uint32_t colour,
+               const QuadCorners& uv, const float (&cell)[4]);
+// The vertices of n quads of `mesh` (grown to fit, never shrunk), locked
+// for writing; null when there is nothing to write.
+DX_V::PCT* LockQuads(ZT_IndexedMesh<DX_V::PCT>& mesh, uint32_t n);
+
 class ParticleEngine {
  public:
   // `appearance` outlives the engine (the system that owns both).

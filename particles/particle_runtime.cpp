@@ -1,8 +1,10 @@
 #include "particles/particle_runtime.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "document/resource_manager.h"
+#include "particles/emitters.h"
 #include "platform/gpu/effect.h"
 #include "scene/render_context.h"
 
@@ -73,6 +75,21 @@ float ParticleSystemRuntime::Visibility() const {
 bool ParticleSystemRuntime::IsHidden() const {
   QVX_Timing* line = const_cast<ParticleSystemRuntime*>(this)->GetTiming().Line();
   return line && line->State() == TimeLineState::Hidden;
+}
+
+uint32_t ParticleSystemRuntime::DueOfTotal(uint32_t total, uint32_t& emitted) const {
+  if (IsHidden()) emitted = 0;
+  const double due = std::trunc(double(Visibility()) * total - emitted);
+  if (!(due > 0)) return 0;
+  const uint32_t n = uint32_t(std::min(due, double(kMaxBirthsPerStep)));
+  emitted += n;
+  return n;
+}
+
+void ParticleSystemRuntime::RestartEmpty() {
+  ZT_ABObj::Restart();
+  Attach();
+  engine_.Clear();
 }
 
 void ParticleSystemRuntime::StepAndEmit(float dt) {

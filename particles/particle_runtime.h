@@ -72,6 +72,12 @@ class ParticleSystemRuntime : public ZT_ABObj {
   void AdvanceAppearanceClocks(float t);
   float Visibility() const;
   bool IsHidden() const;
+  // The births due of a fixed total: as much of it as the time line's
+  // visibility shows, less what was born since the line was last hidden
+  // (`emitted`, which counts them).
+  uint32_t DueOfTotal(uint32_t total, uint32_t& emitted) const;
+  // A start without warm-up: no particles.
+  void RestartEmpty();
 
   ParticleEngine engine_;
   ZT_IndexedMesh<DX_V::PCT> quads_{nullptr};

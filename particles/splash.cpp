@@ -95,19 +95,12 @@ template class SplashFamilyRuntime<QVX_SplashPtclSys>;
 template class SplashFamilyRuntime<QVX_SprayPtclSys>;
 
 void SplashSystem::Restart() {
-  ZT_ABObj::Restart();
-  Attach();
-  engine_.Clear();
+  RestartEmpty();
   emitted_ = 0;
 }
 
 bool SplashSystem::Emit(float, size_t) {
-  if (IsHidden()) emitted_ = 0;
-  const double due = std::trunc(double(Visibility()) * settings().total.Value() - emitted_);
-  if (!(due > 0)) return true;
-  const uint32_t n = uint32_t(std::min(due, double(kMaxBirthsPerStep)));
-  emitted_ += n;
-  Births(n);
+  Births(DueOfTotal(settings().total.Value(), emitted_));
   return true;
 }
 

@@ -13,17 +13,6 @@ constexpr float kRadiansPerDegree = 3.14159265358979f / 180.0f;
 constexpr float kLife = 5.0f;        // seconds of flight
 constexpr float kDepthSpeed = 0.2f;  // depth units a second: 1 → 0 over the life
 
-uint32_t ChannelByte(float level) {
-  const float v = level * 255.0f + 0.5f;
-  if (!(v > 0.0f)) return 0;
-  if (v >= 255.0f) return 255;
-  return static_cast<uint32_t>(v);
-}
-
-bool Finite(const D3DXVECTOR3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 }  // namespace
 
 void QVX_ThroughSpaceCtrl::Serialize(Archive& ar, int32_t version) {
@@ -111,23 +100,17 @@ void ThroughSpaceSystem::Advance(float t) {
 void ThroughSpaceSystem::BuildQuads() {
   quadCount_ = 0;
   const uint32_t n = uint32_t(engine_.Count());
-  if (n == 0) return;
-  if (quads_.PrimitiveCount < 2 * n) quads_.SetQuadCount(n);
-  if (!quads_.VertexBuffer) return;
-  auto* v =
-      static_cast<DX_V::PCT*>(quads_.VertexBuffer->Lock(0, n * 4 * uint32_t(sizeof(DX_V::PCT))));
+  DX_V::PCT* v = LockQuads(quads_, n);
   if (!v) return;
   const QVX_ThroughSpaceCtrl& s = settings();
   const ParticleAppearance& a = s.appearance;
-  float u0 = 0, u1 = frames_.uExtent, v0 = 0, v1 = frames_.vExtent;
-  if (a.flipU.Value()) std::swap(u0, u1);
-  if (a.flipV.Value()) std::swap(v0, v1);
-  const float cornerU[4] = {u0, u0, u1, u1}, cornerV[4] = {v1, v0, v1, v0};
+  const QuadCorners uv = CornerCoordinates(a, frames_);
   const float size = float(a.baseSize.Value());
   const int32_t rotation = a.rotationMode.Value();
   const bool spins = rotation == 2 && a.spinSpeed.Value() != 0;
   const float spinTime = a.spinSpeed.LocalTime;
   const D3DXVECTOR3 f = s.focus.Value();
+  // Every particle in the table's first colour, at its own opacity.
   const std::vector<uint32_t>& colours = a.colours.colours.Value();
   const uint32_t bgr = colours.empty() ? 0xFFFFFF : colours.front();
   const uint32_t rgb = ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
@@ -135,47 +118,27 @@ void ThroughSpaceSystem::BuildQuads() {
   for (uint32_t q = 0; q < n; ++q) {
     // Newborns flying inwards were put in front of the older, nearer ones.
     const Particle& p = engine_.At(s.outward ? q : n - 1 - q);
-    DX_V::PCT* quad = v + 4 * q;
     float c = p.orientCos, sn = p.orientSin;
-    const auto turnBy = [&](float rc, float rs) {
+    if (spins && p.spin * spinTime != 0) {
+      const float angle = p.spin * spinTime;
+      const float rc = std::cos(angle), rs = std::sin(angle);
       const float nc = c * rc - sn * rs, ns = sn * rc + c * rs;
       c = nc;
       sn = ns;
-    };
-    if (spins) {
-      const float angle = p.spin * spinTime;
-      if (angle != 0) turnBy(std::cos(angle), std::sin(angle));
     } else if (rotation == 1) {
-      // Pointing away from the focus; at the focus itself, as born.
-      const D3DXVECTOR3 d = p.position - f;
-      const float len = Length(d);
-      if (len > 0) {
-        const D3DXVECTOR3 n = d * (1.0f / len);
-        turnBy(n.x, std::copysign(std::sqrt(n.y * n.y + n.z * n.z), -n.y));
-      }
+      TurnAlong(c, sn, p.position - f);  // pointing away from the focus
     }
     const float w = size, h = size * frames_.aspect;
     const D3DXVECTOR3 hw{w / 2 * c, w / 2 * sn, 0}, hh{-h / 2 * sn, h / 2 * c, 0};
-    const D3DXVECTOR3 corners[4] = {p.position - hw + hh, p.position - hw - hh,
-                                    p.position + hw + hh, p.position + hw - hh};
     // Seen from depth z: about the focus, scaled by 1 / z; nothing at or
     // behind the eye.
     const float z = p.position.z;
-    bool visible = z > 0;
-    D3DXVECTOR3 projected[4];
-    for (int k = 0; k < 4 && visible; ++k) {
-      projected[k] = (corners[k] - f) * (1.0f / z) + f;
-      visible = Finite(projected[k]);
-    }
+    const float k = z > 0 ? 1.0f / z : NAN;
+    const D3DXVECTOR3 corners[4] = {
+        (p.position - hw + hh - f) * k + f, (p.position - hw - hh - f) * k + f,
+        (p.position + hw + hh - f) * k + f, (p.position + hw - hh - f) * k + f};
     const uint32_t alpha = ChannelByte(alphaLevel * engine_.OpacityFactor(p));
-    for (int k = 0; k < 4; ++k) {
-      quad[k].x = visible ? projected[k].x : 0;
-      quad[k].y = visible ? projected[k].y : 0;
-      quad[k].z = visible ? projected[k].z : 0;
-      quad[k].color = visible ? (alpha << 24) | rgb : 0;
-      quad[k].u = cornerU[k] * p.frame[0] + p.frame[2];
-      quad[k].v = cornerV[k] * p.frame[1] + p.frame[3];
-    }
+    WriteQuad(v + 4 * q, corners, (alpha << 24) | rgb, uv, p.frame);
   }
   quads_.VertexBuffer->Unlock();
   quadCount_ = n;

@@ -62,8 +62,4 @@ inline void WriteOldParticleBase(ZT_IOF_W& w, uint32_t textureSpeedU = 100) {
   w.WriteString(u"old layer");
 }
 
-inline bool Finite(const D3DXVECTOR3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 }  // namespace glimmer::testing
