@@ -11,8 +11,12 @@
 namespace glimmer {
 
 void QVX_BurstPtclSys::Serialize(Archive& ar, int32_t version) {
+  SerializeThrow(ar, version, true);
+}
+
+void QVX_BurstPtclSys::SerializeThrow(Archive& ar, int32_t version, bool hasTotal) {
   Field(ar, "point", point.position);
-  Field(ar, "total", total);
+  if (hasTotal) Field(ar, "total", total);
   Field(ar, "speed", speed);
   Field(ar, "range", range);
   Field(ar, "threeD", threeD);

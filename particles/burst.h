@@ -31,6 +31,9 @@ class QVX_BurstPtclSys : public QVX_ParticleSystemCtrl {
   MediaParamT<uint32_t> offsetRadius;
 
  protected:
+  // The burst's fields as stored at `version`, without the total where the
+  // layout has none (the fountain's first version), then the particle base.
+  void SerializeThrow(Archive& ar, int32_t version, bool hasTotal);
   // The gravity of versions before 4, set on the appearance after it is read.
   void ApplyLegacyGravity(uint32_t gravity, int32_t flag);
   // The envelopes of versions before 3.

@@ -11,21 +11,9 @@ void QVX_FontainPtclSys::Serialize(Archive& ar, int32_t version) {
     SerializeBase<QVX_BurstPtclSys>(ar, *this);
     return;
   }
-  // Version 1 (documents only): the burst's fields of that time in place.
-  Field(ar, "point", point.position);
-  Field(ar, "speed", speed);
-  Field(ar, "range", range);
-  Field(ar, "threeD", threeD);
-  Field(ar, "direction", direction);
-  Field(ar, "spread", spread);
-  uint32_t gravity = 0;
-  int32_t gravityFlag = 0;
-  Field(ar, "gravity", gravity);
-  Field(ar, "gravityFlag", gravityFlag);
-  SerializeBase<QVX_ParticleSystemCtrl>(ar, *this);
-  if (!ar.IsReading()) return;
-  ApplyLegacyGravity(gravity, gravityFlag);
-  ApplyLegacyEnvelopes();
+  // Version 1 (documents only): the burst's fields of its first version in
+  // place, without a total.
+  SerializeThrow(ar, 1, false);
 }
 
 bool FountainSystem::Emit(float dt, size_t) {
