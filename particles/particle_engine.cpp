@@ -332,7 +332,10 @@ template <class StepOf>
 void ParticleEngine::StepRange(size_t first, StepOf dt) {
   size_t kept = first;
   const size_t end = particles_.size();
+  stepping_ = true;
   for (size_t i = first; i < end; ++i) {
+    stepKept_ = kept;
+    stepNext_ = i;
     if (!Step(i, dt(i - first))) {
       Died(particles_[i]);
       continue;
@@ -340,6 +343,7 @@ void ParticleEngine::StepRange(size_t first, StepOf dt) {
     if (kept != i) MoveParticle(i, kept);
     ++kept;
   }
+  stepping_ = false;
   particles_.resize(kept);
   state_.resize(kept * stride_);
 }
@@ -352,6 +356,19 @@ void ParticleEngine::SubStep(size_t first, float dt) {
   const size_t n = particles_.size() - std::min(first, particles_.size());
   if (n == 0) return;
   StepRange(first, [dt, n](size_t k) { return float(k) * dt / float(n); });
+}
+
+Particle* ParticleEngine::FindByTag(uint32_t tag) {
+  const auto find = [&](size_t from, size_t to) -> Particle* {
+    const auto begin = particles_.begin() + std::ptrdiff_t(from);
+    const auto end = particles_.begin() + std::ptrdiff_t(to);
+    const auto it =
+        std::lower_bound(begin, end, tag, [](const Particle& p, uint32_t t) { return p.tag < t; });
+    return it != end && it->tag == tag ? &*it : nullptr;
+  };
+  if (!stepping_) return find(0, particles_.size());
+  if (Particle* p = find(0, stepKept_)) return p;
+  return find(stepNext_, particles_.size());
 }
 
 void ParticleEngine::Kill(size_t i) {

@@ -187,7 +187,18 @@ class ParticleEngine {
   uint32_t QuadColour(const Particle& p, uint32_t alphaByte) const;
 
   // Per-particle state of routine slot `slot` (its first float).
-  float* State(size_t i, const RoutineSlot& slot) { return &state_[i * stride_ + slot.state]; }
+  float* State(size_t i, const RoutineSlot& slot) {
+    return state_.data() + i * stride_ + slot.state;
+  }
+  // The whole state row of particle i: every slot's state lies at
+  // `slot.state` in it.
+  float* StateRow(size_t i) { return state_.data() + i * stride_; }
+
+  // The live particle with `tag`, or null, for kinds whose tags increase
+  // with birth (a binary search over the birth-ordered pool). During a step
+  // it looks among the particles already stepped and those still to step,
+  // so a particle that died earlier in the step is not found.
+  Particle* FindByTag(uint32_t tag);
 
  private:
   bool Age(size_t i, Particle& p, float dt);
@@ -215,6 +226,16 @@ class ParticleEngine {
   std::vector<Particle> particles_;
   std::vector<float> state_;
   bool capReported_ = false;
+  // While a step runs: [0, stepKept_) holds the survivors so far and
+  // [stepNext_, end) the particles still in their places.
+  bool stepping_ = false;
+  size_t stepKept_ = 0, stepNext_ = 0;
 };
+
+// The state row of the particle a routine is applied to, from the routine's
+// own state (it lies at `slot.state` in the row).
+inline float* StateRowOf(const RoutineSlot& slot, float* state) {
+  return state - slot.state;
+}
 
 }  // namespace glimmer
