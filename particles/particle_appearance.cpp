@@ -164,4 +164,17 @@ const char16_t* BuiltinShapeName(int32_t index) {
   return index >= 0 && index < 6 ? kNames[index] : nullptr;
 }
 
+void ParticleAppearance::SerializeBlock(Archive& ar) {
+  int32_t version = kVersion;
+  if (ar.StoresVersions()) Field(ar, "appearanceVersion", version);
+  if (version < 1 || version > kVersion) {
+    ar.Fail("appearance version " + std::to_string(version) + " is not one of 1 to " +
+            std::to_string(kVersion));
+  }
+  ar.BeginStruct("appearance");
+  Field(ar, "name", name);
+  SerializeFields(ar, version);
+  ar.EndStruct();
+}
+
 }  // namespace glimmer

@@ -69,6 +69,9 @@ class ParticleAppearance {
   // The version-dependent fields of appearance version `version` (the
   // version and name are stored by the owner before them).
   void SerializeFields(Archive& ar, int32_t version);
+  // The block as stored inside its owners: the appearance's version, its
+  // name, then its fields at that version.
+  void SerializeBlock(Archive& ar);
 
   MediaParamT<std::u16string> name;
   ZT_NamedFileLink texture;

@@ -98,6 +98,16 @@ struct TextureFrames {
   void Advance(float clockTime, bool reverse);
 };
 
+// Three floats of a particle's routine state as a vector, and back.
+inline D3DXVECTOR3 LoadVector(const float* s) {
+  return {s[0], s[1], s[2]};
+}
+inline void StoreVector(float* s, const D3DXVECTOR3& v) {
+  s[0] = v.x;
+  s[1] = v.y;
+  s[2] = v.z;
+}
+
 // A byte of a colour channel from a level in [0, 1]: × 255 + 0.5, truncated,
 // clamped (NaN gives 0).
 uint32_t ChannelByte(float level);

@@ -7,16 +7,7 @@ namespace glimmer {
 
 void QVX_ParticleSystemCtrl::Serialize(Archive& ar, int32_t version) {
   if (version >= 5) {
-    int32_t appearanceVersion = ParticleAppearance::kVersion;
-    if (ar.StoresVersions()) Field(ar, "appearanceVersion", appearanceVersion);
-    if (appearanceVersion < 1 || appearanceVersion > ParticleAppearance::kVersion) {
-      ar.Fail("appearance version " + std::to_string(appearanceVersion) + " is not one of 1 to " +
-              std::to_string(ParticleAppearance::kVersion));
-    }
-    ar.BeginStruct("appearance");
-    Field(ar, "name", appearance.name);
-    appearance.SerializeFields(ar, appearanceVersion);
-    ar.EndStruct();
+    appearance.SerializeBlock(ar);
   } else {
     SerializeLegacy(ar, version);
   }

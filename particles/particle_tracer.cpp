@@ -42,18 +42,7 @@ void QVX_ParticleTracer::Serialize(Archive& ar) {
     ar.Fail("trail emitter version " + std::to_string(v) + " is not one of 1 to " +
             std::to_string(kVersion));
   }
-  if (v > 1) {
-    int32_t appearanceVersion = ParticleAppearance::kVersion;
-    if (ar.StoresVersions()) Field(ar, "appearanceVersion", appearanceVersion);
-    if (appearanceVersion < 1 || appearanceVersion > ParticleAppearance::kVersion) {
-      ar.Fail("appearance version " + std::to_string(appearanceVersion) + " is not one of 1 to " +
-              std::to_string(ParticleAppearance::kVersion));
-    }
-    ar.BeginStruct("appearance");
-    Field(ar, "name", appearance.name);
-    appearance.SerializeFields(ar, appearanceVersion);
-    ar.EndStruct();
-  }
+  if (v > 1) appearance.SerializeBlock(ar);
   Field(ar, "rate", rate.rate);
   Field(ar, "life", life);
   if (v < 2) Field(ar, "baseSize", appearance.baseSize);

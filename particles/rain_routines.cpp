@@ -9,20 +9,6 @@
 namespace glimmer {
 namespace {
 
-bool Finite(const D3DXVECTOR3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-D3DXVECTOR3 Load(const float* s) {
-  return {s[0], s[1], s[2]};
-}
-
-void Store(float* s, const D3DXVECTOR3& v) {
-  s[0] = v.x;
-  s[1] = v.y;
-  s[2] = v.z;
-}
-
 float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
   return a.x * b.x + a.y * b.y + a.z * b.z;
 }
@@ -77,7 +63,7 @@ bool PRA_RainMerge::Act(Particle& p, float* row, Particle* other) const {
   s[kActive] = 1;
   s[kTarget] = std::bit_cast<float>(other->tag);
   s[kRemaining] = kRainMergeSeconds;
-  Store(s + kLastPosition, other->position);
+  StoreVector(s + kLastPosition, other->position);
   SetRainFlags(p, flags | kRainMerging);
   p.velocity = {};
   p.acceleration = {};
@@ -98,7 +84,7 @@ bool RainInteractionStep(const RoutineSlot& slot, Particle& p, float* state, flo
 // ---- Falling in and sliding
 
 void StartRainFall(float* state, const D3DXVECTOR3& target, float seconds) {
-  Store(state, target);
+  StoreVector(state, target);
   state[3] = seconds;
 }
 
@@ -108,7 +94,7 @@ bool RainFallStep(const RoutineSlot&, Particle& p, float* s, float dt) {
   if (dt >= remaining) {
     // The step that ends the fall ends it on the target, even when it is
     // longer than the time that was left.
-    if (remaining > 0) p.position = Load(s);
+    if (remaining > 0) p.position = LoadVector(s);
     remaining = 0;
     SetRainFlags(p, flags & ~uint32_t(kRainFallingIn));
     if (!(flags & kRainMerging)) p.rnd2 = 1;
@@ -117,14 +103,14 @@ bool RainFallStep(const RoutineSlot&, Particle& p, float* s, float dt) {
   // remaining > dt ≥ 0 here.
   const float k = 1 - dt / remaining;
   remaining -= dt;
-  const D3DXVECTOR3 target = Load(s);
+  const D3DXVECTOR3 target = LoadVector(s);
   p.position = target - (target - p.position) * k;
   p.rnd2 = 1 - (1 - p.rnd2) * k;
   return true;
 }
 
 void StartRainDynamic(float* state, const D3DXVECTOR3& gravity) {
-  Store(state, gravity);
+  StoreVector(state, gravity);
   state[3] = RandomUniform(1, 20);
   state[4] = RandomUniform(0.1f, 1.0f);
   state[5] = 0;
@@ -133,7 +119,7 @@ void StartRainDynamic(float* state, const D3DXVECTOR3& gravity) {
 bool RainDynamicStep(const RoutineSlot&, Particle& p, float* s, float dt) {
   const uint32_t flags = RainFlags(p);
   if (!(flags & kRainSliding) || (flags & (kRainMerging | kRainFallingIn))) return true;
-  const D3DXVECTOR3 g = Load(s);
+  const D3DXVECTOR3 g = LoadVector(s);
   float &friction = s[3], &period = s[4], &timer = s[5];
   const float size = p.rnd1;
   bool sticks = false;
@@ -206,7 +192,7 @@ bool RainMergeStep(const RoutineSlot& slot, Particle& p, float* s, float dt) {
   const auto& drops = *static_cast<const RainDrops*>(slot.context);
   Particle* target = drops.Engine().FindByTag(std::bit_cast<uint32_t>(s[kTarget]));
   if (target == &p) target = nullptr;
-  if (target) Store(s + kLastPosition, target->position);
+  if (target) StoreVector(s + kLastPosition, target->position);
   if (dt > s[kRemaining]) {
     // The drop is absorbed; a target that died meanwhile takes nothing.
     if (!target) return false;
@@ -227,7 +213,7 @@ bool RainMergeStep(const RoutineSlot& slot, Particle& p, float* s, float dt) {
   const float before = s[kRemaining];
   s[kRemaining] -= dt;
   const float k = before > 0 ? 1 - dt / before : 1;
-  const D3DXVECTOR3 last = Load(s + kLastPosition);
+  const D3DXVECTOR3 last = LoadVector(s + kLastPosition);
   p.rnd2 *= k;
   p.position = last - (last - p.position) * k;
   return true;

@@ -10,20 +10,6 @@
 namespace glimmer {
 namespace {
 
-bool Finite(const D3DXVECTOR3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-D3DXVECTOR3 Load(const float* s) {
-  return {s[0], s[1], s[2]};
-}
-
-void Store(float* s, const D3DXVECTOR3& v) {
-  s[0] = v.x;
-  s[1] = v.y;
-  s[2] = v.z;
-}
-
 // The brownian state's fields.
 enum : int {
   kVelocity = 0,
@@ -53,17 +39,17 @@ D3DXVECTOR3 RandomWander() {
 // takes no time, or less than this step, is made at once: an acceleration
 // cut off before its first step would never steer at all.
 void Steer(float* s, const D3DXVECTOR3& target, float duration, float dt) {
-  const D3DXVECTOR3 v = Load(s + kVelocity);
+  const D3DXVECTOR3 v = LoadVector(s + kVelocity);
   if (duration > 0 && !(duration < dt)) {
     const D3DXVECTOR3 a = (target - v) * (1.0f / duration);
     if (Finite(a)) {
-      Store(s + kAcceleration, a);
+      StoreVector(s + kAcceleration, a);
       s[kAccelerationTime] = duration;
       return;
     }
   }
-  Store(s + kVelocity, target);
-  Store(s + kAcceleration, {});
+  StoreVector(s + kVelocity, target);
+  StoreVector(s + kAcceleration, {});
   s[kAccelerationTime] = 0;
 }
 
@@ -84,8 +70,8 @@ RoutineSlot BrownianRoutine(const BrownianContext& context) {
 }
 
 void StartBrownian(const BrownianContext& context, float* state) {
-  Store(state + kVelocity, RandomWander());
-  Store(state + kAcceleration, {});
+  StoreVector(state + kVelocity, RandomWander());
+  StoreVector(state + kAcceleration, {});
   state[kAccelerationTime] = 0;
   state[kNextChange] = NextChange(context.frequency);
   state[kInside] = 1;
@@ -97,7 +83,7 @@ bool BrownianStep(const RoutineSlot& slot, Particle& p, float* s, float dt) {
   // again when no turn is under way).
   const D3DXVECTOR3& x = p.position;
   if (x.y > c.maximum.y || x.y < c.minimum.y || x.x < c.minimum.x || x.x > c.maximum.x) {
-    const D3DXVECTOR3 a = Load(s + kAcceleration);
+    const D3DXVECTOR3 a = LoadVector(s + kAcceleration);
     if (s[kInside] != 0 || (a.x == 0 && a.y == 0 && a.z == 0)) {
       const D3DXVECTOR3 centre{(c.minimum.x + c.maximum.x) / 2, (c.minimum.y + c.maximum.y) / 2, 0};
       Steer(s, Normalize(centre - x) * 100.0f, c.duration, dt);
@@ -117,15 +103,15 @@ bool BrownianStep(const RoutineSlot& slot, Particle& p, float* s, float dt) {
   // 3. The turn ends when its time is up.
   s[kAccelerationTime] -= dt;
   if (s[kAccelerationTime] < 0) {
-    Store(s + kAcceleration, {});
+    StoreVector(s + kAcceleration, {});
     s[kAccelerationTime] = 0;
   }
   // 4. Move. The velocity only ever turns towards targets of at most 100
   // pixels a second, so it stays bounded.
-  const D3DXVECTOR3 v = Load(s + kVelocity), a = Load(s + kAcceleration);
+  const D3DXVECTOR3 v = LoadVector(s + kVelocity), a = LoadVector(s + kAcceleration);
   const float speed = std::isfinite(c.speed) ? c.speed : 0.0f;
   p.position = p.position + (v * dt + a * (0.5f * dt * dt)) * speed;
-  Store(s + kVelocity, v + a * dt);
+  StoreVector(s + kVelocity, v + a * dt);
   return true;
 }
 
