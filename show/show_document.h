@@ -18,8 +18,10 @@ namespace glimmer {
 struct ShowDocument {
   // Read and kept, never compared: any banner loads.
   std::u16string banner = u"YRB v 4.0.0";
-  ZT_SafePtr<ZT_SlideShow_Light> show = std::make_shared<ZT_SlideShow_Light>();
+  // The resources outlive the show: its layers hand back what they hold
+  // (losable render targets) to them as they go.
   ZT_SafePtr<ZT_DocResManager> resources = std::make_shared<ZT_DocResManager>();
+  ZT_SafePtr<ZT_SlideShow_Light> show = std::make_shared<ZT_SlideShow_Light>();
 
   void Serialize(Archive& ar);
 };

@@ -1,0 +1,46 @@
+// Effect 63: heat haze. The slide's point uv (0..1 across the picture) is
+// displaced by a rising, shimmering field: two layers of smooth noise
+// scrolled up by the ripple clock ("Offset" = (t, −t)) at different rates,
+// sized by "bump_scale" (b, b·H/W: a smaller b gives finer ripples) and
+// modulated by the bump map; "stenght" is the displacement in uv units.
+// "Mask" limits where the haze applies.
+uniform sampler2D BackgroundSampler;
+uniform sampler2D MaskSampler;
+uniform sampler2D BumpmapSampler;
+uniform vec4 Scale;
+uniform float stenght;
+uniform vec2 Offset;
+uniform vec2 bump_scale;
+
+float Hash(vec2 p) { return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453); }
+
+// Smooth value noise in [0, 1].
+float Noise(vec2 p) {
+  vec2 i = floor(p), f = fract(p);
+  vec2 u = f * f * (3.0 - 2.0 * f);
+  return mix(mix(Hash(i), Hash(i + vec2(1, 0)), u.x), mix(Hash(i + vec2(0, 1)), Hash(i + vec2(1, 1)), u.x),
+             u.y);
+}
+
+// The displacement at uv, in uv units.
+vec2 Shimmer(vec2 uv) {
+  vec2 p = uv / max(bump_scale, vec2(0.01)) * 6.0;
+  vec2 a = vec2(Noise(p + vec2(0.0, Offset.x * 40.0)), Noise(p + vec2(5.2, Offset.x * 40.0 + 1.3)));
+  vec2 b = vec2(Noise(p * 1.7 + vec2(3.1, -Offset.y * 55.0)), Noise(p * 1.7 + vec2(7.7, -Offset.y * 55.0)));
+  float bump = texture(BumpmapSampler, p * 0.25 + vec2(0.0, Offset.x)).a;
+  return ((a + b) - 1.0) * stenght * (0.75 + 0.5 * bump);
+}
+
+// "Main": the hazed picture over the effect quad, as opaque as the mask.
+vec4 Main() {
+  vec2 uv = v_tex0.xy;
+  float m = texture(MaskSampler, uv).a;
+  return vec4(texture(BackgroundSampler, uv + Shimmer(uv)).rgb, m);
+}
+
+// "MainFX": the whole image from the scene copy, hazed inside the mask.
+vec4 MainFX() {
+  vec2 uv = v_tex0.xy;
+  float m = texture(MaskSampler, uv).a;
+  return vec4(texture(BackgroundSampler, uv + Shimmer(uv) * m).rgb, 1.0);
+}
