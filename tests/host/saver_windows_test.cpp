@@ -2,9 +2,11 @@
 // renderer): the program runs as a child process, input comes from xdotool,
 // and frames are read back from --dump-frames.
 
+#include <gtest/gtest.h>
+
+// Xlib after GoogleTest: its None macro breaks GoogleTest's headers.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
