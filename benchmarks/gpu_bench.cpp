@@ -201,7 +201,8 @@ void BM_RawGlFullScreenPass(benchmark::State& state) {
   glDeleteFramebuffers(1, &fbo);
   glDeleteBuffers(1, &vbo);
   glDeleteVertexArrays(1, &vao);
-  // Hand the state back to the device: it rebinds what it needs per draw.
+  // Hand the context back to the device: a target switch makes it forget the
+  // OpenGL state it believes set, so its next draw sets everything again.
   d.SetRenderTarget(0, d.GetBackBuffer());
 }
 BENCHMARK(BM_RawGlFullScreenPass)->Unit(benchmark::kMillisecond)->UseRealTime();

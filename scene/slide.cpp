@@ -21,14 +21,74 @@ void ZT_2D_Light::Serialize(Archive& ar, int32_t version) {
 
 namespace {
 int g_captureScaleLimit = 3;
+
+// Whether the quad (0, 0)–(w, h), through `m` (world × view × projection),
+// covers every pixel of the viewport: each corner of the viewport's pixel
+// squares lies inside it and nothing of it is clipped.
+bool QuadCoversViewport(float w, float h, const D3DXMATRIX& m, const D3DVIEWPORT9& vp) {
+  // Corners in order around the quad.
+  const float corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+  float sx[4], sy[4];
+  for (int i = 0; i < 4; ++i) {
+    D3DXVECTOR4 clip;
+    const D3DXVECTOR4 v{corners[i][0], corners[i][1], 0, 1};
+    D3DXVec4Transform(&clip, &v, &m);
+    if (!(clip.w > 0) || clip.z < 0 || clip.z > clip.w) return false;
+    // Pixel centres at whole coordinates.
+    sx[i] = float(vp.X) + (clip.x / clip.w + 1) * 0.5f * float(vp.Width);
+    sy[i] = float(vp.Y) + (1 - clip.y / clip.w) * 0.5f * float(vp.Height);
+  }
+  const float left = float(vp.X) - 0.5f, top = float(vp.Y) - 0.5f;
+  const float right = left + float(vp.Width), bottom = top + float(vp.Height);
+  const float points[4][2] = {{left, top}, {right, top}, {right, bottom}, {left, bottom}};
+  for (const auto& p : points) {
+    int sign = 0;
+    for (int i = 0; i < 4; ++i) {
+      const int j = (i + 1) % 4;
+      const float cross = (sx[j] - sx[i]) * (p[1] - sy[i]) - (sy[j] - sy[i]) * (p[0] - sx[i]);
+      const int s = cross > 0 ? 1 : cross < 0 ? -1 : 0;
+      if (s == 0 || (sign != 0 && s != sign)) return false;
+      sign = s;
+    }
+  }
+  return true;
 }
+}  // namespace
 
 void ZT_2D_Light::SetCaptureScaleLimit(int k) {
   g_captureScaleLimit = std::clamp(k, 1, 3);
 }
 
+bool ZT_2D_Light::MakeCaptureTargets() {
+  if (capture_.targets[0]) return true;
+  if (capture_.width == 0) return false;
+  GpuDevice& d = Device();
+  // The size chosen when the device was restored, or smaller multiples of
+  // the back buffer should the device refuse it.
+  const D3DSURFACE_DESC back = d.GetBackBufferDesc();
+  const uint32_t chosen = back.Width ? capture_.width / back.Width : 1;
+  for (uint32_t k = chosen; k >= 1; --k) {
+    std::array<TexturePtr, 3> made;
+    bool ok = true;
+    for (TexturePtr& t : made) {
+      t = d.CreateTexture(back.Width * k, back.Height * k, 1, D3DUSAGE_RENDERTARGET,
+                          D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+      ok = ok && t;
+    }
+    if (!ok) continue;
+    capture_.targets = made;
+    const D3DSURFACE_DESC level = made[0]->GetLevelDesc(0);
+    capture_.width = level.Width;
+    capture_.height = level.Height;
+    return true;
+  }
+  capture_.width = capture_.height = 0;
+  return false;
+}
+
 void ZT_2D_Light::BeginCapture() {
   GpuDevice& d = Device();
+  MakeCaptureTargets();
   TexturePtr& target = capture_.targets[size_t(capture_.index)];
   if (!target) return;
   capture_.savedPosition = picturePosition;
@@ -45,6 +105,7 @@ void ZT_2D_Light::BeginCapture() {
 
 void ZT_2D_Light::FlipCapture(bool clear) {
   GpuDevice& d = Device();
+  MakeCaptureTargets();
   sceneTexture_ = capture_.targets[size_t(capture_.index)];
   capture_.index = (capture_.index + 1) % 2;
   TexturePtr& next = capture_.targets[size_t(capture_.index)];
@@ -156,24 +217,18 @@ void ZT_2D_Light::RestoreDeviceObjects() {
   GpuDevice& d = Device();
   kSlideState.Apply(d);
   if (QVX_DocResManager* resources = QVX_DocResManager::Current()) resources->OnResetDevice();
-  // Capture targets at 3, 2 or 1 times the back buffer: the first the
-  // device can make.
+  // Capture targets at 3, 2 or 1 times the back buffer: the largest the
+  // device takes. They are made when a frame first captures, so a slide
+  // without scene copies never holds them.
   const D3DSURFACE_DESC back = d.GetBackBufferDesc();
   capture_.targets = {};
   capture_.width = capture_.height = 0;
-  for (int k = g_captureScaleLimit; k >= 1; --k) {
-    std::array<TexturePtr, 3> made;
-    bool ok = true;
-    for (TexturePtr& t : made) {
-      t = d.CreateTexture(back.Width * uint32_t(k), back.Height * uint32_t(k), 1,
-                          D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-      ok = ok && t;
-    }
-    if (!ok) continue;
-    capture_.targets = made;
-    const D3DSURFACE_DESC level = made[0]->GetLevelDesc(0);
-    capture_.width = level.Width;
-    capture_.height = level.Height;
+  const uint32_t limit = d.MaxTextureSize();
+  for (uint32_t k = uint32_t(g_captureScaleLimit); k >= 1; --k) {
+    const uint32_t w = back.Width * k, h = back.Height * k;
+    if (w == 0 || h == 0 || w > limit || h > limit) continue;
+    capture_.width = w;
+    capture_.height = h;
     break;
   }
   capture_.index = 0;
@@ -440,8 +495,16 @@ void ZT_2D_Light::DrawPicture(int) {
   d.SetTransform(D3DTS_VIEW, c.View);
   d.SetTransform(D3DTS_PROJECTION, c.Projection);
   D3DXMatrixTranslation(&c.ParallaxMatrix, 0, 0, 0);
-  d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
-  d.Clear(D3DCLEAR_TARGET, 0, 1.0f, 0);
+  const D3DXMATRIX world = c.GetWorld(D3DXMATRIX{});
+  d.SetTransform(D3DTS_WORLD, world);
+  // The picture is drawn opaque and whole; where it covers the viewport the
+  // clear would only be overwritten.
+  const bool drawn = pictureQuad_.VertexBuffer && !pictureQuad_.VertexBuffer->IsLost() &&
+                     pictureQuad_.VertexCount == 4;
+  if (!drawn || !QuadCoversViewport(float(pictureWidth_), float(pictureHeight_),
+                                    world * c.View * c.Projection, d.GetViewport())) {
+    d.Clear(D3DCLEAR_TARGET, 0, 1.0f, 0);
+  }
   d.SetTexture(0, pictureTexture_);
   kSlideState.Apply(d);
   pictureQuad_.Draw();

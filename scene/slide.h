@@ -116,6 +116,9 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   void DrawMeshFx(const Mesh& mesh, Effect& effect);
   // Indexed triangles of a mesh from `startIndex`, at most `triangles`.
   void DrawIndexedRange(const IndexedMesh& mesh, uint32_t startIndex, uint32_t triangles);
+  // Makes the capture targets at the size chosen on restore, when not made
+  // yet; false when the device makes none.
+  bool MakeCaptureTargets();
 
   TexturePtr pictureTexture_;
   Mesh pictureQuad_{nullptr};  // the placed picture, in picture pixels

@@ -88,7 +88,8 @@ void ZT_SlideShow_Light::AdvanceShow(float t) {
 void ZT_SlideShow_Light::RenderShow() {
   if (!current_) return;
   current_->RenderSlide(0);
-  if (overlayMade_) current_->slide->DrawOverlay(overlay_.data());
+  // At alpha 0 the overlay leaves every pixel as it is.
+  if (overlayMade_ && (overlay_[0].color >> 24) != 0) current_->slide->DrawOverlay(overlay_.data());
 }
 
 void ZT_SlideShow_Light::ReleaseDeviceObjects() {

@@ -68,10 +68,10 @@ size_t VertexKeyHash::operator()(const VertexKey& k) const {
 }
 
 size_t FragmentKeyHash::operator()(const FragmentKey& k) const {
-  size_t h = k.specularAdd ? 7 : 3;
+  size_t h = (k.specularAdd ? 7 : 3) + size_t{k.alphaFunc} * 11;
   for (const auto& s : k.stages) {
-    const uint8_t b[7] = {s.colorOp,   s.colorArg1, s.colorArg2,         s.alphaOp,
-                          s.alphaArg1, s.alphaArg2, uint8_t(s.projected)};
+    const uint8_t b[8] = {s.colorOp,   s.colorArg1, s.colorArg2,          s.alphaOp,
+                          s.alphaArg1, s.alphaArg2, uint8_t(s.projected), uint8_t(s.textured)};
     h = h * 1099511628211ull ^ HashBytes(b, sizeof b);
   }
   return h;
@@ -200,10 +200,11 @@ bool AlphaPasses(float a) {
 }
 
 std::string GenerateFragmentShader(const FragmentKey& key) {
+  bool luminance = false;
+  for (const auto& st : key.stages) luminance |= st.colorOp == D3DTOP_BUMPENVMAPLUMINANCE;
   std::string s = FragmentPrelude();
   s += R"(uniform sampler2D u_texture0;
 uniform sampler2D u_texture1;
-uniform bool u_hasTexture0, u_hasTexture1;
 uniform vec4 u_tfactor;
 uniform mat2 u_bumpMatrix0, u_bumpMatrix1;
 uniform vec2 u_bumpLuminance0, u_bumpLuminance1;  // scale, offset
@@ -211,8 +212,8 @@ void main() {
   vec4 diffuse = v_color0;
   vec4 current = diffuse;
   vec2 bump = vec2(0.0);
-  float luminance = 1.0;
 )";
+  if (luminance) s += "  float luminance = 1.0;\n";
   for (int i = 0; i < kStages; ++i) {
     const auto& st = key.stages[i];
     if (st.colorOp == D3DTOP_DISABLE || st.colorOp == 0) break;
@@ -221,8 +222,10 @@ void main() {
         st.projected ? "(v_tex" + n + ".xy / v_tex" + n + ".w)" : "v_tex" + n + ".xy";
     // A stage without a texture reads opaque white, so untextured geometry
     // shows its vertex colour.
-    s += "  vec4 texel" + n + " = u_hasTexture" + n + " ? texture(u_texture" + n + ", " + tc +
-         (i > 0 ? " + bump" : "") + ") : vec4(1.0);\n";
+    s += "  vec4 texel" + n + " = " +
+         (st.textured ? "texture(u_texture" + n + ", " + tc + (i > 0 ? " + bump" : "") + ")"
+                      : std::string("vec4(1.0)")) +
+         ";\n";
     if (st.colorOp == D3DTOP_BUMPENVMAP || st.colorOp == D3DTOP_BUMPENVMAPLUMINANCE) {
       // (du, dv) of this stage's bump texture offsets the next stage's lookup;
       // with luminance, its third channel scales the next stage's colour.
@@ -241,11 +244,32 @@ void main() {
       s += "    float a = " + Op(st.alphaOp, Arg(st.alphaArg1, i), Arg(st.alphaArg2, i), ".a") +
            ";\n";
     }
-    s += "    current = vec4(c * luminance, a);\n    luminance = 1.0;\n  }\n";
+    if (luminance) {
+      s += "    current = vec4(c * luminance, a);\n    luminance = 1.0;\n  }\n";
+    } else {
+      s += "    current = vec4(c, a);\n  }\n";
+    }
   }
   if (key.specularAdd) s += "  current.rgb = min(current.rgb + v_color1.rgb, 1.0);\n";
-  s += R"(  if (!AlphaPasses(current.a)) discard;
-  o_color = current;
+  switch (key.alphaFunc) {
+    case D3DCMP_NEVER:
+      s += "  discard;\n";
+      break;
+    case D3DCMP_LESS:
+    case D3DCMP_EQUAL:
+    case D3DCMP_LESSEQUAL:
+    case D3DCMP_GREATER:
+    case D3DCMP_NOTEQUAL:
+    case D3DCMP_GREATEREQUAL: {
+      static const char* const kOps[] = {"<", "==", "<=", ">", "!=", ">="};
+      s += std::string("  if (!(current.a ") + kOps[key.alphaFunc - D3DCMP_LESS] +
+           " u_alphaRef)) discard;\n";
+      break;
+    }
+    default:
+      break;  // always passes: no test
+  }
+  s += R"(  o_color = current;
 }
 )";
   return s;

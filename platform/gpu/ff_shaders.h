@@ -41,9 +41,11 @@ struct FragmentKey {
     uint8_t colorOp = 0, colorArg1 = 0, colorArg2 = 0;
     uint8_t alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
     bool projected = false;
+    bool textured = false;  // a texture is set (without one the stage reads white)
     bool operator==(const Stage&) const = default;
   } stages[kStages];
   bool specularAdd = false;
+  uint8_t alphaFunc = 8;  // the alpha test's Direct3D compare function; 8 (always) when off
   bool operator==(const FragmentKey&) const = default;
 };
 
@@ -58,7 +60,10 @@ std::string GenerateVertexShader(const VertexKey& key);
 std::string GenerateFragmentShader(const FragmentKey& key);
 
 // The declarations every fragment shader starts with (inputs, output and
-// the alpha test), followed by a pixel shader's own source.
+// the alpha test), followed by a pixel shader's own source. Generated
+// fixed-function shaders test alpha with the compare function of their key
+// instead, and read only the textures that are set, so that a pixel does
+// no work its states do not ask for.
 std::string FragmentPrelude();
 
 }  // namespace glimmer

@@ -18,6 +18,7 @@
 #include "platform/gpu/d3dx_math.h"
 #include "platform/gpu/ff_shaders.h"
 #include "platform/gpu/gl_context.h"
+#include "platform/gpu/gl_state_cache.h"
 #include "platform/gpu/gpu_resources.h"
 
 struct SDL_Window;
@@ -84,7 +85,9 @@ class GpuDevice {
   IndexBufferPtr CreateIndexBuffer(uint32_t bytes, uint32_t usage, D3DFORMAT_INDEX format,
                                    D3DPOOL pool);
 
-  // Targets. Setting render target 0 resets the viewport to the whole surface.
+  // Targets. Setting render target 0 resets the viewport to the whole surface
+  // and makes the next draw set every OpenGL state again, which is how code
+  // that used OpenGL directly on the device's context hands it back.
   SurfacePtr GetBackBuffer();
   D3DSURFACE_DESC GetBackBufferDesc() const;
   void SetRenderTarget(uint32_t index, SurfacePtr surface);
@@ -177,10 +180,26 @@ class GpuDevice {
   void CreateBackBuffer();
   void SetDefaultStates();
   void BindTarget();
+
+  // Draws (gpu_draws.cpp): the program for the current states, the states,
+  // the uniforms and the vertex attributes; false when nothing may be drawn.
   bool PrepareDraw(uint32_t stride, const uint8_t* base, uint32_t bufferName);
+  ProgramKey CurrentProgramKey() const;
+  void SetVertexLayout(uint32_t stride, const uint8_t* base, uint32_t bufferName);
+  // Appends data to a streaming buffer at a multiple of `align` and returns
+  // its byte offset there; a full buffer is orphaned and refilled from 0.
+  struct StreamBuffer {
+    uint32_t name = 0;
+    size_t size = 0, head = 0;
+  };
+  size_t Stream(StreamBuffer& buffer, bool indices, const void* data, size_t bytes, size_t align);
+
+  // Programs and uniforms (gpu_programs.cpp).
   Program& ProgramFor(const ProgramKey& key);
-  void ApplyStates();
   void UploadUniforms(Program& program);
+
+  // Render, sampler and texture-stage states to OpenGL (gpu_states.cpp).
+  void ApplyStates();
 
   std::unique_ptr<GlContext> context_;
   PresentParameters params_;
@@ -211,9 +230,15 @@ class GpuDevice {
   uint32_t streamOffset_ = 0, streamStride_ = 0;
   IndexBufferPtr indices_;
 
-  uint32_t fbo_ = 0, readFbo_ = 0, vao_ = 0, streamVbo_ = 0, streamIbo_ = 0;
+  uint32_t fbo_ = 0, readFbo_ = 0, vao_ = 0;
+  StreamBuffer streamVbo_, streamIbo_;
   std::array<uint32_t, 8> samplers_{};
   std::unordered_map<ProgramKey, std::unique_ptr<Program>, ProgramKeyHash> programs_;
+  // The program of the last draw, found again without hashing its key.
+  ProgramKey lastKey_;
+  Program* lastProgram_ = nullptr;
+  // What this device last set in its context.
+  GlStateCache gl_;
   uint64_t drawCalls_ = 0;
   uint32_t maxTextureSize_ = 4096;
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gpu/gl_state_cache.h"
 #include "platform/gpu/gpu_device.h"
 
 namespace glimmer {
@@ -50,6 +51,10 @@ GpuResource::~GpuResource() {
   if (device_) device_->Unregister(this);
 }
 
+GlStateCache* GpuResource::GlState() const {
+  return device_ ? &device_->gl_ : nullptr;
+}
+
 D3DSURFACE_DESC GpuSurface::GetDesc() const {
   return texture_->GetLevelDesc(level_);
 }
@@ -74,7 +79,10 @@ GpuTexture::~GpuTexture() {
 }
 
 void GpuTexture::ReleaseGl() {
-  if (texture_) glDeleteTextures(1, &texture_);
+  if (texture_) {
+    glDeleteTextures(1, &texture_);
+    if (GlStateCache* gl = GlState()) gl->TextureDeleted(texture_);
+  }
   texture_ = 0;
 }
 
@@ -82,6 +90,7 @@ void GpuTexture::Allocate() {
   device_->MakeCurrent();
   glGenTextures(1, &texture_);
   glBindTexture(GL_TEXTURE_2D, texture_);
+  GlState()->TextureBound(texture_);
   const GlFormat f = FormatOf(format_);
   for (uint32_t l = 0; l < levels_; ++l) {
     glTexImage2D(GL_TEXTURE_2D, GLint(l), f.internal, GLsizei(LevelSize(width_, l)),
@@ -125,6 +134,7 @@ void GpuTexture::UploadLevel(uint32_t level, const void* data) {
   device_->MakeCurrent();
   const GlFormat f = FormatOf(format_);
   glBindTexture(GL_TEXTURE_2D, texture_);
+  GlState()->TextureBound(texture_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, 0, GLsizei(Width(level)), GLsizei(Height(level)),
                   f.format, f.type, data);
@@ -171,6 +181,7 @@ Image GpuTexture::ReadLevel(uint32_t level) const {
   if (IsLost() || level >= levels_) return img;
   device_->MakeCurrent();
   glBindTexture(GL_TEXTURE_2D, texture_);
+  GlState()->TextureBound(texture_);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   const size_t n = size_t(img.width) * img.height;
   switch (format_) {
@@ -205,6 +216,7 @@ void GpuTexture::GenerateMips() {
   if (IsLost() || levels_ < 2) return;
   device_->MakeCurrent();
   glBindTexture(GL_TEXTURE_2D, texture_);
+  GlState()->TextureBound(texture_);
   glGenerateMipmap(GL_TEXTURE_2D);
 }
 
@@ -236,6 +248,7 @@ GpuBuffer::GpuBuffer(GpuDevice* device, uint32_t bytes, uint32_t usage, D3DPOOL 
   device_->MakeCurrent();
   glGenBuffers(1, &buffer_);
   glBindBuffer(target_, buffer_);
+  if (target_ == GL_ARRAY_BUFFER) GlState()->ArrayBufferBound(buffer_);
   glBufferData(target_, GLsizeiptr(bytes), data_.data(),
                (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
 }
@@ -248,7 +261,10 @@ GpuBuffer::~GpuBuffer() {
 }
 
 void GpuBuffer::ReleaseGl() {
-  if (buffer_) glDeleteBuffers(1, &buffer_);
+  if (buffer_) {
+    glDeleteBuffers(1, &buffer_);
+    if (GlStateCache* gl = GlState()) gl->BufferDeleted(buffer_);
+  }
   buffer_ = 0;
 }
 
@@ -268,6 +284,7 @@ void GpuBuffer::Unlock() {
   if (IsLost() || lockSize_ == 0) return;
   device_->MakeCurrent();
   glBindBuffer(target_, buffer_);
+  if (target_ == GL_ARRAY_BUFFER) GlState()->ArrayBufferBound(buffer_);
   glBufferSubData(target_, GLintptr(lockOffset_), GLsizeiptr(lockSize_),
                   data_.data() + lockOffset_);
 }

@@ -14,6 +14,7 @@
 namespace glimmer {
 
 class GpuDevice;
+class GlStateCache;
 
 class GpuResource {
  public:
@@ -34,6 +35,9 @@ class GpuResource {
     ReleaseGl();
     lost_ = true;
   }
+  // The device's record of its context's bindings, told of the bindings and
+  // deletions resources make themselves (null without a device).
+  GlStateCache* GlState() const;
   GpuDevice* device_;
 
  private:
