@@ -1,0 +1,61 @@
+// Fire: flames rise over the picture inside the effect quad. A turbulent
+// field of noise scrolls upwards with "Time", scaled by "Tiling" (smaller
+// flames at larger values); its height falls off towards the top of the
+// quad, "Density" (−1 … 1) shifts how much of it burns, "Brightness"
+// scales its light; the colour runs from "ColorK1" at the roots to
+// "ColorK1" + "ColorK2" at the tips. The optional flame pictures modulate
+// the noise. The flames are added to the scene, inside "Mask".
+uniform sampler2D BackgroundSampler;
+uniform sampler2D MaskSampler;
+uniform sampler2D Flames1Sampler;
+uniform sampler2D Flames2Sampler;
+uniform vec4 Scale;
+uniform vec2 bg_scale_factor;
+uniform vec4 ColorK1;
+uniform vec4 ColorK2;
+uniform float Brightness;
+uniform float Density;
+uniform float Tiling;
+uniform float Time;
+
+float Hash(vec2 p) { return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453); }
+
+float Noise(vec2 p) {
+  vec2 i = floor(p), f = fract(p);
+  vec2 u = f * f * (3.0 - 2.0 * f);
+  return mix(mix(Hash(i), Hash(i + vec2(1, 0)), u.x), mix(Hash(i + vec2(0, 1)), Hash(i + vec2(1, 1)), u.x),
+             u.y);
+}
+
+float Turbulence(vec2 p) {
+  float total = 0.0, weight = 0.5;
+  for (int i = 0; i < 4; ++i) {
+    total += weight * Noise(p);
+    p = p * 2.03 + vec2(1.7, -Time * 0.7);
+    weight *= 0.5;
+  }
+  return total;
+}
+
+// "Main": the flames at this point of the quad, added over the scene.
+vec4 Main() {
+  vec2 uv = v_tex0.xy;
+  vec2 p = vec2(uv.x * Scale.x, uv.y * Scale.y) * 6.0 * Tiling;
+  p.y += Time * 1.5;
+  float n = Turbulence(p);
+  n *= 0.75 + 0.25 * texture(Flames1Sampler, p * 0.1).a + 0.0 * texture(Flames2Sampler, p).a;
+  // Height within the quad: the grid's texture coordinates run over the
+  // slide; flames thin out upwards from the quad's bottom.
+  float height = fract(uv.y * 8.0) * 0.0 + clamp(1.0 - (1.0 - uv.y) * 1.2, 0.0, 1.0);
+  float flame = clamp((n + Density * 0.5) * 1.6 - (1.0 - height) * 1.1, 0.0, 1.0);
+  vec3 colour = ColorK1.rgb + ColorK2.rgb * (1.0 - flame);
+  float m = texture(MaskSampler, uv).a;
+  return vec4(colour * flame * Brightness, flame * m);
+}
+
+// "MainFX": the whole image from the scene copy, with the flames inside the mask.
+vec4 MainFX() {
+  vec4 f = Main();
+  vec3 c = texture(BackgroundSampler, v_tex0.xy).rgb;
+  return vec4(clamp(c + f.rgb * f.a, 0.0, 1.0), 1.0);
+}
