@@ -31,7 +31,7 @@ class BlendedDrawable {
   virtual const D3DXMATRIX& WorldMatrix() const = 0;
   virtual TexturePtr Texture() const = 0;
   virtual TexturePtr OverlayTexture() const { return nullptr; }
-  // The overlay adds to the target instead of covering it.
+  // The geometry (and its overlay) adds to the target instead of covering it.
   virtual bool IsAdditive() const { return false; }
   virtual void DrawGeometry(GpuDevice& device) = 0;
 

@@ -412,13 +412,14 @@ void ZT_2D_Light::DrawBlended(BlendedDrawable& object) {
   GpuDevice& d = Device();
   SetDrawTransforms(object.WorldMatrix());
   SlideStatesAfter after(d);
-  kNormalAlpha.Apply(d);
+  const StateBlock& blend = object.IsAdditive() ? kAdditive : kNormalAlpha;
+  blend.Apply(d);
   d.SetTexture(0, object.Texture());
   ForceCopyBlend();
   object.DrawGeometry(d);
   if (TexturePtr overlay = object.OverlayTexture()) {
     d.SetTexture(0, overlay);
-    (object.IsAdditive() ? kAdditive : kNormalAlpha).Apply(d);
+    blend.Apply(d);
     ForceCopyBlend();
     object.DrawGeometry(d);
   }

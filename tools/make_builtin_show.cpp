@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/image/image_codec.h"
@@ -123,6 +124,117 @@ std::vector<uint8_t> Landscape(int variant) {
   return glimmer::EncodePng(img);
 }
 
+// A small sprite picture with alpha: `paint` gives r, g, b, a in 0..1 at
+// (u, v) across the picture, v from the top.
+template <class Paint>
+std::vector<uint8_t> SpritePicture(uint32_t w, uint32_t h, Paint&& paint) {
+  glimmer::Image img{w, h, std::vector<uint8_t>(size_t(w) * h * 4)};
+  for (uint32_t y = 0; y < h; ++y) {
+    for (uint32_t x = 0; x < w; ++x) {
+      double c[4];
+      paint((x + 0.5) / w, (y + 0.5) / h, c);
+      uint8_t* p = img.Pixel(x, y);
+      for (int k = 0; k < 4; ++k) p[k] = uint8_t(std::clamp(c[k], 0.0, 1.0) * 255);
+    }
+  }
+  return glimmer::EncodePng(img);
+}
+
+double Smooth(double edge, double d) {
+  return std::clamp(edge - d, 0.0, 1.0);
+}
+
+// The sprite pictures of the sprites showcase: a fish facing right, a bird
+// with raised wings, a grass blade, a flower on its stem and a rain drop.
+std::vector<uint8_t> FishPicture() {
+  return SpritePicture(64, 32, [](double u, double v, double* c) {
+    const double bx = (u - 0.58) / 0.36, by = (v - 0.5) / 0.36;
+    const double body = Smooth(1, std::sqrt(bx * bx + by * by)) * 8;
+    const double tail = u < 0.3 && std::fabs(v - 0.5) < (0.3 - u) * 1.4 + 0.04 ? 1 : 0;
+    const double eye = std::hypot((u - 0.8) * 2, v - 0.42) < 0.06 ? 1 : 0;
+    const double a = std::max(std::min(body, 1.0), tail);
+    const double stripe = 0.25 * std::sin(u * 30);
+    c[0] = (1 - eye) * (1.0 + stripe);
+    c[1] = (1 - eye) * (0.5 + 0.3 * v + stripe);
+    c[2] = (1 - eye) * 0.15;
+    c[3] = a;
+  });
+}
+
+std::vector<uint8_t> BirdPicture() {
+  return SpritePicture(64, 32, [](double u, double v, double* c) {
+    // Two wing arcs meeting at the body, tips raised.
+    const double x = (u - 0.5) * 2, wing = 0.55 - 0.45 * std::fabs(x) + 0.35 * x * x;
+    const double d = std::fabs(v - wing) - 0.07 * (1.1 - std::fabs(x));
+    const double body = std::hypot(x * 1.5, (v - 0.6) * 2.5) < 0.15 ? 1 : 0;
+    c[0] = c[1] = c[2] = 0.12;
+    c[3] = std::max(Smooth(0.02, d) * 50, body) * (std::fabs(x) < 0.98 ? 1 : 0);
+  });
+}
+
+std::vector<uint8_t> BladePicture() {
+  return SpritePicture(8, 64, [](double u, double v, double* c) {
+    const double half = 0.5 * v;  // pointed at the top
+    c[0] = 0.25 + 0.2 * (1 - v);
+    c[1] = 0.55 + 0.35 * (1 - v);
+    c[2] = 0.15;
+    c[3] = Smooth(half, std::fabs(u - 0.5)) * 8;
+  });
+}
+
+std::vector<uint8_t> FlowerPicture() {
+  return SpritePicture(48, 64, [](double u, double v, double* c) {
+    const double x = u - 0.5, y = (v - 0.3) * 64 / 48;
+    const double r = std::hypot(x, y), a = std::atan2(y, x);
+    const double petals = 0.2 + 0.12 * std::fabs(std::cos(2.5 * a));
+    const bool heart = r < 0.09, petal = r < petals;
+    const bool stem = v > 0.4 && std::fabs(x + 0.03 * std::sin(v * 6)) < 0.035;
+    const bool leaf = std::hypot((x - 0.12) * 1.2, (v - 0.72) * 3) < 0.12;
+    if (heart) {
+      c[0] = 1, c[1] = 0.8, c[2] = 0.1;
+    } else if (petal) {
+      c[0] = 0.95, c[1] = 0.35 + 0.4 * r, c[2] = 0.6;
+    } else {
+      c[0] = 0.2, c[1] = 0.6, c[2] = 0.2;
+    }
+    c[3] = heart || petal || stem || leaf ? 1 : 0;
+  });
+}
+
+std::vector<uint8_t> DropPicture() {
+  return SpritePicture(4, 32, [](double u, double v, double* c) {
+    c[0] = 0.75, c[1] = 0.85, c[2] = 1;
+    c[3] = std::sin(v * M_PI) * (1 - 1.6 * std::fabs(u - 0.5));
+  });
+}
+
+// A jagged bolt: distance to a zigzag running down the picture, `seed`
+// choosing its bends.
+double Bolt(double u, double v, int seed) {
+  const double x = 0.5 + 0.22 * std::sin(v * (7 + 2 * seed) + seed) +
+                   0.1 * std::sin(v * (19 + 5 * seed) + 2 * seed);
+  return std::fabs(u - x);
+}
+
+std::vector<uint8_t> BoltPicture() {
+  return SpritePicture(24, 96, [](double u, double v, double* c) {
+    const double d = Bolt(u, v, 1);
+    c[0] = c[1] = 0.85 + 0.15 * Smooth(0.05, d) * 20, c[2] = 1;
+    c[3] = Smooth(0.06, d) * 25 * std::sin(v * M_PI) + 0.4 * std::exp(-d * d / 0.01);
+  });
+}
+
+// Four frames side by side of a spark whose bolt changes shape.
+std::vector<uint8_t> SparkSheet() {
+  return SpritePicture(128, 32, [](double u, double v, double* c) {
+    const int frame = std::min(3, int(u * 4));
+    const double x = u * 4 - frame, d = Bolt(x, v, frame + 2);
+    const double fade = std::sin(x * M_PI) * std::sin(v * M_PI);  // nothing at the frame's edges
+    c[0] = 0.7 + 0.3 * Smooth(0.04, d) * 25, c[1] = 0.8, c[2] = 1;
+    c[3] = (Smooth(0.05, d) * 20 + 0.5 * std::exp(-d * d / 0.02)) * fade;
+  });
+}
+
 bool WriteFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
   out << text;
@@ -163,6 +275,13 @@ int main(int argc, char** argv) {
   const char* names[3] = {"Dusk", "Sea", "Hills"};
   for (int i = 0; i < 3; ++i)
     ok = ok && WriteFile((work / (std::string(names[i]) + ".png")).string(), bytesOf(Landscape(i)));
+  const std::pair<const char*, std::vector<uint8_t>> sprites[] = {
+      {"Fish.png", FishPicture()},     {"Bird.png", BirdPicture()}, {"Blade.png", BladePicture()},
+      {"Flower.png", FlowerPicture()}, {"Drop.png", DropPicture()}, {"Bolt.png", BoltPicture()},
+      {"Spark.png", SparkSheet()},
+  };
+  for (const auto& [name, bytes] : sprites)
+    ok = ok && WriteFile((work / name).string(), bytesOf(bytes));
   std::error_code ec;
   std::filesystem::copy_file(argv[1], work / "show.json",
                              std::filesystem::copy_options::overwrite_existing, ec);

@@ -331,14 +331,19 @@ TEST_F(DrawServices, BlendedAndStateObjects) {
   ASSERT_EQ(sprites.textures.size(), 1u) << "no overlay: one draw";
   EXPECT_EQ(sprites.textures[0], sprites.texture);
   sprites.overlay = MakeTexture(1, 1, {0xFF00FF00});
-  sprites.additive = true;
   sprites.textures.clear();
   sprites.destBlends.clear();
   slide.DrawBlended(sprites);
   ASSERT_EQ(sprites.textures.size(), 2u);
   EXPECT_EQ(sprites.textures[1], sprites.overlay);
-  EXPECT_EQ(sprites.destBlends[0], uint32_t(D3DBLEND_INVSRCALPHA));
-  EXPECT_EQ(sprites.destBlends[1], uint32_t(D3DBLEND_ONE)) << "the additive overlay";
+  EXPECT_EQ(sprites.destBlends[0], uint32_t(D3DBLEND_INVSRCALPHA)) << "normal alpha";
+  EXPECT_EQ(sprites.destBlends[1], uint32_t(D3DBLEND_INVSRCALPHA));
+  sprites.additive = true;
+  sprites.textures.clear();
+  sprites.destBlends.clear();
+  slide.DrawBlended(sprites);
+  EXPECT_EQ(sprites.destBlends[0], uint32_t(D3DBLEND_ONE)) << "additive geometry";
+  EXPECT_EQ(sprites.destBlends[1], uint32_t(D3DBLEND_ONE)) << "and its overlay";
 
   RecordingState state;
   slide.DrawStateObject(state, 7);

@@ -1,0 +1,27 @@
+#include "objects/bird.h"
+
+#include <cmath>
+
+#include "objects/sprite_array.h"
+#include "params/random_source.h"
+#include "store/archive.h"
+
+namespace glimmer {
+
+void ZT_BirdConstructor::Serialize(Archive& ar, int32_t) {
+  SerializeBase<ZT_FishConstructor>(ar, *this);
+}
+
+void ZT_BirdConstructor::MoveSprite(SpriteRecord& r) {
+  ZT_FishConstructor::MoveSprite(r);
+  if (std::fabs(r.velocity.y) < 0.7f * speedY) {
+    r.velocity.y = r.velocity.y * 0.3f / 0.7f + 0.7f * speedY;
+  }
+  if (std::fabs(r.velocity.x) < 0.7f * speedX) {
+    r.velocity.x = std::copysign(RandomUniform(0.7f * speedX, speedX), r.velocity.x);
+  }
+}
+
+GLIMMER_REGISTER_SPRITE_KIND(ZT_BirdConstructor)
+
+}  // namespace glimmer
