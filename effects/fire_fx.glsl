@@ -37,20 +37,21 @@ float Turbulence(vec2 p) {
   return total;
 }
 
-// "Main": the flames at this point of the quad, added over the scene.
+// "Main": the flames at this point of the quad, laid over the scene. The
+// vertex colour's green is the height within the quad (0 top, 1 bottom).
 vec4 Main() {
   vec2 uv = v_tex0.xy;
   vec2 p = vec2(uv.x * Scale.x, uv.y * Scale.y) * 6.0 * Tiling;
   p.y += Time * 1.5;
-  float n = Turbulence(p);
-  n *= 0.75 + 0.25 * texture(Flames1Sampler, p * 0.1).a + 0.0 * texture(Flames2Sampler, p).a;
-  // Height within the quad: the grid's texture coordinates run over the
-  // slide; flames thin out upwards from the quad's bottom.
-  float height = fract(uv.y * 8.0) * 0.0 + clamp(1.0 - (1.0 - uv.y) * 1.2, 0.0, 1.0);
-  float flame = clamp((n + Density * 0.5) * 1.6 - (1.0 - height) * 1.1, 0.0, 1.0);
-  vec3 colour = ColorK1.rgb + ColorK2.rgb * (1.0 - flame);
+  float n = Turbulence(p) * (0.8 + 0.2 * texture(Flames1Sampler, p * 0.1).a) +
+            0.1 * texture(Flames2Sampler, p * 0.37).a;
+  float height = v_color0.g;
+  // Thinner towards the quad's sides (red: 0 left, 1 right).
+  float side = smoothstep(0.0, 0.2, v_color0.r) * smoothstep(1.0, 0.8, v_color0.r);
+  float flame = clamp((n + Density * 0.25 - (1.0 - height * side) * 0.9) * 2.2, 0.0, 1.0);
+  vec3 colour = (ColorK1.rgb + ColorK2.rgb * (1.0 - flame * flame)) * Brightness;
   float m = texture(MaskSampler, uv).a;
-  return vec4(colour * flame * Brightness, flame * m);
+  return vec4(clamp(colour, 0.0, 1.0), smoothstep(0.0, 0.7, flame) * m);
 }
 
 // "MainFX": the whole image from the scene copy, with the flames inside the mask.

@@ -215,7 +215,8 @@ void ScreenEffectRuntime::BuildGrid(float w, float h) {
   DX_V::PCT* v = grid_.Lock();
   if (!v) return;
   // Corner 0 top left, 1 bottom left, 2 top right, 3 bottom right; each
-  // cell a quad whose texture coordinates are its place on the slide.
+  // cell a quad whose texture coordinates are its place on the slide and
+  // whose colour's red and green are its place within the quad (0 … 1).
   const auto at = [&](float s, float t) {
     const D3DXVECTOR3 top = c[0] + (c[2] - c[0]) * s, bottom = c[1] + (c[3] - c[1]) * s;
     return top + (bottom - top) * t;
@@ -224,9 +225,14 @@ void ScreenEffectRuntime::BuildGrid(float w, float h) {
   for (uint32_t j = 0; j < cells; ++j) {
     for (uint32_t i = 0; i < cells; ++i) {
       const float s0 = float(i) * step, s1 = s0 + step, t0 = float(j) * step, t1 = t0 + step;
-      const D3DXVECTOR3 p[4] = {at(s0, t1), at(s0, t0), at(s1, t1), at(s1, t0)};
+      const float st[4][2] = {{s0, t1}, {s0, t0}, {s1, t1}, {s1, t0}};
       DX_V::PCT* q = v + 4 * (j * cells + i);
-      for (int k = 0; k < 4; ++k) q[k] = {p[k].x, p[k].y, 0, 0xFFFFFFFF, p[k].x / w, p[k].y / h};
+      for (int k = 0; k < 4; ++k) {
+        const D3DXVECTOR3 p = at(st[k][0], st[k][1]);
+        // The colour carries the place within the quad: red across, green down.
+        const uint32_t r = uint32_t(st[k][0] * 255 + 0.5f), g = uint32_t(st[k][1] * 255 + 0.5f);
+        q[k] = {p.x, p.y, 0, 0xFF0000FFu | (r << 16) | (g << 8), p.x / w, p.y / h};
+      }
     }
   }
   grid_.Unlock();

@@ -14,7 +14,7 @@ uniform float time;
 vec2 Wave(vec2 uv) {
   vec2 p = vec2(uv.x * Scale.x, uv.y * Scale.y);
   float phase = (dot(p, direction) * frequency + time) * 6.2831853;
-  return direction_n * sin(phase) * amplitude * 4.0;
+  return direction_n * sin(phase) * amplitude;
 }
 
 // "Main": the waved picture over the effect quad, as opaque as the mask.

@@ -78,7 +78,7 @@ class ZT_BaseSpriteProp : public ZT_ViewObjCtrl {
   float Visibility() const;
   bool TimeLineHidden() const;
   // The time line's clock mode asks for fading by visibility.
-  bool FadesWithTimeLine() const { return timing.ClockMode.Value() == 1; }
+  bool FadesWithTimeLine() const { return timing.FadesOpacity(); }
   // Converts a version-1 inline image into the sprite image link, the
   // pictures going to `frames` under the link's key.
   void ResolveInlineImage(std::vector<ImageFrame>& frames);

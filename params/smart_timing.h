@@ -30,6 +30,9 @@ class QVX_SmartTiming : public ZT_IOF_Item, public MediaParamT<int32_t> {
   int32_t Kind() const { return Value(); }
   void SetCurrent(ZT_SafePtr<QVX_Timing> line);
   QVX_Timing* Line() const { return Current.get(); }
+  // The fade setting: layers that honour it scale their opacity by the
+  // line's visibility when the clock mode is 1.
+  bool FadesOpacity() const { return ClockMode.Value() == 1; }
 
   MediaParamT<int32_t> ClockMode;
   ZT_SafePtr<QVX_Timing> Current;
