@@ -6,6 +6,7 @@
 
 #include "common/wide_string.h"
 #include "document/resource_manager.h"
+#include "params/colour_params.h"
 #include "params/param_serialization.h"
 #include "platform/gpu/builtin_effects.h"
 #include "platform/gpu/d3dx_math.h"
@@ -121,6 +122,11 @@ float WaveShape(int type, float fxTime, float phase) {
   }
 }
 
+float WaveShare(int type, float fxTime, float phase) {
+  if (type < 2 || type > 4) return 1;
+  return std::clamp((WaveShape(type, fxTime, phase) + 1) * 0.5f, 0.0f, 1.0f);
+}
+
 // ------------------------------------------------------------------ runtime
 
 ScreenEffectRuntime::ScreenEffectRuntime(std::unique_ptr<ZT_FX_Constructor> constructor)
@@ -138,6 +144,31 @@ void ScreenEffectRuntime::SlideSize(const ZT_ABRender& renderer, float& w, float
   h = float(renderer.GetPictureHeight());
   if (!(w > 0)) w = 1;
   if (!(h > 0)) h = 1;
+}
+
+TexturePtr ScreenEffectRuntime::LoadPicture(const ZT_FileLink3& link, uint16_t fallback) {
+  QVX_DocResManager* resources = QVX_DocResManager::Current();
+  if (!resources) return nullptr;
+  if (!link.Path().empty()) {
+    const TextureSet set = resources->FindTextures(link, 4);
+    if (!set.empty() && set.Textures.front()) return set.Textures.front();
+  }
+  const TextureSet builtin = resources->FindTextures(ZT_FileLink3(u"common_res.dll", fallback), 4);
+  return builtin.empty() ? nullptr : builtin.Textures.front();
+}
+
+D3DXVECTOR4 ScreenEffectRuntime::Colour(int32_t colorref) {
+  return ColorToFloat4(static_cast<uint32_t>(colorref), 255);
+}
+
+D3DXVECTOR4 ScreenEffectRuntime::PlacedCentre(ZT_CentralBased& settings, float w, float h) {
+  if (!settings.placed) {
+    settings.centre.StoreValue({w / 2, h / 2, 0});
+    settings.placed = true;
+  }
+  const D3DXVECTOR3 c = settings.centre.Value();
+  const float x = c.x / w, y = c.y / h;
+  return {std::isfinite(x) ? x : 0.5f, std::isfinite(y) ? y : 0.5f, 0, 0};
 }
 
 void ScreenEffectRuntime::Prepare() {

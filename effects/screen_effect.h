@@ -93,6 +93,9 @@ class ZT_LineBased : public ZT_CentralBased {
 
 // The wave a clock turns into: 2 triangle, 3 sine, 4 noise, otherwise 0.
 float WaveShape(int type, float fxTime, float phase);
+// The share 0..1 of a swelling or swing that a wave-shape setting gives
+// now: (w + 1) ÷ 2 for the shapes 2 to 4, else 1 (held steady).
+float WaveShare(int type, float fxTime, float phase);
 // One-dimensional octave value noise, cosine-interpolated; the integer
 // noise in wrapping 32-bit arithmetic.
 float IntegerNoise(int32_t n);
@@ -140,6 +143,15 @@ class ScreenEffectRuntime : public ZT_ABObj {
   // The slide's size in layer coordinates (the picture's), never 0.
   static void SlideSize(const ZT_ABRender& renderer, float& w, float& h);
   float Visibility() const;
+  // A picture a kind draws with: the link's first texture, else the
+  // player's built-in picture `fallback` of the shared module; null when
+  // neither is there (the shaders then draw a pattern of their own).
+  static TexturePtr LoadPicture(const ZT_FileLink3& link, uint16_t fallback);
+  // A COLORREF (0x00BBGGRR) as (r, g, b, 1), each 0..1.
+  static D3DXVECTOR4 Colour(int32_t colorref);
+  // The centre of a centre-based kind as fractions of a w × h slide,
+  // placed at the slide's middle the first time it is asked for.
+  static D3DXVECTOR4 PlacedCentre(ZT_CentralBased& settings, float w, float h);
 
   std::shared_ptr<Effect> effect_;
   TexturePtr mask_;
