@@ -13,11 +13,12 @@ namespace {
 TEST(EffectsShowcase, EveryKindRendersAsReviewed) {
   const std::string show =
       (std::filesystem::path(GLIMMER_BINARY).parent_path() / "shows/effects.dds").string();
-  // Heat haze, straight ripples, coloured light, water, moving picture,
-  // waterfall, expansion, radial waves, rotation, bend, clouds, perspective,
-  // stretch, round ripples, spiral ripples: six seconds a slide.
+  // Heat haze, straight ripples, waves, light, day to night, fire, pattern,
+  // background copy, coloured light, water, moving picture, waterfall,
+  // expansion, radial waves, rotation, bend, clouds, perspective, stretch,
+  // round ripples, spiral ripples: six seconds a slide.
   std::vector<std::string> times;
-  for (int slide = 0; slide < 15; ++slide) times.push_back(std::to_string(slide * 6 + 2) + ".5");
+  for (int slide = 0; slide < 21; ++slide) times.push_back(std::to_string(slide * 6 + 2) + ".5");
   ExpectRendersAsReviewed(show, "160x90", times, GLIMMER_SOURCE_DIR "/tests/effects/references",
                           "effects_");
 }
