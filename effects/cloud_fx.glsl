@@ -20,15 +20,6 @@ uniform vec4 ColorK2;
 uniform vec2 Velocity;
 uniform vec2 mask_tex_shift;
 
-float Hash(vec2 p) { return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453); }
-
-float Noise(vec2 p) {
-  vec2 i = floor(p), f = fract(p);
-  vec2 u = f * f * (3.0 - 2.0 * f);
-  return mix(mix(Hash(i), Hash(i + vec2(1, 0)), u.x), mix(Hash(i + vec2(0, 1)), Hash(i + vec2(1, 1)), u.x),
-             u.y);
-}
-
 // Cloud thickness 0..1 at cloud coordinates q.
 float Thickness(vec2 q) {
   float n = 0.0, a = 0.5;

@@ -18,15 +18,6 @@ uniform float Density;
 uniform float Tiling;
 uniform float Time;
 
-float Hash(vec2 p) { return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453); }
-
-float Noise(vec2 p) {
-  vec2 i = floor(p), f = fract(p);
-  vec2 u = f * f * (3.0 - 2.0 * f);
-  return mix(mix(Hash(i), Hash(i + vec2(1, 0)), u.x), mix(Hash(i + vec2(0, 1)), Hash(i + vec2(1, 1)), u.x),
-             u.y);
-}
-
 float Turbulence(vec2 p) {
   float total = 0.0, weight = 0.5;
   for (int i = 0; i < 4; ++i) {

@@ -10,6 +10,7 @@
 #include "params/param_serialization.h"
 #include "platform/gpu/builtin_effects.h"
 #include "platform/gpu/d3dx_math.h"
+#include "platform/gpu/embedded_glsl.h"
 #include "store/archive.h"
 
 namespace glimmer {
@@ -333,7 +334,7 @@ std::shared_ptr<const EffectDesc> MakeScreenEffect(
                       {D3DRS_ALPHATESTENABLE, 0},
                       {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL}};
     p.samplers = samplers;
-    p.pixelShader = TechniqueShader(glsl, technique);
+    p.pixelShader = TechniqueShader(glsl, technique, EmbeddedGlsl("effects/screen_effect.glsl"));
     return p;
   };
   d->techniques = {{"Main", {pass("Main", true)}}, {"MainFX", {pass("MainFX", false)}}};

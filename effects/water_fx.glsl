@@ -21,15 +21,6 @@ uniform vec2 Shadows;
 uniform float Vhalf;
 uniform vec4 Color;
 
-float Hash(vec2 p) { return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453); }
-
-float Noise(vec2 p) {
-  vec2 i = floor(p), f = fract(p);
-  vec2 u = f * f * (3.0 - 2.0 * f);
-  return mix(mix(Hash(i), Hash(i + vec2(1, 0)), u.x), mix(Hash(i + vec2(0, 1)), Hash(i + vec2(1, 1)), u.x),
-             u.y);
-}
-
 float Layer(vec2 q) { return Noise(q) * 0.65 + Noise(q * 2.1 + 3.7) * 0.35; }
 
 // The two layers' heights at ripple coordinates q, each about 0..1.

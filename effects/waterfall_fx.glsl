@@ -13,14 +13,7 @@ uniform sampler2D StateSampler;
 uniform vec4 Scale;
 
 float Hash(float n) { return fract(sin(n * 12.9898) * 43758.5453); }
-float Hash2(vec2 p) { return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453); }
 
-float Noise(vec2 p) {
-  vec2 i = floor(p), f = fract(p);
-  vec2 u = f * f * (3.0 - 2.0 * f);
-  return mix(mix(Hash2(i), Hash2(i + vec2(1, 0)), u.x), mix(Hash2(i + vec2(0, 1)), Hash2(i + vec2(1, 1)), u.x),
-             u.y);
-}
 
 vec2 State(int i) { return texelFetch(StateSampler, ivec2(i, 0), 0).xy; }
 
