@@ -61,12 +61,15 @@ D3DXVECTOR3 ZT_DirectionBased::DirectionVector() const {
 
 void ZT_CentralBased::Serialize(Archive& ar, int32_t) {
   Field(ar, "centre", centre);
+  // A centre a document gives is where the author put it.
+  if (ar.IsReading()) placed = true;
   SerializeBase<ZT_FX_Constructor>(ar, *this);
 }
 
 void ZT_LineBased::Serialize(Archive& ar, int32_t) {
   Field(ar, "lineDirection", lineDirection);
   Field(ar, "centre", centre);
+  if (ar.IsReading()) placed = true;
   SerializeBase<ZT_FX_Constructor>(ar, *this);
 }
 

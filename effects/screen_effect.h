@@ -65,7 +65,8 @@ class ZT_DirectionBased : public ZT_FX_Constructor {
 };
 
 // A centre in slide pixels, placed at the slide's centre the first time a
-// runtime is made for a constructor that was never placed.
+// runtime draws a constructor that was never placed (a new one: a centre
+// read from a document counts as placed).
 class ZT_CentralBased : public ZT_FX_Constructor {
   GLIMMER_STORED_CLASS(ZT_CentralBased, 1)
 

@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "effects/expand_fx.h"
 #include "effects/fire_fx.h"
 #include "effects/heat_distortion.h"
 #include "effects/light_fx.h"
@@ -68,6 +69,18 @@ TEST(ScreenEffectKinds, DirectionsAndClocksFollowTheirSliders) {
   const std::string said = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find("technique mode 7"), std::string::npos);
   EXPECT_EQ(said.find("technique mode 7", said.find("technique mode 7") + 1), std::string::npos);
+}
+
+TEST(ScreenEffectStoredForms, ACentreADocumentGivesIsKept) {
+  ZT_ExpandFX fresh;
+  EXPECT_FALSE(fresh.placed) << "a new effect is centred on the slide when first drawn";
+  fresh.centre.SetValue({12, 34, 0});
+  const std::vector<uint8_t> bytes =
+      WriteWith([&](Archive& ar) { fresh.Serialize(ar, fresh.StoredVersion()); });
+  ZT_ExpandFX read;
+  ReadWith(bytes, [&](Archive& ar) { read.Serialize(ar, read.StoredVersion()); });
+  EXPECT_TRUE(read.placed);
+  EXPECT_EQ(read.centre.Value(), (D3DXVECTOR3{12, 34, 0}));
 }
 
 TEST(ScreenEffectStoredForms, TheFireReadsItsThreeVersions) {
