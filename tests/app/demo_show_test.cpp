@@ -9,8 +9,9 @@ namespace glimmer::testing {
 namespace {
 
 TEST(DemoShow, RendersAsReviewedAtChosenTimes) {
-  // Fireworks over Dusk, Sea fading in after the first switch, the stream
-  // of sparks on Sea under the random pan, snow on Hills along the path.
+  // Fireworks and sparkles over Dusk's hazy hills, Sea fading in after the
+  // first switch, fish and a stream of sparks over its rippling water under
+  // the random pan, snow on Hills along the path.
   ExpectRendersAsReviewed("", "160x90", {"3", "7.5", "11", "19.5"},
                           GLIMMER_SOURCE_DIR "/tests/app/references", "demo_");
 }
