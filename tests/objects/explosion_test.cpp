@@ -1,7 +1,6 @@
 // The explosion: its three stored versions (version 1's timing becoming a
 // random line), growth while fading in, zero size while hidden, the seed's
-// noise shifts after every restart and their constant cost, and the
-// effect's parameters.
+// noise shifts after every restart and their constant cost.
 
 #include "objects/explosion.h"
 
@@ -115,23 +114,6 @@ TEST_F(Explosion, RepeatsTheSeedsNoiseShiftsAfterEveryRestart) {
   kind.Restart();
   for (int k = 0; k < 6; ++k) kind.NewNoiseShift();
   EXPECT_EQ(RandomState(), expected);
-}
-
-TEST_F(Explosion, SetsTheMainParametersOncePerWholeSecond) {
-  ZT_ExplosionConstructor kind;
-  kind.secondColour.SetValue(0x0000FF);
-  auto group = Start(kind);
-  auto& boom = static_cast<ZT_ExplosionConstructor&>(group->Owner());
-  ASSERT_TRUE(boom.loadedEffect) << "the built-in explosion effect";
-  Run(*group, 0, 1.2f);  // motion speed 100: 2.4 s of motion time
-  ASSERT_TRUE(boom.ApplyParameters());
-  EXPECT_EQ(boom.lastWholeTime, 2.0f);
-  EXPECT_EQ(boom.explosionCount, 3) << "the one at load, then one for second 2";
-  const Effect& e = *boom.loadedEffect;
-  EXPECT_EQ(e.Technique(), "Main");
-  EXPECT_NEAR(e.GetVector("time").x, boom.motionTime - 2, 1e-5);
-  EXPECT_NEAR(e.GetVector("color2").x, 1, 1e-6);
-  EXPECT_NEAR(e.GetVector("noise_params").z, 0.42f, 1e-6);
 }
 
 }  // namespace
