@@ -131,7 +131,9 @@ TEST_F(DischargeFx, SegmentsGlideHalfwayAtArcSpeedFive) {
     EXPECT_EQ(r.uA, 0.195f);
     EXPECT_EQ(r.uB, 0.805f);
     EXPECT_EQ(r.halfHeight, 25.0f);
-    if (t > 0) EXPECT_EQ(std::fabs(r.vB - r.vA), 0.5f) << "one half of the picture";
+    if (t > 0) {
+      EXPECT_EQ(std::fabs(r.vB - r.vA), 0.5f) << "one half of the picture";
+    }
   });
   EXPECT_LE(most, 0.61f) << "about halfway before the next shape";
   EXPECT_GT(most, 0.4f);
