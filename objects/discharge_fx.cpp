@@ -17,7 +17,7 @@ namespace {
 
 // The module's arc pictures, and the built-in streaks that stand in for them.
 constexpr uint16_t kArcPicture = 95, kPlainArcPicture = 98;
-constexpr int32_t kArcStandIn = 68, kPlainArcStandIn = 63;
+constexpr int32_t kArcStandIn = kArcPicture, kPlainArcStandIn = kPlainArcPicture;
 constexpr float kShapeInterval = 0.1f;
 
 float SegLength(const D3DXVECTOR3& v) {

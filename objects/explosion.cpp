@@ -18,6 +18,9 @@ ZT_ExplosionConstructor::ZT_ExplosionConstructor() {
   effect = ZT_HLSLEffectFile(u"common_res.dll", kExplosionEffectId);
   size.StoreValue(250);
   motionSpeed.StoreValue(100);
+  // A fire's colours: orange burning to a deep red.
+  colour.StoreValue(0x0090FF);
+  secondColour.StoreValue(0x000070);
 }
 
 void ZT_ExplosionConstructor::Serialize(Archive& ar, int32_t version) {

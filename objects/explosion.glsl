@@ -77,9 +77,10 @@ vec4 Ball(vec2 p, vec2 shift, float age) {
   // Heat falls off outwards and with age; cooler at the start of a fade-in.
   float heat = (1.0 - r / max(edge, 1e-3)) * (1.0 - age) + 0.15 * (n - 0.5);
   float u = 1.0 - heat + 0.25 * phase_1st;
-  // Breakup: as it ages the noise eats holes into the ball.
-  float survive = noise_params.x * phase_3rd.y;
-  float holes = smoothstep(survive - 0.1, survive + 0.1, n + age * 0.9 - 0.3);
+  // Breakup: late in its life the noise eats holes into the ball, sooner
+  // with a larger first noise parameter and while the layer fades out.
+  float breakup = age * (0.8 + noise_params.x) + phase_3rd.x;
+  float holes = smoothstep(0.0, 0.25, breakup - n - 0.25);
   vec4 g = ExplosionGradient(u);
   return vec4(g.rgb, g.a * inside * (1.0 - holes));
 }
