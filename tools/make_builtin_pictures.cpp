@@ -124,6 +124,22 @@ Painter Streak(double width) {
   };
 }
 
+// Two electric arcs one above the other (v 0 … 0.5 and 0.5 … 1), each a
+// thin bright core in a glow, zigzagging a little, tapering over the
+// outer fifths of u (where an arc ends).
+Painter Arc(double core) {
+  return [=](double x, double y) {
+    const int half = y < 0.5 ? 0 : 1;
+    const double local = (y - 0.5 * half) * 2;
+    const double line = 0.5 + 0.12 * std::sin(x * (11 + 7 * half) + half) * std::sin(x * 3.1);
+    const double d = local - line;
+    const double glow =
+        std::exp(-std::pow(d / core, 2)) + 0.35 * std::exp(-std::pow(d / (core * 5), 2));
+    const double taper = std::min(1.0, std::min(x, 1 - x) / 0.195);
+    return Rgba{220, 235, 255, ToByte(std::min(1.0, glow) * taper)};
+  };
+}
+
 // Quantised so that the palette stays small.
 Painter Quantised(Painter p, int levels) {
   return [=](double x, double y) {
@@ -236,6 +252,8 @@ int main(int argc, char** argv) {
       {75, 64, 64, 6, Star(8, 12)},
       {76, 64, 64, 6, Spot(0.8, {200, 220, 255, 255})},
       {77, 32, 32, 3, Quantised(Star(4, 4), 16)},
+      {95, 256, 64, 6, Arc(0.06)},
+      {98, 256, 64, 6, Arc(0.12)},
       {78, 1, 1, 3,
        [](double, double) {
          return Rgba{255, 255, 255, 255};
