@@ -8,13 +8,15 @@
 #include <memory>
 #include <vector>
 
+#include "benchmarks/bench_support.h"
 #include "platform/gpu/gpu_device.h"
 
 namespace {
 
 using namespace glimmer;
-
-constexpr uint32_t kW = 1920, kH = 1080;
+using bench::kH;
+using bench::kW;
+using bench::RawProgram;
 
 struct TlVertex {
   float x, y, z, rhw;
@@ -24,8 +26,7 @@ struct TlVertex {
 constexpr uint32_t kFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
 GpuDevice& Device() {
-  static std::unique_ptr<GpuDevice> device = GpuDevice::CreateHeadless({kW, kH, false});
-  return *device;
+  return bench::Device(false);
 }
 
 TexturePtr Picture() {
@@ -147,16 +148,7 @@ void BM_RawGlFullScreenPass(benchmark::State& state) {
   const char* fs =
       "#version 330 core\nin vec2 uv; uniform sampler2D t; out vec4 o;\n"
       "void main() { o = texture(t, uv) * vec4(1.0, 1.0, 1.0, 0.5); }\n";
-  auto compile = [](GLenum type, const char* src) {
-    GLuint s = glCreateShader(type);
-    glShaderSource(s, 1, &src, nullptr);
-    glCompileShader(s);
-    return s;
-  };
-  GLuint prog = glCreateProgram();
-  glAttachShader(prog, compile(GL_VERTEX_SHADER, vs));
-  glAttachShader(prog, compile(GL_FRAGMENT_SHADER, fs));
-  glLinkProgram(prog);
+  GLuint prog = RawProgram(vs, fs);
   GLuint tex, fbo, vao, vbo;
   glGenTextures(1, &tex);
   glBindTexture(GL_TEXTURE_2D, tex);

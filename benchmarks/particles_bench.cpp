@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "benchmarks/bench_support.h"
 #include "params/random_source.h"
 #include "particles/fountain.h"
 #include "particles/particle_engine.h"
@@ -23,8 +24,8 @@
 namespace {
 
 using namespace glimmer;
+using namespace glimmer::bench;
 
-constexpr uint32_t kW = 1920, kH = 1080;
 constexpr int kParticles = 100'000;
 constexpr float kSize = 8;
 
@@ -71,11 +72,6 @@ void BM_FountainStep(benchmark::State& state) {
 }
 BENCHMARK(BM_FountainStep)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-GpuDevice& Device() {
-  static std::unique_ptr<GpuDevice> device = GpuDevice::CreateHeadless({kW, kH, false});
-  return *device;
-}
-
 // A screen with the show's resources, render context and a slide to draw
 // through, for the layer's runtime.
 struct Screen {
@@ -114,13 +110,6 @@ void BM_LayerQuads(benchmark::State& state) {
 }
 BENCHMARK(BM_LayerQuads)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-GLuint Compile(GLenum type, const char* source) {
-  const GLuint s = glCreateShader(type);
-  glShaderSource(s, 1, &source, nullptr);
-  glCompileShader(s);
-  return s;
-}
-
 // The ceiling: the same quads (same particles, size, texture, colours and
 // alpha blending) written and drawn with plain OpenGL.
 void BM_RawGlQuads(benchmark::State& state) {
@@ -131,92 +120,21 @@ void BM_RawGlQuads(benchmark::State& state) {
   engine.AddAppearanceRoutines();
   Populate(engine);
   engine.StepAll(0);  // colours
-  GpuDevice& d = Device();
-  d.MakeCurrent();
-  const GLuint program = glCreateProgram();
-  glAttachShader(
-      program, Compile(GL_VERTEX_SHADER,
-                       "#version 330 core\n"
-                       "layout(location=0) in vec3 p; layout(location=1) in vec4 c;\n"
-                       "layout(location=2) in vec2 t; out vec4 col; out vec2 uv;\n"
-                       "uniform vec2 px;\n"
-                       "void main() { col = c.bgra; uv = t;\n"
-                       "  gl_Position = vec4(p.x * px.x - 1.0, 1.0 - p.y * px.y, 0.5, 1.0); }\n"));
-  glAttachShader(program,
-                 Compile(GL_FRAGMENT_SHADER,
-                         "#version 330 core\nin vec4 col; in vec2 uv; uniform sampler2D s;\n"
-                         "out vec4 o; void main() { o = texture(s, uv) * col; }\n"));
-  glLinkProgram(program);
-  struct Vertex {
-    float x, y, z;
-    uint32_t colour;
-    float u, v;
-  };
-  std::vector<Vertex> vertices(size_t(kParticles) * 4);
-  std::vector<uint32_t> indices(size_t(kParticles) * 6);
-  for (uint32_t q = 0; q < uint32_t(kParticles); ++q) {
-    const uint32_t b = 4 * q, quad[6] = {b, b + 1, b + 2, b + 2, b + 1, b + 3};
-    std::copy(quad, quad + 6, indices.begin() + 6 * q);
-  }
-  GLuint vao = 0, vbo = 0, ibo = 0, texture = 0;
-  glGenVertexArrays(1, &vao);
-  glBindVertexArray(vao);
-  glGenBuffers(1, &vbo);
-  glBindBuffer(GL_ARRAY_BUFFER, vbo);
-  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(Vertex)), nullptr,
-               GL_STREAM_DRAW);
-  glGenBuffers(1, &ibo);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ibo);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * 4), indices.data(),
-               GL_STATIC_DRAW);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
-  glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex),
-                        reinterpret_cast<void*>(12));
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(16));
-  for (GLuint i = 0; i < 3; ++i) glEnableVertexAttribArray(i);
-  // A 64 × 64 soft spot, as the layer's texture.
-  std::vector<uint8_t> spot(64 * 64 * 4);
-  for (int y = 0; y < 64; ++y) {
-    for (int x = 0; x < 64; ++x) {
-      const float r = std::hypot(x - 31.5f, y - 31.5f) / 32;
-      uint8_t* p = &spot[size_t(y * 64 + x) * 4];
-      p[0] = p[1] = p[2] = 255;
-      p[3] = uint8_t(255 * std::max(0.0f, 1 - r));
-    }
-  }
-  glGenTextures(1, &texture);
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, spot.data());
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glUseProgram(program);
-  glUniform2f(glGetUniformLocation(program, "px"), 2.0f / kW, 2.0f / kH);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
-  glViewport(0, 0, kW, kH);
+  RawQuads quads(uint32_t(kParticles), SoftSpot(64));
   for (auto _ : state) {
-    for (uint32_t q = 0; q < uint32_t(kParticles); ++q) {
+    RawQuads::Vertex* v = quads.Vertices();
+    for (uint32_t q = 0; q < uint32_t(kParticles); ++q, v += 4) {
       const Particle& p = engine.At(q);
       const float h = kSize / 2 * engine.SizeFactor(p);
       const uint32_t c = engine.QuadColour(p, 255);
-      Vertex* v = &vertices[4 * q];
       v[0] = {p.position.x - h, p.position.y + h, 0, c, 0, 1};
       v[1] = {p.position.x - h, p.position.y - h, 0, c, 0, 0};
       v[2] = {p.position.x + h, p.position.y + h, 0, c, 1, 1};
       v[3] = {p.position.x + h, p.position.y - h, 0, c, 1, 0};
     }
-    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(vertices.size() * sizeof(Vertex)),
-                    vertices.data());
-    glDrawElements(GL_TRIANGLES, GLsizei(indices.size()), GL_UNSIGNED_INT, nullptr);
+    quads.Draw();
     glFinish();
   }
-  glDeleteTextures(1, &texture);
-  glDeleteBuffers(1, &vbo);
-  glDeleteBuffers(1, &ibo);
-  glDeleteVertexArrays(1, &vao);
-  glDeleteProgram(program);
   state.SetItemsProcessed(state.iterations() * kParticles);
   state.SetLabel("the same quads in plain OpenGL");
 }
