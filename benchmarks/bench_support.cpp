@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "platform/gpu/texture_loader.h"
@@ -201,6 +202,48 @@ void RawQuads::Draw() {
   glDrawElements(GL_TRIANGLES, indexCount_, GL_UNSIGNED_INT, nullptr);
   glBindVertexArray(0);
   Device().SetRenderTarget(0, Device().GetRenderTarget(0));
+}
+
+namespace {
+// The console's report, with each run's real time per iteration noted.
+class CeilingReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+        times.emplace_back(run.benchmark_name(), run.GetAdjustedRealTime());
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::vector<std::pair<std::string, double>> times;
+};
+}  // namespace
+
+int RunAgainstCeilings(int argc, char** argv, const CeilingPairs& pairs) {
+  benchmark::Initialize(&argc, argv);
+  CeilingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const auto starting = [&](const std::string& prefix) -> const std::pair<std::string, double>* {
+    for (const auto& t : reporter.times)
+      if (t.first.rfind(prefix, 0) == 0) return &t;
+    return nullptr;
+  };
+  bool header = false;
+  for (const auto& [first, second] : pairs) {
+    const auto* ceiling = starting(second);
+    if (!ceiling) continue;
+    for (const auto& t : reporter.times) {
+      if (t.first.rfind(first, 0) != 0 || !(t.second > 0)) continue;
+      if (!header) {
+        std::printf("\n%-48s %-30s %s\n", "run", "ceiling", "ratio");
+        header = true;
+      }
+      std::printf("%-48s %-30s %.2f\n", t.first.c_str(), ceiling->first.c_str(),
+                  ceiling->second / t.second);
+    }
+  }
+  benchmark::Shutdown();
+  return 0;
 }
 
 }  // namespace glimmer::bench

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gpu/gpu_device.h"
@@ -96,5 +98,15 @@ class RawQuads {
   GLsizei indexCount_;
   GLuint program_ = 0, vao_ = 0, vbo_ = 0, ibo_ = 0, texture_ = 0;
 };
+
+// A measured run and the run that is its ceiling: every run whose name
+// starts with `first` is compared with the run whose name starts with
+// `second`.
+using CeilingPairs = std::vector<std::pair<std::string, std::string>>;
+
+// Runs the registered benchmarks as the console reporter shows them, then
+// prints a table of each run beside its ceiling, as the ratio ceiling time
+// ÷ run time (1 = as fast as the ceiling).
+int RunAgainstCeilings(int argc, char** argv, const CeilingPairs& pairs);
 
 }  // namespace glimmer::bench

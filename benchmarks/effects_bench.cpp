@@ -48,8 +48,5 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
   }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunAgainstCeilings(argc, argv, {{"BM_EffectFrame/", "BM_PlainPasses/2"}});
 }

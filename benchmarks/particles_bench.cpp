@@ -142,4 +142,6 @@ BENCHMARK(BM_RawGlQuads)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return glimmer::bench::RunAgainstCeilings(argc, argv, {{"BM_LayerQuads", "BM_RawGlQuads"}});
+}

@@ -38,4 +38,6 @@ BENCHMARK(BM_FrameCeiling)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return glimmer::bench::RunAgainstCeilings(argc, argv, {{"BM_ThreeSlideShow", "BM_FrameCeiling"}});
+}

@@ -95,4 +95,6 @@ BENCHMARK(BM_RawGlSprites)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return glimmer::bench::RunAgainstCeilings(argc, argv, {{"BM_SpriteLayer", "BM_RawGlSprites"}});
+}

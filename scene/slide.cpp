@@ -21,6 +21,8 @@ void ZT_2D_Light::Serialize(Archive& ar, int32_t version) {
 
 namespace {
 int g_captureScaleLimit = 3;
+// A captured group laid over the scene as its layer would have drawn it.
+constexpr StateBlock kCapturedOver{.blend = true};
 
 // Whether the quad (0, 0)–(w, h), through `m` (world × view × projection),
 // covers every pixel of the viewport: each corner of the viewport's pixel
@@ -112,7 +114,32 @@ void ZT_2D_Light::FlipCapture(bool clear) {
   if (!next) return;
   d.SetRenderTarget(0, next->GetSurfaceLevel(0));
   d.SetDepthStencilSurface(nullptr);
-  if (clear) d.Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+  if (clear) {
+    d.Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+  } else {
+    // The drawing goes on over the scene so far, not over what the target
+    // held a frame ago.
+    DrawCaptured(sceneTexture_, kSlideState);
+  }
+}
+
+void ZT_2D_Light::DrawCaptured(const TexturePtr& texture, const StateBlock& state) {
+  GpuDevice& d = Device();
+  RenderContext& c = Context();
+  // Drawn as the picture is: through the camera, without any layer's parallax.
+  const D3DXMATRIX parallax = c.ParallaxMatrix;
+  D3DXMatrixIdentity(&c.ParallaxMatrix);
+  d.SetTransform(D3DTS_VIEW, c.View);
+  d.SetTransform(D3DTS_PROJECTION, c.Projection);
+  d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
+  c.ParallaxMatrix = parallax;
+  d.SetTexture(0, texture);
+  state.Apply(d);
+  d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
+  const float w = float(pictureWidth_), h = float(pictureHeight_);
+  const PictureVertex quad[4] = {
+      {0, h, 0, 0, 1}, {0, 0, 0, 0, 0}, {w, h, 0, 1, 1}, {w, 0, 0, 1, 0}};
+  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(PictureVertex));
 }
 
 void ZT_2D_Light::EndCapture(bool keep) {
@@ -128,20 +155,8 @@ void ZT_2D_Light::EndCapture(bool keep) {
   screen_ = capture_.savedScreen;
   picturePosition = capture_.savedPosition;
   PlacePicture();
-  if (!keep) {
-    // The captured scene becomes the picture, seen through the camera.
-    RenderContext& c = Context();
-    d.SetTransform(D3DTS_VIEW, c.View);
-    d.SetTransform(D3DTS_PROJECTION, c.Projection);
-    d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
-    d.SetTexture(0, captured);
-    kSlideState.Apply(d);
-    d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
-    const float w = float(pictureWidth_), h = float(pictureHeight_);
-    const PictureVertex quad[4] = {
-        {0, h, 0, 0, 1}, {0, 0, 0, 0, 0}, {w, h, 0, 1, 1}, {w, 0, 0, 1, 0}};
-    d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(PictureVertex));
-  }
+  // The captured scene becomes the picture, seen through the camera.
+  if (!keep) DrawCaptured(captured, kSlideState);
   // An object that keeps the copy draws the final image from it itself.
   sceneTexture_ = captured;
 }
@@ -511,6 +526,24 @@ void ZT_2D_Light::DrawPicture(int) {
   pictureQuad_.Draw();
 }
 
+bool ZT_2D_Light::BeginGroup() {
+  const TexturePtr& target = capture_.targets[2];
+  if (!capturing_ || !target) return false;
+  GpuDevice& d = Device();
+  d.SetRenderTarget(0, target->GetSurfaceLevel(0));
+  d.Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+  return true;
+}
+
+void ZT_2D_Light::EndGroup() {
+  GpuDevice& d = Device();
+  d.SetRenderTarget(0, capture_.targets[size_t(capture_.index)]->GetSurfaceLevel(0));
+  sceneTexture_ = capture_.targets[2];
+  // The group joins the scene it was drawn apart from, so the copy the
+  // boundary takes next holds it.
+  DrawCaptured(sceneTexture_, kCapturedOver);
+}
+
 void ZT_2D_Light::RenderLayers(const std::vector<ZT_SafePtr<ZT_ABObj>>& objects, int copies) {
   RenderContext& c = Context();
   sceneTexture_ = pictureTexture_;
@@ -530,13 +563,12 @@ void ZT_2D_Light::RenderLayers(const std::vector<ZT_SafePtr<ZT_ABObj>>& objects,
     }
     const bool keep = object.KeepsSceneCopy(true);
     const bool needs = object.NeedsSceneCopy();
-    if (!needs && front && !keep && capturing_) {
-      FlipCapture(true);  // a group drawn into a fresh copy target
+    if (!needs && front && !keep && BeginGroup()) {
       flags_ |= 1;
       group = true;
     }
     if (group && !front && keep) {
-      sceneTexture_ = capture_.targets[size_t((capture_.index + 1) % 2)];
+      EndGroup();
       flags_ &= ~1u;
       group = false;
     }

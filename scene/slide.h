@@ -16,6 +16,7 @@
 namespace glimmer {
 
 class ZT_ABObj;
+struct StateBlock;
 
 // A vertex with position and one texture coordinate pair (the captured
 // scene drawn back as the picture).
@@ -119,6 +120,13 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   // Makes the capture targets at the size chosen on restore, when not made
   // yet; false when the device makes none.
   bool MakeCaptureTargets();
+  // Draws a captured texture over the placed picture, through the camera.
+  void DrawCaptured(const TexturePtr& texture, const StateBlock& state);
+  // The layer right behind a copy boundary draws into the third capture
+  // target (false when there is none to draw into), which then joins the
+  // capture target it was drawn apart from.
+  bool BeginGroup();
+  void EndGroup();
 
   TexturePtr pictureTexture_;
   Mesh pictureQuad_{nullptr};  // the placed picture, in picture pixels

@@ -236,6 +236,34 @@ TEST_F(DrawServices, AKeeperFollowedByAKeeperReplacesItsTarget) {
   EXPECT_TRUE(NearColor(Pixel(2, 2), 0x00000000, 0)) << "cleared, not the picture";
 }
 
+TEST_F(DrawServices, CopiesCarryEveryLayerBehindThem) {
+  // A plain layer right behind a copy boundary draws apart, then joins the
+  // scene the boundary copies; a sampler that does not keep its copy draws
+  // over the scene so far when another copy follows.
+  for (const bool boundary : {true, false}) {
+    SCOPED_TRACE(boundary ? "layer behind a boundary" : "two samplers in a row");
+    ShowDocument doc = Start(0);
+    ProbeObject& front = AddLayer(doc);
+    ProbeObject& back = AddLayer(doc);  // drawn first
+    front.needs = true;
+    front.keeps = boundary;
+    back.needs = !boundary;
+    auto sprites = ThreeQuads(0xFF00FF00);
+    back.draw = [&](ZT_ABRender& r) {
+      r.Device().SetTexture(0, nullptr);
+      r.DrawSpritesFx(sprites, nullptr, 0, 3);
+    };
+    TexturePtr sampled;
+    front.draw = [&](ZT_ABRender& r) { sampled = *r.GetSceneTextureSlot(); };
+    Frame(doc);
+    EXPECT_TRUE(NearColor(Pixel(10, 16), 0x00FF00FF, 3)) << "the layer behind is kept";
+    EXPECT_TRUE(NearColor(Pixel(2, 2), 0xFF0000FF, 3)) << "and so is the picture";
+    EXPECT_TRUE(NearColor(Pixel(62, 30), 0x0000FFFF, 3));
+    ASSERT_NE(sampled, nullptr);
+    EXPECT_EQ(sampled->Width(), 3 * kWidth) << "the front layer samples the capture";
+  }
+}
+
 // Records the cull mode and world matrix of each frame drawn.
 class RecordingFrames : public FrameDrawable {
  public:
