@@ -1,5 +1,7 @@
 #include "document/resource_manager.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <iostream>
 #include <stdexcept>
@@ -73,7 +75,8 @@ ScreenContext QVX_DocResManager::ScreenFor(GpuDevice* device, RenderContext* ren
 
 void QVX_DocResManager::Attach(GpuDevice& device) {
   device_ = &device;
-  for (const LinkKey& key : pictureKeys_) linkTextures_[key] = BlobTextures(key);
+  // Pictures are decoded when first asked for (or prefetched), not here: a
+  // show of many photos starts with the one it shows first.
   for (const auto& [id, blob] : GuidBlobs) GetGuidTexture(id);
 }
 
@@ -100,37 +103,113 @@ const QVX_DocResManager::ModuleTexture& QVX_DocResManager::ModulePicture(std::u1
 }
 
 TextureSet QVX_DocResManager::BlobTextures(const LinkKey& key) {
-  TextureSet set;
   auto it = Blobs.find(key);
-  if (it == Blobs.end() || !device_) return set;
-  for (const ResourceBlob& blob : it->second) {
-    D3DXIMAGE_INFO info;
-    TexturePtr t;
-    if (!blob.Data.empty()) {
-      t = CreateTextureFromFileInMemoryEx(*device_, blob.Data, kD3dxDefault, kD3dxDefault, 1, 0,
-                                          D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
-                                          D3DX_FILTER_NONE, 0, &info);
-    } else {
+  if (it == Blobs.end() || !device_) return {};
+  PendingPictures& p = pending_[key];
+  StartDecodes(it->second, p);
+  size_t unlimited = SIZE_MAX;
+  Upload(it->second, p, unlimited, true);
+  TextureSet set = MakeSet(key, p);
+  pending_.erase(key);
+  return set;
+}
+
+void QVX_DocResManager::StartDecodes(const std::vector<ResourceBlob>& blobs, PendingPictures& p) {
+  if (p.jobs.size() == blobs.size()) return;
+  p = {};
+  p.jobs.resize(blobs.size());
+  p.textures.resize(blobs.size());
+  p.infos.resize(blobs.size());
+  for (size_t i = 0; i < blobs.size(); ++i) {
+    if (!blobs[i].Data.empty())
+      p.jobs[i] = DecodeInBackground(blobs[i].Data, kD3dxDefault, kD3dxDefault,
+                                     D3DX_FILTER_TRIANGLE, device_->MaxTextureSize());
+  }
+}
+
+bool QVX_DocResManager::Upload(const std::vector<ResourceBlob>& blobs, PendingPictures& p,
+                               size_t& budget, bool wait) {
+  for (; p.blob < blobs.size(); ++p.blob, p.row = 0) {
+    const size_t i = p.blob;
+    if (!p.jobs[i]) {
+      // A module's picture or the player's own, made once and shared.
       const ModuleTexture& picture =
-          ModulePicture(blob.Module, static_cast<uint16_t>(blob.ResourceId));
-      t = picture.Texture;
-      info = {picture.Width, picture.Height, 1};
+          ModulePicture(blobs[i].Module, static_cast<uint16_t>(blobs[i].ResourceId));
+      p.textures[i] = picture.Texture;
+      p.infos[i] = {picture.Width, picture.Height, 1};
+      continue;
     }
-    if (!t) continue;  // a picture that does not decode leaves its slot empty
-    set.Textures.push_back(t);
-    set.ImageWidth = info.Width;
-    set.ImageHeight = info.Height;
+    if (!wait && !p.jobs[i]->Ready()) return false;
+    const std::optional<PreparedPicture>& prepared = p.jobs[i]->Wait();
+    if (!prepared) continue;  // a picture that does not decode leaves its slot empty
+    const Image& level0 = prepared->level0;
+    if (!p.textures[i]) {
+      p.textures[i] = device_->CreateTexture(level0.width, level0.height, 1, 0, D3DFMT_UNKNOWN,
+                                             D3DPOOL_MANAGED);
+      p.infos[i] = prepared->info;
+      if (!p.textures[i]) continue;
+    }
+    if (budget == 0) return false;
+    const size_t rowBytes = size_t(level0.width) * 4;
+    uint32_t rows = level0.height - p.row;
+    if (budget != SIZE_MAX)
+      rows = std::min<uint32_t>(rows, uint32_t(std::max<size_t>(1, budget / rowBytes)));
+    if (!p.textures[i]->UploadRows(0, level0, p.row, rows)) {
+      p.textures[i]->UploadImage(0, level0);
+      rows = level0.height - p.row;
+    }
+    p.row += rows;
+    if (budget != SIZE_MAX) budget -= std::min(budget, rows * rowBytes);
+    if (p.row < level0.height) return false;
+  }
+  return true;
+}
+
+TextureSet QVX_DocResManager::MakeSet(const LinkKey& key, const PendingPictures& p) const {
+  TextureSet set;
+  for (size_t i = 0; i < p.textures.size(); ++i) {
+    if (!p.textures[i]) continue;
+    set.Textures.push_back(p.textures[i]);
+    set.ImageWidth = p.infos[i].Width;
+    set.ImageHeight = p.infos[i].Height;
   }
   if (set.Textures.empty()) return TextureSet{};
   set.TextureWidth = set.Textures.front()->Width();
   set.TextureHeight = set.Textures.front()->Height();
   set.UMax = set.VMax = 1.0f;
   set.Aspect = set.ImageWidth ? float(set.ImageHeight) / float(set.ImageWidth) : 0.0f;
-  if (it->second.size() > 1) {
+  if (p.textures.size() > 1) {
     if (auto d = FrameDelays.find(key); d != FrameDelays.end()) set.Delays = d->second;
   }
   set.Delays.resize(set.Textures.size(), 0.0f);
   return set;
+}
+
+void QVX_DocResManager::PrefetchLinkTextures(const ZT_FileLink3& link) {
+  const LinkKey& key = link.Value();
+  if (auto it = linkTextures_.find(key); it != linkTextures_.end() && !it->second.empty()) return;
+  auto blobs = Blobs.find(key);
+  if (blobs == Blobs.end() || !device_) return;
+  StartDecodes(blobs->second, pending_[key]);
+}
+
+bool QVX_DocResManager::PumpUploads(size_t budget) {
+  for (auto it = pending_.begin(); it != pending_.end();) {
+    auto blobs = Blobs.find(it->first);
+    if (blobs == Blobs.end()) {
+      it = pending_.erase(it);
+      continue;
+    }
+    if (!Upload(blobs->second, it->second, budget, false)) return false;
+    linkTextures_[it->first] = MakeSet(it->first, it->second);
+    it = pending_.erase(it);
+  }
+  return true;
+}
+
+void QVX_DocResManager::ReleaseLinkTextures(const ZT_FileLink3& link) {
+  linkTextures_.erase(link.Value());
+  pending_.erase(link.Value());
 }
 
 TextureSet QVX_DocResManager::GetLinkTextures(const ZT_FileLink3& link) {

@@ -18,6 +18,7 @@
 #include "document/mesh_loader.h"
 #include "platform/gpu/effect.h"
 #include "platform/gpu/gpu_device.h"
+#include "platform/gpu/picture_pool.h"
 #include "render/render_targets.h"
 #include "store/records.h"
 
@@ -68,6 +69,21 @@ class QVX_DocResManager : public LosableRegistry {
   TextureSet GetFrameTextures(const ZT_FileLink3& link, int32_t filter);
   // The textures of a link's blobs (module resources and files included).
   TextureSet GetLinkTextures(const ZT_FileLink3& link);
+  // Starts decoding the pictures a link's blobs hold on worker threads, so
+  // that a later GetLinkTextures finds them decoded (or uploaded).
+  void PrefetchLinkTextures(const ZT_FileLink3& link);
+  // Uploads decoded prefetched pictures, at most about `budget` bytes a
+  // call, a slice of rows at a time so that no frame stalls; true when
+  // nothing prefetched is left to upload.
+  bool PumpUploads(size_t budget);
+  // Whether a link's textures are made (asked for, or prefetched and up).
+  bool HasLinkTextures(const ZT_FileLink3& link) const {
+    auto it = linkTextures_.find(link.Value());
+    return it != linkTextures_.end() && !it->second.empty();
+  }
+  // Forgets a link's textures and any work pending for them; asked for
+  // again, they are decoded again.
+  void ReleaseLinkTextures(const ZT_FileLink3& link);
   // The textures of a link whose collection the caller cannot know: the
   // pictures carried as blobs, then the picture archives (with `filter`),
   // then a module or file the link names.
@@ -108,12 +124,28 @@ class QVX_DocResManager : public LosableRegistry {
     TexturePtr Texture;
     uint32_t Width = 0, Height = 0;  // of the picture
   };
+  // A link's pictures on their way: one decode per blob (none for a
+  // module's picture), each texture made when its upload starts.
+  struct PendingPictures {
+    std::vector<std::shared_ptr<PictureJob>> jobs;
+    std::vector<TexturePtr> textures;
+    std::vector<D3DXIMAGE_INFO> infos;
+    size_t blob = 0;   // the blob being uploaded
+    uint32_t row = 0;  // its next row
+  };
   TextureSet BlobTextures(const LinkKey& key);
+  void StartDecodes(const std::vector<ResourceBlob>& blobs, PendingPictures& p);
+  // Uploads what is decoded within `budget` bytes (waiting for decodes
+  // when `wait`); true when every blob is done.
+  bool Upload(const std::vector<ResourceBlob>& blobs, PendingPictures& p, size_t& budget,
+              bool wait);
+  TextureSet MakeSet(const LinkKey& key, const PendingPictures& p) const;
   // A module resource's picture (or the player's own with that id), made once.
   const ModuleTexture& ModulePicture(std::u16string_view module, uint16_t id);
 
   std::set<LinkKey> pictureKeys_;  // the keys whose blobs are pictures
   std::map<LinkKey, TextureSet> linkTextures_;
+  std::map<LinkKey, PendingPictures> pending_;
   std::map<LinkKey, TextureSet> frameTextures_;
   std::map<Guid, GuidTexture> guidTextures_;
   std::map<LinkKey, std::shared_ptr<Effect>> effects_;

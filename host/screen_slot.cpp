@@ -61,6 +61,14 @@ void ScreenSlot::RenderFrame(float appTime, std::span<const uint8_t> document,
     return;
   }
   if (showStarted_) {
+    if (!firstPictureReady_) {
+      // The loading picture stays until the first slide's picture is up.
+      firstPictureReady_ = show_->show->PrepareFirstPicture();
+      if (!firstPictureReady_) {
+        DrawSplash();
+        return;
+      }
+    }
     show_->show->AdvanceShow(appTime);
     device_->BeginScene();
     show_->show->RenderShow();

@@ -47,7 +47,7 @@ class ScreenSlot {
   RenderContext renderContext_;
   std::unique_ptr<ShowDocument> show_;
   TexturePtr splash_;
-  bool splashShown_ = false, showStarted_ = false;
+  bool splashShown_ = false, showStarted_ = false, firstPictureReady_ = false;
 };
 
 }  // namespace glimmer

@@ -226,6 +226,33 @@ void ZT_2D_Light::PrepareResources() {
   }
   camera.PictureWidth = pictureWidth_;
   camera.PictureHeight = pictureHeight_;
+  pictureReady_ = true;
+}
+
+void ZT_2D_Light::EnsurePicture() {
+  if (!pictureReady_) PrepareResources();
+}
+
+void ZT_2D_Light::PrefetchPicture() {
+  if (pictureReady_) return;
+  if (QVX_DocResManager* resources = QVX_DocResManager::Current())
+    resources->PrefetchLinkTextures(picture);
+}
+
+void ZT_2D_Light::ReleasePicture() {
+  ReleaseCaptureTargets();
+  if (QVX_DocResManager* resources = QVX_DocResManager::Current())
+    resources->ReleaseLinkTextures(picture);
+  if (!pictureReady_) return;
+  pictureTexture_.reset();
+  sceneTexture_.reset();
+  pictureQuad_ = Mesh(nullptr);
+  pictureReady_ = false;
+}
+
+void ZT_2D_Light::ReleaseCaptureTargets() {
+  if (capturing_) return;
+  capture_.targets = {};
 }
 
 void ZT_2D_Light::RestoreDeviceObjects() {

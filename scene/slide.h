@@ -61,6 +61,14 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   // Builds the picture quad from the picture through the current resource
   // manager (the default picture when the link gives nothing).
   virtual void PrepareResources();
+  // The picture is made when the slide is first shown, decoded ahead while
+  // the slide before it plays, and let go once the show has moved on.
+  void EnsurePicture();
+  void PrefetchPicture();
+  void ReleasePicture();
+  bool PictureReady() const { return pictureReady_; }
+  // The scene-copy targets, made again when a frame next captures.
+  void ReleaseCaptureTargets();
   // Render states of a slide start and of a restored device.
   virtual void RestoreDeviceObjects();
   virtual void ReleaseDeviceObjects();
@@ -133,6 +141,7 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   uint32_t pictureWidth_ = 0, pictureHeight_ = 0;
   ScreenRect screen_;
   bool capturing_ = false;
+  bool pictureReady_ = false;
   uint32_t flags_ = 0;
   TexturePtr sceneTexture_;
   int remainingCopies_ = 0;

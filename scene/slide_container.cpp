@@ -57,7 +57,7 @@ void ZT_SlideContainer::Serialize(Archive& ar, int32_t version) {
 
 void ZT_SlideContainer::Instantiate() {
   if (!slide) slide = std::make_shared<ZT_2D_Light>();
-  slide->PrepareResources();
+  // The picture itself is made when the slide is first shown.
   slide->SetScreenQuad({0, 0, 1, 1});
   for (const auto& layer : visualLayers) visualObjects.push_back(layer->CreateRuntime());
   for (const auto& object : visualObjects) {

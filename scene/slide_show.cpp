@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/resource_manager.h"
 #include "platform/gpu/gpu_device.h"
 #include "store/archive.h"
 #include "store/class_registry.h"
@@ -26,7 +27,33 @@ void ZT_SlideShow_Light::Instantiate(int picturePosition) {
   }
 }
 
+namespace {
+// The most picture bytes uploaded a frame while a slide plays.
+constexpr size_t kUploadSliceBytes = size_t{4} << 20;
+}  // namespace
+
+bool ZT_SlideShow_Light::PrepareFirstPicture() {
+  QVX_DocResManager* resources = QVX_DocResManager::Current();
+  if (slides.empty() || !resources) return true;
+  slides.front()->slide->PrefetchPicture();
+  return resources->PumpUploads(kUploadSliceBytes);
+}
+
 void ZT_SlideShow_Light::StartCurrentSlide() {
+  // The pictures of the slide shown and the next one are kept (the next one
+  // decoded meanwhile); the others let go, and only the shown slide keeps
+  // scene-copy targets.
+  current_->slide->EnsurePicture();
+  const ZT_SlideContainer* next = slides[nextIndex_ < slides.size() ? nextIndex_ : 0].get();
+  for (const auto& container : slides) {
+    if (container.get() == current_.get()) continue;
+    if (container.get() == next) {
+      container->slide->ReleaseCaptureTargets();
+      container->slide->PrefetchPicture();
+    } else {
+      container->slide->ReleasePicture();
+    }
+  }
   if (GpuDevice* d = CurrentDevice()) {
     const D3DSURFACE_DESC back = d->GetBackBufferDesc();
     if (back.Width != 0)
@@ -83,6 +110,9 @@ void ZT_SlideShow_Light::AdvanceShow(float t) {
   }
   FillOverlay();
   current_->AdvanceSlide(t - slideStart_);
+  // The next slide's picture goes up a slice a frame while this one plays.
+  if (QVX_DocResManager* resources = QVX_DocResManager::Current())
+    resources->PumpUploads(kUploadSliceBytes);
 }
 
 void ZT_SlideShow_Light::RenderShow() {

@@ -21,6 +21,10 @@ class ZT_SlideShow_Light : public ZT_IOF_Item {
 
   // Every slide container's runtime objects; then the picture position.
   void Instantiate(int picturePosition);
+  // Starts decoding the first slide's picture; true once it is decoded and
+  // uploaded (a slice of it a call), so a host can show its loading
+  // picture meanwhile.
+  bool PrepareFirstPicture();
   // Decides the current slide at show time t, fades, and advances it.
   void AdvanceShow(float t);
   // The current slide, then the fade overlay over everything.

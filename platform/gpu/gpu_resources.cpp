@@ -140,11 +140,30 @@ void GpuTexture::UploadLevel(uint32_t level, const void* data) {
                   f.format, f.type, data);
 }
 
+bool GpuTexture::UploadRows(uint32_t level, const Image& image, uint32_t y0, uint32_t rows) {
+  // RGBA bytes go to the device as they are for the 32-bit colour formats.
+  if (format_ != D3DFMT_A8R8G8B8 && format_ != D3DFMT_X8R8G8B8 && format_ != D3DFMT_UNKNOWN)
+    return false;
+  if (IsLost() || level >= levels_ || image.width != Width(level) ||
+      image.height != Height(level) || y0 >= image.height) {
+    return true;
+  }
+  rows = std::min(rows, image.height - y0);
+  device_->MakeCurrent();
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  GlState()->TextureBound(texture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, GLint(y0), GLsizei(image.width), GLsizei(rows),
+                  GL_RGBA, GL_UNSIGNED_BYTE, image.Pixel(0, y0));
+  return true;
+}
+
 void GpuTexture::UploadImage(uint32_t level, const Image& image) {
   if (IsLost() || level >= levels_ || image.width != Width(level) ||
       image.height != Height(level)) {
     return;
   }
+  if (UploadRows(level, image, 0, image.height)) return;
   const size_t n = size_t(image.width) * image.height;
   std::vector<uint8_t> data(n * FormatOf(format_).bytes);
   for (size_t i = 0; i < n; ++i) {

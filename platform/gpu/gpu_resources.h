@@ -81,6 +81,10 @@ class GpuTexture : public GpuResource, public std::enable_shared_from_this<GpuTe
   void UploadLevel(uint32_t level, const void* data);
   // An RGBA picture (rows from the top), for any pixel format.
   void UploadImage(uint32_t level, const Image& image);
+  // Rows [y0, y0 + rows) of an RGBA picture of the level's size, for a
+  // picture uploaded a slice at a time; false for a format that needs the
+  // whole picture converted (UploadImage then).
+  bool UploadRows(uint32_t level, const Image& image, uint32_t y0, uint32_t rows);
   // The level as RGBA, 8 bits a channel (A8: black with the alpha; signed
   // formats mapped from -1..1 to 0..255).
   Image ReadLevel(uint32_t level) const;

@@ -34,28 +34,64 @@ Image Fit(const Image& src, uint32_t w, uint32_t h, int32_t filter) {
   return ResizeTriangle(src, w, h);
 }
 
-TexturePtr MakeTexture(GpuDevice& device, Image image, uint32_t width, uint32_t height,
-                       uint32_t mipLevels, uint32_t usage, D3DFORMAT format, D3DPOOL pool,
-                       int32_t filter, D3DCOLOR colorKey) {
-  if (colorKey != 0) {
-    const uint8_t key[4] = {uint8_t(colorKey >> 16), uint8_t(colorKey >> 8), uint8_t(colorKey),
-                            uint8_t(colorKey >> 24)};
-    for (size_t i = 0; i < image.rgba.size(); i += 4) {
-      if (std::equal(key, key + 4, &image.rgba[i])) std::fill_n(&image.rgba[i], 4, 0);
-    }
+void ApplyColourKey(Image& image, D3DCOLOR colorKey) {
+  if (colorKey == 0) return;
+  const uint8_t key[4] = {uint8_t(colorKey >> 16), uint8_t(colorKey >> 8), uint8_t(colorKey),
+                          uint8_t(colorKey >> 24)};
+  for (size_t i = 0; i < image.rgba.size(); i += 4) {
+    if (std::equal(key, key + 4, &image.rgba[i])) std::fill_n(&image.rgba[i], 4, 0);
   }
+}
+
+// The picture fitted to its texture's top level: the size asked for, or
+// the picture's rounded up to powers of two.
+Image FitToTexture(Image image, uint32_t width, uint32_t height, int32_t filter,
+                   D3DCOLOR colorKey) {
+  ApplyColourKey(image, colorKey);
   const uint32_t w = (width == kD3dxDefault || width == 0) ? NextPowerOfTwo(image.width) : width;
   const uint32_t h =
       (height == kD3dxDefault || height == 0) ? NextPowerOfTwo(image.height) : height;
-  const uint32_t levels = mipLevels == kD3dxDefault ? 0 : mipLevels;
-  TexturePtr texture = device.CreateTexture(w, h, levels, usage, format, pool);
-  if (!texture) return nullptr;
-  texture->UploadImage(0, Fit(image, w, h, filter));
-  texture->GenerateMips();
-  return texture;
+  if (w == image.width && h == image.height) return image;
+  return Fit(image, w, h, filter);
+}
+
+TexturePtr MakeTexture(GpuDevice& device, Image image, uint32_t width, uint32_t height,
+                       uint32_t mipLevels, uint32_t usage, D3DFORMAT format, D3DPOOL pool,
+                       int32_t filter, D3DCOLOR colorKey) {
+  return CreatePreparedTexture(device,
+                               FitToTexture(std::move(image), width, height, filter, colorKey),
+                               mipLevels, usage, format, pool);
 }
 
 }  // namespace
+
+std::optional<PreparedPicture> PreparePicture(std::span<const uint8_t> bytes, uint32_t width,
+                                              uint32_t height, int32_t filter, D3DCOLOR colorKey,
+                                              uint32_t maxSide) {
+  std::optional<Image> decoded = DecodeImage(bytes);
+  if (!decoded) return std::nullopt;
+  if (maxSide > 0) {
+    if ((width == kD3dxDefault || width == 0) && NextPowerOfTwo(decoded->width) > maxSide)
+      width = maxSide;
+    if ((height == kD3dxDefault || height == 0) && NextPowerOfTwo(decoded->height) > maxSide)
+      height = maxSide;
+  }
+  PreparedPicture out;
+  out.info = {decoded->width, decoded->height, 1};
+  out.level0 = FitToTexture(std::move(*decoded), width, height, filter, colorKey);
+  return out;
+}
+
+TexturePtr CreatePreparedTexture(GpuDevice& device, const Image& level0, uint32_t mipLevels,
+                                 uint32_t usage, D3DFORMAT format, D3DPOOL pool) {
+  const uint32_t levels = mipLevels == kD3dxDefault ? 0 : mipLevels;
+  TexturePtr texture =
+      device.CreateTexture(level0.width, level0.height, levels, usage, format, pool);
+  if (!texture) return nullptr;
+  texture->UploadImage(0, level0);
+  texture->GenerateMips();
+  return texture;
+}
 
 TexturePtr CreateTextureFromFileInMemoryEx(GpuDevice& device, std::span<const uint8_t> bytes,
                                            uint32_t width, uint32_t height, uint32_t mipLevels,

@@ -3,6 +3,7 @@
 // copies with a filter.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -26,6 +27,23 @@ TexturePtr CreateTextureFromFileInMemoryEx(GpuDevice& device, std::span<const ui
                                            uint32_t usage, D3DFORMAT format, D3DPOOL pool,
                                            int32_t filter, int32_t mipFilter, D3DCOLOR colorKey,
                                            D3DXIMAGE_INFO* info);
+
+// The decoding and fitting half of the above, which needs no device (and so
+// may run on any thread): the picture's first frame fitted to the
+// texture's top level.
+struct PreparedPicture {
+  D3DXIMAGE_INFO info;  // of the source picture
+  Image level0;
+};
+// A size rounded up to a power of two beyond `maxSide` (when not 0) takes
+// that side instead: the largest texture the device makes.
+std::optional<PreparedPicture> PreparePicture(std::span<const uint8_t> bytes, uint32_t width,
+                                              uint32_t height, int32_t filter, D3DCOLOR colorKey,
+                                              uint32_t maxSide = 0);
+// The uploading half: a texture of level0's size, its mip chain made by the
+// device.
+TexturePtr CreatePreparedTexture(GpuDevice& device, const Image& level0, uint32_t mipLevels,
+                                 uint32_t usage, D3DFORMAT format, D3DPOOL pool);
 
 // Every frame of an animation (a GIF), each as above, with its delay in seconds.
 struct AnimationTextures {

@@ -3,6 +3,7 @@
 #include <stb/stb_image.h>
 #include <stb/stb_image_resize.h>
 #include <stb/stb_image_write.h>
+#include <turbojpeg.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,25 @@ namespace {
 
 // Pictures beyond this many pixels are refused rather than decoded.
 constexpr uint64_t kMaxPixels = uint64_t{16384} * 16384;
+
+// A JPEG through libjpeg-turbo, several times faster than the generic
+// decoder; nullopt when it cannot (the generic decoder then tries).
+std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes) {
+  tjhandle tj = tjInitDecompress();
+  if (!tj) return std::nullopt;
+  std::optional<Image> out;
+  int w = 0, h = 0, subsampling = 0, colourspace = 0;
+  auto* data = const_cast<unsigned char*>(bytes.data());
+  const auto size = static_cast<unsigned long>(bytes.size());
+  if (tjDecompressHeader3(tj, data, size, &w, &h, &subsampling, &colourspace) == 0 && w > 0 &&
+      h > 0 && uint64_t(w) * uint64_t(h) <= kMaxPixels) {
+    Image img{uint32_t(w), uint32_t(h), std::vector<uint8_t>(size_t(w) * size_t(h) * 4)};
+    if (tjDecompress2(tj, data, size, img.rgba.data(), w, 0, h, TJPF_RGBA, 0) == 0)
+      out = std::move(img);
+  }
+  tjDestroy(tj);
+  return out;
+}
 
 }  // namespace
 
@@ -29,6 +49,13 @@ std::optional<ImageFrames> DecodePicture(std::span<const uint8_t> bytes) {
     return std::nullopt;
   }
   ImageFrames out;
+  if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
+    if (std::optional<Image> jpeg = DecodeJpeg(bytes)) {
+      out.frames.push_back(std::move(*jpeg));
+      out.delays.push_back(0.0f);
+      return out;
+    }
+  }
   const bool gif = bytes.size() >= 4 && std::memcmp(bytes.data(), "GIF8", 4) == 0;
   if (gif) {
     int* delays = nullptr;
