@@ -43,7 +43,9 @@ void AddSlide(ShowDocument& doc, std::u16string name, std::vector<uint8_t> png,
   doc.show->slides.push_back(c);
 }
 
-PlayingShow::PlayingShow(ShowDocument& doc) : show_(LoadShow(SaveShow(doc))) {
+PlayingShow::PlayingShow(ShowDocument& doc) : PlayingShow(SaveShow(doc)) {}
+
+PlayingShow::PlayingShow(std::span<const uint8_t> bytes) : show_(LoadShow(bytes)) {
   GpuDevice& d = Device();
   show_.resources->Attach(d);
   scope_.emplace(show_.resources->ScreenFor(&d, &context_));

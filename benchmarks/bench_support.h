@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +42,8 @@ void AddSlide(ShowDocument& doc, std::u16string name, std::vector<uint8_t> png,
 class PlayingShow {
  public:
   explicit PlayingShow(ShowDocument& doc);
+  // The same from a document's bytes.
+  explicit PlayingShow(std::span<const uint8_t> bytes);
   ShowDocument& Show() { return show_; }
   // One frame at show time t, presented and finished.
   void Frame(float t);
