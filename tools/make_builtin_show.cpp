@@ -63,29 +63,65 @@ std::vector<uint8_t> DuskPicture() {
   return b;
 }
 
-// One second of a quiet two-tone chime: 8 kHz, 8-bit mono PCM WAVE.
-std::vector<uint8_t> ChimeSound() {
-  const int rate = 8000, n = rate;
+// 8-bit mono PCM WAVE of `samples` (-1..1) at `rate`.
+std::vector<uint8_t> WaveOf(const std::vector<double>& samples, int rate) {
+  const uint32_t n = uint32_t(samples.size());
   std::vector<uint8_t> b = {'R', 'I', 'F', 'F'};
-  Put32(b, 36 + n);
+  Put32(b, 36 + n + (n & 1));
   for (char c : std::string("WAVEfmt ")) b.push_back(uint8_t(c));
   Put32(b, 16);
   Put16(b, 1);
   Put16(b, 1);
-  Put32(b, rate);
-  Put32(b, rate);
+  Put32(b, uint32_t(rate));
+  Put32(b, uint32_t(rate));
   Put16(b, 1);
   Put16(b, 8);
   for (char c : std::string("data")) b.push_back(uint8_t(c));
   Put32(b, n);
-  for (int i = 0; i < n; ++i) {
-    const double t = double(i) / rate;
-    const double env = std::exp(-3.0 * t);
-    const double s =
-        env * (0.5 * std::sin(2 * M_PI * 660 * t) + 0.3 * std::sin(2 * M_PI * 990 * t));
-    b.push_back(uint8_t(128 + 40 * s));
-  }
+  for (double s : samples) b.push_back(uint8_t(std::lround(128 + 100 * std::clamp(s, -1.0, 1.0))));
+  if (n & 1) b.push_back(128);
   return b;
+}
+
+// A struck bell at `freq`, `t` seconds after the strike: inharmonic partials
+// that die away, the high ones first.
+double Bell(double freq, double t) {
+  const double partials[][3] = {
+      {0.5, 0.25, 1.2}, {1.0, 0.5, 2.0}, {2.0, 0.2, 3.5}, {2.76, 0.12, 5.0}, {5.4, 0.05, 8.0}};
+  double s = 0;
+  for (const auto& p : partials)
+    s += p[1] * std::exp(-p[2] * t) * std::sin(2 * M_PI * freq * p[0] * t);
+  return s * std::min(1.0, t * 400);  // a soft strike, no click
+}
+
+// The show's music: eight seconds of chimes on a pentatonic scale, two notes
+// a second, every note faded out by the loop's end so the only track loops
+// without a seam. 11025 Hz, 8-bit mono PCM WAVE.
+std::vector<uint8_t> ChimeSound() {
+  const int rate = 11025;
+  const double notes[] = {523.25, 659.25, 783.99, 880.0,  783.99, 659.25, 587.33, 523.25,
+                          440.0,  523.25, 587.33, 659.25, 783.99, 659.25, 587.33, 392.0};
+  std::vector<double> out(size_t(rate) * 8, 0.0);
+  for (size_t k = 0; k < std::size(notes); ++k) {
+    const double start = 0.5 * double(k);
+    for (size_t i = size_t(start * rate); i < out.size(); ++i) {
+      const double t = double(i) / rate - start;
+      const double tail = std::min(1.0, (8.0 - double(i) / rate) * 4);  // quiet at the loop
+      out[i] += Bell(notes[k], t) * tail;
+    }
+  }
+  double peak = 0;
+  for (double v : out) peak = std::max(peak, std::abs(v));
+  for (double& v : out) v *= 0.7 / peak;
+  return WaveOf(out, rate);
+}
+
+// A buoy's bell: one low strike ringing for a second and a half.
+std::vector<uint8_t> BellSound() {
+  const int rate = 11025;
+  std::vector<double> out(size_t(rate) * 3 / 2);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = 0.8 * Bell(392.0, double(i) / rate);
+  return WaveOf(out, rate);
 }
 
 // A 320 × 180 landscape drawn from a palette of sky and ground colours.
@@ -271,7 +307,8 @@ int main(int argc, char** argv) {
     return std::string(b.begin(), b.end());
   };
   bool ok = WriteFile((work / "dusk.bmp").string(), bytesOf(DuskPicture())) &&
-            WriteFile((work / "chime.wav").string(), bytesOf(ChimeSound()));
+            WriteFile((work / "chime.wav").string(), bytesOf(ChimeSound())) &&
+            WriteFile((work / "bell.wav").string(), bytesOf(BellSound()));
   const char* names[3] = {"Dusk", "Sea", "Hills"};
   for (int i = 0; i < 3; ++i)
     ok = ok && WriteFile((work / (std::string(names[i]) + ".png")).string(), bytesOf(Landscape(i)));
