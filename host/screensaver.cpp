@@ -47,7 +47,15 @@ void Screensaver::OnMediaEvent(int eventCode) {
   if (music_) music_->PlayNextTrack(eventCode);
 }
 
+std::optional<std::filesystem::file_time_type> Screensaver::SettingsFileTime() const {
+  std::error_code ec;
+  const auto time = std::filesystem::last_write_time(*options_.settingsPath, ec);
+  if (ec) return std::nullopt;
+  return time;
+}
+
 void Screensaver::ApplySoundSettings() {
+  if (options_.settingsPath) settingsTime_ = SettingsFileTime();
   const SaverSettings s = SoundSettings();
   AudioOutput::SetMasterVolume(SoundOutputVolume(s.soundVolume, s.muteSound));
   if (music_) music_->ApplyLevel();
@@ -64,12 +72,7 @@ void Screensaver::FollowSoundSettings(double now) {
   // runs: a look once a second picks their changes up.
   if (!options_.settingsPath || !AudioOutput::IsOpen() || now - settingsChecked_ < 1.0) return;
   settingsChecked_ = now;
-  std::error_code ec;
-  const auto time = std::filesystem::last_write_time(*options_.settingsPath, ec);
-  if (ec || time == settingsTime_) return;
-  const bool first = settingsTime_ == std::filesystem::file_time_type{};
-  settingsTime_ = time;
-  if (!first) ApplySoundSettings();
+  if (SettingsFileTime() != settingsTime_) ApplySoundSettings();
 }
 
 void Screensaver::SetError(uint32_t code, const std::string& detail) {

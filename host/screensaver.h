@@ -76,6 +76,7 @@ class Screensaver {
   // Re-reads the sound settings when the settings file has changed.
   void FollowSoundSettings(double now);
   void ApplySoundSettings();
+  std::optional<std::filesystem::file_time_type> SettingsFileTime() const;
 
   HostOptions options_;
   InterruptPolicy policy_;
@@ -88,7 +89,8 @@ class Screensaver {
   WindowEvents events_;
   int frames_ = 0;
   std::unique_ptr<MusicPlayer> music_;
-  std::filesystem::file_time_type settingsTime_{};
+  // The settings file's time when last applied (nullopt: there was none).
+  std::optional<std::filesystem::file_time_type> settingsTime_;
   double settingsChecked_ = 0;
 };
 

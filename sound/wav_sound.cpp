@@ -56,6 +56,11 @@ void ZT_WAV_Constructor::PlayStep(float) {
   if (state != TimeLineState::Shown) startedThisPhase_ = false;
 }
 
+void ZT_WAV_Constructor::Stop() {
+  startedThisPhase_ = false;
+  ZT_Sound_Ctrl::Stop();
+}
+
 int ZT_WAV_Constructor::LevelMillibels() const {
   return int(std::min(Volume.Value(), 100u)) * 50 - 5000;
 }

@@ -23,6 +23,8 @@ class ZT_WAV_Constructor : public ZT_Sound_Ctrl {
   // memory; sets bits 1 to 3 of the timing flags.
   void Open() override;
   void PlayStep(float t) override;
+  // Also lets a sound that plays once play again when its slide returns.
+  void Stop() override;
   std::unique_ptr<ZT_Sound_Ctrl> Clone() const override {
     return std::make_unique<ZT_WAV_Constructor>(*this);
   }
