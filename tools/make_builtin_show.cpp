@@ -182,6 +182,48 @@ double Smooth(double edge, double d) {
 
 // The sprite pictures of the sprites showcase: a fish facing right, a bird
 // with raised wings, a grass blade, a flower on its stem and a rain drop.
+// Four seconds of a slow organ tune as MPEG-1 layer I audio, written bit by
+// bit: the tune is sampled at the first subband's rate (44100 ÷ 32 Hz) and
+// carried in that subband alone, which holds everything below 689 Hz, so no
+// encoder is needed. Mono, 64 kbit/s frames of 384 samples; an ID3v2 tag in
+// front marks the bytes as MPEG audio for the decoder.
+std::vector<uint8_t> MpegTune() {
+  const double subRate = 44100.0 / 32;
+  const double notes[] = {261.63, 329.63, 392.0, 329.63, 293.66, 349.23, 440.0, 349.23};
+  const double step = 0.5;
+  std::vector<uint8_t> b = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 16};
+  b.resize(26, 0);
+  const int frames = int(std::size(notes) * step * 44100 / 384);
+  for (int f = 0; f < frames; ++f) {
+    std::vector<uint8_t> frame = {0xFF, 0xFF, 0x20, 0xC0};
+    int bit = 32;
+    auto put = [&](uint32_t v, int n) {
+      for (int i = n - 1; i >= 0; --i, ++bit) {
+        if (bit % 8 == 0) frame.push_back(0);
+        if ((v >> i) & 1) frame.back() |= uint8_t(0x80 >> (bit % 8));
+      }
+    };
+    for (int band = 0; band < 32; ++band) put(band == 0 ? 14 : 0, 4);  // 15-bit samples
+    put(3, 6);                                                         // scale factor 1.0
+    for (int i = 0; i < 12; ++i) {
+      const double t = double(f * 12 + i) / subRate;
+      double x = 0;
+      for (size_t k = 0; k < std::size(notes); ++k) {
+        const double u = t - step * double(k);
+        if (u < 0) continue;
+        const double envelope = std::min(1.0, u * 20) * std::exp(-2.5 * u);
+        x += 0.35 * envelope *
+             (std::sin(2 * M_PI * notes[k] * u) + 0.4 * std::sin(M_PI * notes[k] * u));
+      }
+      x *= std::min(1.0, (double(frames) * 384 / 44100 - t) * 4);  // quiet at the end
+      put(uint32_t(std::clamp(std::lround(x * 16384 + 16383), 0L, 32766L)), 15);
+    }
+    frame.resize(68, 0);
+    b.insert(b.end(), frame.begin(), frame.end());
+  }
+  return b;
+}
+
 std::vector<uint8_t> FishPicture() {
   return SpritePicture(64, 32, [](double u, double v, double* c) {
     const double bx = (u - 0.58) / 0.36, by = (v - 0.5) / 0.36;
@@ -308,7 +350,8 @@ int main(int argc, char** argv) {
   };
   bool ok = WriteFile((work / "dusk.bmp").string(), bytesOf(DuskPicture())) &&
             WriteFile((work / "chime.wav").string(), bytesOf(ChimeSound())) &&
-            WriteFile((work / "bell.wav").string(), bytesOf(BellSound()));
+            WriteFile((work / "bell.wav").string(), bytesOf(BellSound())) &&
+            WriteFile((work / "organ.mp3").string(), bytesOf(MpegTune()));
   const char* names[3] = {"Dusk", "Sea", "Hills"};
   for (int i = 0; i < 3; ++i)
     ok = ok && WriteFile((work / (std::string(names[i]) + ".png")).string(), bytesOf(Landscape(i)));
