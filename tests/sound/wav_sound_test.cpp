@@ -80,7 +80,7 @@ TEST_F(WavLayer, ARandomTimeLinePlaysItOncePerShownPhase) {
     const TimeLineState now = sound->GetTiming().Line()->State();
     if (now == TimeLineState::Shown && last != TimeLineState::Shown) ++phases;
     last = now;
-    Sleep(0.01);
+    Sleep(0.02);
   }
   EXPECT_GE(phases, 3);
   EXPECT_EQ(sound->Sound().Voice()->Starts(), size_t(phases));
