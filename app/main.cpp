@@ -133,6 +133,10 @@ int main(int argc, char** argv) {
   play->add_option("--max-frames", playMaxFrames, "Stop after N frames")
       ->check(CLI::PositiveNumber);
   play->add_option("--dump-frames", playDump, "Write every frame as DIR/frame_NNNNN.png");
+  std::optional<int> playVolume;
+  play->add_option("--volume", playVolume, "Sound volume 0..100 (default: the settings)")
+      ->check(CLI::Range(0, 100));
+  play->add_flag("--mute", playOptions.extra.mute, "No sound");
 
   std::vector<std::string> configArgs;
   CLI::App* config = app.add_subcommand(
@@ -193,6 +197,7 @@ int main(int argc, char** argv) {
     if (!playPosition.empty())
       playOptions.extra.picturePosition = glimmer::ParsePicturePosition(playPosition);
     playOptions.extra.maxFrames = playMaxFrames;
+    playOptions.extra.volume = playVolume;
     playOptions.extra.dumpFrames = playDump;
     return glimmer::RunPlay(docArgs, playOptions);
   }

@@ -30,6 +30,8 @@ int RunHost(const CommandLine& command, const DocumentArgs& documentArgs,
   options.picturePosition = extra.picturePosition;
   if (extra.volume) options.settings.soundVolume = *extra.volume;
   if (extra.mute) options.settings.muteSound = true;
+  options.volumeOverride = extra.volume;
+  options.muteOverride = extra.mute;
   options.windowWidth = int(width);
   options.windowHeight = int(height);
   options.maxFrames = extra.maxFrames;

@@ -71,6 +71,17 @@ void ZT_DocResManager::IndexCollections() {
   for (const GuidBlobEntry& e : GuidEntries) GuidBlobs[e.Id] = {e.Name, e.Flag, e.Blob};
 }
 
+std::vector<uint8_t> ZT_DocResManager::FileBytes(const ZT_FileLink3& link) {
+  for (const auto* collection : {&FileBlobs, &PictureBlobs}) {
+    for (const BlobEntry& e : *collection) {
+      if (e.Key != link.Value()) continue;
+      for (const ResourceBlob& blob : e.Blobs)
+        if (!blob.Data.empty()) return blob.Data;
+    }
+  }
+  return QVX_DocResManager::FileBytes(link);
+}
+
 bool ZT_DocResManager::LoadRaw(const ZT_FileLink3& link, std::vector<ImageFrame>& frames) {
   const std::u16string ext = link.Extension();
   if (ext == u".dll") {

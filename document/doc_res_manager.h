@@ -48,6 +48,9 @@ class ZT_DocResManager : public ZT_IOF_Item, public QVX_DocResManager {
   // A module link reads the module's resource (or the player's own picture
   // with that id); a path reads the file, unless it names a ".gif".
   bool LoadRaw(const ZT_FileLink3& link, std::vector<ImageFrame>& frames) override;
+  // A link's bytes from the effect-and-mesh files first, then the pictures'
+  // blobs (documents differ in where they keep a sound), then as the base.
+  std::vector<uint8_t> FileBytes(const ZT_FileLink3& link) override;
 
   std::vector<BlobEntry> PictureBlobs;        // turned into textures at load
   std::vector<FrameDelayEntry> DelayEntries;  // delays of multi-blob pictures

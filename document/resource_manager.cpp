@@ -314,6 +314,21 @@ std::shared_ptr<Effect> QVX_DocResManager::GetEffect(const ZT_FileLink3& link) {
   return effects_[key] = effect;
 }
 
+std::vector<uint8_t> QVX_DocResManager::FileBytes(const ZT_FileLink3& link) {
+  if (auto it = Blobs.find(link.Value()); it != Blobs.end()) {
+    for (const ResourceBlob& blob : it->second)
+      if (!blob.Data.empty()) return blob.Data;
+  }
+  if (const ResourceModule* m = GetResourceModule(link.Path())) {
+    std::span<const uint8_t> data = m->Find(kRtRcData, link.ResourceId());
+    if (!data.empty()) return {data.begin(), data.end()};
+  }
+  if (auto file = LocateFile(link.Path())) {
+    if (auto bytes = ReadResourceFile(*file)) return std::move(*bytes);
+  }
+  return {};
+}
+
 MeshBuffers QVX_DocResManager::GetMesh(const ZT_FileLink3& link) {
   const LinkKey& key = link.Value();
   if (auto it = meshes_.find(key); it != meshes_.end() && !it->second.empty()) return it->second;

@@ -92,6 +92,10 @@ class QVX_DocResManager : public LosableRegistry {
   // The built-in effect for the link's module id; null (said once on
   // standard error) when the player has none.
   std::shared_ptr<Effect> GetEffect(const ZT_FileLink3& link);
+  // The raw bytes of a file a link names (a sound, say): the blobs stored
+  // under its key, then the module resource it names, then a file of that
+  // name. Empty when none holds any.
+  virtual std::vector<uint8_t> FileBytes(const ZT_FileLink3& link);
   // The mesh of a link's .X file; empty buffers when there is none.
   MeshBuffers GetMesh(const ZT_FileLink3& link);
   // The set under `id`, made 512 × 512 (holding the GUID picture) at first.

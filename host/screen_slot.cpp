@@ -21,9 +21,10 @@ ScreenSlot::~ScreenSlot() {
 
 ScreenContext ScreenSlot::Screen() {
   if (!show_ || !show_->resources)
-    return {.device = device_.get(), .renderContext = &renderContext_};
+    return {.device = device_.get(), .renderContext = &renderContext_, .playsSound = playsSound_};
   ScreenContext screen = show_->resources->ScreenFor(device_.get(), &renderContext_);
   screen.liveObjects = &show_->show->LiveObjects();
+  screen.playsSound = playsSound_;
   return screen;
 }
 
@@ -91,7 +92,6 @@ void ScreenSlot::RenderFrame(float appTime, std::span<const uint8_t> document,
   show_ = std::move(loaded);
   ScreenScope scope(Screen());
   show_->show->Instantiate(picturePosition);
-  // Music starts here once sound output exists.
 }
 
 void ScreenSlot::ReleaseDeviceObjects() {

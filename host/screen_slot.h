@@ -37,6 +37,9 @@ class ScreenSlot {
   bool ShowStarted() const { return showStarted_; }
   ShowDocument* Show() { return show_ ? show_.get() : nullptr; }
   bool restored = true;
+  // Whether this slot's show sounds (one slot of the process does).
+  bool PlaysSound() const { return playsSound_; }
+  void SetPlaysSound(bool plays) { playsSound_ = plays; }
 
  private:
   void DrawSplash();
@@ -48,6 +51,7 @@ class ScreenSlot {
   std::unique_ptr<ShowDocument> show_;
   TexturePtr splash_;
   bool splashShown_ = false, showStarted_ = false, firstPictureReady_ = false;
+  bool playsSound_ = true;
 };
 
 }  // namespace glimmer

@@ -20,8 +20,59 @@ Screensaver::Screensaver(HostOptions options)
       policy_(options_.command.mode, options_.command.windowId || options_.command.root) {}
 
 Screensaver::~Screensaver() {
+  // Voices and tracks go before the output, the output before the video.
   slots_.clear();
+  music_.reset();
+  AudioOutput::Close();
   StopVideo();
+}
+
+SaverSettings Screensaver::SoundSettings() const {
+  SaverSettings s =
+      options_.settingsPath ? SaverSettings::Read(*options_.settingsPath) : options_.settings;
+  if (options_.volumeOverride) s.soundVolume = *options_.volumeOverride;
+  if (options_.muteOverride) s.muteSound = true;
+  return s;
+}
+
+void Screensaver::CreateMusicPlayer() {
+  if (!AudioOutput::Open()) return;
+  music_ = std::make_unique<MusicPlayer>([this] {
+    const SaverSettings s = SoundSettings();
+    return MusicVolume(s.soundVolume, s.muteSound);
+  });
+}
+
+void Screensaver::OnMediaEvent(int eventCode) {
+  if (music_) music_->PlayNextTrack(eventCode);
+}
+
+std::optional<std::filesystem::file_time_type> Screensaver::SettingsFileTime() const {
+  std::error_code ec;
+  const auto time = std::filesystem::last_write_time(*options_.settingsPath, ec);
+  if (ec) return std::nullopt;
+  return time;
+}
+
+void Screensaver::ApplySoundSettings() {
+  if (options_.settingsPath) settingsTime_ = SettingsFileTime();
+  const SaverSettings s = SoundSettings();
+  AudioOutput::SetMasterVolume(SoundOutputVolume(s.soundVolume, s.muteSound));
+  if (music_) music_->ApplyLevel();
+}
+
+void Screensaver::OnShowStarted(ScreenSlot& slot) {
+  if (!slot.PlaysSound()) return;
+  ApplySoundSettings();
+  if (music_ && !music_->Started() && slot.Show()) music_->Start(slot.Show()->show->music);
+}
+
+void Screensaver::FollowSoundSettings(double now) {
+  // The sound dialog and `glimmer config` write the file while the saver
+  // runs: a look once a second picks their changes up.
+  if (!options_.settingsPath || !AudioOutput::IsOpen() || now - settingsChecked_ < 1.0) return;
+  settingsChecked_ = now;
+  if (SettingsFileTime() != settingsTime_) ApplySoundSettings();
 }
 
 void Screensaver::SetError(uint32_t code, const std::string& detail) {
@@ -99,8 +150,16 @@ void Screensaver::Create() {
   std::string error;
   if (!StartVideo(error)) throw GlimmerError(ErrorCode::InitFailed, "no display: " + error);
   CreateSlots();
-  if (options_.command.mode == RunMode::FullScreen || options_.command.mode == RunMode::Test)
-    CreateMusicPlayer();
+  // Sound plays in full-screen and test modes, from the first screen that
+  // draws; previews stay silent.
+  const bool sounds =
+      options_.command.mode == RunMode::FullScreen || options_.command.mode == RunMode::Test;
+  bool given = false;
+  for (auto& slot : slots_) {
+    slot->SetPlaysSound(sounds && !given && slot->Draws());
+    given = given || slot->PlaysSound();
+  }
+  if (sounds) CreateMusicPlayer();
   ZT_2D_Light::SetCaptureScaleLimit(3);
 }
 
@@ -163,7 +222,9 @@ void Screensaver::RenderFrame(double appTime) {
       }
       slot->RestoreDeviceObjects();
     }
+    const bool started = slot->ShowStarted();
     slot->RenderFrame(float(appTime), options_.document.bytes, position);
+    if (!started && slot->ShowStarted()) OnShowStarted(*slot);
   }
   for (auto& slot : slots_) {
     ScreenScope scope(slot->Screen());
@@ -203,6 +264,8 @@ void Screensaver::FrameLoop() {
       if (!HandleEvent(e)) return;
     }
     const double now = std::chrono::duration<double>(Clock::now() - start).count();
+    if (AudioOutput::TakeMusicEnded()) OnMediaEvent(1);
+    FollowSoundSettings(now);
     const double dt = now - last;
     last = now;
     if (hasError_) {
@@ -258,6 +321,7 @@ int Screensaver::Run() {
   FrameLoop();
   const bool failed = hasError_;
   slots_.clear();
+  music_.reset();
   return failed ? 1 : 0;
 }
 

@@ -18,6 +18,7 @@
 #include "host/saver_settings.h"
 #include "host/screen_slot.h"
 #include "platform/window/window_events.h"
+#include "sound/music_player.h"
 
 namespace glimmer {
 
@@ -29,6 +30,9 @@ struct HostOptions {
   // Where the chosen display modes are remembered (none: not written).
   std::optional<std::filesystem::path> settingsPath;
   std::optional<int> picturePosition;  // overrides "PicPos"
+  // The command line's sound choices, over the settings file's.
+  std::optional<int> volumeOverride;
+  bool muteOverride = false;
   // Test mode's window, or `glimmer play`'s (0 × 0: 600 × 400).
   int windowWidth = 600, windowHeight = 400;
   bool oneScreenOnly = true;
@@ -47,9 +51,15 @@ class Screensaver {
   // failure, which has also been written to standard error).
   int Run();
 
-  // Hooks of the sound output (no-ops until the player has sound).
-  virtual void CreateMusicPlayer() {}
-  virtual void OnMediaEvent(int eventCode) { (void)eventCode; }
+  // Opens the process's sound output and makes the music player (full
+  // screen and test modes).
+  virtual void CreateMusicPlayer();
+  // A media event of the music (1: the track has ended).
+  virtual void OnMediaEvent(int eventCode);
+
+  // The volume and mute heard now: the settings file as it is, under the
+  // command line's choices.
+  SaverSettings SoundSettings() const;
 
  private:
   void Create();
@@ -61,6 +71,12 @@ class Screensaver {
   void RenderErrors(float dt);
   void SetError(uint32_t code, const std::string& detail);
   void WriteDiagnostics();
+  // A slot's show has started: the master level, and the music once.
+  void OnShowStarted(ScreenSlot& slot);
+  // Re-reads the sound settings when the settings file has changed.
+  void FollowSoundSettings(double now);
+  void ApplySoundSettings();
+  std::optional<std::filesystem::file_time_type> SettingsFileTime() const;
 
   HostOptions options_;
   InterruptPolicy policy_;
@@ -72,6 +88,10 @@ class Screensaver {
   std::string errorText_;
   WindowEvents events_;
   int frames_ = 0;
+  std::unique_ptr<MusicPlayer> music_;
+  // The settings file's time when last applied (nullopt: there was none).
+  std::optional<std::filesystem::file_time_type> settingsTime_;
+  double settingsChecked_ = 0;
 };
 
 }  // namespace glimmer

@@ -20,6 +20,9 @@ struct ScreenContext {
   QVX_DocResManager* resources = nullptr;
   LosableRegistry* losables = nullptr;
   LiveObjectMap* liveObjects = nullptr;
+  // Whether the sound layers of this screen's show may sound: one screen's
+  // copy of a show plays them, the others (and previews) stay silent.
+  bool playsSound = true;
 };
 
 // The innermost installed context; all null outside every scope.

@@ -63,29 +63,65 @@ std::vector<uint8_t> DuskPicture() {
   return b;
 }
 
-// One second of a quiet two-tone chime: 8 kHz, 8-bit mono PCM WAVE.
-std::vector<uint8_t> ChimeSound() {
-  const int rate = 8000, n = rate;
+// 8-bit mono PCM WAVE of `samples` (-1..1) at `rate`.
+std::vector<uint8_t> WaveOf(const std::vector<double>& samples, int rate) {
+  const uint32_t n = uint32_t(samples.size());
   std::vector<uint8_t> b = {'R', 'I', 'F', 'F'};
-  Put32(b, 36 + n);
+  Put32(b, 36 + n + (n & 1));
   for (char c : std::string("WAVEfmt ")) b.push_back(uint8_t(c));
   Put32(b, 16);
   Put16(b, 1);
   Put16(b, 1);
-  Put32(b, rate);
-  Put32(b, rate);
+  Put32(b, uint32_t(rate));
+  Put32(b, uint32_t(rate));
   Put16(b, 1);
   Put16(b, 8);
   for (char c : std::string("data")) b.push_back(uint8_t(c));
   Put32(b, n);
-  for (int i = 0; i < n; ++i) {
-    const double t = double(i) / rate;
-    const double env = std::exp(-3.0 * t);
-    const double s =
-        env * (0.5 * std::sin(2 * M_PI * 660 * t) + 0.3 * std::sin(2 * M_PI * 990 * t));
-    b.push_back(uint8_t(128 + 40 * s));
-  }
+  for (double s : samples) b.push_back(uint8_t(std::lround(128 + 100 * std::clamp(s, -1.0, 1.0))));
+  if (n & 1) b.push_back(128);
   return b;
+}
+
+// A struck bell at `freq`, `t` seconds after the strike: inharmonic partials
+// that die away, the high ones first.
+double Bell(double freq, double t) {
+  const double partials[][3] = {
+      {0.5, 0.25, 1.2}, {1.0, 0.5, 2.0}, {2.0, 0.2, 3.5}, {2.76, 0.12, 5.0}, {5.4, 0.05, 8.0}};
+  double s = 0;
+  for (const auto& p : partials)
+    s += p[1] * std::exp(-p[2] * t) * std::sin(2 * M_PI * freq * p[0] * t);
+  return s * std::min(1.0, t * 400);  // a soft strike, no click
+}
+
+// The show's music: eight seconds of chimes on a pentatonic scale, two notes
+// a second, every note faded out by the loop's end so the only track loops
+// without a seam. 11025 Hz, 8-bit mono PCM WAVE.
+std::vector<uint8_t> ChimeSound() {
+  const int rate = 11025;
+  const double notes[] = {523.25, 659.25, 783.99, 880.0,  783.99, 659.25, 587.33, 523.25,
+                          440.0,  523.25, 587.33, 659.25, 783.99, 659.25, 587.33, 392.0};
+  std::vector<double> out(size_t(rate) * 8, 0.0);
+  for (size_t k = 0; k < std::size(notes); ++k) {
+    const double start = 0.5 * double(k);
+    for (size_t i = size_t(start * rate); i < out.size(); ++i) {
+      const double t = double(i) / rate - start;
+      const double tail = std::min(1.0, (8.0 - double(i) / rate) * 4);  // quiet at the loop
+      out[i] += Bell(notes[k], t) * tail;
+    }
+  }
+  double peak = 0;
+  for (double v : out) peak = std::max(peak, std::abs(v));
+  for (double& v : out) v *= 0.7 / peak;
+  return WaveOf(out, rate);
+}
+
+// A buoy's bell: one low strike ringing for a second and a half.
+std::vector<uint8_t> BellSound() {
+  const int rate = 11025;
+  std::vector<double> out(size_t(rate) * 3 / 2);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = 0.8 * Bell(392.0, double(i) / rate);
+  return WaveOf(out, rate);
 }
 
 // A 320 × 180 landscape drawn from a palette of sky and ground colours.
@@ -146,6 +182,48 @@ double Smooth(double edge, double d) {
 
 // The sprite pictures of the sprites showcase: a fish facing right, a bird
 // with raised wings, a grass blade, a flower on its stem and a rain drop.
+// Four seconds of a slow organ tune as MPEG-1 layer I audio, written bit by
+// bit: the tune is sampled at the first subband's rate (44100 ÷ 32 Hz) and
+// carried in that subband alone, which holds everything below 689 Hz, so no
+// encoder is needed. Mono, 64 kbit/s frames of 384 samples; an ID3v2 tag in
+// front marks the bytes as MPEG audio for the decoder.
+std::vector<uint8_t> MpegTune() {
+  const double subRate = 44100.0 / 32;
+  const double notes[] = {261.63, 329.63, 392.0, 329.63, 293.66, 349.23, 440.0, 349.23};
+  const double step = 0.5;
+  std::vector<uint8_t> b = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 16};
+  b.resize(26, 0);
+  const int frames = int(std::size(notes) * step * 44100 / 384);
+  for (int f = 0; f < frames; ++f) {
+    std::vector<uint8_t> frame = {0xFF, 0xFF, 0x20, 0xC0};
+    int bit = 32;
+    auto put = [&](uint32_t v, int n) {
+      for (int i = n - 1; i >= 0; --i, ++bit) {
+        if (bit % 8 == 0) frame.push_back(0);
+        if ((v >> i) & 1) frame.back() |= uint8_t(0x80 >> (bit % 8));
+      }
+    };
+    for (int band = 0; band < 32; ++band) put(band == 0 ? 14 : 0, 4);  // 15-bit samples
+    put(3, 6);                                                         // scale factor 1.0
+    for (int i = 0; i < 12; ++i) {
+      const double t = double(f * 12 + i) / subRate;
+      double x = 0;
+      for (size_t k = 0; k < std::size(notes); ++k) {
+        const double u = t - step * double(k);
+        if (u < 0) continue;
+        const double envelope = std::min(1.0, u * 20) * std::exp(-2.5 * u);
+        x += 0.35 * envelope *
+             (std::sin(2 * M_PI * notes[k] * u) + 0.4 * std::sin(M_PI * notes[k] * u));
+      }
+      x *= std::min(1.0, (double(frames) * 384 / 44100 - t) * 4);  // quiet at the end
+      put(uint32_t(std::clamp(std::lround(x * 16384 + 16383), 0L, 32766L)), 15);
+    }
+    frame.resize(68, 0);
+    b.insert(b.end(), frame.begin(), frame.end());
+  }
+  return b;
+}
+
 std::vector<uint8_t> FishPicture() {
   return SpritePicture(64, 32, [](double u, double v, double* c) {
     const double bx = (u - 0.58) / 0.36, by = (v - 0.5) / 0.36;
@@ -271,7 +349,9 @@ int main(int argc, char** argv) {
     return std::string(b.begin(), b.end());
   };
   bool ok = WriteFile((work / "dusk.bmp").string(), bytesOf(DuskPicture())) &&
-            WriteFile((work / "chime.wav").string(), bytesOf(ChimeSound()));
+            WriteFile((work / "chime.wav").string(), bytesOf(ChimeSound())) &&
+            WriteFile((work / "bell.wav").string(), bytesOf(BellSound())) &&
+            WriteFile((work / "organ.mp3").string(), bytesOf(MpegTune()));
   const char* names[3] = {"Dusk", "Sea", "Hills"};
   for (int i = 0; i < 3; ++i)
     ok = ok && WriteFile((work / (std::string(names[i]) + ".png")).string(), bytesOf(Landscape(i)));

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -237,6 +238,53 @@ TEST_F(SaverWindows, AShowThatCannotLoadEndsWithItsMessage) {
   std::ifstream in(err);
   const std::string text((std::istreambuf_iterator<char>(in)), {});
   EXPECT_NE(text.find("Could not load required media."), std::string::npos) << text;
+}
+
+// The largest sample magnitude in the second after the first sound of a raw
+// stereo 16-bit file SDL's "disk" audio driver wrote; -1 when it holds none.
+int PeakOfFirstSecond(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+  std::vector<int16_t> s(bytes.size() / 2);
+  std::memcpy(s.data(), bytes.data(), s.size() * 2);
+  size_t start = 0;
+  while (start < s.size() && s[start] == 0) ++start;
+  if (s.empty()) return -1;
+  if (start == s.size()) return 0;
+  if (s.size() - start < 2 * 44100) return -1;
+  int peak = 0;
+  for (size_t i = start; i < start + 2 * 44100; ++i) peak = std::max(peak, std::abs(int(s[i])));
+  return peak;
+}
+
+TEST_F(SaverWindows, TheShowsMusicIsHeardAtTheUsersVolumeAndPreviewsAreSilent) {
+  const Window parent =
+      XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 150, 0, 0, 0);
+  XMapWindow(display_, parent);
+  XSync(display_, False);
+  const std::vector<std::vector<std::string>> runs = {{"/t", "--volume", "100"},
+                                                      {"/t", "--volume", "50"},
+                                                      {"/t", "--mute"},
+                                                      {"/p", std::to_string(parent)}};
+  std::vector<int> peaks;
+  for (size_t r = 0; r < runs.size(); ++r) {
+    std::vector<std::string> args = runs[r];
+    args.insert(args.end(), {"--max-frames", "200"});
+    const fs::path raw = dir_ / ("sound" + std::to_string(r) + ".raw");
+    Child saver(args, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw.string(),
+                       "XDG_CONFIG_HOME=" + dir_.string()});
+    ASSERT_TRUE(saver.Started());
+    int code = -1;
+    ASSERT_TRUE(saver.WaitExit(60s, code)) << args[0];
+    ASSERT_EQ(code, 0) << args[0];
+    peaks.push_back(fs::exists(raw) ? PeakOfFirstSecond(raw) : 0);
+  }
+  XDestroyWindow(display_, parent);
+  ASSERT_GT(peaks[0], 5000) << "the demo show's music at full volume";
+  // Volume 50: (5000 − 10000) × 0.4 = −2000 mB, a tenth (to the mixer's 128 steps).
+  EXPECT_NEAR(peaks[1], peaks[0] * 0.1, peaks[0] * 0.01);
+  EXPECT_EQ(peaks[2], 0) << "muted";
+  EXPECT_EQ(peaks[3], 0) << "a preview has no sound";
 }
 
 }  // namespace

@@ -1,0 +1,264 @@
+#include "platform/audio/audio_output.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <iostream>
+
+namespace glimmer {
+
+float GainOf(int millibels) {
+  if (millibels <= -10000) return 0.0f;
+  return float(std::pow(10.0, double(std::min(millibels, 0)) / 2000.0));
+}
+
+struct SoundVoice::Shared {
+  std::atomic<bool> playing{false};
+  std::atomic<float> left{1.0f}, right{1.0f};
+};
+
+namespace {
+
+struct OutputState {
+  bool open = false;
+  bool failureSaid = false;
+  bool channelsFullSaid = false;
+  std::atomic<float> master{1.0f};
+  std::atomic<bool> musicEnded{false};
+  std::atomic<AudioOutput::MixTap> tap{nullptr};
+  std::atomic<void*> tapUser{nullptr};
+  // Which voice a channel was last given to (main thread only).
+  std::array<SoundVoice::Shared*, AudioOutput::kMaxVoices> owners{};
+  Mix_Music* playingMusic = nullptr;
+};
+
+OutputState& State() {
+  static OutputState state;
+  return state;
+}
+
+// Audio thread: scales a voice's samples by its level, pan and the master.
+void ApplyVoiceLevel(int, void* stream, int bytes, void* user) {
+  const auto* shared = static_cast<const SoundVoice::Shared*>(user);
+  const float master = State().master.load(std::memory_order_relaxed);
+  const float gains[2] = {shared->left.load(std::memory_order_relaxed) * master,
+                          shared->right.load(std::memory_order_relaxed) * master};
+  auto* s = static_cast<int16_t*>(stream);
+  const int count = bytes / int(sizeof(int16_t));
+  for (int i = 0; i < count; ++i) {
+    const float v = std::round(float(s[i]) * gains[i & 1]);
+    s[i] = int16_t(std::clamp(v, -32768.0f, 32767.0f));
+  }
+}
+
+// Audio thread (or a halt on the main thread): the channel has stopped.
+void VoiceDone(int, void* user) {
+  static_cast<SoundVoice::Shared*>(user)->playing.store(false);
+}
+
+void MusicFinished() {
+  State().musicEnded.store(true);
+}
+
+void PostMix(void*, Uint8* stream, int bytes) {
+  if (AudioOutput::MixTap tap = State().tap.load())
+    tap(State().tapUser.load(), reinterpret_cast<const int16_t*>(stream),
+        size_t(bytes) / sizeof(int16_t));
+}
+
+}  // namespace
+
+bool AudioOutput::Open(const char* driver) {
+  OutputState& s = State();
+  if (s.open) return true;
+  if (driver) SDL_setenv("SDL_AUDIODRIVER", driver, 1);
+  std::string error;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    error = SDL_GetError();
+  } else {
+    Mix_Init(MIX_INIT_MP3);
+    // The format is fixed (SDL converts for the device), so the voices'
+    // levels always work on interleaved stereo 16-bit samples.
+    if (Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, 2, 1024, nullptr, 0) != 0) {
+      error = Mix_GetError();
+      Mix_Quit();
+      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+  }
+  if (!error.empty()) {
+    if (!s.failureSaid) {
+      std::cerr << "glimmer: no sound output (" << error << "); playing silently\n";
+      s.failureSaid = true;
+    }
+    return false;
+  }
+  Mix_AllocateChannels(kMaxVoices);
+  Mix_HookMusicFinished(MusicFinished);
+  Mix_SetPostMix(PostMix, nullptr);
+  s.owners.fill(nullptr);
+  s.musicEnded.store(false);
+  s.open = true;
+  return true;
+}
+
+bool AudioOutput::IsOpen() {
+  return State().open;
+}
+
+void AudioOutput::Close() {
+  OutputState& s = State();
+  if (!s.open) return;
+  Mix_HaltChannel(-1);
+  Mix_HaltMusic();
+  Mix_HookMusicFinished(nullptr);
+  Mix_SetPostMix(nullptr, nullptr);
+  Mix_CloseAudio();
+  Mix_Quit();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  s.owners.fill(nullptr);
+  s.playingMusic = nullptr;
+  s.open = false;
+}
+
+void AudioOutput::SetMasterVolume(int millibels) {
+  State().master.store(GainOf(millibels));
+}
+
+void AudioOutput::SetMixTap(MixTap tap, void* user) {
+  State().tapUser.store(user);
+  State().tap.store(tap);
+}
+
+bool AudioOutput::TakeMusicEnded() {
+  return State().musicEnded.exchange(false);
+}
+
+std::shared_ptr<SoundClip> SoundClip::Decode(std::span<const uint8_t> encoded, std::string& error) {
+  if (!State().open) {
+    error = "no sound output";
+    return nullptr;
+  }
+  Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(encoded.data(), int(encoded.size())), 1);
+  if (!chunk) {
+    error = Mix_GetError();
+    return nullptr;
+  }
+  return std::shared_ptr<SoundClip>(new SoundClip(chunk));
+}
+
+SoundClip::~SoundClip() {
+  Mix_FreeChunk(chunk_);
+}
+
+double SoundClip::Seconds() const {
+  return double(chunk_->alen) / (4.0 * AudioOutput::kRate);
+}
+
+SoundVoice::SoundVoice(std::shared_ptr<SoundClip> clip)
+    : clip_(std::move(clip)), shared_(std::make_unique<Shared>()) {}
+
+SoundVoice::~SoundVoice() {
+  Stop();
+  if (channel_ >= 0 && State().owners[size_t(channel_)] == shared_.get())
+    State().owners[size_t(channel_)] = nullptr;
+}
+
+bool SoundVoice::Play(bool loop) {
+  OutputState& s = State();
+  if (!s.open || !clip_) return false;
+  Stop();
+  // A channel is free when its last voice has stopped; only this thread
+  // starts channels, so a free one stays free until Mix_PlayChannel.
+  int channel = -1;
+  for (int i = 0; i < AudioOutput::kMaxVoices && channel < 0; ++i) {
+    SoundVoice::Shared* owner = s.owners[size_t(i)];
+    if (!owner || !owner->playing.load()) channel = i;
+  }
+  if (channel < 0) {
+    if (!s.channelsFullSaid) {
+      std::cerr << "glimmer: more than " << AudioOutput::kMaxVoices
+                << " sounds at once; the others stay silent\n";
+      s.channelsFullSaid = true;
+    }
+    return false;
+  }
+  s.owners[size_t(channel)] = shared_.get();
+  shared_->playing.store(true);
+  Mix_Volume(channel, MIX_MAX_VOLUME);
+  Mix_RegisterEffect(channel, ApplyVoiceLevel, VoiceDone, shared_.get());
+  if (Mix_PlayChannel(channel, clip_->chunk_, loop ? -1 : 0) < 0) {
+    Mix_UnregisterAllEffects(channel);  // reports done: not playing
+    shared_->playing.store(false);
+    return false;
+  }
+  channel_ = channel;
+  looping_ = loop;
+  ++starts_;
+  return true;
+}
+
+void SoundVoice::Stop() {
+  // A voice that ended by itself has left its channel, which may already
+  // belong to another voice: only a playing one is halted.
+  if (channel_ >= 0 && State().open && shared_->playing.load()) Mix_HaltChannel(channel_);
+  shared_->playing.store(false);
+}
+
+bool SoundVoice::IsPlaying() const {
+  return shared_->playing.load();
+}
+
+void SoundVoice::SetLevel(int volume, int pan) {
+  const float gain = GainOf(volume);
+  shared_->left.store(gain * (pan > 0 ? GainOf(-pan) : 1.0f));
+  shared_->right.store(gain * (pan < 0 ? GainOf(pan) : 1.0f));
+}
+
+std::unique_ptr<MusicTrack> MusicTrack::Load(std::shared_ptr<const std::vector<uint8_t>> bytes,
+                                             std::string& error) {
+  if (!State().open) {
+    error = "no sound output";
+    return nullptr;
+  }
+  if (!bytes || bytes->empty()) {
+    error = "no bytes";
+    return nullptr;
+  }
+  Mix_Music* music = Mix_LoadMUS_RW(SDL_RWFromConstMem(bytes->data(), int(bytes->size())), 1);
+  if (!music) {
+    error = Mix_GetError();
+    return nullptr;
+  }
+  return std::unique_ptr<MusicTrack>(new MusicTrack(music, std::move(bytes)));
+}
+
+MusicTrack::~MusicTrack() {
+  if (!State().open) return;
+  if (State().playingMusic == music_) Stop();
+  Mix_FreeMusic(music_);
+}
+
+bool MusicTrack::Play() {
+  if (!State().open) return false;
+  if (Mix_PlayMusic(music_, 0) != 0) return false;
+  State().playingMusic = music_;
+  State().musicEnded.store(false);  // a track it replaced did not end
+  return true;
+}
+
+void MusicTrack::SetVolume(int millibels) {
+  if (!State().open) return;
+  Mix_VolumeMusic(int(std::lround(GainOf(millibels) * MIX_MAX_VOLUME)));
+}
+
+void MusicTrack::Stop() {
+  if (!State().open) return;
+  Mix_HaltMusic();
+  State().playingMusic = nullptr;
+  State().musicEnded.store(false);  // the halt reported an end that was none
+}
+
+}  // namespace glimmer
