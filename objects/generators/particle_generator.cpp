@@ -248,11 +248,15 @@ void ZT_TexParticleGenerator::WriteDabQuad(ZT_ParticlesObj& runtime, size_t buff
     runtime.SetQuad(buffer, index, corners, 0);
     return;
   }
-  const D3DCOLOR argb =
-      D3DCOLOR_ARGB(ChannelByte(alpha), ChannelByte(float(colour.Color.Red()) / 255),
-                    ChannelByte(float(colour.Color.Green()) / 255),
-                    ChannelByte(float(colour.Color.Blue()) / 255));
-  runtime.SetQuad(buffer, index, corners, argb);
+  runtime.SetQuad(buffer, index, corners, QuadColour(colour, opacity));
+}
+
+D3DCOLOR ZT_TexParticleGenerator::QuadColour(const ColorAlphaPair& colour, float opacity) {
+  const float alpha = float(colour.Alpha()) / 255 * opacity;
+  if (!std::isfinite(alpha)) return 0;
+  return D3DCOLOR_ARGB(ChannelByte(alpha), ChannelByte(float(colour.Color.Red()) / 255),
+                       ChannelByte(float(colour.Color.Green()) / 255),
+                       ChannelByte(float(colour.Color.Blue()) / 255));
 }
 
 RenderTargetSet* ZT_TexParticleGenerator::LayerTarget(ZT_ABRender& renderer) {
@@ -393,16 +397,16 @@ bool ZT_ParticlesObj::LockBuffer(size_t buffer) {
 }
 
 void ZT_ParticlesObj::SetQuad(size_t buffer, uint32_t index, const D3DXVECTOR3 corners[4],
-                              D3DCOLOR colour) {
+                              D3DCOLOR colour, float uA, float uB, float vA, float vB) {
   if (buffer >= buffers_.size()) return;
   QuadStore& b = buffers_[buffer];
   if (!b.locked || index >= b.capacity) return;
-  static constexpr float kUv[4][2] = {{0, 1}, {0, 0}, {1, 1}, {1, 0}};
+  const float uv[4][2] = {{uA, vB}, {uA, vA}, {uB, vB}, {uB, vA}};
   DX_V::PCT* v = b.locked + 4 * size_t(index);
   Bounds& r = b.bounds[index];
   r = {corners[0].x, corners[0].y, corners[0].x, corners[0].y};
   for (size_t k = 0; k < 4; ++k) {
-    v[k] = {corners[k].x, corners[k].y, corners[k].z, colour, kUv[k][0], kUv[k][1]};
+    v[k] = {corners[k].x, corners[k].y, corners[k].z, colour, uv[k][0], uv[k][1]};
     r.left = std::min(r.left, corners[k].x);
     r.right = std::max(r.right, corners[k].x);
     r.top = std::min(r.top, corners[k].y);

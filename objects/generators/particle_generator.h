@@ -124,6 +124,10 @@ class ZT_TexParticleGenerator : public ZT_ParticleGenerator {
                            const D3DXVECTOR3& centre, float w, float h, float size, float angle,
                            const ColorAlphaPair& colour, float opacity);
 
+  // `colour` with its alpha byte × opacity, channels clamped to [0, 1];
+  // transparent black for a non-finite opacity.
+  static D3DCOLOR QuadColour(const ColorAlphaPair& colour, float opacity);
+
   std::vector<ZT_ImageFileLink> images;
   ZT_HLSLEffectFile effect;
   ColorAlphaPair colour1, colour2;
@@ -196,9 +200,10 @@ class ZT_ParticlesObj : public ZT_ABObj {
   void ReserveQuads(size_t buffer, uint32_t n);
   bool LockBuffer(size_t buffer);
   // Quad `index` of a locked buffer: corners in the sprite vertex order
-  // (K + U, K, K + R + U, K + R) with their texture coordinates (0, 1),
-  // (0, 0), (1, 1), (1, 0), one colour, and its bounding rectangle.
-  void SetQuad(size_t buffer, uint32_t index, const D3DXVECTOR3 corners[4], D3DCOLOR colour);
+  // (K + U, K, K + R + U, K + R) with their texture coordinates (uA, vB),
+  // (uA, vA), (uB, vB), (uB, vA), one colour, and its bounding rectangle.
+  void SetQuad(size_t buffer, uint32_t index, const D3DXVECTOR3 corners[4], D3DCOLOR colour,
+               float uA = 0, float uB = 1, float vA = 0, float vB = 1);
   void UnlockBuffer(size_t buffer);
 
   size_t BufferCount() const { return buffers_.size(); }
