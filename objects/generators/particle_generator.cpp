@@ -381,10 +381,13 @@ void ZT_ParticlesObj::ReserveQuads(size_t buffer, uint32_t n) {
   }
   QuadStore& b = buffers_[buffer];
   if (n > b.capacity) {
+    // A list that grows frame by frame doubles its storage, not one quad at a time.
+    const uint32_t grown =
+        b.capacity > 0 ? std::min(std::max(n, 2 * b.capacity), kMaxGeneratorRecords) : n;
     if (b.locked) UnlockBuffer(buffer);
-    b.quads.SetQuadCount(n);
-    b.bounds.resize(n);
-    b.capacity = b.quads.VertexBuffer ? n : 0;
+    b.quads.SetQuadCount(grown);
+    b.bounds.resize(grown);
+    b.capacity = b.quads.VertexBuffer ? grown : 0;
   }
   b.drawn = std::min(n, b.capacity);
 }

@@ -1,5 +1,6 @@
 #include "objects/generators/static_generators.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "params/param_serialization.h"
@@ -58,6 +59,34 @@ void ZT_SingleRectGN::BuildRectangle(ZT_ParticlesObj& runtime) {
   }
   runtime.SetQuad(0, 0, v, QuadColour(colour1, 1));
   runtime.UnlockBuffer(0);
+}
+
+ZT_ParticleRctRgnGenerator::ZT_ParticleRctRgnGenerator() {
+  float w = 320, h = 180;
+  if (const RenderContext* c = CurrentRenderContext(); c && c->TargetWidth > 0) {
+    w = float(c->TargetWidth);
+    h = float(c->TargetHeight);
+  }
+  region.SetCentered(w, h, {w / 2, h / 2, 0});
+}
+
+void ZT_ParticleRctRgnGenerator::Serialize(Archive& ar, int32_t) {
+  Field(ar, "region", region);
+  SerializeBase<ZT_TexParticleGenerator>(ar, *this);
+}
+
+void ZT_ParticleRctRgnGenerator::Extent(float& left, float& top, float& right,
+                                        float& bottom) const {
+  const D3DXVECTOR3 first = region.Corners[0].Value();
+  left = right = first.x;
+  top = bottom = first.y;
+  for (const auto& corner : region.Corners) {
+    const D3DXVECTOR3 c = corner.Value();
+    left = std::min(left, c.x);
+    right = std::max(right, c.x);
+    top = std::min(top, c.y);
+    bottom = std::max(bottom, c.y);
+  }
 }
 
 }  // namespace glimmer

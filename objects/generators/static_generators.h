@@ -44,4 +44,21 @@ class ZT_SingleRectGN : public ZT_StaticGenerator {
   float legacy[2] = {0, 0};  // version 1 only
 };
 
+// Emits inside a rectangle.
+class ZT_ParticleRctRgnGenerator : public ZT_TexParticleGenerator {
+  GLIMMER_STORED_CLASS(ZT_ParticleRctRgnGenerator, 1)
+
+ public:
+  // The whole of the current render target.
+  ZT_ParticleRctRgnGenerator();
+  ZT_ParticleRctRgnGenerator(const ZT_ParticleRctRgnGenerator&) = default;
+
+  // The emission quad, then the textured part.
+  void Serialize(Archive& ar, int32_t version) override;
+  // The quad's extent: left, top, right, bottom.
+  void Extent(float& left, float& top, float& right, float& bottom) const;
+
+  MediaQuad region;  // slide pixels
+};
+
 }  // namespace glimmer
