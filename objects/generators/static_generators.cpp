@@ -61,6 +61,63 @@ void ZT_SingleRectGN::BuildRectangle(ZT_ParticlesObj& runtime) {
   runtime.UnlockBuffer(0);
 }
 
+void ZT_ParticleOriginGenerator::Serialize(Archive& ar, int32_t version) {
+  Field(ar, "lifetime", particleLifetime);
+  Field(ar, "rate", rate);
+  Field(ar, "size", size);
+  Field(ar, "direction", static_cast<MediaDirection&>(sector));
+  if (version >= 2) Field(ar, "spread", sector.Spread);
+  Field(ar, "speed", speed);
+  SerializeBase<ZT_StaticGenerator>(ar, *this);
+}
+
+void ZT_ParticleOriginGenerator::Restart() {
+  ZT_StaticGenerator::Restart();
+  speed.Restart();
+  accumulator = 0;
+  emitted.clear();
+}
+
+void ZT_ParticleOriginGenerator::NewParticle(OriginParticle& p) {
+  p.life = particleLifetime.Scaled();
+  p.position = origin.Value();
+  p.velocity = sector.RandomDirection() * 100.0f;
+}
+
+void ZT_ParticleOriginGenerator::EmitStep(float step) {
+  size_t kept = 0;
+  for (size_t i = 0; i < emitted.size(); ++i) {
+    OriginParticle& p = emitted[i];
+    p.life -= step;
+    p.position = p.position + p.velocity * step + p.acceleration * (0.5f * step * step);
+    p.velocity = p.velocity + p.acceleration * step;
+    StepParticle(p, step);
+    if (p.life < 0) continue;
+    if (kept != i) emitted[kept] = p;
+    ++kept;
+  }
+  emitted.resize(kept);
+  accumulator += step;
+  for (;;) {
+    const float perSecond = Visibility() * float(rate.Value());
+    // Hidden or silent: nothing is due, and nothing builds up for later.
+    if (!(perSecond > 0)) {
+      accumulator = 0;
+      return;
+    }
+    const float interval = 1 / perSecond;
+    if (!(accumulator > interval)) return;
+    if (emitted.size() >= kMaxGeneratorRecords) {
+      ReportOnce("more than " + std::to_string(kMaxGeneratorRecords) +
+                 " particles; new ones wait for room");
+      accumulator = 0;
+      return;
+    }
+    accumulator -= interval;
+    NewParticle(emitted.emplace_back());
+  }
+}
+
 ZT_ParticleRctRgnGenerator::ZT_ParticleRctRgnGenerator() {
   float w = 320, h = 180;
   if (const RenderContext* c = CurrentRenderContext(); c && c->TargetWidth > 0) {
