@@ -7,9 +7,6 @@
 #include "params/random_source.h"
 #include "platform/gpu/builtin_effects.h"
 #include "platform/gpu/effect.h"
-#include "platform/gpu/gpu_device.h"
-#include "render/render_targets.h"
-#include "scene/renderer_interface.h"
 #include "store/archive.h"
 
 namespace glimmer {
@@ -128,28 +125,7 @@ void ZT_FallingStars::DrawParticles(ZT_ABRender& renderer, ZT_ParticlesObj& runt
     DrawLayer(renderer, runtime, "BlendMask", 0x00000000, pictures_, 1);
     return;
   }
-  Effect& e = *loadedEffect;
-  const TexturePtr* scene = renderer.GetSceneTextureSlot();
-  RenderTargetSet* set = LayerTarget(renderer);
-  if (!set || !scene || !*scene || !e.SetTechnique("BlendMask_Max")) return;
-  set->BeginRender();
-  renderer.BeginOffscreen(set->Width, set->Height, 3);
-  for (size_t pair = 0; pair < 2; ++pair) {
-    if (pair == 1) set->Select((set->Index + 1) % 2);
-    renderer.Device().Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
-    for (size_t b = 2 * pair; b < 2 * pair + 2; ++b) {
-      if (!pictures_[b]) continue;
-      e.SetTexture("Texture1", pictures_[b]);
-      runtime.DrawBuffer(renderer, b, &e);
-    }
-  }
-  set->EndRender();
-  renderer.EndOffscreen();
-  if (!e.SetTechnique("Main")) return;
-  e.SetTexture("Texture1", *scene);
-  e.SetTexture("Texture2", set->Current);
-  e.SetTexture("Texture3", set->Targets[size_t((set->Index + 1) % 2)]);
-  renderer.DrawFx(renderer.GetPictureQuad(), e);
+  DrawTwoTargets(renderer, runtime, pictures_);
 }
 
 void ZT_FallingStars::Restart() {

@@ -314,6 +314,33 @@ void ZT_TexParticleGenerator::DrawLayer(ZT_ABRender& renderer, ZT_ParticlesObj& 
   Composite(renderer, target->Current, clear);
 }
 
+void ZT_TexParticleGenerator::DrawTwoTargets(ZT_ABRender& renderer, ZT_ParticlesObj& runtime,
+                                             const std::vector<TexturePtr>& pictures) {
+  if (!loadedEffect) return;
+  Effect& e = *loadedEffect;
+  const TexturePtr* scene = renderer.GetSceneTextureSlot();
+  RenderTargetSet* set = LayerTarget(renderer);
+  if (!set || !scene || !*scene || !e.SetTechnique("BlendMask_Max")) return;
+  set->BeginRender();
+  renderer.BeginOffscreen(targetWidth_, targetHeight_, 3);
+  for (size_t pair = 0; pair < 2; ++pair) {
+    if (pair == 1) set->Select((set->Index + 1) % 2);
+    renderer.Device().Clear(D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+    for (size_t b = 2 * pair; b < 2 * pair + 2 && b < pictures.size(); ++b) {
+      if (!pictures[b]) continue;
+      e.SetTexture("Texture1", pictures[b]);
+      runtime.DrawBuffer(renderer, b, &e);
+    }
+  }
+  set->EndRender();
+  renderer.EndOffscreen();
+  if (!e.SetTechnique("Main")) return;
+  e.SetTexture("Texture1", *scene);
+  e.SetTexture("Texture2", set->Current);
+  e.SetTexture("Texture3", set->Targets[size_t((set->Index + 1) % 2)]);
+  renderer.DrawFx(renderer.GetPictureQuad(), e);
+}
+
 void ZT_TexParticleGenerator::Composite(ZT_ABRender& renderer, const TexturePtr& layer,
                                         uint32_t clear) {
   static constexpr const char* kTechniques[4] = {"CommonTex", "Blend_ScreenTex",

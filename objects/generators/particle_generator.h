@@ -152,6 +152,12 @@ class ZT_TexParticleGenerator : public ZT_ParticleGenerator {
   // effect, buffer 0 straight onto the slide.
   void DrawLayer(ZT_ABRender& renderer, ZT_ParticlesObj& runtime, const char* technique,
                  uint32_t clear, const std::vector<TexturePtr>& pictures, size_t buffers);
+  // Buffers 0 and 1 into the layer target set's current texture and 2 and 3
+  // into its other one with "BlendMask_Max" (buffer i with pictures[i]),
+  // then "Main" adds both to the scene copy. Nothing without an effect, a
+  // scene copy or a target.
+  void DrawTwoTargets(ZT_ABRender& renderer, ZT_ParticlesObj& runtime,
+                      const std::vector<TexturePtr>& pictures);
   // The layer target over the scene by the blend mode.
   void Composite(ZT_ABRender& renderer, const TexturePtr& layer, uint32_t clear);
   // The picture `i` (null when missing).
