@@ -1,6 +1,9 @@
 // Effect 97 of the shared module: "Blend_Max", "Blend_Normal", "Blend_Screen"
 // and "Common" over "Texture1", "Texture2" and "BlendColor", used by the
-// slide's off-screen passes and the glow composites.
+// slide's off-screen passes and the glow composites; and the particle
+// generators' layer passes "BlendMask", "JoinMask" with the composites
+// "CommonTex", "Blend_ScreenTex", "Blend_ColorDodgeTex", "Blend_SumTex"
+// (their layer target's clear colour in "MaskClear").
 
 #include "platform/gpu/builtin_effects.h"
 
@@ -12,7 +15,10 @@ using P = EffectParamType;
 std::shared_ptr<const EffectDesc> MakeBlend() {
   auto d = std::make_shared<EffectDesc>();
   d->name = "blend (97)";
-  d->params = {{"Texture1", P::Texture}, {"Texture2", P::Texture}, {"BlendColor", P::Float4}};
+  d->params = {{"Texture1", P::Texture},
+               {"Texture2", P::Texture},
+               {"BlendColor", P::Float4},
+               {"MaskClear", P::Float4}};
   const std::vector<EffectPassDesc::SamplerState> linearClamp = {
       {0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR},
       {0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR},
@@ -59,7 +65,27 @@ std::shared_ptr<const EffectDesc> MakeBlend() {
     pass.pixelShader = TechniqueShader("scene/blend_effect.glsl", technique);
     return pass;
   };
+  // The generators' passes: a shader pass with the given blending.
+  auto blendedPass = [&](const char* technique, uint32_t src, uint32_t dest) {
+    EffectPassDesc pass = shaderPass(technique);
+    pass.renderStates = {{D3DRS_ALPHABLENDENABLE, 1},
+                         {D3DRS_SRCBLEND, src},
+                         {D3DRS_DESTBLEND, dest},
+                         {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+                         {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL},
+                         {D3DRS_CULLMODE, D3DCULL_NONE},
+                         {D3DRS_ZENABLE, 0},
+                         {D3DRS_ALPHATESTENABLE, 0},
+                         {D3DRS_LIGHTING, 0}};
+    return pass;
+  };
   d->techniques = {
+      {"BlendMask", {blendedPass("BlendMask", D3DBLEND_ONE, D3DBLEND_INVSRCALPHA)}},
+      {"JoinMask", {blendedPass("JoinMask", D3DBLEND_ONE, D3DBLEND_INVSRCALPHA)}},
+      {"CommonTex", {blendedPass("CommonTex", D3DBLEND_ONE, D3DBLEND_INVSRCALPHA)}},
+      {"Blend_SumTex", {blendedPass("Blend_SumTex", D3DBLEND_ONE, D3DBLEND_ONE)}},
+      {"Blend_ScreenTex", {shaderPass("Blend_ScreenTex")}},
+      {"Blend_ColorDodgeTex", {shaderPass("Blend_ColorDodgeTex")}},
       {"Blend_Max", {max}},
       {"Blend_Normal", {shaderPass("Blend_Normal")}},
       {"Blend_Screen", {shaderPass("Blend_Screen")}},
