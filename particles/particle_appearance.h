@@ -70,8 +70,9 @@ class ParticleAppearance {
   // version and name are stored by the owner before them).
   void SerializeFields(Archive& ar, int32_t version);
   // The block as stored inside its owners: the appearance's version, its
-  // name, then its fields at that version.
-  void SerializeBlock(Archive& ar);
+  // name, then its fields at that version (`name`: the block's own name,
+  // for owners with two appearances).
+  void SerializeBlock(Archive& ar, const std::string& name = "appearance");
 
   MediaParamT<std::u16string> name;
   ZT_NamedFileLink texture;
