@@ -7,7 +7,6 @@
 #include "document/resource_manager.h"
 #include "params/param_serialization.h"
 #include "platform/gpu/effect.h"
-#include "scene/render_context.h"
 #include "store/archive.h"
 
 namespace glimmer {
@@ -53,15 +52,7 @@ void RibbonLook::Load(ParticleAppearance& look, QVX_DocResManager* resources, Gp
   surface.reset();
   if (!resources || !device) return;
   ParticleSystemRuntime::LoadAppearance(look, *resources, *device, frames, effect, glow);
-  if (look.blend.Value() == 1) {
-    surface = std::make_unique<QVX_PrerenderSurface>(*device);
-    // The scene copies are in picture space: the surface matches them.
-    if (RenderContext* c = CurrentRenderContext()) {
-      surface->Width = uint32_t(c->PictureTextureWidth);
-      surface->Height = uint32_t(c->PictureTextureHeight);
-    }
-    surface->OnResetDevice();
-  }
+  if (look.blend.Value() == 1) surface = std::make_unique<QVX_PrerenderSurface>(*device);
 }
 
 void RibbonLook::AdvanceClocks(ParticleAppearance& look, float t) {
@@ -133,7 +124,16 @@ void RibbonLook::Draw(ZT_ABRender& renderer, int pass, const ParticleAppearance&
     if (drawn) DrawQuads(renderer);
   } else if (blend == 1) {
     renderer.CopyScene(pass, false);
-    if (!drawn || !surface || !surface->Texture) return;
+    if (!drawn || !surface) return;
+    // The scene copies are in picture space: the surface matches them.
+    float width = 0, height = 0;
+    renderer.PictureTextureSize(width, height);
+    if (surface->Width != uint32_t(width) || surface->Height != uint32_t(height)) {
+      surface->Width = uint32_t(width);
+      surface->Height = uint32_t(height);
+      surface->OnResetDevice();
+    }
+    if (!surface->Texture) return;
     surface->BeginRender(renderer);
     DrawQuads(renderer);
     const TexturePtr line = surface->EndRender(renderer);
