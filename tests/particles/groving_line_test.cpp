@@ -106,17 +106,35 @@ TEST_F(GrovingLineKind, TextureRepeatsFromTheTipAndTheHeadSitsThere) {
   EXPECT_NEAR(line.Head().At(0).position.y, 93.0f, 1e-3f);
 }
 
+// A line with a cycle of one second, shown.
+class CycleLine : public QVX_Timing {
+ public:
+  float CycleLength() const override { return 1.0f; }
+};
+
 TEST_F(GrovingLineKind, AHeadPastItsLifeAndDegeneratePathsStayFinite) {
   QVX_GrovingLine s = Straight();
-  s.appearance.sizeEnvelope.fallStart.SetValue(50);  // falling to 0 by the end of its life
+  s.appearance.sizeEnvelope.fallStart.SetValue(50);  // falling to 0.2 by the end of its life
+  s.appearance.sizeEnvelope.endLevel.SetValue(20);
   s.appearance.baseSize.SetValue(16);
   auto rt = Start(s);
   auto& line = Groving(*rt);
-  Line(*rt).CurrentState = TimeLineState::Shown;
-  for (int k = 1; k < 200; ++k) rt->Advance(k * 0.02f);  // far past a life of 0
+  rt->GetTiming().SetCurrent(std::make_shared<CycleLine>());
+  for (int k = 1; k < 200; ++k) rt->Advance(k * 0.02f);  // four seconds, a life of one
   ASSERT_EQ(line.Head().Count(), 1u);
-  EXPECT_TRUE(std::isfinite(line.Head().SizeFactor(line.Head().At(0))));
+  EXPECT_NEAR(line.Head().At(0).life, 1.0f, 1e-6f);
+  EXPECT_NEAR(line.Head().SizeFactor(line.Head().At(0)), 0.2f, 1e-5f) << "its end level";
   EXPECT_EQ(line.HeadQuads(), 1u);
+
+  // A direction straight into the screen has no width there, and nothing
+  // that is not a number.
+  const RibbonLook::Section into =
+      RibbonLook::MakeSection({5, 5, 0}, {0, 0, 1}, 10, 0, 0xFFFFFF, 255);
+  EXPECT_TRUE(Finite(into.left) && Finite(into.right));
+  EXPECT_EQ(into.left, into.right);
+  const RibbonLook::Section slanted =
+      RibbonLook::MakeSection({5, 5, 0}, {0, 0.6f, 0.8f}, 10, 0, 0xFFFFFF, 255);
+  EXPECT_NEAR(Length(slanted.right - slanted.left), 10.0f, 1e-4f) << "as wide on screen";
 
   // One point, two equal points, no points: no ribbon, nothing non-finite.
   for (int points : {0, 1, 2}) {

@@ -11,6 +11,7 @@
 
 #include "params/path_cursor.h"
 #include "particles/tears.h"
+#include "tests/support/archive_helpers.h"
 #include "tests/support/particle_kind_test.h"
 
 namespace glimmer::testing {
@@ -117,6 +118,22 @@ TEST_F(ShootingLineKind, ARestartWarmsUpOrStartsEmptyAndShootsAgain) {
   EXPECT_EQ(Of(*t).Streaks().size(), 0u);
   Run(*t, 0, 2);
   EXPECT_GE(Of(*t).Streaks().size(), 3u) << "shooting again after the restart";
+}
+
+TEST(ShootingLineStoredForms, VersionOneHasItsLooksTheOtherWayRound) {
+  QVX_ShootingLine in = Shooter();
+  in.appearance.name.SetValue(u"trail");
+  in.lineLook.name.SetValue(u"head");
+  in.headAlong.SetValue(3);
+  const std::vector<uint8_t> bytes = WriteWith([&](Archive& ar) { in.Serialize(ar, 2); });
+  for (int32_t v = 1; v <= 2; ++v) {
+    QVX_ShootingLine out;
+    ReadWith(bytes, [&](Archive& ar) { out.Serialize(ar, v); });
+    EXPECT_EQ(out.lineLook.name.Value(), v < 2 ? u"trail" : u"head");
+    EXPECT_EQ(out.appearance.name.Value(), v < 2 ? u"head" : u"trail");
+    EXPECT_FLOAT_EQ(out.headAlong.Value(), 3.0f);
+    EXPECT_NEAR(out.path.TotalLength, 300.0f, 0.5f);
+  }
 }
 
 }  // namespace
