@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <utility>
 
+#include "common/wide_string.h"
 #include "document/resource_manager.h"
 #include "params/param_serialization.h"
 #include "platform/gpu/effect.h"
@@ -169,7 +171,17 @@ void StaticLineSystem::Restart() {
 
 void StaticLineSystem::SamplePath(bool reversed) {
   reversed_ = reversed;
-  length_ = Line().path.PointCount() >= 2 ? Line().path.SampleInto(samples_, 100, reversed) : 0;
+  const size_t points = Line().path.PointCount();
+  int32_t steps = 100;
+  if (points > 1 && (points - 1) * 100 > kMaxLineSamples) {
+    steps = int32_t(std::max<size_t>(1, kMaxLineSamples / (points - 1)));
+    if (!sampleCapReported_) {
+      std::cerr << "glimmer: the line layer \"" << ToUtf8(Line().name) << "\" has " << points
+                << " path points; it is sampled at most " << kMaxLineSamples << " times\n";
+      sampleCapReported_ = true;
+    }
+  }
+  length_ = points >= 2 ? Line().path.SampleInto(samples_, steps, reversed) : 0;
   // Fewer than two points, or points all in one place (within rounding):
   // no line.
   if (!std::isfinite(length_) || !(length_ >= 1e-3f)) {

@@ -23,6 +23,9 @@ namespace glimmer {
 // Ribbons of more quads than this are cut short (a path is sampled 100
 // times a segment).
 inline constexpr uint32_t kMaxRibbonQuads = 200'000;
+// A path is sampled 100 times a segment, less on paths of so many segments
+// that the samples would pass this (with one message naming the layer).
+inline constexpr size_t kMaxLineSamples = 200'000;
 
 class QVX_LineCtrl : public QVX_ParticleSystemCtrl {
   GLIMMER_STORED_CLASS(QVX_LineCtrl, 2)
@@ -160,6 +163,7 @@ class StaticLineSystem : public ParticleSystemRuntime {
   std::vector<PathSample> samples_;
   float length_ = 0;
   bool reversed_ = false;
+  bool sampleCapReported_ = false;
   float from_ = 0, to_ = 0;
   D3DXVECTOR3 headPlace_{500, 500, 0};
 };

@@ -150,6 +150,17 @@ TEST_F(GrovingLineKind, AHeadPastItsLifeAndDegeneratePathsStayFinite) {
   }
 }
 
+TEST_F(GrovingLineKind, APathOfVeryManyPointsIsSampledLessFinely) {
+  QVX_GrovingLine s;
+  for (int k = 0; k <= 4000; ++k) s.path.AddPoint({float(k) * 0.1f, 90, 0}, nullptr);
+  auto rt = Start(s);
+  rt->Advance(0.02f);
+  auto& line = Groving(*rt);
+  EXPECT_NEAR(line.PathLength(), 400.0f, 0.5f);
+  EXPECT_LE(line.Ribbon().count, kMaxLineSamples);
+  EXPECT_GT(line.Ribbon().count, 4000u);
+}
+
 TEST_F(GrovingLineKind, CountsTheSceneCopiesItTakes) {
   struct Case {
     int32_t lineGlow, lineBlend, headGlow, showHead, copies;
