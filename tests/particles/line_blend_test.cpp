@@ -41,18 +41,24 @@ TEST_F(LineBlend, TheMultiplyBlendTintsTheSceneUnderTheRibbonOnly) {
   // A white ribbon tinted red (0x00BBGGRR), 12 pixels wide, across the
   // middle of the target, no head; blended over the scene (0) or
   // multiplied into it (1).
-  for (auto [blend, copies, expected] : {std::tuple{0, 0, 0xFF0000FFu}, {1, 1, 0xC80000FFu}}) {
-    SCOPED_TRACE("blend " + std::to_string(blend));
-    std::ofstream(dir_ / "show.json") << R"({"slides": [{"class": "ZT_SlideContainer",
+  // With glows over the scene for the ribbon and the head as well, the
+  // line takes three copies in one frame.
+  for (auto [blend, glow, copies, expected] :
+       {std::tuple{0, 0, 0, 0xFF0000FFu}, {1, 0, 1, 0xC80000FFu}, {1, 2, 3, 0xC80000FFu}}) {
+    SCOPED_TRACE("blend " + std::to_string(blend) + " glow " + std::to_string(glow));
+    std::ofstream(dir_ / "show.json")
+        << R"({"slides": [{"class": "ZT_SlideContainer",
       "duration": 5, "slide": {"class": "ZT_2D_Light", "picture": {"Path": "grey.png"}},
       "visualLayers": [{"class": "QVX_GrovingLine", "QVX_StaticLineCtrl": {"width": 12,
-        "QVX_LineCtrl": {"showHead": 0,
+        "QVX_LineCtrl": {"showHead": )"
+        << (glow ? 1 : 0) << R"(,
           "path": [{"position": {"x": -10, "y": 24, "z": 0}},
                    {"position": {"x": 80, "y": 24, "z": 0}}],
-          "lineLook": {"name": "ribbon", "colours": [255], "blend": )"
-                                      << blend << R"(,
+          "lineLook": {"name": "ribbon", "colours": [255], "glowMode": )"
+        << glow << R"(, "glowBrightness": 0, "blend": )" << blend << R"(,
             "texture": {"Name": "White", "Primary": {"Path": "common_res.dll", "Stamp": 78}}},
-          "QVX_ParticleSystemCtrl": {"speed": 100}}}}]}]})";
+          "QVX_ParticleSystemCtrl": {"speed": 100, "appearance": {"glowMode": )"
+        << glow << R"(, "glowBrightness": 0}}}}}]}]})";
     ShowDocument doc = LoadShow(ComposeShowFile(dir_ / "show.json"));
     RenderContext context;
     doc.resources->Attach(*device_);
