@@ -39,10 +39,9 @@ class LineBlend : public GpuTest {
 
 TEST_F(LineBlend, TheMultiplyBlendTintsTheSceneUnderTheRibbonOnly) {
   // A white ribbon tinted red (0x00BBGGRR), 12 pixels wide, across the
-  // middle of the target, no head; blended over the scene (0) or
-  // multiplied into it (1).
-  // With glows over the scene for the ribbon and the head as well, the
-  // line takes three copies in one frame.
+  // middle of the target; blended over the scene (0) or multiplied into it
+  // (1). With glows over the scene for the ribbon and for a head (drawn off
+  // the target's edge) as well, the line takes three copies in one frame.
   for (auto [blend, glow, copies, expected] :
        {std::tuple{0, 0, 0, 0xFF0000FFu}, {1, 0, 1, 0xC80000FFu}, {1, 2, 3, 0xC80000FFu}}) {
     SCOPED_TRACE("blend " + std::to_string(blend) + " glow " + std::to_string(glow));
