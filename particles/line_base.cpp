@@ -25,7 +25,7 @@ void Field(Archive& ar, std::string_view name, LifeEnvelope& envelope) {
 void QVX_LineCtrl::Serialize(Archive& ar, int32_t version) {
   Field(ar, "path", path);
   Field(ar, "showHead", showHead);
-  lineLook.SerializeBlock(ar, "lineLook");
+  lineLook.SerializeBlock(ar, "lineLook", "lineLookVersion");
   Field(ar, "headAcross", headAcross);
   Field(ar, "headAlong", headAlong);
   if (version < 2) {

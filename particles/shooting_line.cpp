@@ -13,7 +13,7 @@ namespace glimmer {
 
 void QVX_ShootingLine::Serialize(Archive& ar, int32_t version) {
   Field(ar, "path", path);
-  lineLook.SerializeBlock(ar, "lineLook");
+  lineLook.SerializeBlock(ar, "lineLook", "lineLookVersion");
   Field(ar, "minimumInterval", interval.minimum);
   Field(ar, "maximumInterval", interval.maximum);
   Field(ar, "speed", speed);

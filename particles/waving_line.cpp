@@ -17,7 +17,7 @@ void ZT_StraightLine::Serialize(Archive& ar, int32_t) {
 void QVX_WavingLine::Serialize(Archive& ar, int32_t) {
   Field(ar, "width", width);
   Field(ar, "widthEnvelope", widthEnvelope);
-  lineLook.SerializeBlock(ar, "lineLook");
+  lineLook.SerializeBlock(ar, "lineLook", "lineLookVersion");
   Field(ar, "amplitude", amplitude);
   Field(ar, "secondWave", secondWave);
   Field(ar, "showHead", showHead);

@@ -199,7 +199,7 @@ TEST(GrovingLineStoredForms, VersionOneHasNoRetractAndItsLooksTheOtherWayRound) 
       in.path.Serialize(ar, "path");
       Field(ar, "showHead", in.showHead);
       // Version 1 stores the head's look where version 2 stores the ribbon's.
-      (v < 2 ? in.appearance : in.lineLook).SerializeBlock(ar, "lineLook");
+      (v < 2 ? in.appearance : in.lineLook).SerializeBlock(ar, "lineLook", "lineLookVersion");
       Field(ar, "headAcross", in.headAcross);
       Field(ar, "headAlong", in.headAlong);
       if (v < 2) {
