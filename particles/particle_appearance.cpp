@@ -164,15 +164,16 @@ const char16_t* BuiltinShapeName(int32_t index) {
   return index >= 0 && index < 6 ? kNames[index] : nullptr;
 }
 
-void ParticleAppearance::SerializeBlock(Archive& ar) {
+void ParticleAppearance::SerializeBlock(Archive& ar, std::string_view name,
+                                        std::string_view versionName) {
   int32_t version = kVersion;
-  if (ar.StoresVersions()) Field(ar, "appearanceVersion", version);
+  if (ar.StoresVersions()) Field(ar, versionName, version);
   if (version < 1 || version > kVersion) {
     ar.Fail("appearance version " + std::to_string(version) + " is not one of 1 to " +
             std::to_string(kVersion));
   }
-  ar.BeginStruct("appearance");
-  Field(ar, "name", name);
+  ar.BeginStruct(name);
+  Field(ar, "name", this->name);
   SerializeFields(ar, version);
   ar.EndStruct();
 }

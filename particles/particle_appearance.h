@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/file_links.h"
@@ -70,8 +71,11 @@ class ParticleAppearance {
   // version and name are stored by the owner before them).
   void SerializeFields(Archive& ar, int32_t version);
   // The block as stored inside its owners: the appearance's version, its
-  // name, then its fields at that version.
-  void SerializeBlock(Archive& ar);
+  // name, then its fields at that version (`name` and `versionName`: the
+  // block's own names, for owners with two appearances; the archive keeps
+  // them, so they outlive it).
+  void SerializeBlock(Archive& ar, std::string_view name = "appearance",
+                      std::string_view versionName = "appearanceVersion");
 
   MediaParamT<std::u16string> name;
   ZT_NamedFileLink texture;

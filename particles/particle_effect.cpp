@@ -1,7 +1,8 @@
 // Effect 185 of the shared module: the particle shader, with the techniques
-// "BlendNormal", "BlendNormal_AlphaPM", "BlendSum", "DrawGlowNormal" and
-// "DrawGlowScreen" over "Texture0", "Background", "GlowColor" and
-// "GlowBrightness". The blends themselves are the passes' states.
+// "BlendNormal", "BlendNormal_AlphaPM", "BlendSum", "DrawGlowNormal",
+// "DrawGlowScreen", the ribbons' "BlendNormalWrap" (their texture repeats
+// along them) and the line composite "BlendMultiplay" over "Texture0", "Background", "GlowColor"
+// and "GlowBrightness". The blends themselves are the passes' states.
 
 #include "platform/gpu/builtin_effects.h"
 
@@ -10,7 +11,8 @@ namespace {
 
 using P = EffectParamType;
 
-EffectPassDesc Pass(const char* technique, uint32_t src, uint32_t dest, bool background) {
+EffectPassDesc Pass(const char* technique, uint32_t src, uint32_t dest, bool background,
+                    uint32_t address = D3DTADDRESS_CLAMP) {
   EffectPassDesc pass;
   pass.name = "P0";
   pass.renderStates = {
@@ -19,7 +21,7 @@ EffectPassDesc Pass(const char* technique, uint32_t src, uint32_t dest, bool bac
       {D3DRS_CULLMODE, D3DCULL_NONE}, {D3DRS_ZENABLE, 0},
       {D3DRS_ALPHATESTENABLE, 0},     {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL}};
   pass.samplers = {{"Texture0Sampler", "Texture0", D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
-                    D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP}};
+                    address, address}};
   if (background) {
     pass.samplers.push_back({"BackgroundSampler", "Background", D3DTEXF_LINEAR, D3DTEXF_LINEAR,
                              D3DTEXF_NONE, D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP});
@@ -42,6 +44,9 @@ std::shared_ptr<const EffectDesc> MakeParticleEffect() {
       {"BlendSum", {Pass("BlendSum", D3DBLEND_SRCALPHA, D3DBLEND_ONE, false)}},
       {"DrawGlowNormal", {Pass("DrawGlowNormal", D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, false)}},
       {"DrawGlowScreen", {Pass("DrawGlowScreen", D3DBLEND_ONE, D3DBLEND_ZERO, true)}},
+      {"BlendNormalWrap",
+       {Pass("BlendNormal", D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, false, D3DTADDRESS_WRAP)}},
+      {"BlendMultiplay", {Pass("BlendMultiplay", D3DBLEND_ONE, D3DBLEND_ZERO, true)}},
   };
   return d;
 }

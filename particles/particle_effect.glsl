@@ -7,6 +7,8 @@ uniform vec4 GlowColor;        // rgb: the glow's tint
 uniform float GlowBrightness;  // scales the glow
 
 // "BlendNormal": texture × vertex colour, blended by its alpha over the target.
+// "BlendNormalWrap" runs the same with the texture repeating (ribbons, whose
+// texture coordinate runs along their whole length).
 vec4 BlendNormal() { return texture(Texture0Sampler, v_tex0.xy) * v_color0; }
 
 // "BlendNormal_AlphaPM": the same for textures whose colour is premultiplied
@@ -37,4 +39,14 @@ vec4 DrawGlowScreen() {
   vec3 scene = texture(BackgroundSampler, v_tex0.xy).rgb;
   vec3 glow = clamp(Glow(g) * g.a, 0.0, 1.0);
   return vec4(1.0 - (1.0 - scene) * (1.0 - glow), 1.0);
+}
+
+// "BlendMultiplay": a line drawn on its own surface ("Texture0", the ribbon
+// blended over transparent black) multiplied into the copy of the scene
+// beneath ("Background"): where the ribbon covers it the scene is tinted by
+// the ribbon's colour, elsewhere it stays; written whole.
+vec4 BlendMultiplay() {
+  vec4 line = texture(Texture0Sampler, v_tex0.xy);
+  vec3 scene = texture(BackgroundSampler, v_tex0.xy).rgb;
+  return vec4(scene * clamp(line.rgb + (1.0 - line.a), 0.0, 1.0), 1.0);
 }

@@ -386,13 +386,19 @@ void ParticleEngine::Truncate(size_t n) {
   state_.resize(n * stride_);
 }
 
+float ParticleEngine::LifeFraction(const Particle& p, float life) const {
+  // A head outlives its life: it keeps the envelopes' level at its end.
+  const float x = p.age / life;
+  return ageRule_ == AgeRule::Head ? std::min(x, 1.0f) : x;
+}
+
 float ParticleEngine::SizeFactor(const Particle& p) const {
   const ParticleAppearance& a = appearance_;
   if (a.flags.Value() & kSizeIsRnd1) return p.rnd1;
   const float base = (1 - a.sizeVariation.Scaled() * p.rnd1) * p.prm[1];
   const float life = ageRule_ == AgeRule::None ? 1.0f : p.life;
   if (!(life > 0)) return base;
-  return base * a.sizeEnvelope.Level(p.age / life);
+  return base * a.sizeEnvelope.Level(LifeFraction(p, life));
 }
 
 float ParticleEngine::OpacityFactor(const Particle& p) const {
@@ -401,7 +407,7 @@ float ParticleEngine::OpacityFactor(const Particle& p) const {
   const float base = (1 - a.opacityVariation.Scaled() * p.rnd2) * p.prm[2];
   const float life = ageRule_ == AgeRule::None ? 1.0f : p.life;
   if (!(life > 0)) return base;
-  return base * a.opacityEnvelope.Level(p.age / life);
+  return base * a.opacityEnvelope.Level(LifeFraction(p, life));
 }
 
 uint32_t ParticleEngine::QuadColour(const Particle& p, uint32_t alphaByte) const {

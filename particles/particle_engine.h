@@ -186,6 +186,8 @@ class ParticleEngine {
   void Truncate(size_t n);
 
   float SizeFactor(const Particle& p) const;
+  // Where particle p is in its life of `life` seconds (0 at birth, 1 at the end).
+  float LifeFraction(const Particle& p, float life) const;
   float OpacityFactor(const Particle& p) const;
 
   // Writes every particle as a quad of `size` pixels into `mesh` (grown to

@@ -41,29 +41,37 @@ void ParticleSystemRuntime::Attach() {
   if (RenderContext* c = CurrentRenderContext(); c && System().keepIdentity == 0) {
     PlaceDefault(c->TargetWidth, c->TargetHeight);
   }
-  if (!resources || !device) return;
+  if (resources && device) LoadAppearance(a, *resources, *device, frames_, effect_, glow_);
+  AttachResources(resources, device);
+}
+
+void ParticleSystemRuntime::LoadAppearance(const ParticleAppearance& a,
+                                           QVX_DocResManager& resources, GpuDevice& device,
+                                           TextureFrames& frames, std::shared_ptr<Effect>& effect,
+                                           std::unique_ptr<QVX_BlurSurface>& glow) {
   // The texture: the link's key through the collections that can hold it.
   const ZT_NamedFileLinkData& texture = a.texture.Value();
   const LinkKey key = texture.Primary.Path.empty() && !texture.Images.empty()
                           ? texture.Images.front()
                           : texture.Primary;
   const TextureSet set =
-      resources->FindTextures(ZT_FileLink3(key), a.flags.Value() & kFilteredTexture ? 4 : 1);
-  frames_.textures = set.Textures;
-  frames_.delays = set.Delays;
-  frames_.uExtent = set.UMax > 0 ? set.UMax : 1;
-  frames_.vExtent = set.VMax > 0 ? set.VMax : 1;
-  frames_.aspect = set.ImageWidth > 0 ? float(set.ImageHeight) / float(set.ImageWidth) : 1;
-  effect_ = resources->GetEffect(a.effect);
+      resources.FindTextures(ZT_FileLink3(key), a.flags.Value() & kFilteredTexture ? 4 : 1);
+  frames.textures = set.Textures;
+  frames.delays = set.Delays;
+  frames.uExtent = set.UMax > 0 ? set.UMax : 1;
+  frames.vExtent = set.VMax > 0 ? set.VMax : 1;
+  frames.aspect = set.ImageWidth > 0 ? float(set.ImageHeight) / float(set.ImageWidth) : 1;
+  effect = resources.GetEffect(a.effect);
+  glow.reset();
   if (a.glowMode.Value() >= 1) {
-    glow_ = std::make_unique<QVX_BlurSurface>(*device);
-    glow_->BlurEffect = resources->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 202));
+    glow = std::make_unique<QVX_BlurSurface>(device);
+    glow->BlurEffect = resources.GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 202));
     if (RenderContext* c = CurrentRenderContext()) {
-      glow_->SourceWidth = uint32_t(c->PictureTextureWidth);
-      glow_->SourceHeight = uint32_t(c->PictureTextureHeight);
+      glow->SourceWidth = uint32_t(c->PictureTextureWidth);
+      glow->SourceHeight = uint32_t(c->PictureTextureHeight);
     }
-    glow_->SetStrength(a.blurStrength.Value());
-    if (glow_->SourceWidth && glow_->SourceHeight) glow_->Rescale();
+    glow->SetStrength(a.blurStrength.Value());
+    if (glow->SourceWidth && glow->SourceHeight) glow->Rescale();
   }
 }
 
@@ -108,10 +116,13 @@ void ParticleSystemRuntime::Restart() {
 }
 
 void ParticleSystemRuntime::AdvanceAppearanceClocks(float t) {
-  ParticleAppearance& a = System().appearance;
+  AdvanceClocks(System().appearance, frames_, t);
+}
+
+void ParticleSystemRuntime::AdvanceClocks(ParticleAppearance& a, TextureFrames& frames, float t) {
   a.textureSpeed.Advance(t);
   a.spinSpeed.Advance(t);
-  frames_.Advance(a.textureSpeed.LocalTime, a.textureReverse.Value() != 0);
+  frames.Advance(a.textureSpeed.LocalTime, a.textureReverse.Value() != 0);
 }
 
 void ParticleSystemRuntime::Advance(float t) {
@@ -130,36 +141,46 @@ void ParticleSystemRuntime::BuildQuads() {
       engine_.BuildQuads(quads_, float(a.baseSize.Value()), frames_, a.spinSpeed.LocalTime);
 }
 
-void ParticleSystemRuntime::DrawQuads(ZT_ABRender& renderer, const char* technique) {
-  renderer.DrawIndexedFxTechnique(quads_, *effect_, technique, 2 * quadCount_);
+void ParticleSystemRuntime::DrawGlow(ZT_ABRender& renderer, const ZT_IndexedMesh<DX_V::PCT>& mesh,
+                                     uint32_t quads, const ParticleAppearance& a,
+                                     const TextureFrames& frames, Effect& effect,
+                                     QVX_BlurSurface* glow) {
+  if (a.glowMode.Value() < 1 || !glow) return;
+  effect.SetTexture("Texture0", frames.Current());
+  glow->BeginBlur(renderer);
+  renderer.DrawIndexedFxTechnique(mesh, effect, "BlendNormal", 2 * quads);
+  const TexturePtr blurred = *glow->EndBlur(renderer, a.glowBlur.Value());
+  effect.SetTexture("Texture0", blurred);
+  const uint32_t c = a.glowColour.Value();
+  effect.SetVector("GlowColor", {float(c & 0xFF) / 255, float((c >> 8) & 0xFF) / 255,
+                                 float((c >> 16) & 0xFF) / 255, 1.0f});
+  effect.SetFloat("GlowBrightness", a.glowBrightness.Scaled());
+  const TexturePtr* scene = renderer.GetSceneTextureSlot();
+  const bool screen = a.glowMode.Value() > 1 && scene && *scene;
+  if (screen) effect.SetTexture("Background", *scene);
+  effect.SetTechnique(screen ? "DrawGlowScreen" : "DrawGlowNormal");
+  renderer.DrawFx(renderer.GetPictureQuad(), effect);
+}
+
+void ParticleSystemRuntime::DrawAppearance(ZT_ABRender& renderer,
+                                           const ZT_IndexedMesh<DX_V::PCT>& mesh, uint32_t quads,
+                                           const ParticleAppearance& a, const TextureFrames& frames,
+                                           Effect* effect, QVX_BlurSurface* glow) {
+  if (quads == 0 || !effect) return;
+  DrawGlow(renderer, mesh, quads, a, frames, *effect, glow);
+  effect->SetTexture("Texture0", frames.Current());
+  const bool premultiplied = a.texture.Value().PremultipliedAlpha;
+  renderer.DrawIndexedFxTechnique(mesh, *effect,
+                                  a.blend.Value() == 1 ? "BlendSum"
+                                  : premultiplied      ? "BlendNormal_AlphaPM"
+                                                       : "BlendNormal",
+                                  2 * quads);
 }
 
 void ParticleSystemRuntime::Render(ZT_ABRender& renderer, int pass) {
-  const ParticleAppearance& a = System().appearance;
   if (NeedsSceneCopy()) renderer.CopyScene(pass, false);
-  if (quadCount_ == 0 || !effect_) return;
-  const TexturePtr& texture = frames_.Current();
-  if (a.glowMode.Value() >= 1 && glow_) {
-    effect_->SetTexture("Texture0", texture);
-    glow_->BeginBlur(renderer);
-    DrawQuads(renderer, "BlendNormal");
-    const TexturePtr glow = *glow_->EndBlur(renderer, a.glowBlur.Value());
-    effect_->SetTexture("Texture0", glow);
-    const uint32_t c = a.glowColour.Value();
-    effect_->SetVector("GlowColor", {float(c & 0xFF) / 255, float((c >> 8) & 0xFF) / 255,
-                                     float((c >> 16) & 0xFF) / 255, 1.0f});
-    effect_->SetFloat("GlowBrightness", a.glowBrightness.Scaled());
-    const TexturePtr* scene = renderer.GetSceneTextureSlot();
-    const bool screen = a.glowMode.Value() > 1 && scene && *scene;
-    if (screen) effect_->SetTexture("Background", *scene);
-    effect_->SetTechnique(screen ? "DrawGlowScreen" : "DrawGlowNormal");
-    renderer.DrawFx(renderer.GetPictureQuad(), *effect_);
-  }
-  effect_->SetTexture("Texture0", texture);
-  const bool premultiplied = a.texture.Value().PremultipliedAlpha;
-  DrawQuads(renderer, a.blend.Value() == 1 ? "BlendSum"
-                      : premultiplied      ? "BlendNormal_AlphaPM"
-                                           : "BlendNormal");
+  DrawAppearance(renderer, quads_, quadCount_, System().appearance, frames_, effect_.get(),
+                 glow_.get());
 }
 
 }  // namespace glimmer

@@ -17,6 +17,8 @@
 namespace glimmer {
 
 class Effect;
+class GpuDevice;
+class QVX_DocResManager;
 
 // Warm-up steps of 0.1 s cover at most this much simulated time.
 inline constexpr float kMaxWarmUpSeconds = 60.0f;
@@ -65,6 +67,32 @@ class ParticleSystemRuntime : public ZT_ABObj {
   }
   // Loads what the system draws with, once the device is there.
   void Attach();
+  // What a kind loads besides the main appearance (a second look, its own
+  // buffers), called by Attach; either may be missing.
+  virtual void AttachResources(QVX_DocResManager* resources, GpuDevice* device) {
+    (void)resources;
+    (void)device;
+  }
+
+ public:
+  // An appearance's texture frames, effect and (with a glow) glow surface.
+  static void LoadAppearance(const ParticleAppearance& a, QVX_DocResManager& resources,
+                             GpuDevice& device, TextureFrames& frames,
+                             std::shared_ptr<Effect>& effect,
+                             std::unique_ptr<QVX_BlurSurface>& glow);
+  // An appearance's texture-frame and spin clocks to outer time t.
+  static void AdvanceClocks(ParticleAppearance& a, TextureFrames& frames, float t);
+  // The glow of `quads` quads of `mesh` drawn with appearance a, when it
+  // has one: the quads blurred, then laid over the target.
+  static void DrawGlow(ZT_ABRender& renderer, const ZT_IndexedMesh<DX_V::PCT>& mesh, uint32_t quads,
+                       const ParticleAppearance& a, const TextureFrames& frames, Effect& effect,
+                       QVX_BlurSurface* glow);
+  // The glow, then the quads blended as appearance a says.
+  static void DrawAppearance(ZT_ABRender& renderer, const ZT_IndexedMesh<DX_V::PCT>& mesh,
+                             uint32_t quads, const ParticleAppearance& a,
+                             const TextureFrames& frames, Effect* effect, QVX_BlurSurface* glow);
+
+ protected:
   // Births and sub-steps of one step.
   void StepAndEmit(float dt);
   // The appearance's texture-frame and spin clocks to outer time t, and the
@@ -86,9 +114,6 @@ class ParticleSystemRuntime : public ZT_ABObj {
   std::shared_ptr<Effect> effect_;
   std::unique_ptr<QVX_BlurSurface> glow_;
   bool attached_ = false;
-
- private:
-  void DrawQuads(ZT_ABRender& renderer, const char* technique);
 };
 
 // The runtime of kind Ctor, which reaches its settings with its own type.

@@ -80,6 +80,8 @@ class QVX_RenderObj {
   virtual void Draw(ZT_ABRender& renderer) = 0;
   virtual void Render(ZT_ABRender& renderer, int pass);
   virtual bool NeedsSceneCopy() const { return false; }
+  // How many scene copies the layer takes in a frame (CopyScene calls).
+  virtual int SceneCopyCount() const { return NeedsSceneCopy() ? 1 : 0; }
   virtual bool KeepsSceneCopy(bool first) const {
     (void)first;
     return false;

@@ -86,7 +86,7 @@ void ZT_SlideContainer::AdvanceSlide(float u) {
 void ZT_SlideContainer::RenderSlide(int pass) {
   int copies = 0;
   for (auto it = visualObjects.rbegin(); it != visualObjects.rend(); ++it)
-    copies += (*it)->NeedsSceneCopy() ? 1 : 0;
+    copies += (*it)->SceneCopyCount();
   if (slide->NeedsCapture()) ++copies;
   if (copies > 0) {
     if (GpuDevice* d = CurrentDevice()) d->Clear(D3DCLEAR_TARGET, 0, 1.0f, 0);

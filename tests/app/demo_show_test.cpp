@@ -9,9 +9,10 @@ namespace glimmer::testing {
 namespace {
 
 TEST(DemoShow, RendersAsReviewedAtChosenTimes) {
-  // Fireworks and sparkles over Dusk's hazy hills, Sea fading in after the
-  // first switch, fish and a stream of sparks over its rippling water under
-  // the random pan, snow and a discharge on Hills along the path.
+  // Fireworks, sparkles and fireflies over Dusk's hazy hills, Sea fading in
+  // after the first switch, fish and a stream of sparks over its rippling
+  // water under the random pan, snow, a discharge and shooting stars on
+  // Hills along the path.
   ExpectRendersAsReviewed("", "160x90", {"3", "7.5", "11", "19.5"},
                           GLIMMER_SOURCE_DIR "/tests/app/references", "demo_");
 }
