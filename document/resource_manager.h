@@ -92,7 +92,8 @@ class QVX_DocResManager : public LosableRegistry {
   // The built-in effect for the link's module id; null (said once on
   // standard error) when the player has none.
   std::shared_ptr<Effect> GetEffect(const ZT_FileLink3& link);
-  // The mesh of a link's .X file; empty buffers when there is none.
+  // The mesh of a link's .X file (a module's, then the player's own with
+  // that id); empty buffers when there is none.
   MeshBuffers GetMesh(const ZT_FileLink3& link);
   // The set under `id`, made 512 × 512 (holding the GUID picture) at first.
   RenderTargetSet& GetTargetSet(const Guid& id);
@@ -166,5 +167,8 @@ void FramesFromResource(std::span<const uint8_t> data, std::vector<ImageFrame>& 
 // when it has none with that id.
 std::span<const uint8_t> BuiltinPicture(int32_t id);
 std::vector<int32_t> BuiltinPictureIds();
+// The player's own meshes by id (.X text made at build time), empty when it
+// has none with that id.
+std::span<const uint8_t> BuiltinMesh(int32_t id);
 
 }  // namespace glimmer
