@@ -10,6 +10,7 @@
 #include "app/config_command.h"
 #include "app/saver_command.h"
 #include "host/xscreensaver_install.h"
+#include "objects/object_nodes.h"
 #include "show/show_schema.h"
 
 namespace {
@@ -112,6 +113,9 @@ int main(int argc, char** argv) {
   render->add_option("--position", position, "Picture position: stretch, fit or fill")
       ->capture_default_str()
       ->check(CLI::IsMember({"stretch", "fit", "fill"}));
+  std::string clock;
+  render->add_option("--clock", clock,
+                     "The local time clocks show, HH:MM:SS (default: the computer's clock)");
 
   glimmer::PlayOptions playOptions;
   std::string playSize = "600x400", playPosition;
@@ -217,6 +221,14 @@ int main(int argc, char** argv) {
     renderOptions.width = w;
     renderOptions.height = h;
     renderOptions.picturePosition = position == "stretch" ? 0 : position == "fit" ? 1 : 2;
+    if (!clock.empty()) {
+      const auto fixed = glimmer::ParseTimeOfDay(clock.c_str());
+      if (!fixed) {
+        std::cerr << "glimmer: --clock must be HH:MM:SS, for example 03:30:00\n";
+        return 2;
+      }
+      glimmer::SetFixedLocalTime(fixed);
+    }
     return glimmer::RunRender(docArgs, renderOptions, std::cout);
   }
 

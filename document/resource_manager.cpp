@@ -345,6 +345,11 @@ MeshBuffers QVX_DocResManager::GetMesh(const ZT_FileLink3& link) {
     } else if (auto file = LocateFile(link.Path())) {
       if (auto bytes = ReadResourceFile(*file)) blob.Data = std::move(*bytes);
     }
+    if (blob.Data.empty() && link.Extension() == u".dll") {
+      // A module's mesh falls back to the player's own with that id.
+      const std::span<const uint8_t> own = BuiltinMesh(link.ResourceId());
+      blob.Data.assign(own.begin(), own.end());
+    }
     blobs.push_back(std::move(blob));
   }
   MeshBuffers out;

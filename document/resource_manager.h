@@ -96,7 +96,8 @@ class QVX_DocResManager : public LosableRegistry {
   // under its key, then the module resource it names, then a file of that
   // name. Empty when none holds any.
   virtual std::vector<uint8_t> FileBytes(const ZT_FileLink3& link);
-  // The mesh of a link's .X file; empty buffers when there is none.
+  // The mesh of a link's .X file (a module's, then the player's own with
+  // that id); empty buffers when there is none.
   MeshBuffers GetMesh(const ZT_FileLink3& link);
   // The set under `id`, made 512 × 512 (holding the GUID picture) at first.
   RenderTargetSet& GetTargetSet(const Guid& id);
@@ -170,5 +171,8 @@ void FramesFromResource(std::span<const uint8_t> data, std::vector<ImageFrame>& 
 // when it has none with that id.
 std::span<const uint8_t> BuiltinPicture(int32_t id);
 std::vector<int32_t> BuiltinPictureIds();
+// The player's own meshes by id (.X text made at build time), empty when it
+// has none with that id.
+std::span<const uint8_t> BuiltinMesh(int32_t id);
 
 }  // namespace glimmer

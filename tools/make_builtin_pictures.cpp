@@ -1,9 +1,11 @@
 // Draws the player's built-in pictures (our own procedural artwork) and
-// writes them as PNG data in a C++ source file: make_builtin_pictures FILE.
+// writes them as PNG data in a C++ source file, with the built-in meshes as
+// DirectX .X text: make_builtin_pictures FILE.
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -215,6 +217,185 @@ Painter Default() {
   };
 }
 
+// A butterfly's wing, seen from above: u runs from the body (0) to the tip
+// (1), v from the front edge (0) to the back (1). Orange with a black rim,
+// dark veins and white spots near the tip.
+Painter ButterflyWing() {
+  return [](double x, double y) {
+    const double fore = std::pow((x - 0.48) / 0.5, 2) + std::pow((y - 0.33) / 0.3, 2);
+    const double hind = std::pow((x - 0.32) / 0.33, 2) + std::pow((y - 0.72) / 0.26, 2);
+    const double inside = std::min(fore, hind);
+    if (inside > 1) return Rgba{0, 0, 0, 0};
+    const double alpha = std::clamp((1 - inside) / 0.08, 0.0, 1.0);
+    const double rim = fore < hind ? fore : hind;
+    if (rim > 0.72) {
+      const bool spot = fore < hind && x > 0.68 && std::fmod(y * 9 + x * 3, 1.0) < 0.35;
+      return spot ? Rgba{250, 250, 240, ToByte(alpha)} : Rgba{25, 15, 10, ToByte(alpha)};
+    }
+    const double angle = std::atan2(y - 0.5, x + 0.05);
+    if (std::fabs(std::sin(angle * 9)) < 0.12) return Rgba{45, 25, 10, 255};  // veins
+    const double shade = 0.75 + 0.25 * (1 - rim);
+    return Rgba{ToByte(0.96 * shade), ToByte(0.52 * shade), ToByte(0.1 * shade), 255};
+  };
+}
+
+// A butterfly's body: dark brown with lighter rings.
+Painter ButterflyBody() {
+  return [](double, double y) {
+    const double ring = 0.5 + 0.5 * std::sin(y * 40);
+    return Rgba{ToByte(0.2 + 0.1 * ring), ToByte(0.13 + 0.06 * ring), ToByte(0.08), 255};
+  };
+}
+
+// A clock face: an ivory disc with a dark rim, twelve hour marks (longer at
+// 12, 3, 6 and 9) and sixty minute dots; 12 o'clock at the top.
+Painter ClockDial() {
+  return [](double x, double y) {
+    const double dx = x - 0.5, dy = y - 0.5;
+    const double r = std::hypot(dx, dy) * 2;  // 1 at the picture's edge
+    if (r > 1) return Rgba{0, 0, 0, 0};
+    const Rgba ink{30, 30, 40, 255};
+    if (r > 0.92) return ink;
+    if (r > 0.89) return Rgba{200, 170, 90, 255};
+    const double turn = std::atan2(dx, -dy) / (2 * 3.14159265358979) * 60;  // minutes
+    const double fromMark = std::fabs(turn - std::round(turn));
+    const long mark = std::lround(turn);
+    const bool hour = mark % 5 == 0;
+    const bool quarter = mark % 15 == 0;
+    const double inner = quarter ? 0.66 : hour ? 0.74 : 0.82;
+    const double width = (quarter ? 0.22 : hour ? 0.16 : 0.08) / r;
+    if (r > inner && r < 0.86 && fromMark < width) return ink;
+    if (r < 0.05) return ink;
+    const double shade = 0.93 - 0.08 * r;
+    return Rgba{ToByte(shade), ToByte(shade * 0.97), ToByte(shade * 0.88), 255};
+  };
+}
+
+// A leaf: a pointed oval along v with a midrib and side veins, autumn
+// colours from red at the tip to yellow at the stem.
+Painter Leaf() {
+  return [](double x, double y) {
+    const double t = y;  // 0 at the tip, 1 at the stem
+    const double halfWidth =
+        0.36 * std::pow(std::sin(3.14159265358979 * std::clamp(t, 0.0, 1.0)), 0.8);
+    const double dx = std::fabs(x - 0.5);
+    if (t < 0.04 || t > 0.9) {
+      const bool stem = t > 0.9 && dx < 0.02;
+      return stem ? Rgba{90, 60, 20, 255} : Rgba{0, 0, 0, 0};
+    }
+    if (dx > halfWidth) return Rgba{0, 0, 0, 0};
+    const double alpha = std::clamp((halfWidth - dx) / 0.03, 0.0, 1.0);
+    if (dx < 0.012 || std::fabs(std::fmod(t + dx * 0.8, 0.14)) < 0.012)
+      return Rgba{120, 50, 15, ToByte(alpha)};
+    const double edge = dx / std::max(halfWidth, 1e-3);
+    return Rgba{ToByte(0.85 + 0.1 * (1 - t)), ToByte(0.25 + 0.45 * t - 0.1 * edge), ToByte(0.08),
+                ToByte(alpha)};
+  };
+}
+
+// The player's own meshes as DirectX .X text.
+struct XMesh {
+  std::vector<std::array<double, 3>> positions;
+  std::vector<std::array<double, 2>> uvs;
+  std::vector<std::array<int, 3>> faces;
+  std::string Text() const {
+    std::string s = "xof 0303txt 0032\nMesh {\n " + std::to_string(positions.size()) + ";\n";
+    const auto num = [](double v) {
+      char b[32];
+      std::snprintf(b, sizeof b, "%.4f", v);
+      return std::string(b);
+    };
+    for (size_t i = 0; i < positions.size(); ++i) {
+      const auto& p = positions[i];
+      s += " " + num(p[0]) + ";" + num(p[1]) + ";" + num(p[2]) + ";" +
+           (i + 1 == positions.size() ? ";\n" : ",\n");
+    }
+    s += " " + std::to_string(faces.size()) + ";\n";
+    for (size_t i = 0; i < faces.size(); ++i) {
+      const auto& f = faces[i];
+      s += " 3;" + std::to_string(f[0]) + "," + std::to_string(f[1]) + "," + std::to_string(f[2]) +
+           ";" + (i + 1 == faces.size() ? ";\n" : ",\n");
+    }
+    s += " MeshTextureCoords {\n  " + std::to_string(uvs.size()) + ";\n";
+    for (size_t i = 0; i < uvs.size(); ++i) {
+      s += "  " + num(uvs[i][0]) + ";" + num(uvs[i][1]) + ";" +
+           (i + 1 == uvs.size() ? ";\n" : ",\n");
+    }
+    return s + " }\n}\n";
+  }
+  int Add(double x, double y, double z, double u, double v) {
+    positions.push_back({x, y, z});
+    uvs.push_back({u, v});
+    return int(positions.size()) - 1;
+  }
+};
+
+constexpr double kTau = 6.283185307179586;
+
+// A butterfly's body: a spindle along z (head at +z), 120 long.
+XMesh BodyMesh() {
+  XMesh m;
+  const int sides = 8;
+  const double rings[] = {-45, -25, 0, 25, 45};
+  const int tail = m.Add(0, 0, -60, 0.5, 1);
+  for (double z : rings) {
+    const double r = 8 * std::sqrt(1 - std::pow(z / 60, 2));
+    for (int k = 0; k < sides; ++k) {
+      const double a = kTau * k / sides;
+      m.Add(r * std::cos(a), r * std::sin(a), z, double(k) / sides, 0.5 - z / 120);
+    }
+  }
+  const int head = m.Add(0, 0, 60, 0.5, 0);
+  const auto at = [&](int ring, int k) { return 1 + ring * sides + (k % sides); };
+  for (int k = 0; k < sides; ++k) {
+    m.faces.push_back({tail, at(0, k + 1), at(0, k)});
+    for (int ring = 0; ring + 1 < 5; ++ring) {
+      m.faces.push_back({at(ring, k), at(ring, k + 1), at(ring + 1, k + 1)});
+      m.faces.push_back({at(ring, k), at(ring + 1, k + 1), at(ring + 1, k)});
+    }
+    m.faces.push_back({at(4, k), at(4, k + 1), head});
+  }
+  return m;
+}
+
+// One wing: flat in the xz plane from the body (x = 0) to the tip (x = 100),
+// front edge at z = 50.
+XMesh WingMesh() {
+  XMesh m;
+  m.Add(0, 0, 50, 0, 0);
+  m.Add(100, 0, 50, 1, 0);
+  m.Add(100, 0, -50, 1, 1);
+  m.Add(0, 0, -50, 0, 1);
+  m.faces = {{0, 1, 2}, {0, 2, 3}};
+  return m;
+}
+
+// A flat disc of radius 50 in the xz plane, picture top at +z: the clock's
+// dial and, squeezed, its hands.
+XMesh DiscMesh() {
+  XMesh m;
+  const int rim = 48;
+  m.Add(0, 0, 0, 0.5, 0.5);
+  for (int k = 0; k < rim; ++k) {
+    const double a = kTau * k / rim;
+    const double x = 50 * std::sin(a), z = 50 * std::cos(a);
+    m.Add(x, 0, z, 0.5 + x / 100, 0.5 - z / 100);
+  }
+  for (int k = 0; k < rim; ++k) m.faces.push_back({0, 1 + k, 1 + (k + 1) % rim});
+  return m;
+}
+
+// A leaf: a square of 100 in the xy plane, picture top at −y.
+XMesh LeafMesh() {
+  XMesh m;
+  m.Add(-50, -50, 0, 0, 0);
+  m.Add(50, -50, 0, 1, 0);
+  m.Add(50, 50, 0, 1, 1);
+  m.Add(-50, 50, 0, 0, 1);
+  m.faces = {{0, 1, 2}, {0, 2, 3}};
+  return m;
+}
+
 struct Picture {
   int id, w, h, type;
   Painter paint;
@@ -258,7 +439,17 @@ int main(int argc, char** argv) {
        [](double, double) {
          return Rgba{255, 255, 255, 255};
        }},
+      {1100, 128, 128, 6, ButterflyWing()},
+      {1101, 16, 64, 6, ButterflyBody()},
+      {1102, 256, 256, 6, ClockDial()},
+      {1103, 8, 8, 6,
+       [](double, double) {
+         return Rgba{25, 25, 35, 255};
+       }},
+      {1104, 128, 128, 6, Leaf()},
   };
+  const std::vector<std::pair<int, XMesh>> meshes = {
+      {1110, BodyMesh()}, {1111, WingMesh()}, {1112, DiscMesh()}, {1113, LeafMesh()}};
   std::string out =
       "// Generated at build time by glimmer_make_builtin_pictures; do not edit.\n"
       "#include <cstdint>\n#include <span>\n#include <vector>\n\n"
@@ -280,7 +471,17 @@ int main(int argc, char** argv) {
   out +=
       "    default: return {};\n  }\n}\n\nstd::vector<int32_t> BuiltinPictureIds() {\n  return {";
   for (const Picture& p : pictures) out += std::to_string(p.id) + ", ";
-  out += "};\n}\n\n}  // namespace glimmer\n";
+  out += "};\n}\n\n";
+  for (const auto& [id, mesh] : meshes) {
+    out += "const char kMesh" + std::to_string(id) + "[] = R\"(" + mesh.Text() + ")\";\n";
+  }
+  out += "\nstd::span<const uint8_t> BuiltinMesh(int32_t id) {\n  switch (id) {\n";
+  for (const auto& [id, mesh] : meshes) {
+    const std::string name = "kMesh" + std::to_string(id);
+    out += "    case " + std::to_string(id) + ": return {reinterpret_cast<const uint8_t*>(" + name +
+           "), sizeof " + name + " - 1};\n";
+  }
+  out += "    default: return {};\n  }\n}\n\n}  // namespace glimmer\n";
   std::ofstream file(argv[1]);
   file << out;
   return file ? 0 : 1;

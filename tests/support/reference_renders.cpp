@@ -33,14 +33,15 @@ std::string FrameName(const std::string& time) {
 
 void ExpectRendersAsReviewed(const std::string& show, const std::string& size,
                              const std::vector<std::string>& times, const std::string& referenceDir,
-                             const std::string& prefix) {
+                             const std::string& prefix, const std::string& extraArgs) {
   const fs::path out =
       fs::temp_directory_path() / ("glimmer_refs_" + prefix + std::to_string(::getpid()));
   fs::remove_all(out);
   std::string at;
   for (const std::string& t : times) at += (at.empty() ? "" : ",") + t;
   const std::string cmd = std::string(GLIMMER_BINARY) + " render " + show + " --size " + size +
-                          " --at " + at + " --out " + out.string() + " > /dev/null";
+                          " --at " + at + " --out " + out.string() + " " + extraArgs +
+                          " > /dev/null";
   ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
   const bool update = std::getenv("GLIMMER_UPDATE_REFERENCES") != nullptr;
   for (const std::string& t : times) {
