@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +15,61 @@ float GainOf(int millibels) {
   if (millibels <= -10000) return 0.0f;
   return float(std::pow(10.0, double(std::min(millibels, 0)) / 2000.0));
 }
+
+// SDL_mixer is loaded when the output first opens, not linked: a process
+// that never sounds (a test, `glimmer render`) does not load it and the many
+// decoder libraries it brings.
+namespace mix {
+// clang-format off
+#define GLIMMER_MIXER_FUNCTIONS(X) \
+  X(Mix_Init) \
+  X(Mix_Quit) \
+  X(Mix_OpenAudioDevice) \
+  X(Mix_CloseAudio) \
+  X(Mix_AllocateChannels) \
+  X(Mix_HookMusicFinished) \
+  X(Mix_SetPostMix) \
+  X(Mix_HaltChannel) \
+  X(Mix_HaltMusic) \
+  X(Mix_LoadWAV_RW) \
+  X(Mix_FreeChunk) \
+  X(Mix_Volume) \
+  X(Mix_RegisterEffect) \
+  X(Mix_UnregisterAllEffects) \
+  X(Mix_PlayChannelTimed) \
+  X(Mix_LoadMUS_RW) \
+  X(Mix_FreeMusic) \
+  X(Mix_PlayMusic) \
+  X(Mix_VolumeMusic)
+// clang-format on
+#define GLIMMER_DECLARE_MIXER_FUNCTION(name) decltype(&::name) name = nullptr;
+GLIMMER_MIXER_FUNCTIONS(GLIMMER_DECLARE_MIXER_FUNCTION)
+#undef GLIMMER_DECLARE_MIXER_FUNCTION
+
+// True once the library and every function are found; else why not.
+bool Load(std::string& error) {
+  static bool tried = false, loaded = false;
+  static std::string why;
+  if (!tried) {
+    tried = true;
+    void* lib = dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    loaded = lib != nullptr;
+    if (!lib) why = dlerror();
+#define GLIMMER_FIND_MIXER_FUNCTION(name)                       \
+  if (loaded) {                                                 \
+    name = reinterpret_cast<decltype(name)>(dlsym(lib, #name)); \
+    if (!name) {                                                \
+      loaded = false;                                           \
+      why = "SDL_mixer has no " #name;                          \
+    }                                                           \
+  }
+    GLIMMER_MIXER_FUNCTIONS(GLIMMER_FIND_MIXER_FUNCTION)
+#undef GLIMMER_FIND_MIXER_FUNCTION
+  }
+  error = why;
+  return loaded;
+}
+}  // namespace mix
 
 struct SoundVoice::Shared {
   std::atomic<bool> playing{false};
@@ -75,16 +131,16 @@ bool AudioOutput::Open(const char* driver) {
   OutputState& s = State();
   if (s.open) return true;
   if (driver) SDL_setenv("SDL_AUDIODRIVER", driver, 1);
-  std::string error;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+  std::string error;  // stays empty when the library loads
+  if (mix::Load(error) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     error = SDL_GetError();
-  } else {
-    Mix_Init(MIX_INIT_MP3);
+  } else if (error.empty()) {
+    mix::Mix_Init(MIX_INIT_MP3);
     // The format is fixed (SDL converts for the device), so the voices'
     // levels always work on interleaved stereo 16-bit samples.
-    if (Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, 2, 1024, nullptr, 0) != 0) {
+    if (mix::Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, 2, 1024, nullptr, 0) != 0) {
       error = Mix_GetError();
-      Mix_Quit();
+      mix::Mix_Quit();
       SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
   }
@@ -95,9 +151,9 @@ bool AudioOutput::Open(const char* driver) {
     }
     return false;
   }
-  Mix_AllocateChannels(kMaxVoices);
-  Mix_HookMusicFinished(MusicFinished);
-  Mix_SetPostMix(PostMix, nullptr);
+  mix::Mix_AllocateChannels(kMaxVoices);
+  mix::Mix_HookMusicFinished(MusicFinished);
+  mix::Mix_SetPostMix(PostMix, nullptr);
   s.owners.fill(nullptr);
   s.musicEnded.store(false);
   s.open = true;
@@ -111,12 +167,12 @@ bool AudioOutput::IsOpen() {
 void AudioOutput::Close() {
   OutputState& s = State();
   if (!s.open) return;
-  Mix_HaltChannel(-1);
-  Mix_HaltMusic();
-  Mix_HookMusicFinished(nullptr);
-  Mix_SetPostMix(nullptr, nullptr);
-  Mix_CloseAudio();
-  Mix_Quit();
+  mix::Mix_HaltChannel(-1);
+  mix::Mix_HaltMusic();
+  mix::Mix_HookMusicFinished(nullptr);
+  mix::Mix_SetPostMix(nullptr, nullptr);
+  mix::Mix_CloseAudio();
+  mix::Mix_Quit();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   s.owners.fill(nullptr);
   s.playingMusic = nullptr;
@@ -141,7 +197,8 @@ std::shared_ptr<SoundClip> SoundClip::Decode(std::span<const uint8_t> encoded, s
     error = "no sound output";
     return nullptr;
   }
-  Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(encoded.data(), int(encoded.size())), 1);
+  Mix_Chunk* chunk =
+      mix::Mix_LoadWAV_RW(SDL_RWFromConstMem(encoded.data(), int(encoded.size())), 1);
   if (!chunk) {
     error = Mix_GetError();
     return nullptr;
@@ -150,7 +207,7 @@ std::shared_ptr<SoundClip> SoundClip::Decode(std::span<const uint8_t> encoded, s
 }
 
 SoundClip::~SoundClip() {
-  Mix_FreeChunk(chunk_);
+  mix::Mix_FreeChunk(chunk_);
 }
 
 double SoundClip::Seconds() const {
@@ -187,10 +244,10 @@ bool SoundVoice::Play(bool loop) {
   }
   s.owners[size_t(channel)] = shared_.get();
   shared_->playing.store(true);
-  Mix_Volume(channel, MIX_MAX_VOLUME);
-  Mix_RegisterEffect(channel, ApplyVoiceLevel, VoiceDone, shared_.get());
-  if (Mix_PlayChannel(channel, clip_->chunk_, loop ? -1 : 0) < 0) {
-    Mix_UnregisterAllEffects(channel);  // reports done: not playing
+  mix::Mix_Volume(channel, MIX_MAX_VOLUME);
+  mix::Mix_RegisterEffect(channel, ApplyVoiceLevel, VoiceDone, shared_.get());
+  if (mix::Mix_PlayChannelTimed(channel, clip_->chunk_, loop ? -1 : 0, -1) < 0) {
+    mix::Mix_UnregisterAllEffects(channel);  // reports done: not playing
     shared_->playing.store(false);
     return false;
   }
@@ -203,7 +260,7 @@ bool SoundVoice::Play(bool loop) {
 void SoundVoice::Stop() {
   // A voice that ended by itself has left its channel, which may already
   // belong to another voice: only a playing one is halted.
-  if (channel_ >= 0 && State().open && shared_->playing.load()) Mix_HaltChannel(channel_);
+  if (channel_ >= 0 && State().open && shared_->playing.load()) mix::Mix_HaltChannel(channel_);
   shared_->playing.store(false);
 }
 
@@ -227,7 +284,7 @@ std::unique_ptr<MusicTrack> MusicTrack::Load(std::shared_ptr<const std::vector<u
     error = "no bytes";
     return nullptr;
   }
-  Mix_Music* music = Mix_LoadMUS_RW(SDL_RWFromConstMem(bytes->data(), int(bytes->size())), 1);
+  Mix_Music* music = mix::Mix_LoadMUS_RW(SDL_RWFromConstMem(bytes->data(), int(bytes->size())), 1);
   if (!music) {
     error = Mix_GetError();
     return nullptr;
@@ -238,12 +295,12 @@ std::unique_ptr<MusicTrack> MusicTrack::Load(std::shared_ptr<const std::vector<u
 MusicTrack::~MusicTrack() {
   if (!State().open) return;
   if (State().playingMusic == music_) Stop();
-  Mix_FreeMusic(music_);
+  mix::Mix_FreeMusic(music_);
 }
 
 bool MusicTrack::Play() {
   if (!State().open) return false;
-  if (Mix_PlayMusic(music_, 0) != 0) return false;
+  if (mix::Mix_PlayMusic(music_, 0) != 0) return false;
   State().playingMusic = music_;
   State().musicEnded.store(false);  // a track it replaced did not end
   return true;
@@ -251,12 +308,12 @@ bool MusicTrack::Play() {
 
 void MusicTrack::SetVolume(int millibels) {
   if (!State().open) return;
-  Mix_VolumeMusic(int(std::lround(GainOf(millibels) * MIX_MAX_VOLUME)));
+  mix::Mix_VolumeMusic(int(std::lround(GainOf(millibels) * MIX_MAX_VOLUME)));
 }
 
 void MusicTrack::Stop() {
   if (!State().open) return;
-  Mix_HaltMusic();
+  mix::Mix_HaltMusic();
   State().playingMusic = nullptr;
   State().musicEnded.store(false);  // the halt reported an end that was none
 }
