@@ -77,11 +77,10 @@ TEST(DamagedDocuments, UnknownOrUnbuiltSlideClassAbandonsTheLoad) {
   // A slide kind where a slide container is expected is unknown there.
   EXPECT_NE(LoadFailure(testing::DocumentWithSlide(u"ZT_2D_Light")).find("unknown class"),
             std::string::npos);
-  const std::string unbuilt =
-      LoadFailure(testing::DocumentWithLayer(u"ZT_3D_in_2D_array_Constructor"));
-  EXPECT_NE(unbuilt.find("\"ZT_3D_in_2D_array_Constructor\" is not built yet"), std::string::npos)
+  const std::string unbuilt = LoadFailure(testing::DocumentWithLayer(u"ZT_StaticTextConstructor"));
+  EXPECT_NE(unbuilt.find("\"ZT_StaticTextConstructor\" is not built yet"), std::string::npos)
       << unbuilt;
-  EXPECT_NE(unbuilt.find("ZT_SlideContainer > visualLayers > ZT_3D_in_2D_array_Constructor"),
+  EXPECT_NE(unbuilt.find("ZT_SlideContainer > visualLayers > ZT_StaticTextConstructor"),
             std::string::npos)
       << unbuilt;
   EXPECT_NE(unbuilt.find("at byte"), std::string::npos);
