@@ -31,21 +31,7 @@ TEST_F(EffectKindScene, AGridKindAndAFullScreenKindChangeThePictureInsideTheirMa
       {radial, &radial->strength}, {waves, &waves->amplitude}};
   for (const auto& [layer, strength] : layers) {
     SCOPED_TRACE(ToUtf8(std::u16string(layer->StoredName())));
-    ShowDocument strong = Start(layer);
-    const Image with = Frame(strong, 1.3f);
-    strength->SetValue(0);
-    ShowDocument calm = Start(layer);
-    const Image without = Frame(calm, 1.3f);
-    size_t inside = 0, outside = 0;
-    for (uint32_t y = 0; y < 48; ++y) {
-      for (uint32_t x = 0; x < 64; ++x) {
-        const uint8_t *a = with.Pixel(x, y), *b = without.Pixel(x, y);
-        bool differs = false;
-        for (int k = 0; k < 3; ++k) differs |= std::abs(int(a[k]) - int(b[k])) > 2;
-        if (x < 30) inside += differs;
-        if (x > 34) outside += differs;
-      }
-    }
+    const auto [inside, outside] = MaskedChange(layer, *strength, 1.3f);
     EXPECT_GT(inside, 30 * 48 / 4u) << "the effect shows inside the mask";
     EXPECT_EQ(outside, 0u) << "and nowhere outside it";
   }

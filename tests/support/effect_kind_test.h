@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
+#include <utility>
 
 #include "document/doc_res_manager.h"
 #include "effects/screen_effect.h"
@@ -64,6 +66,28 @@ class EffectKindScene : public SceneTest {
     doc.show->AdvanceShow(t);
     doc.show->RenderShow();
     return Back();
+  }
+  // The pixels inside the mask (x < 30) and outside it (x > 34) that differ
+  // at time t between `layer` as set and the same layer with `strength` at
+  // 0, which draws the same way (the same scene copy) but changes nothing.
+  std::pair<size_t, size_t> MaskedChange(std::shared_ptr<ZT_FX_Constructor> layer,
+                                         UINTSclaleTo<float>& strength, float t) {
+    ShowDocument strong = Start(layer);
+    const Image with = Frame(strong, t);
+    strength.SetValue(0);
+    ShowDocument calm = Start(layer);
+    const Image without = Frame(calm, t);
+    size_t inside = 0, outside = 0;
+    for (uint32_t y = 0; y < 48; ++y) {
+      for (uint32_t x = 0; x < 64; ++x) {
+        const uint8_t *a = with.Pixel(x, y), *b = without.Pixel(x, y);
+        bool differs = false;
+        for (int k = 0; k < 3; ++k) differs |= std::abs(int(a[k]) - int(b[k])) > 2;
+        if (x < 30) inside += differs;
+        if (x > 34) outside += differs;
+      }
+    }
+    return {inside, outside};
   }
 };
 

@@ -1,0 +1,29 @@
+// ZT_RotationFX: turns its picture inside the mask only, drawn on its quad and over the whole
+// screen.
+
+#include "effects/rotation_fx.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/effect_kind_test.h"
+
+namespace glimmer::testing {
+namespace {
+
+class RotationFX : public EffectKindScene {};
+
+TEST_F(RotationFX, ChangesThePictureInsideItsMaskOnly) {
+  // The kind makes no grid, so it draws over the whole screen only.
+  for (const int mode : {1}) {
+    SCOPED_TRACE(mode);
+    auto layer = std::make_shared<ZT_RotationFX>();
+    layer->opacity.SetValue(100);
+    layer->techniqueMode.SetValue(mode);
+    const auto [inside, outside] = MaskedChange(layer, layer->opacity, 1.3f);
+    EXPECT_GT(inside, 30 * 48 / 8u) << "the effect shows inside the mask";
+    EXPECT_EQ(outside, 0u) << "and nowhere outside it";
+  }
+}
+
+}  // namespace
+}  // namespace glimmer::testing

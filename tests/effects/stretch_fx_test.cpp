@@ -1,0 +1,28 @@
+// ZT_StretchFX: stretches its picture inside the mask only, drawn on its quad and over the whole
+// screen.
+
+#include "effects/stretch_fx.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/effect_kind_test.h"
+
+namespace glimmer::testing {
+namespace {
+
+class StretchFX : public EffectKindScene {};
+
+TEST_F(StretchFX, ChangesThePictureInsideItsMaskOnly) {
+  for (const int mode : {0, 1}) {
+    SCOPED_TRACE(mode);
+    auto layer = std::make_shared<ZT_StretchFX>();
+    layer->stretch.SetValue(100);
+    layer->techniqueMode.SetValue(mode);
+    const auto [inside, outside] = MaskedChange(layer, layer->stretch, 1.3f);
+    EXPECT_GT(inside, 30 * 48 / 8u) << "the effect shows inside the mask";
+    EXPECT_EQ(outside, 0u) << "and nowhere outside it";
+  }
+}
+
+}  // namespace
+}  // namespace glimmer::testing
