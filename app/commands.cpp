@@ -1,6 +1,9 @@
 #include "app/commands.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -16,9 +19,11 @@
 #include "document/resource_modules.h"
 #include "platform/gpu/gpu_device.h"
 #include "platform/image/image_codec.h"
+#include "platform/video/video_encoder.h"
 #include "scene/render_context.h"
 #include "scene/scene_object.h"
 #include "scene/slide.h"
+#include "scene/slide_show.h"
 #include "show/show_composer.h"
 #include "show/show_document.h"
 #include "store/class_registry.h"
@@ -262,37 +267,114 @@ int RunClasses(std::ostream& out) {
   return 0;
 }
 
+namespace {
+
+// An option value the show or the device rules out, found once they are known.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+constexpr double kMaxFrames = 10'000'000;
+// Shows that do not loop are stepped frame by frame up to the time asked for.
+constexpr double kMaxStepSeconds = 3600;
+
+std::string Seconds(double t) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%g", t);
+  return text;
+}
+
+// Where show time t falls in a looping show, past its first full pass: the
+// same slide and the same place in it, frames on the same step grid.
+double SeekTime(double t, const ZT_SlideShow_Light::LoopTiming& loop) {
+  if (loop.loops && loop.period > 0 && t >= loop.firstReturn + loop.period)
+    return loop.firstReturn + std::fmod(t - loop.firstReturn, loop.period);
+  if (!loop.loops && t > kMaxStepSeconds) {
+    throw UsageError("--at " + Seconds(t) + ": this show does not loop (it stays on a slide), " +
+                     "so its frames reach " + Seconds(kMaxStepSeconds) + " s at most");
+  }
+  return t;
+}
+
+// "frame 120/250  24.3 frames/s  5 s left" on a terminal, redrawn in place.
+class Progress {
+ public:
+  explicit Progress(size_t total) : total_(total), shown_(isatty(STDERR_FILENO) == 1) {}
+  void Update(size_t done) {
+    if (!shown_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (done < total_ && now - last_ < std::chrono::milliseconds(250)) return;
+    last_ = now;
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    const double rate = elapsed > 0 ? done / elapsed : 0;
+    std::fprintf(stderr, "\rframe %zu/%zu  %.1f frames/s  %.0f s left   ", done, total_, rate,
+                 rate > 0 ? (total_ - done) / rate : 0.0);
+    if (done == total_) std::fputc('\n', stderr);
+  }
+
+ private:
+  size_t total_;
+  bool shown_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now(), last_{};
+};
+
+}  // namespace
+
 int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostream& out) {
   try {
+    const bool video = IsVideoPath(options.out);
+    if (video && !options.at.empty())
+      throw UsageError("--at writes single frames as PNG files: give --out a folder");
     LoadedDocument loaded = Load(args);
     ShowDocument& doc = loaded.doc;
     auto device = GpuDevice::CreateHeadless({options.width, options.height, true});
+    if (options.width > device->MaxTextureSize() || options.height > device->MaxTextureSize()) {
+      throw UsageError("--size " + std::to_string(options.width) + "x" +
+                       std::to_string(options.height) + ": this device draws frames up to " +
+                       std::to_string(device->MaxTextureSize()) + " pixels a side");
+    }
     ZT_2D_Light::SetCaptureScaleLimit(options.captureScale);
     RenderContext context;
     doc.resources->Attach(*device);
     ScreenScope scope(doc.resources->ScreenFor(device.get(), &context));
     doc.show->Instantiate(options.picturePosition);
-    std::filesystem::create_directories(options.outDir);
 
     // Frames run at the frame rate, as playback would; only the requested
     // ones are drawn and written.
     const double step = 1.0 / options.fps;
-    std::vector<std::pair<double, std::string>> wanted;
+    const ZT_SlideShow_Light::LoopTiming loop = doc.show->Loop(step);
+    std::vector<std::pair<double, std::string>> wanted;  // show time, file name
     if (options.at.empty()) {
-      const int frames = int(std::lround(options.seconds * options.fps));
-      for (int k = 0; k < frames; ++k) {
+      const double seconds =
+          options.seconds.value_or(video && loop.firstReturn > 0 ? loop.firstReturn : 5.0);
+      const double frames = std::round(seconds * options.fps);
+      if (frames < 1 || frames > kMaxFrames) {
+        throw UsageError("--seconds " + Seconds(seconds) + " at --fps " + Seconds(options.fps) +
+                         " makes " + Seconds(frames) + " frames; from 1 to " + Seconds(kMaxFrames) +
+                         " can be written");
+      }
+      wanted.reserve(size_t(frames));
+      for (size_t k = 0; k < size_t(frames); ++k) {
         char name[32];
-        std::snprintf(name, sizeof name, "frame_%05d.png", k);
-        wanted.push_back({k * step, name});
+        std::snprintf(name, sizeof name, "frame_%05zu.png", k);
+        wanted.push_back({double(k) * step, name});
       }
     } else {
       for (double t : options.at) {
-        char name[40];
+        char name[64];
         std::snprintf(name, sizeof name, "at_%09.3f.png", t);
-        wanted.push_back({t, name});
+        wanted.push_back({SeekTime(t, loop), name});
       }
       std::sort(wanted.begin(), wanted.end());
     }
+
+    std::unique_ptr<VideoEncoder> encoder;
+    if (video) {
+      encoder = VideoEncoder::Open({options.out, options.width, options.height, options.fps});
+    } else {
+      std::filesystem::create_directories(options.out);
+    }
+    Progress progress(wanted.size());
     size_t written = 0;
     double t = 0;
     for (const auto& [time, name] : wanted) {
@@ -306,15 +388,29 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
       doc.show->RenderShow();
       device->EndScene();
       device->Present();
-      const std::filesystem::path file = options.outDir / name;
-      if (!WritePng(file.string(), device->ReadBackBuffer())) {
-        throw std::runtime_error("cannot write " + file.string());
+      if (encoder) {
+        encoder->AddFrame(device->ReadBackBuffer());
+      } else {
+        const std::filesystem::path file = options.out / name;
+        if (!WritePng(file.string(), device->ReadBackBuffer()))
+          throw std::runtime_error("cannot write " + file.string());
       }
-      ++written;
+      progress.Update(++written);
     }
-    out << "Wrote " << written << " frames of " << options.width << "x" << options.height << " to "
-        << options.outDir.string() << "\n";
+    const std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
+    const char* noun = written == 1 ? " frame" : " frames";
+    if (encoder) {
+      encoder->Finish();
+      out << "Wrote " << options.out.string() << ": " << written << noun << " of " << size << " at "
+          << options.fps << " frames/s (" << Seconds(double(written) / options.fps) << " s)\n";
+    } else {
+      out << "Wrote " << written << noun << " of " << size << " to " << options.out.string()
+          << "\n";
+    }
     return 0;
+  } catch (const UsageError& e) {
+    std::cerr << "glimmer: " << e.what() << "\n";
+    return 2;
   } catch (const std::exception& e) {
     return ReportFailure(e);
   }

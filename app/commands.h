@@ -30,9 +30,12 @@ int RunClasses(std::ostream& out);
 struct RenderOptions {
   uint32_t width = 1280, height = 720;
   double fps = 25;
-  double seconds = 5;
+  // Length of the sequence; none: 5 s of PNG frames, or one pass through
+  // the show's slides for a video.
+  std::optional<double> seconds;
   std::vector<double> at;  // single frames at these times instead of a sequence
-  std::filesystem::path outDir = "frames";
+  // A folder for PNG frames, or a video file (.mp4, .mkv, .webm).
+  std::filesystem::path out = "frames";
   int picturePosition = 2;  // 0 Stretch, 1 Fit, 2 Fill
   int captureScale = 3;     // capture targets at most this many times the frame
 };
@@ -43,7 +46,8 @@ int RunCompose(const std::filesystem::path& json, const std::filesystem::path& o
 // composed first), which plays it by default.
 int RunPack(const std::filesystem::path& show, const std::filesystem::path& out, std::ostream& os);
 
-// Plays the show headless and writes frames as PNG files.
+// Plays the show headless and writes its frames as PNG files or a video.
+// Option values the show or the device rule out are usage errors (exit 2).
 int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostream& out);
 
 }  // namespace glimmer

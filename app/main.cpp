@@ -1,6 +1,8 @@
 // glimmer: the player for animated screensaver shows, and its tools.
 
 #include <CLI/CLI.hpp>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -50,6 +52,24 @@ bool IsSubcommandLine(int argc, char** argv) {
   return false;
 }
 
+// "WxH" with each side from 1 to 16384.
+bool ParseSize(const std::string& text, uint32_t& w, uint32_t& h) {
+  unsigned long a = 0, b = 0;
+  char x = 0, rest = 0;
+  if (text.size() > 11 || std::sscanf(text.c_str(), "%5lu%c%5lu%c", &a, &x, &b, &rest) != 3)
+    return false;
+  if ((x != 'x' && x != 'X') || a == 0 || b == 0 || a > 16384 || b > 16384) return false;
+  w = uint32_t(a);
+  h = uint32_t(b);
+  return true;
+}
+
+// A usage error: one line naming the option, exit code 2.
+int Usage(const std::string& message) {
+  std::cerr << "glimmer: " << message << "\n";
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,19 +111,23 @@ int main(int argc, char** argv) {
   std::string size = "1280x720", position = "fill";
   CLI::App* render = app.add_subcommand(
       "render",
-      "Play a show headless and write its frames as PNG files (frame k shows time k / fps)");
+      "Play a show headless and write its frames as PNG files or a video (frame k shows\n"
+      "time k / fps)");
   render->add_option("FILE", docArgs.file, "Show document or screensaver program");
   render->add_option("--size", size, "Frame size WxH")->capture_default_str();
-  render->add_option("--fps", renderOptions.fps, "Frames per second")
-      ->capture_default_str()
-      ->check(CLI::PositiveNumber);
-  render->add_option("--seconds", renderOptions.seconds, "Length of the sequence")
+  render->add_option("--fps", renderOptions.fps, "Frames per second (0.01 to 1000)")
       ->capture_default_str();
+  render->add_option("--seconds", renderOptions.seconds,
+                     "Length of the sequence, up to 86400 (default: 5 for PNG frames, one pass\n"
+                     "through the show's slides for a video)");
   render
       ->add_option("--at", renderOptions.at,
                    "Write single frames at these times instead (T1,T2,...)")
       ->delimiter(',');
-  render->add_option("--out", renderOptions.outDir, "Folder for the frames")->capture_default_str();
+  render
+      ->add_option("--out", renderOptions.out,
+                   "Folder for PNG frames, or a video file: .mp4 or .mkv (H.264), .webm (VP9)")
+      ->capture_default_str();
   render
       ->add_option(
           "--capture-scale", renderOptions.captureScale,
@@ -174,7 +198,12 @@ int main(int argc, char** argv) {
       "schema",
       "Print the readable show format: every stored class, its fields, types and defaults");
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // Help and version exit 0; every refused option value exits 2.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
 
   if (schema->parsed()) {
     std::cout << glimmer::DescribeShowFormat(glimmer::BuiltinShow());
@@ -188,15 +217,8 @@ int main(int argc, char** argv) {
   }
 
   if (play->parsed()) {
-    unsigned w = 0, h = 0;
-    char x = 0;
-    if (std::sscanf(playSize.c_str(), "%u%c%u", &w, &x, &h) != 3 || (x != 'x' && x != 'X') ||
-        w == 0 || h == 0 || w > 16384 || h > 16384) {
-      std::cerr << "glimmer: --size must be WxH, for example 1280x720\n";
-      return 2;
-    }
-    playOptions.width = w;
-    playOptions.height = h;
+    if (!ParseSize(playSize, playOptions.width, playOptions.height))
+      return Usage("--size must be WxH with sides from 1 to 16384, for example 1280x720");
     playOptions.vsync = !playNoVsync;
     if (!playPosition.empty())
       playOptions.extra.picturePosition = glimmer::ParsePicturePosition(playPosition);
@@ -211,22 +233,20 @@ int main(int argc, char** argv) {
   }
 
   if (render->parsed()) {
-    unsigned w = 0, h = 0;
-    char x = 0;
-    if (std::sscanf(size.c_str(), "%u%c%u", &w, &x, &h) != 3 || (x != 'x' && x != 'X') || w == 0 ||
-        h == 0 || w > 16384 || h > 16384) {
-      std::cerr << "glimmer: --size must be WxH, for example 1920x1080\n";
-      return 2;
+    if (!ParseSize(size, renderOptions.width, renderOptions.height))
+      return Usage("--size must be WxH with sides from 1 to 16384, for example 1920x1080");
+    if (!(renderOptions.fps >= 0.01 && renderOptions.fps <= 1000))
+      return Usage("--fps must be a number from 0.01 to 1000");
+    if (renderOptions.seconds && !(*renderOptions.seconds > 0 && *renderOptions.seconds <= 86400))
+      return Usage("--seconds must be a number above 0 and up to 86400 (a day)");
+    for (double t : renderOptions.at) {
+      if (!std::isfinite(t) || t < 0)
+        return Usage("--at times must be finite numbers of seconds, 0 or more");
     }
-    renderOptions.width = w;
-    renderOptions.height = h;
     renderOptions.picturePosition = position == "stretch" ? 0 : position == "fit" ? 1 : 2;
     if (!clock.empty()) {
       const auto fixed = glimmer::ParseTimeOfDay(clock.c_str());
-      if (!fixed) {
-        std::cerr << "glimmer: --clock must be HH:MM:SS, for example 03:30:00\n";
-        return 2;
-      }
+      if (!fixed) return Usage("--clock must be HH:MM:SS, for example 03:30:00");
       glimmer::SetFixedLocalTime(fixed);
     }
     return glimmer::RunRender(docArgs, renderOptions, std::cout);

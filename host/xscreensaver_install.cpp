@@ -153,6 +153,17 @@ std::optional<std::string> ReadWhole(const fs::path& path) {
   return text.str();
 }
 
+bool HasProgramsList(std::string_view text) {
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    if (TrimLeft(text.substr(start, end - start)).starts_with("programs:")) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string HackCommand(const fs::path& program, const std::optional<fs::path>& show) {
@@ -188,6 +199,29 @@ std::string HackDescriptionXml(const fs::path& program, const std::optional<fs::
       << "  </_description>\n"
       << "</screensaver>\n";
   return xml.str();
+}
+
+std::string DefaultProgramsList(std::string_view appDefaults) {
+  std::string list;
+  bool inList = false;
+  size_t start = 0;
+  while (start < appDefaults.size()) {
+    size_t end = appDefaults.find('\n', start);
+    if (end == std::string_view::npos) end = appDefaults.size();
+    const std::string_view line = appDefaults.substr(start, end - start);
+    start = end + 1;
+    if (!inList) {
+      const std::string_view trimmed = TrimLeft(line);
+      if (!trimmed.starts_with("*programs:")) continue;
+      inList = true;
+      list += trimmed.substr(1);
+    } else {
+      list += line;
+    }
+    list += '\n';
+    if (!EndsWithContinuation(line)) break;
+  }
+  return list;
 }
 
 std::string WithProgramsEntry(std::string_view text, const fs::path& program,
@@ -359,9 +393,26 @@ int InstallXScreenSaver(const InstallOptions& options, std::ostream& out, std::o
     struct stat st {};
     if (stat(rcPath.c_str(), &st) == 0) mode = st.st_mode & 07777;
   }
+  // Without a programs list XScreenSaver runs the hacks of its defaults; a
+  // list holding only ours would hide them all, so a new list starts from
+  // those defaults.
+  const bool hadList = HasProgramsList(text);
+  std::string base = text;
+  size_t defaults = 0;
+  if (!hadList) {
+    if (const std::optional<std::string> app = ReadWhole(options.appDefaults)) {
+      const std::string list = DefaultProgramsList(*app);
+      for (size_t at = list.find("\\n"); at != std::string::npos; at = list.find("\\n", at + 2))
+        ++defaults;
+      if (!list.empty()) {
+        if (!base.empty() && base.back() != '\n') base += '\n';
+        base += list;
+      }
+    }
+  }
   const std::string command = HackCommand(program, show);
   bool replaced = false;
-  const std::string updated = WithProgramsEntry(text, program, command, &replaced);
+  const std::string updated = WithProgramsEntry(base, program, command, &replaced);
   if (updated == text) {
     out << rcPath.string() << " already lists " << command << '\n';
   } else {
@@ -369,14 +420,17 @@ int InstallXScreenSaver(const InstallOptions& options, std::ostream& out, std::o
       err << "glimmer: cannot update the programs list: " << error << '\n';
       return 1;
     }
-    const bool hadList = text.find("programs:") != std::string::npos;
     out << (replaced  ? "Updated the entry in the programs list in "
             : hadList ? "Added to the programs list in "
                       : "Started a programs list in ")
         << rcPath.string() << ": " << command << '\n';
-    if (!hadList) {
-      out << "(XScreenSaver now offers only the hacks in that list; xscreensaver-settings can "
-             "add the others back.)\n";
+    if (!hadList && defaults > 0) {
+      out << "(The list starts with XScreenSaver's " << defaults << " default hacks from "
+          << options.appDefaults.string() << ".)\n";
+    } else if (!hadList) {
+      out << "(XScreenSaver's defaults were not found at " << options.appDefaults.string()
+          << ", so XScreenSaver now offers only the hacks in that list; xscreensaver-settings "
+             "can add the others back.)\n";
     }
   }
   if (configDir != fs::path(kSystemConfigDir)) {

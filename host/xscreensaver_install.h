@@ -29,6 +29,8 @@ struct InstallOptions {
   std::optional<std::filesystem::path> show;       // a show FILE for the hack to play
   std::optional<std::filesystem::path> home;       // default: $HOME
   std::optional<std::filesystem::path> configDir;  // default: HOME/.xscreensaver-hacks
+  // XScreenSaver's own defaults, whose programs list a new list starts from.
+  std::filesystem::path appDefaults = "/etc/X11/app-defaults/XScreenSaver";
 };
 
 // Returns 0 on success, 1 when a file cannot be read or written or there is
@@ -46,6 +48,11 @@ std::string HackCommand(const std::filesystem::path& program,
 // hack's name) playing `show` when given.
 std::string HackDescriptionXml(const std::filesystem::path& program,
                                const std::optional<std::filesystem::path>& show);
+
+// The programs list of XScreenSaver's app-defaults text ("*programs:" and its
+// continued lines), as a ~/.xscreensaver holds it ("programs:"); empty when
+// the text has none.
+std::string DefaultProgramsList(std::string_view appDefaults);
 
 // `text` (the contents of ~/.xscreensaver, possibly empty) with the entry
 // for `command` in its programs list: an entry that runs `program` is

@@ -1,6 +1,7 @@
 #include "scene/slide_show.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "document/resource_manager.h"
 #include "platform/gpu/gpu_device.h"
@@ -113,6 +114,34 @@ void ZT_SlideShow_Light::AdvanceShow(float t) {
   // The next slide's picture goes up a slice a frame while this one plays.
   if (QVX_DocResManager* resources = QVX_DocResManager::Current())
     resources->PumpUploads(kUploadSliceBytes);
+}
+
+ZT_SlideShow_Light::LoopTiming ZT_SlideShow_Light::Loop(double step) const {
+  LoopTiming loop;
+  if (slides.empty() || !(step > 0)) return loop;
+  // Frames a slide lasts: the fewest whole steps that pass `seconds`.
+  const auto steps = [step](double seconds) {
+    return std::max(1.0, std::floor(std::max(0.0, seconds) / step) + 1.0);
+  };
+  const ZT_SlideContainer& first = *slides.front();
+  if (slides.size() == 1 || first.stay.Value() == 1) {
+    loop.firstReturn = first.Length();
+    return loop;
+  }
+  double before = steps(first.Length() - first.fadeIn.Value()), period = steps(first.Length());
+  for (size_t i = 1; i < slides.size(); ++i) {
+    const ZT_SlideContainer& c = *slides[i];
+    if (c.stay.Value() == 1) {
+      loop.firstReturn = before * step + c.Length();
+      return loop;
+    }
+    before += steps(c.Length());
+    period += steps(c.Length());
+  }
+  loop.loops = true;
+  loop.firstReturn = before * step;
+  loop.period = period * step;
+  return loop;
 }
 
 void ZT_SlideShow_Light::RenderShow() {

@@ -32,6 +32,20 @@ class ZT_SlideShow_Light : public ZT_IOF_Item {
   void ReleaseDeviceObjects();
   void RestoreDeviceObjects();
 
+  // How the show repeats when advanced every `step` seconds from time 0:
+  // a slide ends on the first frame past its length, so each lasts its
+  // length rounded up to whole steps (the first one less its fade-in, as it
+  // begins faded in). From `firstReturn` (the first slide's second start)
+  // on, the show at time t is the show at t + period. `loops` is false for
+  // one slide or a slide that stays; `firstReturn` is then the time until
+  // that slide starts, plus its length.
+  struct LoopTiming {
+    bool loops = false;
+    double firstReturn = 0;
+    double period = 0;
+  };
+  LoopTiming Loop(double step) const;
+
   // The fade overlay's alpha after the last AdvanceShow (0 clear, 1 black).
   float OverlayAlpha() const { return overlayAlpha_; }
   const ZT_SafePtr<ZT_SlideContainer>& Current() const { return current_; }

@@ -104,6 +104,7 @@ class XScreenSaverInstall : public ::testing::Test {
     options.program = program_;
     options.show = show;
     options.home = home_;
+    options.appDefaults = home_ / "XScreenSaver.ad";
     return InstallXScreenSaver(options, out_, err_);
   }
 
@@ -123,6 +124,28 @@ TEST_F(XScreenSaverInstall, FreshHomeGetsDescriptionAndAList) {
   const std::vector<std::string> entries = ProgramsEntries(ReadText(rc_));
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0], "GL: \"Glimmerframe\"  " + program_.string() + " -root");
+}
+
+TEST_F(XScreenSaverInstall, ANewListStartsFromXScreenSaversDefaults) {
+  std::ofstream(home_ / "XScreenSaver.ad") << "*mode:\t\t\trandom\n"
+                                              "*programs:\t\t\t\t\t\t\t      \\\n"
+                                              "\t\t\t\tmaze -root\t\t\t\t    \\n\\\n"
+                                              "- GL: \t\t\t\tsuperquadrics -root\t\t    \\n\\\n"
+                                              "\t\t\t\tdeco -root\t\t\t\t    \\n\n"
+                                              "*pointerHysteresis:\t10\n";
+  // A preferences file without a list runs the defaults too: it gets them.
+  std::ofstream(rc_) << "timeout: 0:10:00\n";
+  ASSERT_EQ(Install(), 0) << err_.str();
+  const std::string rc = ReadText(rc_);
+  EXPECT_EQ(rc.find("timeout: 0:10:00\n"), 0u);
+  EXPECT_EQ(rc.find("pointerHysteresis"), std::string::npos);
+  const std::vector<std::string> entries = ProgramsEntries(rc);
+  ASSERT_EQ(entries.size(), 4u) << rc;
+  EXPECT_EQ(entries[0], "maze -root");
+  EXPECT_EQ(entries[1], "- GL: \t\t\t\tsuperquadrics -root");
+  EXPECT_EQ(entries[2], "deco -root");
+  EXPECT_EQ(entries[3], "GL: \"Glimmerframe\"  " + program_.string() + " -root");
+  EXPECT_NE(out_.str().find("3 default hacks"), std::string::npos) << out_.str();
 }
 
 TEST_F(XScreenSaverInstall, AddsOnceKeepingEveryOtherLine) {

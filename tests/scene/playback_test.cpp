@@ -178,6 +178,39 @@ TEST_F(Playback, SlidesSwitchJustAfterTheirLengthAndFade) {
   EXPECT_EQ(show.Current(), show.slides[1]);
 }
 
+TEST_F(Playback, LoopTimingMatchesFrameSteppedPlayback) {
+  // Lengths that are no whole number of steps: each slide overruns to the next frame.
+  ShowDocument doc = Start(TimedShow(3, 0.3f, 1.17f, 0.25f));
+  ZT_SlideShow_Light& show = *doc.show;
+  const double step = 0.1;
+  const auto loop = show.Loop(step);
+  ASSERT_TRUE(loop.loops);
+  // 1.72 s a slide: 18 steps; the first 15 (it starts faded in).
+  EXPECT_NEAR(loop.period, 5.4, 1e-9);
+  EXPECT_NEAR(loop.firstReturn, 5.1, 1e-9);
+  const int periodSteps = 54, firstSteps = 51;
+  std::vector<std::pair<size_t, float>> seen;  // slide and its local time per frame
+  for (int k = 0; k < firstSteps + 3 * periodSteps; ++k) {
+    const float t = float(k * step);
+    show.AdvanceShow(t);
+    size_t index = 0;
+    while (show.slides[index] != show.Current()) ++index;
+    seen.push_back({index, t - show.SlideStart()});
+  }
+  EXPECT_EQ(seen[firstSteps].first, 0u);
+  EXPECT_EQ(seen[firstSteps - 1].first, 2u);
+  for (int k = firstSteps; k < firstSteps + 2 * periodSteps; ++k) {
+    EXPECT_EQ(seen[k].first, seen[k + periodSteps].first) << "frame " << k;
+    EXPECT_NEAR(seen[k].second, seen[k + periodSteps].second, 1e-3) << "frame " << k;
+  }
+  ShowDocument staying = TimedShow(3, 1, 2, 1);
+  staying.show->slides[1]->stay.SetValue(1);
+  const auto stays = staying.show->Loop(0.5);
+  EXPECT_FALSE(stays.loops);
+  EXPECT_NEAR(stays.firstReturn, 3.5 + 4.0, 1e-9) << "until the staying slide ends once";
+  EXPECT_FALSE(TimedShow(1, 1, 2, 1).show->Loop(0.5).loops);
+}
+
 TEST_F(Playback, OneSlideStayAndZeroFades) {
   ShowDocument one = Start(TimedShow(1, 1, 2, 1));
   for (float t : {0.0f, 3.5f, 100.0f}) {
