@@ -218,9 +218,14 @@ int Authoring(Step&& step) {
 int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out,
                std::ostream& os) {
   return Authoring([&] {
-    const std::vector<uint8_t> bytes = ComposeShowFile(json);
+    std::vector<std::string> uncarried;
+    const std::vector<uint8_t> bytes = ComposeShowFile(json, &uncarried);
     WriteOutput(out, bytes, 0644);
     os << "Wrote " << out.string() << " (" << bytes.size() << " bytes)\n";
+    for (const std::string& link : uncarried) {
+      std::cerr << "glimmer: " << json.string() << ": \"" << link
+                << "\" is no file beside the show, so the document does not carry it\n";
+    }
   });
 }
 

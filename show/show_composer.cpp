@@ -53,7 +53,8 @@ class NoFiles : public BlobStore {
 
 }  // namespace
 
-std::vector<uint8_t> ComposeShowFile(const std::filesystem::path& path) {
+std::vector<uint8_t> ComposeShowFile(const std::filesystem::path& path,
+                                     std::vector<std::string>* uncarried) {
   const std::vector<uint8_t> text = ReadWholeFile(path, 64u << 20);
   Json json;
   try {
@@ -76,12 +77,16 @@ std::vector<uint8_t> ComposeShowFile(const std::filesystem::path& path) {
   }
   // Then every other link naming a file beside the JSON carries that file.
   std::map<LinkKey, std::vector<uint8_t>> found;
+  std::set<std::u16string> missing;
   JsonInArchive ar(json, files);
   ar.SetFileLinkHook([&](LinkKey& key) {
     if (key.Path.empty() || carried.count(key) || IsModule(key.Path)) return;
     const std::filesystem::path file = folder / std::filesystem::path(ToUtf8(key.Path));
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+      missing.insert(key.Path);
+      return;
+    }
     std::vector<uint8_t> bytes = ReadWholeFile(file, FileBlobStore::kMaxFileBytes);
     key.Stamp = ContentStamp(bytes);
     found.emplace(key, std::move(bytes));
@@ -93,6 +98,9 @@ std::vector<uint8_t> ComposeShowFile(const std::filesystem::path& path) {
     if (carried.count(key)) continue;
     auto& list = IsPicture(key.Path) ? doc.resources->PictureBlobs : doc.resources->FileBlobs;
     list.push_back({key, {{0, u"", std::move(bytes), u""}}});
+  }
+  if (uncarried) {
+    for (const std::u16string& p : missing) uncarried->push_back(ToUtf8(p));
   }
   return SaveShow(doc);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace glimmer {
@@ -11,8 +12,11 @@ namespace glimmer {
 // read relative to the JSON file's folder. A file link (a slide's picture, a
 // mesh, an effect) whose file the resources do not carry yet, and that names
 // a file there, carries that file: pictures among the pictures, others among
-// the files, under the link's path and a stamp made from the file's bytes. Throws JsonFormatError
-// ("PATH: problem", with the JSON path of the first problem) or GlimmerError.
-std::vector<uint8_t> ComposeShowFile(const std::filesystem::path& path);
+// the files, under the link's path and a stamp made from the file's bytes.
+// The paths of links that stay uncarried (no such file, not a resource
+// module) go to `uncarried`, each once. Throws JsonFormatError ("PATH:
+// problem", with the JSON path of the first problem) or GlimmerError.
+std::vector<uint8_t> ComposeShowFile(const std::filesystem::path& path,
+                                     std::vector<std::string>* uncarried = nullptr);
 
 }  // namespace glimmer

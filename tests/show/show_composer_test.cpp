@@ -76,7 +76,9 @@ TEST_F(Composer, AHandWrittenShowCarriesThePicturesItNames) {
   ASSERT_TRUE(WritePng((dir_ / "pics" / "red.png").string(), red));
   std::ofstream(dir_ / "show.json") << R"({"slides": [{"class": "ZT_SlideContainer", "duration": 4,
       "slide": {"class": "ZT_2D_Light", "picture": {"Path": "pics/red.png"}}}]})";
-  const std::vector<uint8_t> bytes = ComposeShowFile(dir_ / "show.json");
+  std::vector<std::string> uncarried;
+  const std::vector<uint8_t> bytes = ComposeShowFile(dir_ / "show.json", &uncarried);
+  EXPECT_TRUE(uncarried.empty());
   ShowDocument doc = LoadShow(bytes);
   ASSERT_EQ(doc.resources->PictureBlobs.size(), 1u);
   const LinkKey carried = doc.resources->PictureBlobs[0].Key;
@@ -84,6 +86,13 @@ TEST_F(Composer, AHandWrittenShowCarriesThePicturesItNames) {
   EXPECT_EQ(doc.show->slides.at(0)->slide->picture.Value(), carried)
       << "the link names the carried file";
   EXPECT_EQ(ComposeShowFile(dir_ / "show.json"), bytes) << "the same file keeps the same key";
+  // A mistyped path is named (once, however many links use it); a module is not.
+  std::ofstream(dir_ / "typo.json") << R"({"slides": [
+      {"class": "ZT_SlideContainer", "slide": {"class": "ZT_2D_Light", "picture": {"Path": "pics/rde.png"}}},
+      {"class": "ZT_SlideContainer", "slide": {"class": "ZT_2D_Light", "picture": {"Path": "pics/rde.png"}}},
+      {"class": "ZT_SlideContainer", "slide": {"class": "ZT_2D_Light", "picture": {"Path": "common_res.dll", "Stamp": 1100}}}]})";
+  ComposeShowFile(dir_ / "typo.json", &uncarried);
+  EXPECT_EQ(uncarried, std::vector<std::string>{"pics/rde.png"});
   const fs::path composed = dir_ / "red.dds";
   ASSERT_EQ(
       Run("compose " + (dir_ / "show.json").string() + " -o " + composed.string() + " > /dev/null"),
