@@ -36,6 +36,8 @@ Options for all of these:
                                 settings file's PicPos, Fill)
   --volume N, --mute            sound volume 0..100, mute
   --no-vsync                    draw as fast as possible
+  --fps-limit N                 at most N frames a second (1..1000), sleeping
+                                between frames
   --max-frames N, --dump-frames DIR   stop after N frames; write each frame
                                 of the first screen as DIR/frame_NNNNN.png
 Settings live in $XDG_CONFIG_HOME/glimmerframe/settings.ini (see "glimmer config").
@@ -146,8 +148,10 @@ int main(int argc, char** argv) {
   int playMaxFrames = 0;
   std::optional<std::filesystem::path> playDump;
   bool playNoVsync = false;
-  CLI::App* play =
-      app.add_subcommand("play", "Play a show in a window (or full screen) until it is closed");
+  CLI::App* play = app.add_subcommand(
+      "play",
+      "Play a show in a window (or full screen) until it is closed.\n"
+      "Keys in the window: space pauses and resumes, F toggles full screen, Escape or Q quits");
   play->add_option("FILE", docArgs.file, "Show document or screensaver program");
   play->add_flag("--fullscreen", playOptions.fullscreen,
                  "Full screen on the best display; a key, a click or mouse moves end it");
@@ -158,6 +162,9 @@ int main(int argc, char** argv) {
   play->add_flag("--no-vsync", playNoVsync,
                  "Draw as fast as possible instead of once per display refresh");
   play->add_flag("--fps", playOptions.fps, "Print the device and the frame rate on standard error");
+  play->add_option("--fps-limit", playOptions.extra.fpsLimit,
+                   "At most N frames a second (1 to 1000), sleeping between frames")
+      ->check(CLI::Range(1, 1000));
   play->add_option("--max-frames", playMaxFrames, "Stop after N frames")
       ->check(CLI::PositiveNumber);
   play->add_option("--dump-frames", playDump, "Write every frame as DIR/frame_NNNNN.png");

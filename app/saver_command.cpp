@@ -21,7 +21,7 @@ SaverSettings LoadSettings(std::optional<std::filesystem::path>& path) {
 }
 
 int RunHost(const CommandLine& command, const DocumentArgs& documentArgs,
-            const SaverArguments& extra, uint32_t width, uint32_t height) {
+            const SaverArguments& extra, uint32_t width, uint32_t height, bool playWindow = false) {
   HostOptions options;
   options.command = command;
   std::optional<std::filesystem::path> settingsPath;
@@ -35,6 +35,8 @@ int RunHost(const CommandLine& command, const DocumentArgs& documentArgs,
   options.windowWidth = int(width);
   options.windowHeight = int(height);
   options.maxFrames = extra.maxFrames;
+  options.fpsLimit = extra.fpsLimit;
+  options.playKeys = command.mode == RunMode::Test && playWindow;
   options.dumpFrames = extra.dumpFrames;
   DocumentArgs args = documentArgs;
   if (extra.file) args.file = extra.file;
@@ -122,7 +124,7 @@ int RunPlay(const DocumentArgs& documentArgs, const PlayOptions& options) {
   command.mode = options.fullscreen ? RunMode::FullScreen : RunMode::Test;
   command.vsync = options.vsync;
   command.fps = options.fps;
-  return RunHost(command, documentArgs, options.extra, options.width, options.height);
+  return RunHost(command, documentArgs, options.extra, options.width, options.height, true);
 }
 
 }  // namespace glimmer

@@ -64,6 +64,14 @@ std::optional<SaverArguments> SplitSaverArguments(const std::vector<std::string>
       }
     } else if (word == "--mute") {
       out.mute = true;
+    } else if (word == "--fps-limit") {
+      if (!takeValue()) return std::nullopt;
+      const auto n = ParseInt(value, 1, 1000);
+      if (!n) {
+        error = "--fps-limit must be a whole number from 1 to 1000, not \"" + value + "\"";
+        return std::nullopt;
+      }
+      out.fpsLimit = *n;
     } else if (word == "--max-frames") {
       if (!takeValue()) return std::nullopt;
       const auto n = ParseInt(value, 1, 1 << 30);

@@ -15,6 +15,7 @@ struct SaverArguments {
   std::optional<int> picturePosition;               // --position stretch|fit|fill
   std::optional<int> volume;                        // --volume 0..100
   bool mute = false;                                // --mute
+  int fpsLimit = 0;                                 // --fps-limit N: at most N frames a second
   int maxFrames = 0;                                // --max-frames N (testing aid)
   std::optional<std::filesystem::path> dumpFrames;  // --dump-frames DIR (testing aid)
   std::vector<std::string> rest;                    // what the switch rule reads

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iostream>
 #include <new>
+#include <thread>
 
 #include "common/error_codes.h"
 #include "platform/gpu/gl_context.h"
@@ -177,6 +178,7 @@ bool Screensaver::HandleEvent(const WindowEvent& e) {
     case Kind::Quit:
       return !policy_.OnInput(HostInput::Quit);
     case Kind::Key:
+      if (options_.playKeys) return HandlePlayKey(e);
       return !policy_.OnInput(HostInput::Key);
     case Kind::Button:
       return !policy_.OnInput(HostInput::Button);
@@ -190,6 +192,17 @@ bool Screensaver::HandleEvent(const WindowEvent& e) {
       return !policy_.OnInput(HostInput::Suspend);
     case Kind::Other:
       return true;
+  }
+  return true;
+}
+
+bool Screensaver::HandlePlayKey(const WindowEvent& e) {
+  if (e.key == 27 || e.key == 'q') return false;
+  if (e.repeat) return true;
+  if (e.key == ' ') {
+    paused_ = !paused_;
+  } else if (e.key == 'f' && !slots_.empty()) {
+    slots_.front()->Window().ToggleFullScreen();
   }
   return true;
 }
@@ -256,14 +269,20 @@ void Screensaver::RenderErrors(float dt) {
 void Screensaver::FrameLoop() {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
-  double last = 0;
+  double last = 0, pausedFor = 0, pausedAt = 0;
+  auto nextFrame = start;
   WriteDiagnostics();
   for (;;) {
     WindowEvent e;
+    const bool wasPaused = paused_;
     while (events_.Poll(e)) {
       if (!HandleEvent(e)) return;
     }
-    const double now = std::chrono::duration<double>(Clock::now() - start).count();
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    // The show's clock stands still while paused.
+    if (paused_ && !wasPaused) pausedAt = wall;
+    if (!paused_ && wasPaused) pausedFor += wall - pausedAt;
+    const double now = (paused_ ? pausedAt : wall) - pausedFor;
     if (AudioOutput::TakeMusicEnded()) OnMediaEvent(1);
     FollowSoundSettings(now);
     const double dt = now - last;
@@ -297,6 +316,14 @@ void Screensaver::FrameLoop() {
     }
     ++frames_;
     if (options_.maxFrames > 0 && frames_ >= options_.maxFrames) return;
+    // A paused show is drawn ten times a second (for a window that is
+    // uncovered or resized); a limit sleeps away the rest of each frame.
+    const int limit = paused_ ? 10 : options_.fpsLimit;
+    if (limit > 0) {
+      nextFrame = std::max(nextFrame + std::chrono::microseconds(1'000'000 / limit),
+                           Clock::now() - std::chrono::milliseconds(100));
+      std::this_thread::sleep_until(nextFrame);
+    }
   }
 }
 

@@ -40,6 +40,12 @@ struct HostOptions {
   // write the first display's frames as PNG files.
   int maxFrames = 0;
   std::optional<std::filesystem::path> dumpFrames;
+  // At most this many frames a second (0: as vertical sync or the device
+  // allows); the loop sleeps between frames.
+  int fpsLimit = 0;
+  // `glimmer play`'s window keys: space pauses and resumes, F toggles full
+  // screen, Escape or Q quits.
+  bool playKeys = false;
   std::string title = "Glimmerframe";
 };
 
@@ -67,6 +73,7 @@ class Screensaver {
   void FrameLoop();
   // False when the saver should end.
   bool HandleEvent(const WindowEvent& event);
+  bool HandlePlayKey(const WindowEvent& event);
   void RenderFrame(double appTime);
   void RenderErrors(float dt);
   void SetError(uint32_t code, const std::string& detail);
@@ -88,6 +95,7 @@ class Screensaver {
   std::string errorText_;
   WindowEvents events_;
   int frames_ = 0;
+  bool paused_ = false;
   std::unique_ptr<MusicPlayer> music_;
   // The settings file's time when last applied (nullopt: there was none).
   std::optional<std::filesystem::file_time_type> settingsTime_;

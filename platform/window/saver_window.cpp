@@ -31,6 +31,12 @@ void SaverWindow::Size(int& width, int& height) const {
   SDL_GL_GetDrawableSize(window_, &width, &height);
 }
 
+void SaverWindow::ToggleFullScreen() {
+  if (foreign_) return;
+  const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 std::unique_ptr<SaverWindow> SaverWindow::CoverDisplay(const DisplayInfo& display,
                                                        const std::string& title) {
   SetGlAttributes();

@@ -34,6 +34,9 @@ class SaverWindow {
   bool IsForeign() const { return foreign_; }
   // Size of the drawable area in pixels.
   void Size(int& width, int& height) const;
+  // Between a window and full screen on its display (the desktop's mode
+  // kept); the drawable's size changes with it.
+  void ToggleFullScreen();
 
  private:
   SaverWindow(SDL_Window* window, bool foreign) : window_(window), foreign_(foreign) {}

@@ -14,6 +14,8 @@ bool WindowEvents::Poll(WindowEvent& out) {
       break;
     case SDL_KEYDOWN:
       out.kind = WindowEvent::Kind::Key;
+      out.key = int(e.key.keysym.sym);
+      out.repeat = e.key.repeat != 0;
       break;
     case SDL_MOUSEBUTTONDOWN:
       out.kind = WindowEvent::Kind::Button;

@@ -10,6 +10,10 @@ struct WindowEvent {
   enum class Kind { Quit, Key, Button, Move, FocusLost, Closed, Suspend, Other };
   Kind kind = Kind::Other;
   int x = 0, y = 0;  // Move: the pointer on the desktop
+  // Key: the key's character in lower case (' ', 'f', 'q'), 27 for Escape,
+  // other keys' codes above 127; `repeat` for a held key's repeats.
+  int key = 0;
+  bool repeat = false;
 };
 
 class WindowEvents {

@@ -194,6 +194,40 @@ TEST_F(SaverWindows, TestModeIgnoresInputAndEndsWhenClosed) {
   EXPECT_EQ(code, 0);
 }
 
+TEST_F(SaverWindows, PlayWindowKeysPauseAndQuitAndTheFrameRateIsLimited) {
+  const fs::path out = dir_ / "play";
+  fs::create_directories(out);
+  Child player({"play", "--mute", "--fps-limit", "15", "--dump-frames", out.string()});
+  ASSERT_TRUE(player.Started());
+  ASSERT_NE(WaitForWindow(player), 0u);
+  Xdo("mousemove 200 200");  // keys go to the window under the pointer
+  const auto count = [&] {
+    return size_t(std::distance(fs::directory_iterator(out), fs::directory_iterator()));
+  };
+  const auto before = std::chrono::steady_clock::now();
+  const size_t first = count();
+  std::this_thread::sleep_for(2s);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
+  EXPECT_LE(double(count() - first), 15 * seconds + 3) << "at most 15 frames a second";
+  Xdo("key space");
+  std::this_thread::sleep_for(600ms);
+  const size_t paused = count();
+  std::this_thread::sleep_for(600ms);
+  ASSERT_GT(count(), paused + 1) << "a paused show is still drawn";
+  char a[32], b[32];
+  std::snprintf(a, sizeof a, "frame_%05zu.png", paused);
+  std::snprintf(b, sizeof b, "frame_%05zu.png", count() - 2);
+  const Image x = Frame(out / a), y = Frame(out / b);
+  ASSERT_FALSE(x.empty());
+  EXPECT_EQ(x.rgba, y.rgba) << "the show stands still while paused";
+  int code = -1;
+  EXPECT_FALSE(player.WaitExit(300ms, code)) << "space does not end play";
+  Xdo("key q");
+  ASSERT_TRUE(player.WaitExit(10s, code)) << "Q quits";
+  EXPECT_EQ(code, 0);
+}
+
 TEST_F(SaverWindows, PreviewDrawsTheLoadingPictureThenTheShowIntoAGivenWindow) {
   const Window parent =
       XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 150, 0, 0, 0);
