@@ -56,13 +56,19 @@ class NoFiles : public BlobStore {
 std::vector<uint8_t> ComposeShowFile(const std::filesystem::path& path,
                                      std::vector<std::string>* uncarried) {
   const std::vector<uint8_t> text = ReadWholeFile(path, 64u << 20);
+  return ComposeShowText(text, path.string(), path.parent_path(), uncarried);
+}
+
+std::vector<uint8_t> ComposeShowText(std::span<const uint8_t> text, const std::string& name,
+                                     const std::filesystem::path& folder,
+                                     std::vector<std::string>* uncarried) {
   Json json;
   try {
     json = Json::parse(text.begin(), text.end());
-  } catch (const Json::parse_error& e) {
-    throw JsonFormatError(path.string() + ": not JSON: " + e.what());
+  } catch (const Json::exception& e) {
+    // Syntax errors, and numbers too large for a double.
+    throw JsonFormatError(name + ": not JSON: " + e.what());
   }
-  const std::filesystem::path folder = path.parent_path();
   FileBlobStore files(folder);
   // First as written (without reading its files), to learn which links the
   // resources already carry.

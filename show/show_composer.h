@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,11 @@ namespace glimmer {
 // module) go to `uncarried`, each once. Throws JsonFormatError ("PATH:
 // problem", with the JSON path of the first problem) or GlimmerError.
 std::vector<uint8_t> ComposeShowFile(const std::filesystem::path& path,
+                                     std::vector<std::string>* uncarried = nullptr);
+// The same for JSON text already read; `name` is how errors call it, and
+// `folder` is where the files it names are looked for.
+std::vector<uint8_t> ComposeShowText(std::span<const uint8_t> text, const std::string& name,
+                                     const std::filesystem::path& folder,
                                      std::vector<std::string>* uncarried = nullptr);
 
 }  // namespace glimmer

@@ -1,9 +1,11 @@
-// Writes the fuzz seed corpus: documents made by the writer at several
-// stored versions, and one wrapped in a Windows program.
+// Writes the fuzz seed corpora: documents made by the writer at several
+// stored versions, and one wrapped in a Windows program; and, when a second
+// folder is given, the JSON forms of those documents for composing.
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <nlohmann/json.hpp>
 
 #include "document/pe_resources.h"
 #include "show/show_document.h"
@@ -21,8 +23,8 @@ void Write(const std::filesystem::path& p, const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: glimmer_make_fuzz_seeds DIR\n";
+  if (argc != 2 && argc != 3) {
+    std::cerr << "usage: glimmer_make_fuzz_seeds DIR [JSON_DIR]\n";
     return 2;
   }
   namespace t = glimmer::testing;
@@ -46,5 +48,23 @@ int main(int argc, char** argv) {
   t::PeBuilder pe;
   pe.Add(std::u16string(u"DDS"), glimmer::kDocumentResourceId, sample);
   Write(dir / "show.scr", pe.Build());
+  if (argc == 3) {
+    const std::filesystem::path jsonDir = argv[2];
+    std::filesystem::create_directories(jsonDir);
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+      if (e.path().extension() != ".dds") continue;
+      std::ifstream in(e.path(), std::ios::binary);
+      const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+      try {
+        glimmer::FileBlobStore inline64;
+        glimmer::ShowDocument doc = glimmer::LoadShow(bytes);
+        const std::string text = glimmer::ShowToJson(doc, inline64).dump(1) + "\n";
+        Write(jsonDir / (e.path().stem().string() + ".json"),
+              std::vector<uint8_t>(text.begin(), text.end()));
+      } catch (const std::exception&) {
+        // A seed the player refuses has no JSON form.
+      }
+    }
+  }
   return 0;
 }
