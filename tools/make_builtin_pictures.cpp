@@ -143,8 +143,9 @@ Painter Arc(double core) {
 }
 
 // Four rain drops on glass in a 2 × 2 sheet: a round drop (top left, the
-// sliding one) and three smaller, flatter ones. Each is clear water: a
-// faint body, a darker rim below, a bright glint above left.
+// sliding one) and three smaller, flatter ones. Each is a small lens: the
+// bright sky it turns upside down gathers in its lower half, its upper half
+// and rim are dark, and a sharp glint sits above left.
 Painter RainDrops() {
   return [](double x, double y) {
     const int cell = (x < 0.5 ? 0 : 1) + (y < 0.5 ? 0 : 2);
@@ -153,11 +154,13 @@ Painter RainDrops() {
     const double dy = ((y - 0.5 * (cell >> 1)) * 2 - 0.5) * 2 * kStretch[cell][1];
     const double d = std::hypot(dx, dy) / 0.9;
     if (d >= 1) return Rgba{0, 0, 0, 0};
-    const double rim = std::pow(d, 6) * std::clamp(0.6 + dy, 0.0, 1.0);
-    const double glint = std::exp(-(std::pow(dx + 0.35, 2) + std::pow(dy + 0.4, 2)) / 0.02);
-    const double shade = 0.75 + 0.25 * glint - 0.55 * rim;
-    const double a = std::min(1.0, 0.22 + 0.6 * rim + 0.8 * glint) * std::min(1.0, (1 - d) * 12);
-    return Rgba{ToByte(shade), ToByte(shade + 0.05), ToByte(shade + 0.1), ToByte(a)};
+    const double lens = std::clamp(0.5 + 0.6 * dy / 0.9, 0.0, 1.0);  // dark above, light below
+    const double rim = std::pow(d, 8);
+    const double glint = std::exp(-(std::pow(dx + 0.3, 2) + std::pow(dy + 0.38, 2)) / 0.012);
+    const double shade = std::min(1.0, (0.25 + 0.75 * lens) * (1 - 0.8 * rim) + glint);
+    const double a =
+        std::min(1.0, 0.35 + 0.25 * (1 - lens) + 0.5 * rim + glint) * std::min(1.0, (1 - d) * 14);
+    return Rgba{ToByte(shade * 0.92), ToByte(shade * 0.96), ToByte(shade), ToByte(a)};
   };
 }
 
