@@ -187,11 +187,11 @@ RawQuads::~RawQuads() {
   Device().SetRenderTarget(0, Device().GetRenderTarget(0));
 }
 
-void RawQuads::Draw() {
+void RawQuads::Draw(uint32_t quads) {
+  const size_t n = std::min(size_t(quads), vertices_.size() / 4);
   glBindVertexArray(vao_);
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(vertices_.size() * sizeof(Vertex)),
-                  vertices_.data());
+  glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(n * 4 * sizeof(Vertex)), vertices_.data());
   glUseProgram(program_);
   glUniform2f(glGetUniformLocation(program_, "px"), 2.0f / kW, 2.0f / kH);
   glActiveTexture(GL_TEXTURE0);
@@ -201,7 +201,7 @@ void RawQuads::Draw() {
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glViewport(0, 0, kW, kH);
-  glDrawElements(GL_TRIANGLES, indexCount_, GL_UNSIGNED_INT, nullptr);
+  glDrawElements(GL_TRIANGLES, std::min(indexCount_, GLsizei(n * 6)), GL_UNSIGNED_INT, nullptr);
   glBindVertexArray(0);
   Device().SetRenderTarget(0, Device().GetRenderTarget(0));
 }

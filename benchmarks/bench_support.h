@@ -81,7 +81,7 @@ Image SoftSpot(uint32_t n);
 // n textured, coloured quads in plain OpenGL: the raw ceilings of the
 // layers that draw quads. Write Vertices() (4 a quad: left-bottom,
 // left-top, right-bottom, right-top; colours as D3D ARGB), then Draw()
-// sends and draws them, alpha-blended, in pixels of the frame.
+// sends and draws them (or the first of them), alpha-blended, in pixels of the frame.
 class RawQuads {
  public:
   struct Vertex {
@@ -94,7 +94,8 @@ class RawQuads {
   RawQuads(const RawQuads&) = delete;
   RawQuads& operator=(const RawQuads&) = delete;
   Vertex* Vertices() { return vertices_.data(); }
-  void Draw();
+  // Draws the first `quads` quads (all by default).
+  void Draw(uint32_t quads = UINT32_MAX);
 
  private:
   std::vector<Vertex> vertices_;

@@ -53,7 +53,8 @@ class BurstFamilyRuntime : public ParticleKindRuntime<Ctor> {
     this->settings().point.position = {width / 2, height / 2, 0};
   }
   // An age of range ÷ speed, the appearance, kinematics; then the direction.
-  void InitNewborn(size_t i);
+  // Kinds over the fountain add to it.
+  virtual void InitNewborn(size_t i);
   // Births of `n` particles at the point.
   void Births(size_t n);
 };

@@ -122,6 +122,9 @@ class ParticleKindRuntime : public ParticleSystemRuntime {
  public:
   explicit ParticleKindRuntime(const Ctor& constructor)
       : ParticleSystemRuntime(std::make_unique<Ctor>(constructor)) {}
+  // For kinds derived from Ctor: the runtime keeps the derived copy.
+  explicit ParticleKindRuntime(std::unique_ptr<Ctor> constructor)
+      : ParticleSystemRuntime(std::move(constructor)) {}
   Ctor& settings() { return static_cast<Ctor&>(Constructor()); }
   const Ctor& settings() const { return static_cast<const Ctor&>(Constructor()); }
 };

@@ -142,6 +142,53 @@ Painter Arc(double core) {
   };
 }
 
+// Four rain drops on glass in a 2 × 2 sheet: a round drop (top left, the
+// sliding one) and three smaller, flatter ones. Each is a small lens: the
+// bright sky it turns upside down gathers in its lower half, its upper half
+// and rim are dark, and a sharp glint sits above left.
+Painter RainDrops() {
+  return [](double x, double y) {
+    const int cell = (x < 0.5 ? 0 : 1) + (y < 0.5 ? 0 : 2);
+    static constexpr double kStretch[4][2] = {{1.0, 1.0}, {1.25, 0.85}, {0.9, 1.2}, {1.15, 1.0}};
+    const double dx = ((x - 0.5 * (cell & 1)) * 2 - 0.5) * 2 * kStretch[cell][0];
+    const double dy = ((y - 0.5 * (cell >> 1)) * 2 - 0.5) * 2 * kStretch[cell][1];
+    const double d = std::hypot(dx, dy) / 0.9;
+    if (d >= 1) return Rgba{0, 0, 0, 0};
+    const double lens = std::clamp(0.5 + 0.6 * dy / 0.9, 0.0, 1.0);  // dark above, light below
+    const double rim = std::pow(d, 8);
+    const double glint = std::exp(-(std::pow(dx + 0.3, 2) + std::pow(dy + 0.38, 2)) / 0.012);
+    const double shade = std::min(1.0, (0.25 + 0.75 * lens) * (1 - 0.8 * rim) + glint);
+    const double a =
+        std::min(1.0, 0.35 + 0.25 * (1 - lens) + 0.5 * rim + glint) * std::min(1.0, (1 - d) * 14);
+    return Rgba{ToByte(shade * 0.92), ToByte(shade * 0.96), ToByte(shade), ToByte(a)};
+  };
+}
+
+// A soft, lumpy puff of smoke or fog: a round fall-off broken up by a few
+// octaves of smooth noise.
+Painter Puff() {
+  return [](double x, double y) {
+    const auto hash = [](int i, int j) {
+      uint32_t h = uint32_t(i) * 374761393u + uint32_t(j) * 668265263u;
+      h = (h ^ (h >> 13)) * 1274126177u;
+      return double((h ^ (h >> 16)) & 0xFFFF) / 65535.0;
+    };
+    const auto noise = [&](double u, double v) {
+      const int i = int(std::floor(u)), j = int(std::floor(v));
+      const double fu = u - i, fv = v - j;
+      const double su = fu * fu * (3 - 2 * fu), sv = fv * fv * (3 - 2 * fv);
+      const double a = hash(i, j) + (hash(i + 1, j) - hash(i, j)) * su;
+      const double b = hash(i, j + 1) + (hash(i + 1, j + 1) - hash(i, j + 1)) * su;
+      return a + (b - a) * sv;
+    };
+    double n = 0, amplitude = 0.5, f = 4;
+    for (int k = 0; k < 4; ++k, amplitude /= 2, f *= 2) n += amplitude * noise(x * f, y * f);
+    const double d = std::hypot(x - 0.5, y - 0.5) * 2;
+    const double body = std::pow(std::max(0.0, 1 - d), 1.2);
+    return Rgba{255, 255, 255, ToByte(body * (0.35 + 0.9 * n))};
+  };
+}
+
 // Quantised so that the palette stays small.
 Painter Quantised(Painter p, int levels) {
   return [=](double x, double y) {
@@ -447,6 +494,8 @@ int main(int argc, char** argv) {
          return Rgba{25, 25, 35, 255};
        }},
       {1104, 128, 128, 6, Leaf()},
+      {1130, 128, 128, 6, RainDrops()},
+      {1131, 64, 64, 6, Puff()},
   };
   const std::vector<std::pair<int, XMesh>> meshes = {
       {1110, BodyMesh()}, {1111, WingMesh()}, {1112, DiscMesh()}, {1113, LeafMesh()}};

@@ -11,8 +11,8 @@ namespace {
 TEST(DemoShow, RendersAsReviewedAtChosenTimes) {
   // Fireworks, sparkles and fireflies over Dusk's hazy hills, Sea fading in
   // after the first switch, fish and a stream of sparks over its rippling
-  // water under the random pan, snow, a discharge and shooting stars on
-  // Hills along the path.
+  // water under the random pan with rain drops on the window, snow, a
+  // discharge, shooting stars and fog on Hills along the path.
   ExpectRendersAsReviewed("", "160x90", {"3", "7.5", "11", "19.5"},
                           GLIMMER_SOURCE_DIR "/tests/app/references", "demo_");
 }
