@@ -215,9 +215,7 @@ void QVX_PSGeometry_Emitter::BuildTable(TransformTable& t) {
   AddOwn(t);
 }
 
-size_t QVX_PSGeometry_Emitter::EmitCore(float dt, TreeParticle& parent,
-                                        std::vector<TreeParticle*>& out) {
-  const size_t first = out.size();
+void QVX_PSGeometry_Emitter::Emit(float dt, TreeParticle& parent, std::vector<TreeParticle*>& out) {
   const uint32_t n = EmissionCount(parent.age, dt);
   const ParticleHandle handle = attached != 0 ? parent.Handle() : ParticleHandle{};
   const D3DXVECTOR3 at = attached != 0 ? position.Value() : parent.World() + position.Value();
@@ -231,7 +229,6 @@ size_t QVX_PSGeometry_Emitter::EmitCore(float dt, TreeParticle& parent,
     InitRest(*p);
     out.push_back(p);
   }
-  return first;
 }
 
 namespace {
@@ -289,10 +286,6 @@ void QVX_PSGeomEmit_Point::Place(TreeParticle& p, TreeParticle& parent) {
   SetSpeed(p, speed);
   p.position = p.position + p.direction * RandomUniform(0, float(offset.Value()));
   SetBirthLevels(Table(), p, parent, sizeEnvelope, opacityEnvelope);
-}
-
-void QVX_PSGeomEmit_Point::Emit(float dt, TreeParticle& parent, std::vector<TreeParticle*>& out) {
-  EmitCore(dt, parent, out);
 }
 
 void QVX_PSGeomEmit_Sector::Serialize(Archive& ar, int32_t) {

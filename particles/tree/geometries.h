@@ -129,9 +129,9 @@ class QVX_PSGeometry_Emitter : public QVX_PtclSys_Geometry {
   // evenly over every burst, none during pauses or before the delay; none
   // for a count or duration of 0 or a non-finite timing.
   uint32_t EmissionCount(float T, float dt) const;
-  // The common part of every emission: n particles for `parent`, each with
-  // its life, its place and InitParticle; returns where they start in out.
-  size_t EmitCore(float dt, TreeParticle& parent, std::vector<TreeParticle*>& out);
+  // Every emission: the particles due for `parent`, each with its life,
+  // its place, InitParticle, then the kind's own direction, speed and draws.
+  void Emit(float dt, TreeParticle& parent, std::vector<TreeParticle*>& out) override;
 
   float life = 2.0f;
   uint32_t count = 0;
@@ -156,7 +156,6 @@ class QVX_PSGeomEmit_Point : public QVX_PSGeometry_Emitter {
 
  public:
   void Serialize(Archive& ar, int32_t version) override;
-  void Emit(float dt, TreeParticle& parent, std::vector<TreeParticle*>& out) override;
 
   MediaDirection direction;
   MediaParamT<uint32_t> spread{360}, offset;
