@@ -196,17 +196,20 @@ uint32_t QVX_PSGeometry_Emitter::EmissionCount(float T, float dt) const {
     }
     n = kMaxTreeBurstCount;
   }
-  const double d = duration, period = double(duration) + double(pause);
+  // In single precision, as the parent's age accumulates: the end of one
+  // step is then exactly the start of the next and no birth is lost or
+  // counted twice at a step's edge.
+  const float d = duration, period = duration + pause;
   if (n == 0 || !(d > 0) || !(period > 0) || !std::isfinite(period) || !std::isfinite(T) ||
       !(dt >= 0) || !std::isfinite(dt)) {
     return 0;
   }
-  const double e = double(T) - double(delay);
+  const float e = T - delay;
   if (e < 0) return 0;
-  const double g = std::fmod(e, period), interval = d / n;
-  if (!(d > g + dt || g < d)) return 0;
-  const double due = std::floor(std::min(g + dt, d) / interval) - std::floor(g / interval);
-  return due > 0 ? uint32_t(std::min(due, double(n))) : 0;
+  const float g = std::fmod(e, period), interval = d / float(n), end = g + dt;
+  if (!(d > end || g < d)) return 0;
+  const float due = std::floor(std::min(end, d) / interval) - std::floor(g / interval);
+  return due > 0 ? uint32_t(std::min(due, float(n))) : 0;
 }
 
 void QVX_PSGeometry_Emitter::BuildTable(TransformTable& t) {

@@ -244,7 +244,6 @@ void QVX_PSTree_Leaf::BuildNode(std::vector<TreeBatch>& batches, size_t& index) 
     const TreeParticle& p = *live[k];
     const float size = base * p.ChainFactor(1);
     const float width = size, height = size * cellAspect;
-    const float alpha = alphaByte / 255.0f * p.ChainFactor(2);
     D3DXMATRIX m = p.orientation;
     if (const float turn = ExtraTurn(p); turn != 0) {
       D3DXMATRIX r;
@@ -259,14 +258,16 @@ void QVX_PSTree_Leaf::BuildNode(std::vector<TreeBatch>& batches, size_t& index) 
     h = h * 0.5f;
     const D3DXVECTOR3 c = p.World();
     const D3DXVECTOR3 corners[4] = {c - w + h, c - w - h, c + w + h, c + w - h};
-    // Channels and alpha clamped to a byte each; NaN gives 0.
-    const uint32_t colour = (ChannelByte(alpha) << 24) | (ChannelByte(p.colour.x / 255.0f) << 16) |
-                            (ChannelByte(p.colour.y / 255.0f) << 8) |
-                            ChannelByte(p.colour.z / 255.0f);
-    WriteQuad(v + 4 * k, corners, colour, uv, p.frame);
+    WriteQuad(v + 4 * k, corners, QuadColour(p, alphaByte), uv, p.frame);
   }
   batch.quads.VertexBuffer->Unlock();
   batch.count = n;
+}
+
+uint32_t QVX_PSTree_Leaf::QuadColour(const TreeParticle& p, float alphaByte) {
+  const float alpha = alphaByte / 255.0f * p.ChainFactor(2);
+  return (ChannelByte(alpha) << 24) | (ChannelByte(p.colour.x / 255.0f) << 16) |
+         (ChannelByte(p.colour.y / 255.0f) << 8) | ChannelByte(p.colour.z / 255.0f);
 }
 
 const char* QVX_PSTree_Leaf::Technique(int32_t blend, bool premultiplied) {

@@ -124,6 +124,9 @@ class QVX_PSTree_Leaf : public QVX_PSTree_Node {
   // The technique for a blend (0 normal, 1 additive; others clamped) and a
   // texture with premultiplied alpha or not.
   static const char* Technique(int32_t blend, bool premultiplied);
+  // A quad's colour: alpha = `alphaByte` × the opacity chain, the particle's
+  // colour channels, each clamped to a byte (NaN gives 0).
+  static uint32_t QuadColour(const TreeParticle& p, float alphaByte);
 
   // The drawing fields (effect, texture and its clock, flips, base size,
   // colours, blend, glow) kept in the particle look the flat systems use.
