@@ -67,7 +67,7 @@ void QVX_PSGeometry_Swarm::Spawn(const ParticleHandle& parent, std::vector<TreeP
   context_.duration = duration.Scaled();
   const uint32_t n = std::min(count.Value(), kMaxCount);
   for (uint32_t k = 0; k < n; ++k) {
-    TreeParticle* p = pool.Allocate();
+    TreeParticle* p = Allocate();
     if (!p) return;
     p->Initialise(parent);
     InitParticle(*p);
@@ -83,10 +83,10 @@ void QVX_PSGeometry_Trace::Serialize(Archive& ar, int32_t) {
 }
 
 void QVX_PSGeometry_Trace::BuildTable(TransformTable& t) {
-  t.Add<PtclTr_MaxAge>(link_.traceLife > 0 ? link_.traceLife : 0.5f);
+  t.Add<PtclTr_MaxAge>(Linked().traceLife > 0 ? Linked().traceLife : 0.5f);
   AddShared(t);
-  t.Add<PtclTr_AgeTransform>(1, link_.traceSize ? *link_.traceSize : sizeEnvelope);
-  t.Add<PtclTr_AgeTransform>(2, link_.traceOpacity ? *link_.traceOpacity : opacityEnvelope);
+  t.Add<PtclTr_AgeTransform>(1, Linked().traceSize ? *Linked().traceSize : sizeEnvelope);
+  t.Add<PtclTr_AgeTransform>(2, Linked().traceOpacity ? *Linked().traceOpacity : opacityEnvelope);
 }
 
 void QVX_PSGeometry_Trace::Emit(float dt, TreeParticle& parent, std::vector<TreeParticle*>& out) {

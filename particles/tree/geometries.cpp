@@ -100,13 +100,13 @@ const TransformTable& QVX_PtclSys_Geometry::Table() {
   TransformTable& t = table_.value;
   if (t.Empty()) {
     BuildTable(t);
-    if (link_.colours) t.Add<PtclTr_Color>(*link_.colours);
+    if (Linked().colours) t.Add<PtclTr_Color>(*Linked().colours);
   }
   return t;
 }
 
 void QVX_PtclSys_Geometry::Link(const LeafLink& link) {
-  link_ = link;
+  linked_.value = link;
   table_.value.Clear();  // rebuilt with the leaf's transforms
 }
 
@@ -136,17 +136,20 @@ void QVX_PtclSys_Geometry::InitRest(TreeParticle& p) {
   t.Init(p, sharedEnd_, t.Size());
 }
 
-TreeParticle* QVX_PtclSys_Geometry::CreateParticle(const ParticleHandle& parent) {
+TreeParticle* QVX_PtclSys_Geometry::Allocate() {
   TreeParticle* p = pool.Allocate();
-  if (!p) {
-    if (!capReported_) {
-      std::cerr << "glimmer: the particle-tree geometry \"" << ToUtf8(name)
-                << "\" asks for more than " << kMaxTreeParticlesPerGeometry
-                << " particles; the others are not born\n";
-      capReported_ = true;
-    }
-    return nullptr;
+  if (!p && !capReported_) {
+    std::cerr << "glimmer: the particle-tree geometry \"" << ToUtf8(name)
+              << "\" asks for more than " << kMaxTreeParticlesPerGeometry
+              << " particles; the others are not born\n";
+    capReported_ = true;
   }
+  return p;
+}
+
+TreeParticle* QVX_PtclSys_Geometry::CreateParticle(const ParticleHandle& parent) {
+  TreeParticle* p = Allocate();
+  if (!p) return nullptr;
   p->Initialise(parent);
   p->position = position.Value();
   InitParticle(*p);
@@ -223,7 +226,7 @@ void QVX_PSGeometry_Emitter::Emit(float dt, TreeParticle& parent, std::vector<Tr
   const ParticleHandle handle = attached != 0 ? parent.Handle() : ParticleHandle{};
   const D3DXVECTOR3 at = attached != 0 ? position.Value() : parent.World() + position.Value();
   for (uint32_t k = 0; k < n; ++k) {
-    TreeParticle* p = pool.Allocate();
+    TreeParticle* p = Allocate();
     if (!p) break;
     p->Initialise(handle);
     p->position = at;

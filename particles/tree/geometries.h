@@ -110,10 +110,14 @@ class QVX_PtclSys_Geometry : public QVX_IOF_Item {
   void DrawCell(TreeParticle& p) const;
   // The transforms after the shared ones get their draws.
   void InitRest(TreeParticle& p);
+  // A slot for a newborn, or null at the cap (reported once).
+  TreeParticle* Allocate();
   size_t sharedFirst_ = 0, sharedEnd_ = 0;
-  LeafLink link_;
+  // The leaf's loan; a copy waits for its own leaf to link it.
+  const LeafLink& Linked() const { return linked_.value; }
 
  private:
+  FreshOnCopy<LeafLink> linked_;
   FreshOnCopy<TransformTable> table_;
   bool capReported_ = false;
 };

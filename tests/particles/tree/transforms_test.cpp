@@ -194,5 +194,16 @@ TEST(TreeParticle, ANewbornDrawsItsCellSizesWavesAndSpinInOrder) {
   EXPECT_EQ(NextRandom(), r[15]);
 }
 
+TEST(TreeParticle, AGridWithoutRowsOrColumnsIsOneCell) {
+  QVX_PSGeometry_Point g;
+  g.SetGrid(0, -3);
+  TreeParticle* p = g.CreateParticle({});
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->frame[0], 1.0f);
+  EXPECT_EQ(p->frame[1], 1.0f);
+  EXPECT_EQ(p->frame[2], 0.0f);
+  EXPECT_EQ(p->frame[3], 0.0f);
+}
+
 }  // namespace
 }  // namespace glimmer::testing
