@@ -1,5 +1,6 @@
 #include "show/show_schema.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -76,8 +77,13 @@ std::string Shown(const Json& v) {
 // `example` is the same object in an example show, if there is one: lists
 // empty by default show the shape of the example's first element. With
 // `isExample` the values shown are the example's, not defaults.
+// `open` holds the example lists being described around this call, so a
+// list whose elements hold lists of their own kind (a particle tree's
+// children) is not taken again as its own example.
 void Describe(std::ostream& out, const Json& fields, const Json* example, const Json* exampleRoot,
-              int depth, bool isExample = false) {
+              int depth, bool isExample = false, std::vector<const Json*>* open = nullptr) {
+  std::vector<const Json*> none;
+  if (!open) open = &none;
   const std::string indent(size_t(depth) * 2, ' ');
   for (auto it = fields.begin(); it != fields.end(); ++it) {
     const Json& v = it.value();
@@ -87,7 +93,7 @@ void Describe(std::ostream& out, const Json& fields, const Json* example, const 
     out << indent << it.key() << ": " << TypeName(v);
     if (v.is_object()) {
       out << "\n";
-      Describe(out, v, ex, exampleRoot, depth + 1, isExample);
+      Describe(out, v, ex, exampleRoot, depth + 1, isExample, open);
       continue;
     }
     if (v.is_array()) {
@@ -95,6 +101,7 @@ void Describe(std::ostream& out, const Json& fields, const Json* example, const 
                          : ex && ex->is_array() && !ex->empty() ? ex
                          : exampleRoot                          ? FindList(*exampleRoot, it.key())
                                                                 : nullptr;
+      if (list && std::find(open->begin(), open->end(), list) != open->end()) list = nullptr;
       const Json* element = list ? &list->front() : nullptr;
       if (!element) {
         out << " (empty by default)\n";
@@ -102,8 +109,11 @@ void Describe(std::ostream& out, const Json& fields, const Json* example, const 
       }
       out << " of " << TypeName(*element)
           << (v.empty() ? " (empty by default; an example element:)" : "") << "\n";
-      if (element->is_object())
-        Describe(out, *element, element, exampleRoot, depth + 1, isExample || v.empty());
+      if (element->is_object()) {
+        open->push_back(list);
+        Describe(out, *element, element, exampleRoot, depth + 1, isExample || v.empty(), open);
+        open->pop_back();
+      }
       continue;
     }
     out << (isExample ? " e.g. " : " = ") << Shown(v) << "\n";
