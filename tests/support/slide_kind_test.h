@@ -54,7 +54,8 @@ class SlideKindTest : public GpuTest {
     std::ofstream(dir_ / "show.json")
         << R"({"slides": [{"class": "ZT_SlideContainer", "fadeIn": 0, "fadeOut": 0, "duration": 30, "slide": {)"
         << slideFields
-        << R"(, "ZT_2D_Light": {"picture": {"Path": "picture.png"}, "camera": {"Mode": 0}}}}]})";
+        << R"(, "ZT_2D_Light": {"picture": {"Path": "picture.png"}, "camera": {"Mode": 0}}})"
+        << (layers_.empty() ? "" : ", \"visualLayers\": [" + layers_ + "]") << "}]}";
     doc_.emplace(LoadShow(ComposeShowFile(dir_ / "show.json")));
     doc_->resources->Attach(*device_);
     scope_.emplace(doc_->resources->ScreenFor(device_, &context_));
@@ -68,6 +69,7 @@ class SlideKindTest : public GpuTest {
   }
 
   std::filesystem::path dir_;
+  std::string layers_;  // the slide's layers, JSON objects separated by commas
   RenderContext context_;
   std::optional<ShowDocument> doc_;
   std::optional<ScreenScope> scope_;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "document/resource_manager.h"
+#include "platform/gpu/effect.h"
 #include "scene/embedded_effects.h"
 #include "tests/support/archive_helpers.h"
 #include "tests/support/slide_kind_test.h"
@@ -71,6 +73,20 @@ TEST_F(Flame, WithoutAHazeEffectTheSlideTakesNoCapture) {
   EXPECT_FALSE(flame->HasHaze());
   EXPECT_EQ(flame->HeatHaze.Value(), 0);
   EXPECT_FALSE(flame->NeedsCapture());
+}
+
+TEST_F(Flame, TheHazeSetsItsOwnParametersOverAHeatLayerSharingItsEffect) {
+  layers_ = R"({"class": "ZT_HeatDistortion", "strength": 500})";
+  auto* flame = Start<ZT_FlameLight>(R"("class": "ZT_FlameLight", "HazeStrength": 25)");
+  ASSERT_NE(flame, nullptr);
+  Frame(0.1f);
+  Frame(0.2f);
+  const std::shared_ptr<Effect> shared =
+      QVX_DocResManager::Current()->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 63));
+  ASSERT_NE(shared, nullptr);
+  // The layer drew with 500 × 0.002 × 0.05; the slide's haze draws last with its own.
+  EXPECT_NEAR(shared->GetFloat("stenght"), 25 * 0.002f * 0.05f, 1e-6f);
+  EXPECT_EQ(shared->Technique(), "MainFX");
 }
 
 TEST_F(Flame, FlamesBurnOverTheLowerPartThroughTheHaze) {
