@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <numbers>
 #include <vector>
 
@@ -121,6 +122,15 @@ void FakeLake2D::MakeReflection() {
   const Image picture = SlidePictureImage(*this);
   if (picture.empty()) return;
   const uint32_t side = ReflectionSide(ReflectionQuality.Value(), d->MaxTextureSize());
+  const int32_t q = ReflectionQuality.Value();
+  if (q < 0 || q > 24 || side != (128u << q)) {
+    static bool said = false;
+    if (!said) {
+      std::cerr << "glimmer: FakeLake2D: reflection quality " << q
+                << " is out of range; the reflection is " << side << " pixels square\n";
+      said = true;
+    }
+  }
   reflection_ = MakeTexture(*d, ResizeTriangle(picture, side, side));
 }
 

@@ -68,7 +68,15 @@ void RainGrid::ScatterMutations() {
   for (uint32_t& cell : cells_) cell &= ~kMutating;
   // Mutations 0 and 1 mutate nothing; more picks than cells add nothing new.
   uint32_t picks = config_.mutations > 1 ? config_.mutations - 1 : 0;
-  picks = std::min<uint32_t>(picks, uint32_t(cells_.size()));
+  if (picks > cells_.size()) {
+    picks = uint32_t(cells_.size());
+    static bool said = false;
+    if (!said) {
+      std::cerr << "glimmer: ZT_MatrixCodeLight: " << config_.mutations
+                << " mutations on a grid of " << cells_.size() << " cells; at most one a cell\n";
+      said = true;
+    }
+  }
   for (uint32_t i = 0; i < picks; ++i) {
     const uint32_t c = R() % columns_;
     const uint32_t r = R() % rows_;
