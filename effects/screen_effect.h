@@ -37,6 +37,7 @@ class ZT_FX_Constructor : public ZT_ABObj_Constructor, public EmbeddedFx {
   void SetEffectQuad(const D3DXVECTOR3 (&corners)[4]) override {
     for (int i = 0; i < 4; ++i) effectQuad.Corners[i].SetValue(corners[i]);
   }
+  const ZT_FileLink3& EffectLink() const override { return effect; }
 
   // Speed, technique mode, mask GUID and name, a flag, the effect link;
   // from version 2 the scale, from 3 the effect quad (and an int), from 4

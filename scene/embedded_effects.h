@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "common/d3dx_vector.h"
+#include "document/file_links.h"
 #include "scene/scene_object.h"
 #include "store/class_registry.h"
 
@@ -27,6 +28,8 @@ class EmbeddedFx {
   virtual void SetSpeedValue(uint32_t value) = 0;
   // Corners in picture pixels: top left, bottom left, top right, bottom right.
   virtual void SetEffectQuad(const D3DXVECTOR3 (&corners)[4]) = 0;
+  // The effect it draws with.
+  virtual const ZT_FileLink3& EffectLink() const = 0;
 };
 
 // A default constructor of the embedded class `name`, or null when no

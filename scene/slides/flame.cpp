@@ -103,7 +103,9 @@ void ZT_FlameLight::DrawPicture(int flag) {
 
 void ZT_FlameLight::EndFrame(int flag) {
   if (HeatHaze.Value() != 0 && hazeEffect_) {
-    EndCapture(false);
+    // The haze draws the whole finished slide itself, so the capture is not
+    // drawn back first.
+    EndCapture(true);
     // The effect may be shared with heat-distortion layers: every parameter
     // is set right before this draw.
     Effect& e = *hazeEffect_;

@@ -59,5 +59,16 @@ TEST_F(Underwater, TheSlideSwaysThroughTheWater) {
   EXPECT_TRUE(NearColor(Pixel(4, 24), 0x3060C0FF, 60)) << "still the picture, tinted";
 }
 
+TEST_F(Underwater, WithoutItsEffectTheSlideIsShownAsItIs) {
+  auto* slide = Start<FakeUndervater>(
+      R"("class": "FakeUndervater",
+         "water": {"ZT_FX_Constructor": {"effect": {"Path": "nowhere.fx", "Stamp": 3}}})");
+  ASSERT_NE(slide, nullptr);
+  Frame(0.1f);
+  Frame(0.2f);
+  EXPECT_TRUE(NearColor(Pixel(4, 24), 0x3060C0FF, 3));
+  EXPECT_TRUE(NearColor(Pixel(60, 24), 0xE0C040FF, 3));
+}
+
 }  // namespace
 }  // namespace glimmer::testing
