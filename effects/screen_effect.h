@@ -18,6 +18,7 @@
 #include "params/scaled_slider.h"
 #include "platform/gpu/effect.h"
 #include "render/meshes.h"
+#include "scene/embedded_effects.h"
 #include "scene/layer_kind.h"
 #include "scene/renderer_interface.h"
 
@@ -27,10 +28,17 @@ namespace glimmer {
 // through "MainFX" after a fresh scene copy (1) or as a copy boundary (2).
 enum class FxMode : int32_t { Quad = 0, Screen = 1, Boundary = 2 };
 
-class ZT_FX_Constructor : public ZT_ABObj_Constructor {
+class ZT_FX_Constructor : public ZT_ABObj_Constructor, public EmbeddedFx {
   GLIMMER_STORED_CLASS(ZT_FX_Constructor, 4)
 
  public:
+  uint32_t SpeedValue() const override { return speed.Value(); }
+  void SetSpeedValue(uint32_t value) override { speed.SetValue(value); }
+  void SetEffectQuad(const D3DXVECTOR3 (&corners)[4]) override {
+    for (int i = 0; i < 4; ++i) effectQuad.Corners[i].SetValue(corners[i]);
+  }
+  const ZT_FileLink3& EffectLink() const override { return effect; }
+
   // Speed, technique mode, mask GUID and name, a flag, the effect link;
   // from version 2 the scale, from 3 the effect quad (and an int), from 4
   // the phase.

@@ -239,6 +239,38 @@ const std::vector<std::string>& Glyph(char c) {
 }
 
 // Black, with "Loading" and three dots in white across the middle.
+// A strip of glyphs for the code rain, one square cell each, top to bottom:
+// mirrored digits and angular signs on a 5 × 7 dot grid, white on clear.
+Painter GlyphStrip() {
+  static const char* const kGlyphs[16][7] = {
+      {" ### ", "#   #", "#  ##", "# # #", "##  #", "#   #", " ### "},
+      {"  #  ", "  ## ", "  #  ", "  #  ", "  #  ", "  #  ", " ### "},
+      {" ### ", "#   #", "#    ", " ### ", "    #", "    #", "#####"},
+      {"#####", "#    ", "  ## ", "#    ", "#    ", "#   #", " ### "},
+      {"  #  ", " ##  ", "# #  ", "#  # ", "#####", "   # ", "   # "},
+      {"#####", "    #", " ####", "#    ", "#    ", "#   #", " ### "},
+      {" ##  ", "   # ", "    #", "#### ", "#   #", "#   #", " ### "},
+      {"#####", "#    ", "   # ", "  #  ", " #   ", " #   ", " #   "},
+      {" ### ", "#   #", "#   #", " ### ", "#   #", "#   #", " ### "},
+      {" ### ", "#   #", "#   #", " ####", "    #", "   # ", " ##  "},
+      {"#####", "    #", "   # ", "  ## ", "  #  ", " #   ", "#    "},
+      {"  #  ", "#####", "  #  ", " # # ", "#  # ", "   # ", "  #  "},
+      {"#   #", " #  #", "    #", "   # ", "  #  ", " #   ", "#    "},
+      {"#####", "  #  ", "  #  ", "#####", "  #  ", "  #  ", "  #  "},
+      {" #   ", "#####", " #  #", " #  #", " #  #", "#   #", "   # "},
+      {"  #  ", "  #  ", "#####", "  #  ", " # # ", "#   #", "     "},
+  };
+  return [](double x, double y) {
+    const int glyph = std::min(int(y * 16), 15);
+    const double gy = y * 16 - glyph;
+    // The 5 × 7 dots inside a margin of the square cell.
+    const int col = int((x - 0.1) / 0.8 * 5), row = int((gy - 0.06) / 0.88 * 7);
+    const bool on = x >= 0.1 && gy >= 0.06 && col >= 0 && col < 5 && row >= 0 && row < 7 &&
+                    kGlyphs[glyph][row][col] == '#';
+    return on ? Rgba{255, 255, 255, 255} : Rgba{255, 255, 255, 0};
+  };
+}
+
 Painter Loading() {
   return [](double x, double y) {
     const std::string text = "Loading...";
@@ -458,6 +490,7 @@ int main(int argc, char** argv) {
   const std::vector<Picture> pictures = {
       {2, 512, 512, 3, Quantised(Default(), 64)},
       {5, 512, 512, 3, Loading()},
+      {40, 20, 320, 3, GlyphStrip()},
       {54, 10, 10, 6, Spot(1.5)},
       {57, 128, 32, 6, Streak(0.18)},
       {60, 32, 32, 6, Spot(2.0)},

@@ -1,0 +1,223 @@
+#include "scene/slides/fake_lake.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <numbers>
+#include <vector>
+
+#include "document/resource_manager.h"
+#include "params/param_serialization.h"
+#include "render/state_blocks.h"
+#include "scene/slides/slide_support.h"
+#include "store/archive.h"
+#include "store/class_registry.h"
+
+namespace glimmer {
+
+GLIMMER_REGISTER_CLASS(SlideRegistry, FakeLake2D)
+
+FakeLake2D::FakeLake2D() : BumpId(Guid::Fresh()) {}
+
+void FakeLake2D::Serialize(Archive& ar, int32_t version) {
+  if (version > 1) {
+    // Stored with Tiling first, ahead of Speed.
+    Field(ar, "Tiling", Tiling);
+    Field(ar, "Speed", Speed);
+    Field(ar, "Waterline", Waterline);
+    Field(ar, "RippleOpacity", RippleOpacity);
+    Field(ar, "TintAlpha", TintAlpha);
+    Field(ar, "TintFade", TintFade);
+    Field(ar, "RippleHeight", RippleHeight);
+    Field(ar, "HazeHeight", HazeHeight);
+    Field(ar, "ReflectionQuality", ReflectionQuality);
+    Field(ar, "TintColour", TintColour);
+  }
+  Field(ar, "BumpId", BumpId);
+  Field(ar, "BumpName", BumpName);
+  Field(ar, "BumpFlag", BumpFlag);
+  SerializeBase<ZT_2D_Light>(ar, *this);
+}
+
+float FakeLake2D::WaterlineFraction() const {
+  // Stored values past 100 would put the lake above the picture.
+  return std::clamp(Waterline.Scaled(), 0.0f, 0.5f);
+}
+
+uint32_t FakeLake2D::ReflectionSide(int32_t quality, uint32_t maxTextureSize) {
+  uint32_t side = 128u << std::clamp(quality, 0, 6);
+  while (side > 128 && maxTextureSize != 0 && side > maxTextureSize) side >>= 1;
+  return side;
+}
+
+namespace {
+
+// A rectangle (x, y, w, h) as the strip (x, y + h), (x, y), (x + w, y + h), (x + w, y).
+void SetRectangle(std::array<FakeLake2D::ColourVertex, 4>& q, float x, float y, float w, float h) {
+  q[0] = {x, y + h, 0, q[0].color};
+  q[1] = {x, y, 0, q[1].color};
+  q[2] = {x + w, y + h, 0, q[2].color};
+  q[3] = {x + w, y, 0, q[3].color};
+}
+
+// Ripples when the document carries no bump map: a tiling 256 × 256 V8U8
+// map of the slopes of a few crossing waves whose periods divide the tile.
+TexturePtr MakeRipples(GpuDevice& d) {
+  constexpr uint32_t n = 256;
+  TexturePtr t = d.CreateTexture(n, n, 1, 0, D3DFMT_V8U8, D3DPOOL_MANAGED);
+  if (!t) return nullptr;
+  struct Wave {
+    float kx, ky, amplitude, phase;
+  };
+  constexpr Wave waves[] = {{3, 5, 1.0f, 0.3f},  {-7, 4, 0.6f, 1.9f}, {11, -6, 0.35f, 4.1f},
+                            {2, 13, 0.3f, 2.7f}, {17, 9, 0.2f, 5.3f}, {-23, 19, 0.12f, 0.9f}};
+  constexpr float twoPi = 2 * std::numbers::pi_v<float>;
+  std::vector<int8_t> texels(size_t{n} * n * 2);
+  for (uint32_t y = 0; y < n; ++y) {
+    for (uint32_t x = 0; x < n; ++x) {
+      float du = 0, dv = 0;
+      for (const Wave& w : waves) {
+        const float a = twoPi * (w.kx * float(x) + w.ky * float(y)) / float(n) + w.phase;
+        // The slope of amplitude × sin(a) along x and y, in units of the steepest wave.
+        du += w.amplitude * w.kx * std::cos(a) / 17;
+        dv += w.amplitude * w.ky * std::cos(a) / 17;
+      }
+      int8_t* p = &texels[(size_t{y} * n + x) * 2];
+      p[0] = int8_t(std::clamp(std::lround(du * 127), -127L, 127L));
+      p[1] = int8_t(std::clamp(std::lround(dv * 127), -127L, 127L));
+    }
+  }
+  t->UploadLevel(0, texels.data());
+  return t;
+}
+
+}  // namespace
+
+void FakeLake2D::PlaceLake() {
+  const float W = float(pictureWidth_), H = float(pictureHeight_);
+  const float b = WaterlineFraction();
+  const float shore = H * (1 - b);
+  // Top left, bottom left, bottom right; top left, bottom right, top right.
+  const float pos[6][3] = {{0, shore, 1 - b}, {0, H, 1 - 2 * b}, {W, H, 1 - 2 * b},
+                           {0, shore, 1 - b}, {W, H, 1 - 2 * b}, {W, shore, 1 - b}};
+  const float ru[6] = {0, 0, 1, 0, 1, 1};
+  for (int i = 0; i < 6; ++i) {
+    lake_[size_t(i)].x = pos[i][0];
+    lake_[size_t(i)].y = pos[i][1];
+    lake_[size_t(i)].z = 0;
+    lake_[size_t(i)].ru = ru[i];
+    lake_[size_t(i)].rv = pos[i][2];
+  }
+  SetRectangle(tint_, 0, shore, W, b * H);
+  // The haze rises HazeHeight picture pixels above the shore line; a lake of
+  // no height has no haze either.
+  const float haze = b > 0 ? float(std::min<uint32_t>(HazeHeight.Value(), pictureHeight_)) : 0;
+  SetRectangle(haze_, 0, shore, float(int(W)), -haze);
+}
+
+void FakeLake2D::MakeReflection() {
+  reflection_.reset();
+  GpuDevice* d = CurrentDevice();
+  if (!d) return;
+  const Image picture = SlidePictureImage(*this);
+  if (picture.empty()) return;
+  const uint32_t side = ReflectionSide(ReflectionQuality.Value(), d->MaxTextureSize());
+  const int32_t q = ReflectionQuality.Value();
+  if (q < 0 || q > 24 || side != (128u << q)) {
+    static bool said = false;
+    if (!said) {
+      std::cerr << "glimmer: FakeLake2D: reflection quality " << q
+                << " is out of range; the reflection is " << side << " pixels square\n";
+      said = true;
+    }
+  }
+  reflection_ = MakeTexture(*d, ResizeTriangle(picture, side, side));
+}
+
+void FakeLake2D::PrepareResources() {
+  ZT_2D_Light::PrepareResources();
+  // Bump coordinates: the map repeats Tiling times across the lake.
+  const float t = std::max(Tiling.Scaled(), 0.01f);
+  const float bump[6][2] = {{0.01f, 0.01f}, {0.01f, t}, {t, t}, {0.01f, 0.01f}, {t, t}, {t, 0.01f}};
+  for (int i = 0; i < 6; ++i) {
+    lake_[size_t(i)].bu = bump[i][0];
+    lake_[size_t(i)].bv = bump[i][1];
+  }
+  const float bottom = TintAlpha.Scaled();
+  const float shore = (1 - TintFade.Scaled()) * bottom;
+  const uint32_t c = TintColour.Value();
+  tint_[0].color = tint_[2].color = DeviceColour(c, AlphaByte(bottom));
+  tint_[1].color = tint_[3].color = DeviceColour(c, AlphaByte(shore));
+  haze_[0].color = haze_[2].color = DeviceColour(c, AlphaByte(shore));
+  haze_[1].color = haze_[3].color = DeviceColour(c, 0);
+  PlaceLake();
+  MakeReflection();
+  bump_.reset();
+  if (QVX_DocResManager* resources = QVX_DocResManager::Current())
+    bump_ = resources->GetGuidTexture(BumpId).Texture;
+  if (!bump_ && CurrentDevice()) bump_ = MakeRipples(*CurrentDevice());
+}
+
+void FakeLake2D::RestoreDeviceObjects() {
+  ZT_2D_Light::RestoreDeviceObjects();
+  Speed.Restart();
+}
+
+void FakeLake2D::AdvanceCamera(float t) {
+  ZT_2D_Light::AdvanceCamera(t);
+  Speed.Advance(t);
+  const float a = Speed.LocalTime * 4.5f;
+  const float c = 0.04f * std::cos(a), s = 0.04f * std::sin(a);
+  bumpMatrix_ = {c, -s, s, c};
+}
+
+void FakeLake2D::DrawPicture(int flag) {
+  ZT_2D_Light::DrawPicture(flag);
+  if (!reflection_ || WaterlineFraction() <= 0) return;
+  GpuDevice& d = Device();
+  RenderContext& c = Context();
+  d.SetTransform(D3DTS_VIEW, c.View);
+  d.SetTransform(D3DTS_PROJECTION, c.Projection);
+  d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
+  kSlideState.Apply(d);
+  d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX2);
+  if (bump_) {
+    // Stage 0 perturbs stage 1's reflection coordinates by the bump map
+    // through the turning matrix.
+    d.SetTexture(0, bump_);
+    d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+    d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+    d.SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(bumpMatrix_[0]));
+    d.SetTextureStageState(0, D3DTSS_BUMPENVMAT01, FloatBits(bumpMatrix_[1]));
+    d.SetTextureStageState(0, D3DTSS_BUMPENVMAT10, FloatBits(bumpMatrix_[2]));
+    d.SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(bumpMatrix_[3]));
+    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
+    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+    d.SetTexture(1, reflection_);
+    d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+    d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    d.SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    d.SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
+    d.SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
+    d.SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    d.SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  } else {
+    // No bump map: the reflection unperturbed.
+    d.SetTexture(0, reflection_);
+    d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 1);
+  }
+  d.DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, lake_.data(), sizeof(LakeVertex));
+  d.SetTexture(1, nullptr);
+  d.SetTexture(0, nullptr);
+  kDiffuseAlpha.Apply(d);
+  d.SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, tint_.data(), sizeof(ColourVertex));
+  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, haze_.data(), sizeof(ColourVertex));
+  kSlideState.Apply(d);
+}
+
+}  // namespace glimmer

@@ -1,0 +1,282 @@
+#include "scene/slides/water_rings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "params/param_serialization.h"
+#include "params/random_source.h"
+#include "render/state_blocks.h"
+#include "scene/slides/slide_support.h"
+#include "store/archive.h"
+#include "store/class_registry.h"
+
+namespace glimmer {
+
+GLIMMER_REGISTER_CLASS(SlideRegistry, ZT_WaterRingLight)
+
+// ------------------------------------------------------------------ the water
+
+const std::array<WaterSurface::Refraction, 256>& WaterSurface::RefractionTable() {
+  static const std::array<Refraction, 256> table = [] {
+    std::array<Refraction, 256> t{};
+    for (int i = 0; i < 256; ++i) {
+      // c: the cosine between the normal and the direction to the eye.
+      const double c = i / 256.0;
+      const double s = std::sin(std::acos(c));
+      const double s2 = s / 1.333;
+      const double c2 = std::cos(std::asin(s2));
+      // Straight down (s = 0) the refracted ray goes on unbent.
+      t[size_t(i)].k = s2 > 0 ? float(c2 * (s / s2) - c) : float(1.333 - c);
+      t[size_t(i)].m = s > 0 ? float(-(s2 / s)) : float(-1 / 1.333);
+      const uint32_t cube = uint32_t((255 - i) * (255 - i) * (255 - i));
+      t[size_t(i)].colour = (cube & 0xFFFF0000u) << 8;
+    }
+    return t;
+  }();
+  return table;
+}
+
+void WaterSurface::Resize(float width, float height, float columnFactor, float rowFactor) {
+  const auto even = [](double v) { return v >= 2 ? uint32_t(std::min(v, 1e9)) & ~1u : 0u; };
+  columns_ = std::max(even(std::floor(columnFactor * 128.0)), kMinLines);
+  const double ratio = width > 0 && height > 0 ? double(height) / width : 0.75;
+  rows_ =
+      std::clamp(even(std::floor(ratio * columns_ * rowFactor)), kMinLines, kMaxCells / kMinLines);
+  if (uint64_t(columns_) * rows_ > kMaxCells)
+    columns_ = std::max((kMaxCells / rows_) & ~1u, kMinLines);
+  worldWidth_ = width;
+  worldHeight_ = height;
+  state_.assign(Cells(), Cell{});
+  vertices_.assign(Cells(), DX_V::PCT{});
+  // Two triangles a cell between neighbouring rows and columns.
+  indices_.clear();
+  indices_.reserve(size_t(columns_ - 1) * (rows_ - 1) * 6);
+  for (uint32_t r = 0; r + 1 < rows_; ++r) {
+    for (uint32_t c = 0; c + 1 < columns_; ++c) {
+      const uint32_t a = r * columns_ + c, b = a + 1, d = a + columns_, e = d + 1;
+      for (uint32_t i : {a, d, b, b, d, e}) indices_.push_back(uint16_t(i));
+    }
+  }
+}
+
+void WaterSurface::AddDrop() {
+  if (columns_ < 3 || rows_ < 3) return;
+  const uint32_t x = uint32_t(NextRandom()) % (columns_ - 2) + 1;
+  const uint32_t y = uint32_t(NextRandom()) % (rows_ - 2) + 1;
+  const float s = dropStrength;
+  Velocity(y, x) -= s * 0.25f;
+  for (auto [dy, dx] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}})
+    Velocity(y + dy, x + dx) -= s * 0.125f;
+  for (auto [dy, dx] : {std::pair{-1, -1}, {-1, 1}, {1, -1}, {1, 1}})
+    Velocity(y + dy, x + dx) -= s * 0.0625f;
+}
+
+void WaterSurface::Step() {
+  float sum = 0;
+  const uint32_t C = columns_, R = rows_;
+  for (uint32_t r = 0; r < R; ++r) {
+    for (uint32_t c = 0; c < C; ++c) {
+      Cell& cell = state_[size_t(r) * C + c];
+      if (r == 0 || c == 0 || r + 1 == R || c + 1 == C) {
+        cell = {};
+        continue;
+      }
+      const auto h = [&](uint32_t rr, uint32_t cc) { return state_[size_t(rr) * C + cc].h; };
+      const float a = (h(r - 1, c - 1) + h(r - 1, c + 1) + h(r + 1, c - 1) + h(r + 1, c + 1)) / 12 +
+                      (h(r - 1, c) + h(r + 1, c) + h(r, c - 1) + h(r, c + 1)) / 6;
+      cell.v = (a - cell.h) * 0.25f + damping * cell.v;
+      sum += cell.h + cell.v;
+    }
+  }
+  const float mean = sum / float(Cells());
+  for (Cell& cell : state_) cell.h = cell.h + cell.v * speed - mean;
+}
+
+namespace {
+D3DXVECTOR3 Normalised(const D3DXVECTOR3& v) {
+  const float l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+  return l > 0 ? D3DXVECTOR3{v.x / l, v.y / l, v.z / l} : D3DXVECTOR3{0, 1, 0};
+}
+float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+}  // namespace
+
+void WaterSurface::Update(const D3DXVECTOR3& eye, float pw, float ph, const D3DXVECTOR3& light,
+                          float specular, float power, float us, float vs) {
+  if (state_.empty()) return;
+  for (int i = 0; i < 4; ++i) Step();
+  const auto& table = RefractionTable();
+  const uint32_t C = columns_, R = rows_;
+  const float ww = worldWidth_, wh = worldHeight_;
+  const D3DXVECTOR3 toLight = Normalised(light);
+  for (uint32_t r = 0; r < R; ++r) {
+    for (uint32_t c = 0; c < C; ++c) {
+      // Neighbours wrap around at the grid's edges.
+      const auto h = [&](int dr, int dc) {
+        const uint32_t rr = (r + R + uint32_t(dr + int(R))) % R;
+        const uint32_t cc = (c + C + uint32_t(dc + int(C))) % C;
+        return state_[size_t(rr) * C + cc].h;
+      };
+      const float x = -ww / 2 + float(c) * ww / float(C - 1);
+      const float y = h(0, 0);
+      const float z = -wh / 2 + float(r) * wh / float(R - 1);
+      const float nx = (h(0, -1) - h(0, 1)) + (h(-1, -1) - h(1, 1)) - (h(-1, 1) - h(1, -1));
+      const float nz = (h(-1, 0) - h(1, 0)) + (h(-1, -1) - h(1, 1)) + (h(-1, 1) - h(1, -1));
+      const D3DXVECTOR3 n = Normalised({nx, 1, nz});
+      const D3DXVECTOR3 e = Normalised({eye.x - x, eye.y - y, eye.z - z});
+      const int i = std::clamp(int(std::lround(Dot(e, n) * 255)), 0, 255);
+      const Refraction& t = table[size_t(i)];
+      const D3DXVECTOR3 d{(t.k * n.x + e.x) * t.m, (t.k * n.y + e.y) * t.m,
+                          (t.k * n.z + e.z) * t.m};
+      // Where the refracted ray meets the bowl of radius 35 under the water;
+      // a ray that misses it (far out on a wide picture) stops where it is
+      // closest to the bowl.
+      const D3DXVECTOR3 p{x, y - 20, z};
+      const float B = 2 * Dot(p, d);
+      const float disc = B * B - 4 * (Dot(p, p) - 1225);
+      const float w = (std::sqrt(std::max(disc, 0.0f)) - B) / 2 * refraction;
+      const float k = 1 - refraction * 0.05f;
+      float u = k * ((d.x * w + x) / ww) + 0.5f;
+      float v = k * ((d.z * w + z) / wh) + 0.5f;
+      if (!std::isfinite(u)) u = 0.5f;
+      if (!std::isfinite(v)) v = 0.5f;
+      // The highlight of the light on the surface (Blinn–Phong).
+      const D3DXVECTOR3 half = Normalised({toLight.x + e.x, toLight.y + e.y, toLight.z + e.z});
+      const float lit = specular * std::pow(std::max(Dot(n, half), 0.0f), power);
+      const uint32_t grey = uint32_t(std::clamp(lit, 0.0f, 1.0f) * 255);
+      DX_V::PCT& vertex = vertices_[size_t(r) * C + c];
+      vertex.x = (x / ww + 0.5f) * pw;
+      vertex.y = (z / wh + 0.5f) * ph;
+      vertex.z = 0;
+      vertex.color = (t.colour & 0xFF000000u) | (grey << 16) | (grey << 8) | grey;
+      vertex.u = u * us;
+      vertex.v = v * vs;
+    }
+  }
+}
+
+void WaterSurface::Draw(GpuDevice& device) const {
+  if (indices_.empty()) return;
+  device.SetFVF(DX_V::kFvf);
+  device.DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, uint32_t(vertices_.size()),
+                                uint32_t(indices_.size() / 3), indices_.data(), D3DFMT_INDEX16,
+                                vertices_.data(), sizeof(DX_V::PCT));
+}
+
+// ------------------------------------------------------------------ the slide
+
+void ZT_WaterRingLight::Serialize(Archive& ar, int32_t version) {
+  if (version > 1) {
+    // Six raw values: their observers are not told.
+    Field(ar, "SimSpeed", SimSpeed, ReadMode::Direct);
+    Field(ar, "RowDensity", RowDensity, ReadMode::Direct);
+    Field(ar, "Density", Density, ReadMode::Direct);
+    Field(ar, "DropStrength", DropStrength, ReadMode::Direct);
+    Field(ar, "Damping", DampingValue, ReadMode::Direct);
+    Field(ar, "Refraction", Refraction, ReadMode::Direct);
+    Field(ar, "DropRate", DropRate);
+    Field(ar, "Specular", Specular);
+    Field(ar, "SpecularPower", SpecularPower);
+  }
+  Field(ar, "Mode", Mode);
+  SerializeBase<ZT_2D_Light>(ar, *this);
+}
+
+float ZT_WaterRingLight::SimulationSpeed() const {
+  // Past about 11 the simulation diverges; the slider's own range ends at 3.
+  return std::min(float(SimSpeed.Value()) * 0.02f + 1, 11.0f);
+}
+
+float ZT_WaterRingLight::Damping() const {
+  const float a = float(DampingValue.Value());
+  const float d = a >= 50 ? (a - 50) * 0.009f * 0.02f + 0.99f : a * 0.09f * 0.02f + 0.9f;
+  // A damping of 1 or more would never calm down.
+  return std::min(d, 0.999f);
+}
+
+float ZT_WaterRingLight::DropInterval() const {
+  const float rate = DropRate.Scaled();
+  return rate > 0 ? 1 / rate : std::numeric_limits<float>::infinity();
+}
+
+void ZT_WaterRingLight::ResizeGrid() {
+  // A picture that is not there is sized as 4:3.
+  const float pw = float(pictureWidth_), ph = float(pictureHeight_);
+  const float aspect = pw > 0 && ph > 0 ? ph / pw : 0.75f;
+  water_.Resize(30 / aspect, 30, float(Density.Value()) * 0.01f + 1,
+                float(RowDensity.Value()) * 0.01f + 1);
+  water_.AddDrop();
+}
+
+void ZT_WaterRingLight::PrepareResources() {
+  ZT_2D_Light::PrepareResources();
+  WaterSurface::RefractionTable();
+  water_.speed = SimulationSpeed();
+  water_.dropStrength = float(DropStrength.Value()) * 0.01f * 0.7f + 0.1f;
+  water_.damping = Damping();
+  water_.refraction = float(Refraction.Value()) * 0.01f;
+  PictureExtent(*this, extentU_, extentV_);
+  ResizeGrid();
+}
+
+void ZT_WaterRingLight::RestoreDeviceObjects() {
+  ZT_2D_Light::RestoreDeviceObjects();
+  // Every start of the slide begins with calm water and one drop.
+  ResizeGrid();
+  lastDrop_ = 0;
+}
+
+void ZT_WaterRingLight::AdvanceCamera(float t) {
+  ZT_2D_Light::AdvanceCamera(t);
+  if (t < lastDrop_) lastDrop_ = t;
+  if (t - lastDrop_ > DropInterval()) {
+    water_.AddDrop();
+    lastDrop_ = t;
+  }
+  const float pw = float(pictureWidth_), ph = float(pictureHeight_);
+  // Mode 1 refracts the captured slide, which fills its texture.
+  const bool captured = Mode.Value() == 1;
+  water_.Update({0, 120, 0}, pw > 0 ? pw : 1, ph > 0 ? ph : 1, {0.5f, 1, -1}, Specular.Scaled(),
+                SpecularPower.Scaled(), captured ? 1 : extentU_, captured ? 1 : extentV_);
+}
+
+void ZT_WaterRingLight::DrawWater(const TexturePtr& texture) {
+  GpuDevice& d = Device();
+  const uint32_t clip = d.GetRenderState(D3DRS_CLIPPLANEENABLE);
+  d.SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+  RenderContext& c = Context();
+  d.SetTransform(D3DTS_VIEW, c.View);
+  d.SetTransform(D3DTS_PROJECTION, c.Projection);
+  D3DXMatrixTranslation(&c.ParallaxMatrix, 0, 0, 0);
+  d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
+  // The refracted picture plus the light's highlight; the surface is opaque.
+  constexpr StateBlock kWater{.colorOp = D3DTOP_ADD, .alphaOp = D3DTOP_SELECTARG1};
+  kWater.Apply(d);
+  d.SetTexture(0, texture);
+  water_.Draw(d);
+  kSlideState.Apply(d);
+  d.SetRenderState(D3DRS_CLIPPLANEENABLE, clip);
+}
+
+void ZT_WaterRingLight::DrawPicture(int flag) {
+  if (Mode.Value() == 1) {
+    // The plain picture goes into the capture; the water comes at the end.
+    ZT_2D_Light::DrawPicture(flag);
+    return;
+  }
+  GpuDevice& d = Device();
+  d.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  DrawWater(pictureTexture_);
+}
+
+void ZT_WaterRingLight::EndFrame(int flag) {
+  if (Mode.Value() == 1) {
+    EndCapture(true);
+    DrawWater(sceneTexture_);
+  }
+  ZT_2D_Light::EndFrame(flag);
+}
+
+}  // namespace glimmer

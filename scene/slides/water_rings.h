@@ -1,0 +1,107 @@
+#pragma once
+// ZT_WaterRingLight: a height-field water simulation with random drops over
+// the picture; the picture (or, in mode 1, the whole slide) is seen refracted
+// through the moving surface, with a specular highlight from a directional
+// light.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "params/media_param.h"
+#include "params/scaled_slider.h"
+#include "render/vertex_pct.h"
+#include "scene/slide.h"
+
+namespace glimmer {
+
+// The water: heights and velocities on an even grid of at most 65536 cells
+// over a world of worldWidth × worldHeight, and the vertices that show it.
+class WaterSurface {
+ public:
+  static constexpr uint32_t kMaxCells = 65536;
+  // Fewest rows and columns: the drops fall inside the border.
+  static constexpr uint32_t kMinLines = 4;
+  struct Refraction {
+    float k, m;
+    uint32_t colour;
+  };
+  // The shared refraction table for a refractive index of 1.333.
+  static const std::array<Refraction, 256>& RefractionTable();
+
+  void Resize(float width, float height, float columnFactor, float rowFactor);
+  void AddDrop();
+  // Four simulation steps, then the vertices for the eye point: positions in
+  // picture pixels (pw × ph), texture coordinates refracted, the specular
+  // highlight of `light` (towards the light) in the colour; texture
+  // coordinates span 0 … us across and 0 … vs down.
+  void Update(const D3DXVECTOR3& eye, float pw, float ph, const D3DXVECTOR3& light, float specular,
+              float power, float us = 1, float vs = 1);
+  void Draw(GpuDevice& device) const;
+
+  uint32_t Columns() const { return columns_; }
+  uint32_t Rows() const { return rows_; }
+  uint32_t Cells() const { return columns_ * rows_; }
+  float& Height(uint32_t row, uint32_t column) { return state_[size_t(row) * columns_ + column].h; }
+  float& Velocity(uint32_t row, uint32_t column) {
+    return state_[size_t(row) * columns_ + column].v;
+  }
+  const std::vector<DX_V::PCT>& Vertices() const { return vertices_; }
+
+  float speed = 1.0f, dropStrength = 0.5f, damping = 0.99f, refraction = 0.2f;
+
+ private:
+  void Step();
+  struct Cell {
+    float h = 0, v = 0;
+  };
+  float worldWidth_ = 0, worldHeight_ = 0;
+  uint32_t columns_ = 0, rows_ = 0;
+  std::vector<Cell> state_;
+  std::vector<DX_V::PCT> vertices_;
+  std::vector<uint16_t> indices_;
+};
+
+class ZT_WaterRingLight : public ZT_2D_Light {
+  GLIMMER_STORED_CLASS(ZT_WaterRingLight)
+
+ public:
+  // From version 2 six raw sliders, then drop rate, specular, specular
+  // power; in every version the mode; then the picture slide.
+  void Serialize(Archive& ar, int32_t version) override;
+
+  void PrepareResources() override;
+  void RestoreDeviceObjects() override;
+  void AdvanceCamera(float t) override;
+  void DrawPicture(int flag) override;
+  void EndFrame(int flag) override;
+  bool NeedsCapture() const override { return Mode.Value() == 1; }
+
+  float SimulationSpeed() const;
+  float Damping() const;
+  float DropInterval() const;
+  const WaterSurface& Water() const { return water_; }
+  WaterSurface& Water() { return water_; }
+  // Sizes the water for the picture and drops one drop.
+  void ResizeGrid();
+
+  MediaParamT<int32_t> Mode{0};
+  MediaParamT<uint32_t> SimSpeed{0};
+  MediaParamT<uint32_t> RowDensity{0};
+  MediaParamT<uint32_t> Density{0};
+  MediaParamT<uint32_t> DropStrength{50};
+  MediaParamT<uint32_t> DampingValue{50};
+  MediaParamT<uint32_t> Refraction{20};
+  UINTSclaleTo<float> DropRate{30, 1.0f / 60, 0.0f};
+  UINTSclaleTo<float> Specular{90, 0.01f, 0.0f};
+  UINTSclaleTo<float> SpecularPower{50, 0.8f, 0.0f};
+
+ private:
+  void DrawWater(const TexturePtr& texture);
+
+  WaterSurface water_;
+  float lastDrop_ = 0;
+  float extentU_ = 1, extentV_ = 1;
+};
+
+}  // namespace glimmer

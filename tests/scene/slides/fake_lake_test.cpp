@@ -1,0 +1,116 @@
+// The lake slide: its two stored versions, the lake geometry at the
+// waterline's extremes, the reflection size, the turning ripples and the
+// drawn mirror image.
+
+#include "scene/slides/fake_lake.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/support/archive_helpers.h"
+#include "tests/support/slide_kind_test.h"
+
+namespace glimmer::testing {
+namespace {
+
+TEST(FakeLakeStoredForm, VersionTwoReadsTilingBeforeSpeedAndVersionOneOnlyTheBumpMap) {
+  const Guid id = *Guid::Parse("{01234567-89AB-CDEF-0123-456789ABCDEF}");
+  for (int32_t version : {1, 2}) {
+    SCOPED_TRACE("version " + std::to_string(version));
+    ZT_IOF_W w;
+    if (version == 2) {
+      for (uint32_t v : {11u, 22u, 33u, 44u, 55u, 66u, 77u, 88u}) w.WriteUInt32(v);
+      w.WriteLong(3);
+      w.WriteInt32(0x123456);
+    }
+    w.WriteGuid(id);
+    w.WriteString(u"ripples");
+    w.WriteBool(false);
+    w.WriteHeader(u"ZT_2D_Light", 1);
+    FakeLake2D lake;
+    ReadWith(w.Take(), [&](Archive& ar) { lake.Serialize(ar, version); });
+    EXPECT_EQ(lake.BumpId, id);
+    EXPECT_EQ(lake.BumpName, u"ripples");
+    EXPECT_FALSE(lake.BumpFlag);
+    if (version == 2) {
+      EXPECT_EQ(lake.Tiling.Value(), 11u) << "Tiling comes first";
+      EXPECT_EQ(lake.Speed.Value(), 22u);
+      EXPECT_EQ(lake.Waterline.Value(), 33u);
+      EXPECT_EQ(lake.HazeHeight.Value(), 88u);
+      EXPECT_EQ(lake.ReflectionQuality.Value(), 3);
+      EXPECT_EQ(lake.TintColour.Value(), 0x123456u);
+    } else {
+      EXPECT_EQ(lake.Speed.Value(), 50u);
+      EXPECT_NEAR(lake.Waterline.Scaled(), 0.375f, 1e-6f);
+    }
+  }
+}
+
+TEST(FakeLakeStoredForm, TheReflectionSideStaysWithinTheDevice) {
+  EXPECT_EQ(FakeLake2D::ReflectionSide(1, 8192), 256u);
+  EXPECT_EQ(FakeLake2D::ReflectionSide(-5, 8192), 128u) << "no negative shift";
+  EXPECT_EQ(FakeLake2D::ReflectionSide(7, 16384), 8192u) << "at most 128 × 2^6";
+  EXPECT_EQ(FakeLake2D::ReflectionSide(6, 2048), 2048u) << "the device's limit";
+}
+
+class FakeLake : public SlideKindTest {};
+
+bool Finite(const FakeLake2D& lake) {
+  for (const auto& v : lake.LakeMesh()) {
+    if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.rv)) return false;
+  }
+  for (const auto* quad : {&lake.TintQuad(), &lake.HazeQuad()}) {
+    for (const auto& v : *quad) {
+      if (!std::isfinite(v.x) || !std::isfinite(v.y)) return false;
+    }
+  }
+  return true;
+}
+
+TEST_F(FakeLake, AWaterlineOfOneHundredHasNoLakeAndNoHaze) {
+  FakeLake2D* lake = Start<FakeLake2D>(R"("class": "FakeLake2D", "Waterline": 100)");
+  ASSERT_NE(lake, nullptr);
+  Frame(0.5f);
+  EXPECT_EQ(lake->WaterlineFraction(), 0.0f);
+  EXPECT_TRUE(Finite(*lake));
+  EXPECT_EQ(lake->HazeQuad()[0].y, lake->HazeQuad()[1].y) << "a haze band of no height";
+  EXPECT_EQ(lake->HazeQuad()[1].y, 48.0f) << "at the picture's lower edge";
+}
+
+TEST_F(FakeLake, AWaterlineOfZeroMirrorsTheUpperHalf) {
+  FakeLake2D* lake = Start<FakeLake2D>(R"("class": "FakeLake2D", "Waterline": 0)");
+  ASSERT_NE(lake, nullptr);
+  Frame(0.5f);
+  ASSERT_TRUE(Finite(*lake));
+  const auto& mesh = lake->LakeMesh();
+  EXPECT_EQ(mesh[0].y, 24.0f) << "the shore at half height";
+  EXPECT_FLOAT_EQ(mesh[0].rv, 0.5f);
+  EXPECT_FLOAT_EQ(mesh[1].rv, 0.0f) << "the picture's top at the lake's bottom";
+  EXPECT_EQ(lake->HazeQuad()[1].y - lake->HazeQuad()[0].y, 7.0f) << "HazeHeight pixels up";
+}
+
+TEST_F(FakeLake, AHitchTurnsTheRipplesByOneClampedStepOnly) {
+  FakeLake2D* lake = Start<FakeLake2D>(R"("class": "FakeLake2D")");
+  ASSERT_NE(lake, nullptr);
+  Frame(0.0f);
+  Frame(1.0f);
+  // 0.2 s × 4.5 rad/s × factor 1.
+  const auto& m = lake->BumpMatrix();
+  EXPECT_NEAR(std::atan2(m[2], m[0]), 0.9f, 1e-4f);
+  EXPECT_NEAR(std::hypot(m[0], m[2]), 0.04f, 1e-6f);
+}
+
+TEST_F(FakeLake, TheLakeMirrorsThePictureWithRipplesAndTint) {
+  // The picture: blue left half, yellow right half; the lake is its lower 37.5 %.
+  FakeLake2D* lake = Start<FakeLake2D>(R"("class": "FakeLake2D", "TintAlpha": 0)");
+  ASSERT_NE(lake, nullptr);
+  Frame(0.3f);
+  const uint32_t above = Pixel(10, 10), below = Pixel(10, 44), right = Pixel(54, 44);
+  EXPECT_TRUE(NearColor(above, 0x3060C0FF, 3));
+  EXPECT_TRUE(NearColor(below, 0x3060C0FF, 24)) << "the blue half mirrored, rippled";
+  EXPECT_TRUE(NearColor(right, 0xE0C040FF, 24)) << "the yellow half mirrored, rippled";
+}
+
+}  // namespace
+}  // namespace glimmer::testing

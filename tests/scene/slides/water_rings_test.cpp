@@ -1,0 +1,119 @@
+// The water-ring slide: its stored versions, the grid sizes and caps, the
+// first drop from state 1, the sliders' derived values, a stable surface at
+// the fastest speed, finite vertices on a panorama and the refracted picture.
+
+#include "scene/slides/water_rings.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "params/random_source.h"
+#include "tests/support/archive_helpers.h"
+#include "tests/support/slide_kind_test.h"
+
+namespace glimmer::testing {
+namespace {
+
+TEST(WaterRingStoredForm, VersionTwoReadsSixRawSlidersThenThreeThenTheMode) {
+  for (int32_t version : {1, 2}) {
+    SCOPED_TRACE("version " + std::to_string(version));
+    ZT_IOF_W w;
+    if (version == 2) {
+      for (uint32_t v : {1u, 2u, 3u, 4u, 5u, 6u, 60u, 70u, 80u}) w.WriteUInt32(v);
+    }
+    w.WriteLong(1);
+    w.WriteHeader(u"ZT_2D_Light", 1);
+    ZT_WaterRingLight water;
+    ReadWith(w.Take(), [&](Archive& ar) { water.Serialize(ar, version); });
+    EXPECT_EQ(water.Mode.Value(), 1);
+    EXPECT_EQ(water.SimSpeed.Value(), version == 2 ? 1u : 0u);
+    EXPECT_EQ(water.Refraction.Value(), version == 2 ? 6u : 20u);
+    EXPECT_EQ(water.DropRate.Value(), version == 2 ? 60u : 30u);
+    EXPECT_EQ(water.SpecularPower.Value(), version == 2 ? 80u : 50u);
+  }
+}
+
+TEST(WaterSurface, GridsAreEvenAndCappedAtTheCellLimit) {
+  WaterSurface w;
+  w.Resize(40, 30, 2, 1);
+  EXPECT_EQ(w.Columns(), 256u);
+  EXPECT_EQ(w.Rows(), 192u);
+  w.Resize(40, 30, 2, 2);
+  EXPECT_EQ(w.Columns(), 170u);
+  EXPECT_EQ(w.Rows(), 384u);
+  EXPECT_EQ(w.Cells(), 65280u);
+  w.Resize(1200, 30, 1, 1);  // a 40 : 1 panorama
+  EXPECT_GE(w.Rows(), WaterSurface::kMinLines) << "drops need rows inside the border";
+}
+
+TEST(WaterSurface, TheFirstDropOfADefaultLakeFromStateOne) {
+  WaterSurface w;
+  w.Resize(40, 30, 1, 1);
+  ASSERT_EQ(w.Columns(), 128u);
+  ASSERT_EQ(w.Rows(), 96u);
+  SeedRandom(1);
+  w.AddDrop();
+  EXPECT_FLOAT_EQ(w.Velocity(44, 42), -0.125f) << "column 42, row 44";
+  EXPECT_FLOAT_EQ(w.Velocity(44, 43), -0.0625f);
+  EXPECT_FLOAT_EQ(w.Velocity(45, 43), -0.03125f);
+}
+
+TEST(WaterSurface, StaysFiniteOnAPanoramaAndAtTheFastestSpeed) {
+  ZT_WaterRingLight slide;
+  slide.SimSpeed.SetValue(600);
+  WaterSurface w;
+  w.speed = slide.SimulationSpeed();
+  w.Resize(1200, 30, 1, 1);
+  SeedRandom(1);
+  for (int i = 0; i < 300; ++i) {
+    if (i % 10 == 0) w.AddDrop();
+    w.Update({0, 120, 0}, 4000, 100, {0.5f, 1, -1}, 0.9f, 40);
+  }
+  float peak = 0;
+  for (const DX_V::PCT& v : w.Vertices()) {
+    ASSERT_TRUE(std::isfinite(v.u) && std::isfinite(v.v) && std::isfinite(v.x)) << "finite";
+  }
+  for (uint32_t r = 0; r < w.Rows(); ++r)
+    for (uint32_t c = 0; c < w.Columns(); ++c) peak = std::max(peak, std::fabs(w.Height(r, c)));
+  EXPECT_LT(peak, 10.0f) << "the simulation did not diverge";
+}
+
+TEST(WaterRingSliders, DampingDropRateAndRefractionTable) {
+  ZT_WaterRingLight s;
+  s.DampingValue.SetValue(100);
+  EXPECT_NEAR(s.Damping(), 0.999f, 1e-6f);
+  s.DampingValue.SetValue(0);
+  EXPECT_NEAR(s.Damping(), 0.9f, 1e-6f);
+  EXPECT_NEAR(s.DropInterval(), 2.0f, 1e-5f);
+  s.DropRate.SetValue(0);
+  EXPECT_TRUE(std::isinf(s.DropInterval()));
+  const auto& t = WaterSurface::RefractionTable();
+  EXPECT_EQ(t[255].colour, 0u);
+  EXPECT_EQ(t[0].colour, (uint32_t(255 * 255 * 255) & 0xFFFF0000u) << 8);
+  for (const auto& e : t) ASSERT_TRUE(std::isfinite(e.k) && std::isfinite(e.m));
+}
+
+class WaterRings : public SlideKindTest {};
+
+TEST_F(WaterRings, ThePictureIsSeenThroughTheWater) {
+  auto* slide = Start<ZT_WaterRingLight>(R"("class": "ZT_WaterRingLight", "DropRate": 600)");
+  ASSERT_NE(slide, nullptr);
+  for (int f = 0; f < 10; ++f) Frame(0.1f * float(f));
+  EXPECT_TRUE(NearColor(Pixel(8, 24), 0x3060C0FF, 40)) << "the blue half";
+  EXPECT_TRUE(NearColor(Pixel(56, 24), 0xE0C040FF, 40)) << "the yellow half";
+  EXPECT_EQ(device_->GetRenderState(D3DRS_LIGHTING), 0u) << "lighting is left off";
+}
+
+TEST_F(WaterRings, ModeOneRefractsTheCapturedSlide) {
+  auto* slide = Start<ZT_WaterRingLight>(R"("class": "ZT_WaterRingLight", "Mode": 1)");
+  ASSERT_NE(slide, nullptr);
+  EXPECT_TRUE(slide->NeedsCapture());
+  Frame(0.1f);
+  Frame(0.2f);
+  EXPECT_TRUE(NearColor(Pixel(8, 24), 0x3060C0FF, 40));
+  EXPECT_TRUE(NearColor(Pixel(56, 24), 0xE0C040FF, 40));
+}
+
+}  // namespace
+}  // namespace glimmer::testing
