@@ -10,8 +10,11 @@
 #include "common/error_codes.h"
 #include "platform/gpu/gl_context.h"
 #include "platform/image/image_codec.h"
+#include "platform/ui/open_url.h"
 #include "platform/window/window_events.h"
+#include "scene/render_context.h"
 #include "scene/slide.h"
+#include "scene/slide_container.h"
 
 namespace glimmer {
 
@@ -179,7 +182,9 @@ bool Screensaver::HandleEvent(const WindowEvent& e) {
     case Kind::Key:
       return !policy_.OnInput(HostInput::Key);
     case Kind::Button:
-      return !policy_.OnInput(HostInput::Button);
+      if (policy_.OnInput(HostInput::Button)) return false;
+      OpenLinkAt(e);
+      return true;
     case Kind::Move:
       return !policy_.OnInput(HostInput::MouseMove, e.x, e.y);
     case Kind::FocusLost:
@@ -192,6 +197,30 @@ bool Screensaver::HandleEvent(const WindowEvent& e) {
       return true;
   }
   return true;
+}
+
+void Screensaver::OpenLinkAt(const WindowEvent& click) {
+  for (auto& slot : slots_) {
+    if (slot->Window().Id() != click.window || !slot->Show()) continue;
+    const ZT_SafePtr<ZT_SlideContainer>& slide = slot->Show()->show->Current();
+    const RenderContext* context = slot->Screen().renderContext;
+    if (!slide || !context) return;
+    // Window pixels to the slide's target pixels.
+    int w = 0, h = 0;
+    slot->Window().Size(w, h);
+    if (w <= 0 || h <= 0) return;
+    const float x = float(click.x) * float(context->TargetWidth) / float(w);
+    const float y = float(click.y) * float(context->TargetHeight) / float(h);
+    const auto& layers = slide->visualObjects;
+    for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+      if (!*it || !(*it)->Constructor().PointerHit(x, y)) continue;
+      const std::string address = (*it)->Constructor().LinkAddress();
+      std::string error;
+      if (!address.empty() && !OpenInBrowser(address, &error))
+        std::cerr << "glimmer: cannot open " << address << ": " << error << "\n";
+      return;
+    }
+  }
 }
 
 void Screensaver::RenderFrame(double appTime) {

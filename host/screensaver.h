@@ -67,6 +67,9 @@ class Screensaver {
   void FrameLoop();
   // False when the saver should end.
   bool HandleEvent(const WindowEvent& event);
+  // A click in a window that input does not end: the topmost link of the
+  // shown slide under it opens with the desktop's opener.
+  void OpenLinkAt(const WindowEvent& click);
   void RenderFrame(double appTime);
   void RenderErrors(float dt);
   void SetError(uint32_t code, const std::string& detail);

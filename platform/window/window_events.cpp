@@ -16,7 +16,7 @@ bool WindowEvents::Poll(WindowEvent& out) {
       out.kind = WindowEvent::Kind::Key;
       break;
     case SDL_MOUSEBUTTONDOWN:
-      out.kind = WindowEvent::Kind::Button;
+      out = {WindowEvent::Kind::Button, e.button.x, e.button.y, e.button.windowID};
       break;
     case SDL_MOUSEMOTION: {
       int wx = 0, wy = 0;

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <cstdint>
 // What the saver hears from its windows and says to the desktop, in the
 // host's own terms rather than SDL's.
 
@@ -9,7 +11,8 @@ namespace glimmer {
 struct WindowEvent {
   enum class Kind { Quit, Key, Button, Move, FocusLost, Closed, Suspend, Other };
   Kind kind = Kind::Other;
-  int x = 0, y = 0;  // Move: the pointer on the desktop
+  int x = 0, y = 0;     // Move: the pointer on the desktop; Button: in the window
+  uint32_t window = 0;  // Button: the window's id
 };
 
 class WindowEvents {
