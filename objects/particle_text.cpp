@@ -65,6 +65,9 @@ ParticleTextSystem::ParticleTextSystem(std::unique_ptr<ZT_StaticText> system)
     : StaticObjectSystem(std::move(system)) {
   // Particle text always draws through the text effect.
   Text().appearance.effect = ZT_HLSLEffectFile(u"common_res.dll", kParticleTextEffectId);
+  // Without a colour the picture shows in its own colours, not black.
+  ColourTable& c = Text().appearance.colours;
+  if (c.colours.Value().empty()) c.colours.StoreValue({0xFFFFFF});
 }
 
 void ParticleTextSystem::AttachResources(QVX_DocResManager* resources, GpuDevice* device) {
