@@ -110,5 +110,20 @@ TEST_F(SpriteText, QuadAtItsPositionAndSize) {
   EXPECT_EQ(r.halfHeight, 10.0f);
 }
 
+TEST_F(SpriteText, DrawsItsStringAtLoadWhenNoPictureIsCarried) {
+  ZT_DocResManager resources;
+  resources.Attach(*device_);
+  Install(resources.ScreenFor(device_, &context_));
+  ZT_StaticTextConstructor text;
+  text.text.SetValue(u"Loaded");
+  auto group = Start(text);
+  Run(*group, 0, 0.1f);
+  auto& loaded = static_cast<FxGroup<ZT_StaticTextConstructor>&>(*group).settings();
+  EXPECT_NE(loaded.textTexture, nullptr);
+  EXPECT_GT(loaded.textWidth, loaded.textHeight);
+  EXPECT_EQ(loaded.quadWidth.Value(), loaded.textWidth) << "the quad takes the picture's size";
+  EXPECT_GT(group->Records()[0].halfWidth, 0);
+}
+
 }  // namespace
 }  // namespace glimmer::testing
