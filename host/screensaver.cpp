@@ -181,12 +181,20 @@ bool Screensaver::HandleEvent(const WindowEvent& e) {
       return !policy_.OnInput(HostInput::Quit);
     case Kind::Key:
       return !policy_.OnInput(HostInput::Key);
-    case Kind::Button:
+    case Kind::Button: {
       if (policy_.OnInput(HostInput::Button)) return false;
-      OpenLinkAt(e);
+      // A play window: a click on a link opens it.
+      ZT_ABObj_Constructor* link = options_.command.mode == RunMode::Test ? LinkAt(e) : nullptr;
+      const std::string address = link ? link->LinkAddress() : std::string();
+      std::string error;
+      if (!address.empty() && !OpenInBrowser(address, &error))
+        std::cerr << "glimmer: cannot open " << address << ": " << error << "\n";
       return true;
+    }
     case Kind::Move:
-      return !policy_.OnInput(HostInput::MouseMove, e.x, e.y);
+      if (policy_.OnInput(HostInput::MouseMove, e.x, e.y)) return false;
+      if (options_.command.mode == RunMode::Test) SetHandCursor(LinkAt(e, true) != nullptr);
+      return true;
     case Kind::FocusLost:
       return !policy_.OnInput(HostInput::FocusLost);
     case Kind::Closed:
@@ -199,28 +207,27 @@ bool Screensaver::HandleEvent(const WindowEvent& e) {
   return true;
 }
 
-void Screensaver::OpenLinkAt(const WindowEvent& click) {
+ZT_ABObj_Constructor* Screensaver::LinkAt(const WindowEvent& event, bool hover) {
   for (auto& slot : slots_) {
-    if (slot->Window().Id() != click.window || !slot->Show()) continue;
+    if (slot->Window().Id() != event.window || !slot->Show()) continue;
     const ZT_SafePtr<ZT_SlideContainer>& slide = slot->Show()->show->Current();
     const RenderContext* context = slot->Screen().renderContext;
-    if (!slide || !context) return;
+    if (!slide || !context) return nullptr;
     // Window pixels to the slide's target pixels.
     int w = 0, h = 0;
     slot->Window().Size(w, h);
-    if (w <= 0 || h <= 0) return;
-    const float x = float(click.x) * float(context->TargetWidth) / float(w);
-    const float y = float(click.y) * float(context->TargetHeight) / float(h);
+    if (w <= 0 || h <= 0) return nullptr;
+    const float x = float(event.localX) * float(context->TargetWidth) / float(w);
+    const float y = float(event.localY) * float(context->TargetHeight) / float(h);
     const auto& layers = slide->visualObjects;
     for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
-      if (!*it || !(*it)->Constructor().PointerHit(x, y)) continue;
-      const std::string address = (*it)->Constructor().LinkAddress();
-      std::string error;
-      if (!address.empty() && !OpenInBrowser(address, &error))
-        std::cerr << "glimmer: cannot open " << address << ": " << error << "\n";
-      return;
+      if (!*it) continue;
+      ZT_ABObj_Constructor& layer = (*it)->Constructor();
+      if (hover ? layer.PointerOver(x, y) : layer.PointerHit(x, y)) return &layer;
     }
+    return nullptr;
   }
+  return nullptr;
 }
 
 void Screensaver::RenderFrame(double appTime) {

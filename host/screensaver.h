@@ -43,6 +43,8 @@ struct HostOptions {
   std::string title = "Glimmerframe";
 };
 
+class ZT_ABObj_Constructor;
+
 class Screensaver {
  public:
   explicit Screensaver(HostOptions options);
@@ -67,9 +69,10 @@ class Screensaver {
   void FrameLoop();
   // False when the saver should end.
   bool HandleEvent(const WindowEvent& event);
-  // A click in a window that input does not end: the topmost link of the
-  // shown slide under it opens with the desktop's opener.
-  void OpenLinkAt(const WindowEvent& click);
+  // The topmost layer of a window's shown slide that takes the pointer at
+  // the event's place (a click, or with `hover` the pointer over it); null
+  // when none does.
+  ZT_ABObj_Constructor* LinkAt(const WindowEvent& event, bool hover = false);
   void RenderFrame(double appTime);
   void RenderErrors(float dt);
   void SetError(uint32_t code, const std::string& detail);

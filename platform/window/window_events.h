@@ -11,8 +11,9 @@ namespace glimmer {
 struct WindowEvent {
   enum class Kind { Quit, Key, Button, Move, FocusLost, Closed, Suspend, Other };
   Kind kind = Kind::Other;
-  int x = 0, y = 0;     // Move: the pointer on the desktop; Button: in the window
-  uint32_t window = 0;  // Button: the window's id
+  int x = 0, y = 0;            // Move: the pointer on the desktop
+  int localX = 0, localY = 0;  // Move, Button: the pointer in the window
+  uint32_t window = 0;         // Move, Button: the window's id
 };
 
 class WindowEvents {
@@ -26,6 +27,8 @@ class WindowEvents {
 };
 
 void HideCursor();
+// The system's hand cursor (over a link) or its arrow.
+void SetHandCursor(bool hand);
 // A message box over the desktop; nothing when the video system never
 // started (the text has gone to standard error already).
 void ShowErrorMessage(const std::string& title, const std::string& text);
