@@ -152,6 +152,10 @@ void SerializeStyling(Archive& ar, TextStyling& s, MediaQuad* placement) {
   Field(ar, "timeLine", s.timeLine, TimingRegistry());
 }
 
+QVX_Text::QVX_Text() {
+  timing.SetCurrent(styling.timeLine);
+}
+
 void QVX_Text::Serialize(Archive& ar, int32_t) {
   Field(ar, "textKind", textKind);
   Field(ar, "text", text);
@@ -162,7 +166,7 @@ void QVX_Text::Serialize(Archive& ar, int32_t) {
   // The styling's own time line switches the text on and off.
   if (ar.IsReading() && styling.timeLine) {
     styling.timeLine->Reset();
-    timing.Current = styling.timeLine;
+    timing.SetCurrent(styling.timeLine);
   }
 }
 

@@ -73,6 +73,9 @@ class QVX_Text : public ZT_ABObj_Constructor {
   GLIMMER_STORED_CLASS(QVX_Text, 1)
 
  public:
+  // The styling's time line is the layer's.
+  QVX_Text();
+  QVX_Text(const QVX_Text&) = default;
   // An int32, the text, the style record, two int32, then the layer part.
   // The styling's time line becomes the layer's.
   void Serialize(Archive& ar, int32_t version) override;
