@@ -11,8 +11,11 @@
 #include "common/error_codes.h"
 #include "platform/gpu/gl_context.h"
 #include "platform/image/image_codec.h"
+#include "platform/ui/open_url.h"
 #include "platform/window/window_events.h"
+#include "scene/render_context.h"
 #include "scene/slide.h"
+#include "scene/slide_container.h"
 
 namespace glimmer {
 
@@ -180,10 +183,20 @@ bool Screensaver::HandleEvent(const WindowEvent& e) {
     case Kind::Key:
       if (options_.playKeys) return HandlePlayKey(e);
       return !policy_.OnInput(HostInput::Key);
-    case Kind::Button:
-      return !policy_.OnInput(HostInput::Button);
+    case Kind::Button: {
+      if (policy_.OnInput(HostInput::Button)) return false;
+      // A play window: a click on a link opens it.
+      ZT_ABObj_Constructor* link = options_.command.mode == RunMode::Test ? LinkAt(e) : nullptr;
+      const std::string address = link ? link->LinkAddress() : std::string();
+      std::string error;
+      if (!address.empty() && !OpenInBrowser(address, &error))
+        std::cerr << "glimmer: cannot open " << address << ": " << error << "\n";
+      return true;
+    }
     case Kind::Move:
-      return !policy_.OnInput(HostInput::MouseMove, e.x, e.y);
+      if (policy_.OnInput(HostInput::MouseMove, e.x, e.y)) return false;
+      if (options_.command.mode == RunMode::Test) SetHandCursor(LinkAt(e, true) != nullptr);
+      return true;
     case Kind::FocusLost:
       return !policy_.OnInput(HostInput::FocusLost);
     case Kind::Closed:
@@ -205,6 +218,29 @@ bool Screensaver::HandlePlayKey(const WindowEvent& e) {
     slots_.front()->Window().ToggleFullScreen();
   }
   return true;
+}
+
+ZT_ABObj_Constructor* Screensaver::LinkAt(const WindowEvent& event, bool hover) {
+  for (auto& slot : slots_) {
+    if (slot->Window().Id() != event.window || !slot->Show()) continue;
+    const ZT_SafePtr<ZT_SlideContainer>& slide = slot->Show()->show->Current();
+    const RenderContext* context = slot->Screen().renderContext;
+    if (!slide || !context) return nullptr;
+    // Window pixels to the slide's target pixels.
+    int w = 0, h = 0;
+    slot->Window().Size(w, h);
+    if (w <= 0 || h <= 0) return nullptr;
+    const float x = float(event.localX) * float(context->TargetWidth) / float(w);
+    const float y = float(event.localY) * float(context->TargetHeight) / float(h);
+    const auto& layers = slide->visualObjects;
+    for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+      if (!*it) continue;
+      ZT_ABObj_Constructor& layer = (*it)->Constructor();
+      if (hover ? layer.PointerOver(x, y) : layer.PointerHit(x, y)) return &layer;
+    }
+    return nullptr;
+  }
+  return nullptr;
 }
 
 void Screensaver::RenderFrame(double appTime) {

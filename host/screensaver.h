@@ -49,6 +49,8 @@ struct HostOptions {
   std::string title = "Glimmerframe";
 };
 
+class ZT_ABObj_Constructor;
+
 class Screensaver {
  public:
   explicit Screensaver(HostOptions options);
@@ -74,6 +76,10 @@ class Screensaver {
   // False when the saver should end.
   bool HandleEvent(const WindowEvent& event);
   bool HandlePlayKey(const WindowEvent& event);
+  // The topmost layer of a window's shown slide that takes the pointer at
+  // the event's place (a click, or with `hover` the pointer over it); null
+  // when none does.
+  ZT_ABObj_Constructor* LinkAt(const WindowEvent& event, bool hover = false);
   void RenderFrame(double appTime);
   void RenderErrors(float dt);
   void SetError(uint32_t code, const std::string& detail);

@@ -65,6 +65,9 @@ void SingleParticleSystem::Colour(float visibility) {
 StaticObjectSystem::StaticObjectSystem(const QVX_StaticObject& constructor)
     : SingleParticleSystem(std::make_unique<QVX_StaticObject>(constructor)) {}
 
+StaticObjectSystem::StaticObjectSystem(std::unique_ptr<QVX_StaticObject> system)
+    : SingleParticleSystem(std::move(system)) {}
+
 void StaticObjectSystem::Advance(float t) {
   Attach();
   QVX_StaticObject& s = settings();

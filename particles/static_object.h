@@ -4,6 +4,7 @@
 // standing sprite that may turn about its centre.
 
 #include <cstdint>
+#include <memory>
 
 #include "params/animated_params.h"
 #include "params/geometry_params.h"
@@ -57,6 +58,8 @@ class SingleParticleSystem : public ParticleSystemRuntime {
 class StaticObjectSystem : public SingleParticleSystem {
  public:
   explicit StaticObjectSystem(const QVX_StaticObject& constructor);
+  // Around a copy of a kind built on the static object.
+  explicit StaticObjectSystem(std::unique_ptr<QVX_StaticObject> system);
   QVX_StaticObject& settings() { return static_cast<QVX_StaticObject&>(Constructor()); }
   const QVX_StaticObject& settings() const {
     return static_cast<const QVX_StaticObject&>(Constructor());

@@ -50,6 +50,18 @@ class ZT_ABObj_Constructor : public QVX_RenderObjData {
   // The parallax factor of this layer: 100 ÷ depth − 1 (depth 0 counts as 1).
   float ParallaxFactor() const;
 
+  // The pointer, in slide pixels: the cursor over the layer (true where it
+  // turns into a hand) and a click (true where the layer takes it). Layers
+  // that do not answer the pointer say false.
+  virtual bool PointerOver(float x, float y) { return PointerHit(x, y); }
+  virtual bool PointerHit(float x, float y) {
+    (void)x;
+    (void)y;
+    return false;
+  }
+  // The address a click on the layer opens; empty: none.
+  virtual std::string LinkAddress() const { return {}; }
+
   std::u16string name;
   MediaParamT<uint32_t> depth{100};
   int32_t reserved = 0;

@@ -8,6 +8,7 @@
 
 #include "common/wide_string.h"
 #include "document/document_source.h"
+#include "objects/text_picture.h"
 #include "show/show_document.h"
 
 namespace glimmer {
@@ -100,6 +101,14 @@ std::vector<uint8_t> ComposeShowText(std::span<const uint8_t> text, const std::s
   ShowDocument doc;
   doc.Serialize(ar);
   ar.Finish();
+  // Text layers that give a string but carry no picture get one drawn now.
+  for (const auto& slide : doc.show->slides) {
+    if (!slide) continue;
+    for (const auto& layer : slide->visualLayers) {
+      if (auto* text = dynamic_cast<TextPictureSource*>(layer.get()))
+        text->ComposeTextPicture(*doc.resources);
+    }
+  }
   for (auto& [key, bytes] : found) {
     if (carried.count(key)) continue;
     auto& list = IsPicture(key.Path) ? doc.resources->PictureBlobs : doc.resources->FileBlobs;

@@ -75,6 +75,10 @@ class Archive {
   // Abandons the operation with a message that says where it happened.
   [[noreturn]] virtual void Fail(const std::string& problem) = 0;
 
+  // The bytes a document has left to read; unbounded for the other forms.
+  // Blocks whose counts are stored apart from them check against it before
+  // allocating.
+  virtual size_t RemainingBytes() const { return SIZE_MAX; }
   // A file link was just read; a reader that gathers the files a document
   // names may give it another key. The others leave it as it is.
   virtual void FileLinkRead(LinkKey& key) { (void)key; }

@@ -47,6 +47,7 @@ class BinaryInArchive final : public Archive, private ReadContext {
   void EndBase() override;
   [[noreturn]] void Fail(const std::string& problem) override;
 
+  size_t RemainingBytes() const override { return reader_.Remaining(); }
   ZT_IOF_R& reader() { return reader_; }
 
  private:

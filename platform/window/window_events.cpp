@@ -19,12 +19,16 @@ bool WindowEvents::Poll(WindowEvent& out) {
       break;
     case SDL_MOUSEBUTTONDOWN:
       out.kind = WindowEvent::Kind::Button;
+      out.localX = e.button.x;
+      out.localY = e.button.y;
+      out.window = e.button.windowID;
       break;
     case SDL_MOUSEMOTION: {
       int wx = 0, wy = 0;
       if (SDL_Window* w = SDL_GetWindowFromID(e.motion.windowID))
         SDL_GetWindowPosition(w, &wx, &wy);
-      out = {WindowEvent::Kind::Move, e.motion.x + wx, e.motion.y + wy};
+      out = {WindowEvent::Kind::Move, e.motion.x + wx, e.motion.y + wy, e.motion.x, e.motion.y,
+             e.motion.windowID};
       break;
     }
     case SDL_WINDOWEVENT:
@@ -46,6 +50,14 @@ bool WindowEvents::Poll(WindowEvent& out) {
 
 void HideCursor() {
   SDL_ShowCursor(SDL_DISABLE);
+}
+
+void SetHandCursor(bool hand) {
+  // Made once; SDL keeps the cursors until it quits.
+  static SDL_Cursor* const handCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
+  static SDL_Cursor* const arrowCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+  SDL_Cursor* wanted = hand ? handCursor : arrowCursor;
+  if (wanted && SDL_GetCursor() != wanted) SDL_SetCursor(wanted);
 }
 
 void ShowErrorMessage(const std::string& title, const std::string& text) {

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <cstdint>
 // What the saver hears from its windows and says to the desktop, in the
 // host's own terms rather than SDL's.
 
@@ -14,6 +16,9 @@ struct WindowEvent {
   // other keys' codes above 127; `repeat` for a held key's repeats.
   int key = 0;
   bool repeat = false;
+  int x = 0, y = 0;            // Move: the pointer on the desktop
+  int localX = 0, localY = 0;  // Move, Button: the pointer in the window
+  uint32_t window = 0;         // Move, Button: the window's id
 };
 
 class WindowEvents {
@@ -27,6 +32,8 @@ class WindowEvents {
 };
 
 void HideCursor();
+// The system's hand cursor (over a link) or its arrow.
+void SetHandCursor(bool hand);
 // A message box over the desktop; nothing when the video system never
 // started (the text has gone to standard error already).
 void ShowErrorMessage(const std::string& title, const std::string& text);

@@ -77,11 +77,9 @@ TEST(DamagedDocuments, UnknownOrUnbuiltSlideClassAbandonsTheLoad) {
   // A slide kind where a slide container is expected is unknown there.
   EXPECT_NE(LoadFailure(testing::DocumentWithSlide(u"ZT_2D_Light")).find("unknown class"),
             std::string::npos);
-  const std::string unbuilt = LoadFailure(testing::DocumentWithLayer(u"ZT_StaticTextConstructor"));
-  EXPECT_NE(unbuilt.find("\"ZT_StaticTextConstructor\" is not built yet"), std::string::npos)
-      << unbuilt;
-  EXPECT_NE(unbuilt.find("ZT_SlideContainer > visualLayers > ZT_StaticTextConstructor"),
-            std::string::npos)
+  const std::string unbuilt = LoadFailure(testing::DocumentWithLayer(u"ZT_RayOfLight"));
+  EXPECT_NE(unbuilt.find("\"ZT_RayOfLight\" is not built yet"), std::string::npos) << unbuilt;
+  EXPECT_NE(unbuilt.find("ZT_SlideContainer > visualLayers > ZT_RayOfLight"), std::string::npos)
       << unbuilt;
   EXPECT_NE(unbuilt.find("at byte"), std::string::npos);
 }
