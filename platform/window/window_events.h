@@ -11,14 +11,13 @@ namespace glimmer {
 struct WindowEvent {
   enum class Kind { Quit, Key, Button, Move, FocusLost, Closed, Suspend, Other };
   Kind kind = Kind::Other;
-  int x = 0, y = 0;  // Move: the pointer on the desktop
+  int x = 0, y = 0;            // Move: the pointer on the desktop
+  int localX = 0, localY = 0;  // Move, Button: the pointer in the window
+  uint32_t window = 0;         // Move, Button: the window's id
   // Key: the key's character in lower case (' ', 'f', 'q'), 27 for Escape,
   // other keys' codes above 127; `repeat` for a held key's repeats.
   int key = 0;
   bool repeat = false;
-  int x = 0, y = 0;            // Move: the pointer on the desktop
-  int localX = 0, localY = 0;  // Move, Button: the pointer in the window
-  uint32_t window = 0;         // Move, Button: the window's id
 };
 
 class WindowEvents {

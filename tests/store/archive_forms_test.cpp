@@ -84,9 +84,9 @@ TEST(ShowDocumentForms, JsonErrorsNameThePath) {
       errorOf(R"({"resources": {"GuidBlobs": [{"Id": "{nope}"}]}})"),
       "resources.GuidBlobs[0].Id: expected a GUID like {00000000-0000-0000-0000-000000000000}");
   EXPECT_EQ(errorOf(R"({"slides": [{"class": "ZT_SlideContainer", "slide": {"class": "ZT_2D_Light"},
-                                     "visualLayers": [{"class": "ZT_RayOfLight"}]}]})"),
-            "slides[0].visualLayers[0]: class \"ZT_RayOfLight\" is not built yet "
-            "in this player");
+                                     "visualLayers": [{"class": "ZT_BogusLayer"}]}]})"),
+            "slides[0].visualLayers[0]: unknown class \"ZT_BogusLayer\" where the general "
+            "registry was consulted");
   EXPECT_EQ(errorOf(R"({"slides": [{"class": "ZT_SlideContainer", "fadeIn": "1"}]})"),
             "slides[0].fadeIn: expected a number");
   EXPECT_EQ(errorOf(R"({"slides": [{}]})"), "slides[0]: expected \"class\": the stored class name");
