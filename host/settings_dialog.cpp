@@ -105,10 +105,18 @@ namespace {
 
 constexpr float kGroupWidth = 0.0f;  // the panel's width
 
-// A framed group with its title, like a group box.
+// The height of a group holding its title and `rows` rows of controls.
+float GroupHeight(int rows) {
+  const ImGuiStyle& style = ImGui::GetStyle();
+  return 2 * (style.WindowPadding.y + style.ChildBorderSize) +
+         ImGui::GetTextLineHeightWithSpacing() + rows * ImGui::GetFrameHeightWithSpacing() -
+         style.ItemSpacing.y;
+}
+
+// A framed group with its title, like a group box, sized to its contents.
 template <typename Body>
 void Group(const char* title, float height, Body body) {
-  ImGui::BeginChild(title, ImVec2(kGroupWidth, height), true);
+  ImGui::BeginChild(title, ImVec2(kGroupWidth, height), true, ImGuiWindowFlags_NoScrollbar);
   ImGui::TextDisabled("%s", title);
   body();
   ImGui::EndChild();
@@ -129,7 +137,7 @@ void DrawSettingsDialog(SettingsDialog& dialog) {
   const float line = ImGui::GetFrameHeightWithSpacing();
   const auto& groups = SettingsDialog::kGroups;
 
-  Group(groups[0], line * 2.2f, [&] {
+  Group(groups[0], GroupHeight(1), [&] {
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted(SettingsDialog::kPictureLabel);
     ImGui::SameLine();
@@ -141,7 +149,7 @@ void DrawSettingsDialog(SettingsDialog& dialog) {
     }
   });
 
-  Group(groups[1], line * 2.2f, [&] {
+  Group(groups[1], GroupHeight(1), [&] {
     if (ImGui::Button(SettingsDialog::kDisplayButton)) dialog.OpenDisplayDialog();
     // The model says which dialog is open; the popup follows it.
     if (DisplayDialog* display = dialog.displayDialog()) {
@@ -153,7 +161,7 @@ void DrawSettingsDialog(SettingsDialog& dialog) {
     }
   });
 
-  Group(groups[2], line * 2.2f, [&] {
+  Group(groups[2], GroupHeight(1), [&] {
     if (ImGui::Button(SettingsDialog::kSoundButton)) dialog.OpenSoundDialog();
     if (SoundDialog* sound = dialog.soundDialog()) {
       if (!ImGui::IsPopupOpen(SoundDialog::kCaption)) ImGui::OpenPopup(SoundDialog::kCaption);
@@ -168,7 +176,7 @@ void DrawSettingsDialog(SettingsDialog& dialog) {
   const float errorLine =
       dialog.lastError().empty() ? 0.0f : ImGui::GetTextLineHeightWithSpacing() * 2;
   const float information =
-      std::max(line * 3.0f, ImGui::GetContentRegionAvail().y - buttons - errorLine);
+      std::max(GroupHeight(3), ImGui::GetContentRegionAvail().y - buttons - errorLine);
   Group(groups[3], information, [&] {
     ImGui::BeginChild("##credits", ImVec2(0.0f, -line), false);
     ImGui::TextWrapped("%s", dialog.credits().c_str());

@@ -1,10 +1,15 @@
 #include "platform/ui/imgui_layer.h"
 
 #include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <string>
 #include <backends/imgui_impl_opengl3.h>
 #include <backends/imgui_impl_sdl.h>
 #include <epoxy/gl.h>
+#include <fontconfig/fontconfig.h>
 #include <imgui.h>
+#include <imgui_freetype.h>
 
 #include "common/error_codes.h"
 #include "platform/gpu/gl_context.h"
@@ -16,6 +21,49 @@ constexpr unsigned kFrameMilliseconds = 16;
 
 void SetError(std::string* error, std::string text) {
   if (error) *error = std::move(text);
+}
+
+// The file of the installed font fontconfig matches to `pattern` (such as
+// "DejaVu Sans"); empty when there is none.
+std::string FindFontFile(const char* pattern) {
+  std::string path;
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config) return path;
+  if (FcPattern* want = FcNameParse(reinterpret_cast<const FcChar8*>(pattern))) {
+    FcConfigSubstitute(config, want, FcMatchPattern);
+    FcDefaultSubstitute(want);
+    FcResult result = FcResultNoMatch;
+    if (FcPattern* found = FcFontMatch(config, want, &result)) {
+      FcChar8* file = nullptr;
+      if (FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch && file)
+        path = reinterpret_cast<const char*>(file);
+      FcPatternDestroy(found);
+    }
+    FcPatternDestroy(want);
+  }
+  FcConfigDestroy(config);
+  return path;
+}
+
+// The dialogs' text: DejaVu Sans (or what fontconfig offers in its place)
+// rasterised by FreeType at 15 pixels on a 96 dpi display, scaled for the
+// display's density; ImGui's built-in bitmap font when no font file loads.
+void LoadDialogFont(SDL_Window* window) {
+  ImGuiIO& io = ImGui::GetIO();
+  float dpi = 96.0f;
+  const int display = SDL_GetWindowDisplayIndex(window);
+  if (display >= 0 && SDL_GetDisplayDPI(display, &dpi, nullptr, nullptr) != 0) dpi = 96.0f;
+  const float scale = std::clamp(dpi / 96.0f, 1.0f, 3.0f);
+  const std::string file = FindFontFile("DejaVu Sans:style=Book");
+  if (!file.empty()) {
+    io.Fonts->FontBuilderIO = ImGuiFreeType::GetBuilderForFreeType();
+    io.Fonts->FontBuilderFlags = ImGuiFreeTypeBuilderFlags_LightHinting;
+    if (io.Fonts->AddFontFromFileTTF(file.c_str(), 15.0f * scale)) {
+      ImGui::GetStyle().ScaleAllSizes(scale);
+      return;
+    }
+  }
+  io.Fonts->AddFontDefault();
 }
 
 }  // namespace
@@ -58,6 +106,7 @@ std::unique_ptr<UiWindow> UiWindow::Open(const std::string& title, int width, in
   io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
   ImGui::StyleColorsLight();
   ImGui::GetStyle().FrameBorderSize = 1.0f;
+  LoadDialogFont(ui->window_);
 
   SDL_Window* window = ui->window_;
   void* context = SDL_GL_GetCurrentContext();
