@@ -286,8 +286,9 @@ bool LooksLikeEffectFile(std::span<const uint8_t> bytes) {
 std::optional<EffectContainer> ReadEffectContainer(std::span<const uint8_t> bytes,
                                                    std::string* error) {
   try {
-    if (!LooksLikeEffectFile(bytes) || bytes.size() < 8)
+    if (!LooksLikeEffectFile(bytes))
       throw Malformed("not a compiled effect file (no 01 09 FF FE header)");
+    if (bytes.size() < 8) throw Malformed("the file ends inside its header");
     uint32_t start;
     std::memcpy(&start, bytes.data() + 4, 4);
     return Parser(bytes.subspan(8)).Parse(start);
