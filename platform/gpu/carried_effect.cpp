@@ -8,6 +8,8 @@
 #include <map>
 #include <regex>
 
+#include "platform/gpu/builtin_effects.h"
+
 namespace glimmer {
 namespace {
 
@@ -354,6 +356,34 @@ CarriedEffect LoadCarriedEffect(std::span<const uint8_t> bytes, GpuDevice* devic
   if (device)
     check = [device](const std::string& source) { return device->PixelShaderError(source); };
   return TranslateEffect(*fx, check);
+}
+
+std::string DescribeCarriedEffect(std::span<const uint8_t> bytes, std::u16string_view module,
+                                  uint32_t id) {
+  std::string out;
+  std::string error;
+  const CarriedEffect fx = LoadCarriedEffect(bytes, nullptr, &error);
+  const bool builtin = BuiltinEffectDesc(module, id) != nullptr;
+  if (!fx.desc) {
+    out += "    " + error + "\n";
+  } else {
+    for (const auto& t : fx.techniques) {
+      out += "    technique \"" + t.name + "\": " + std::to_string(t.passes) +
+             (t.passes == 1 ? " pass, " : " passes, ") +
+             (t.translated ? "translates" : "does not translate: " + t.reason) + "\n";
+    }
+  }
+  std::string runs;
+  if (fx.desc && fx.AllTranslated() && !fx.desc->techniques.empty()) {
+    runs = "the carried effect";
+  } else if (builtin) {
+    runs = "the built-in effect";
+  } else if (fx.desc && !fx.desc->techniques.empty()) {
+    runs = "the carried effect's translated techniques";
+  } else {
+    runs = "nothing (no built-in effect for this id)";
+  }
+  return out + "    runs: " + runs + "\n";
 }
 
 }  // namespace glimmer

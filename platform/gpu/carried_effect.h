@@ -72,4 +72,10 @@ CarriedEffect TranslateEffect(const EffectContainer& fx,
 CarriedEffect LoadCarriedEffect(std::span<const uint8_t> bytes, GpuDevice* device,
                                 std::string* error);
 
+// Lines for `glimmer info` about one carried effect file of effect link
+// (module, id): its techniques and passes, which translate and why not, and
+// what runs for the link. Without a device the GLSL is not compiled.
+std::string DescribeCarriedEffect(std::span<const uint8_t> bytes, std::u16string_view module,
+                                  uint32_t id);
+
 }  // namespace glimmer

@@ -114,5 +114,33 @@ TEST_F(CarriedEffects, UntranslatableTechniquesSayWhy) {
   EXPECT_FALSE(fx->HasTechnique("Vertex"));
 }
 
+TEST(CarriedEffectInfo, ListsTechniquesAndWhatRuns) {
+  EffectFileWriter w;
+  w.AddTechnique("Fine");
+  w.AddPass("P0");
+  w.AddPass("P1");
+  w.AddPixelShader(AssembleShader("ps_2_0\ndef c0, 1, 0, 0, 1\nmov oC0, c0\n"));
+  const std::string fine = DescribeCarriedEffect(w.Build(), u"common_res.dll", 97);
+  EXPECT_NE(fine.find("technique \"Fine\": 2 passes, translates"), std::string::npos) << fine;
+  EXPECT_NE(fine.find("runs: the carried effect\n"), std::string::npos) << fine;
+
+  w.AddTechnique("Vertex");
+  w.AddPass("P0");
+  w.AddVertexShader(AssembleShader("vs_2_0\ndcl_position v0\nmov oPos, v0\n"));
+  const std::string mixed = DescribeCarriedEffect(w.Build(), u"common_res.dll", 97);
+  EXPECT_NE(mixed.find("\"Vertex\": 1 pass, does not translate: pass \"P0\" runs a vertex"),
+            std::string::npos)
+      << mixed;
+  EXPECT_NE(mixed.find("runs: the built-in effect"), std::string::npos) << mixed;
+  const std::string own = DescribeCarriedEffect(w.Build(), u"mine.dll", 5);
+  EXPECT_NE(own.find("runs: the carried effect's translated techniques"), std::string::npos);
+
+  auto cut = w.Build();
+  cut.resize(cut.size() / 2);
+  const std::string broken = DescribeCarriedEffect(cut, u"mine.dll", 5);
+  EXPECT_NE(broken.find("does not read"), std::string::npos) << broken;
+  EXPECT_NE(broken.find("runs: nothing"), std::string::npos) << broken;
+}
+
 }  // namespace
 }  // namespace glimmer::testing
