@@ -42,6 +42,12 @@ float AsFloat(uint32_t w) {
 bool RewriteGlsl(const std::string& in, TranslatedPixelShader& out, std::string& error) {
   std::string s;
   static const std::regex define(R"(^#define ps_c(\d+) ps_uniforms_vec4\[\d+\]$)");
+  // Shader model 3 inputs by usage (5 texture coordinates, 10 colour).
+  static const std::regex input(R"(^varying vec4 (io_(\d+)_(\d+));$)");
+  // Shader model 1 texture registers start as the coordinates; a global
+  // may not be initialised from an input in GLSL 3.30, so main does it.
+  static const std::regex initialised(R"(^vec4 (ps_t\d+) = (gl_TexCoord\[\d+\]);$)");
+  std::string atStart;
   size_t pos = 0;
   while (pos < in.size()) {
     size_t end = in.find('\n', pos);
@@ -54,6 +60,20 @@ bool RewriteGlsl(const std::string& in, TranslatedPixelShader& out, std::string&
       continue;
     if (std::regex_match(line, m, define)) {
       s += "uniform vec4 ps_c" + m[1].str() + ";\n";
+      continue;
+    }
+    if (std::regex_match(line, m, input)) {
+      const std::string usage = m[2].str(), index = m[3].str();
+      if ((usage != "5" && usage != "10") || (index != "0" && index != "1")) {
+        error = "the pixel shader reads an input other than two texture coordinates and colours";
+        return false;
+      }
+      s += "#define " + m[1].str() + (usage == "5" ? " v_tex" : " v_color") + index + "\n";
+      continue;
+    }
+    if (std::regex_match(line, m, initialised)) {
+      s += "vec4 " + m[1].str() + ";\n";
+      atStart += "  " + m[1].str() + " = " + m[2].str() + ";\n";
       continue;
     }
     s += line + "\n";
@@ -85,6 +105,7 @@ bool RewriteGlsl(const std::string& in, TranslatedPixelShader& out, std::string&
       {std::regex(R"(\btexture2D\()"), "texture("},
       {std::regex(R"(\bvoid main\(\))"), "void ps_main()"},
   };
+  for (const auto& [re, with] : swaps) atStart = std::regex_replace(atStart, re, with);
   for (const auto& [re, with] : swaps) s = std::regex_replace(s, re, with);
   if (s.find("gl_TexCoord") != std::string::npos) {
     error = "the pixel shader reads texture coordinates beyond the second set";
@@ -95,7 +116,8 @@ bool RewriteGlsl(const std::string& in, TranslatedPixelShader& out, std::string&
     return false;
   }
   // Direct3D's alpha test follows the shader.
-  s += "void main() {\n  o_color = vec4(0.0);\n  ps_main();\n"
+  s += "void main() {\n  o_color = vec4(0.0);\n" + atStart +
+       "  ps_main();\n"
        "  if (!AlphaPasses(o_color.a)) discard;\n}\n";
   out.glsl = std::move(s);
   return true;

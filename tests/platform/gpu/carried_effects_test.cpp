@@ -86,6 +86,33 @@ TEST_F(CarriedEffects, ParametersByNameReachTheShader) {
   EXPECT_TRUE(NearColor(Pixel(kWidth - 5, 10), 0x800080FF, 2));
 }
 
+TEST_F(CarriedEffects, ShaderModelsOneAndThreeDraw) {
+  EffectFileWriter w;
+  w.AddFloat("Tint", 1, 4, {1.0f, 0.0f, 1.0f, 1.0f});
+  w.AddTexture("Picture");
+  w.AddSampler("PictureSampler", "Picture");
+  w.AddTechnique("One");
+  w.AddPass("P0");
+  w.AddPixelShader(
+      AssembleShader("ps_1_1\ntex t0\nmul r0, t0, c0\n", {{"Tint", 0}}, {{"PictureSampler", 0}}));
+  w.AddTechnique("Three");
+  w.AddPass("P0");
+  // (This assembler drops the usage of ps_3_0 input declarations, so the
+  // model-3 shader here reads no inputs.)
+  w.AddPixelShader(AssembleShader(
+      "ps_3_0\ndef c1, 0.5, 0.5, 0.5, 1\nmul r0, c0, c1\nadd oC0, r0, r0\n", {{"Tint", 0}}));
+  CarriedEffect report;
+  auto fx = Load(*device_, w, &report);
+  ASSERT_TRUE(report.AllTranslated()) << report.Summary();
+  fx->SetTexture("Picture", MakeTexture(1, 1, {0xFFFFFFFF}));
+  for (const char* technique : {"One", "Three"}) {
+    device_->Clear(D3DCLEAR_TARGET, 0xFF000000, 1, 0);
+    ASSERT_TRUE(fx->SetTechnique(technique));
+    Draw(*fx);
+    EXPECT_TRUE(NearColor(Pixel(10, 10), 0xFF00FFFF, 1)) << technique;
+  }
+}
+
 TEST_F(CarriedEffects, UntranslatableTechniquesSayWhy) {
   EffectFileWriter w;
   w.AddTechnique("Fine");
