@@ -21,6 +21,7 @@ constexpr std::array<uint32_t, kFxFirstStageState> kRenderStates = {
     145, 146, 147, 148, 151, 152, 154, 155, 166, 156, 157, 158, 159, 160, 161, 162, 163, 165,
     167, 168, 170, 171, 172, 173, 174, 175, 176, 178, 179, 180, 181, 182, 183, 184, 185, 186,
     187, 188, 189, 190, 191, 192, 193, 194, 195, 206, 207, 208, 209};
+static_assert(kRenderStates.back() == 209, "every render state of the table is listed");
 // Texture-stage states, from kFxFirstStageState.
 constexpr std::array<uint32_t, 18> kStageStates = {1, 26, 2, 3,  4,  27, 5,  6,  28,
                                                    7, 8,  9, 10, 11, 22, 23, 24, 32};
