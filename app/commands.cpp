@@ -17,6 +17,7 @@
 #include "common/wide_string.h"
 #include "document/document_source.h"
 #include "document/resource_modules.h"
+#include "platform/gpu/carried_effect.h"
 #include "platform/gpu/gpu_device.h"
 #include "platform/image/image_codec.h"
 #include "platform/video/video_encoder.h"
@@ -144,6 +145,13 @@ int RunInfo(const DocumentArgs& args, std::ostream& out) {
     bytes = BlobBytes(res.FileBlobs, blobs);
     out << "  effect and mesh files: " << res.FileBlobs.size() << " links, " << blobs << " blobs, "
         << bytes << " bytes\n";
+    for (const BlobEntry& e : res.FileBlobs) {
+      if (e.Blobs.empty() || !LooksLikeEffectFile(e.Blobs.back().Data)) continue;
+      const uint32_t id = uint32_t(e.Key.Stamp & 0xFFFF);
+      out << "  carried effect file " << ToUtf8(e.Key.Path) << " " << id << " ("
+          << e.Blobs.back().Data.size() << " bytes):\n"
+          << DescribeCarriedEffect(e.Blobs.back().Data, e.Key.Path, id);
+    }
     bytes = 0;
     for (const GuidBlobEntry& e : res.GuidEntries) bytes += e.Blob.Data.size();
     out << "  pictures by GUID: " << res.GuidEntries.size() << " entries, " << bytes << " bytes\n";

@@ -9,6 +9,7 @@
 #include "common/wide_string.h"
 #include "document/resource_modules.h"
 #include "platform/gpu/builtin_effects.h"
+#include "platform/gpu/carried_effect.h"
 #include "platform/gpu/texture_loader.h"
 #include "store/stream_reader.h"
 
@@ -304,12 +305,33 @@ GuidTexture QVX_DocResManager::GetGuidTexture(const Guid& id) {
 std::shared_ptr<Effect> QVX_DocResManager::GetEffect(const ZT_FileLink3& link) {
   const LinkKey& key = link.Value();
   if (auto it = effects_.find(key); it != effects_.end()) return it->second;
-  // The compiled bytes a document carries stay unexecuted: the effect comes
-  // from the player's replacement for that module id.
+  // The effect file the document carries runs when every technique of it
+  // translates; otherwise the player's replacement for that module id.
   std::shared_ptr<Effect> effect;
-  if (device_)
+  if (device_) {
+    const std::vector<uint8_t> bytes = FileBytes(link);
+    std::string problem;
+    CarriedEffect carried;
+    if (LooksLikeEffectFile(bytes)) {
+      carried = LoadCarriedEffect(bytes, device_, &problem);
+      if (carried.desc && carried.AllTranslated() && !carried.desc->techniques.empty())
+        return effects_[key] = std::make_shared<Effect>(*device_, carried.desc);
+      if (carried.desc) problem = carried.Summary();
+    }
     effect =
         std::shared_ptr<Effect>(CreateBuiltinEffect(*device_, link.FileName(), link.ResourceId()));
+    if (!effect && carried.desc && !carried.desc->techniques.empty())
+      effect = std::make_shared<Effect>(*device_, carried.desc);
+    if (!problem.empty()) {
+      std::cerr << "glimmer: the carried effect " << ToUtf8(link.FileName()) << " "
+                << link.ResourceId() << " does not run as it is (" << problem << "); "
+                << (effect && effect->Desc().name != "carried effect"
+                        ? "the built-in effect stands in"
+                    : effect ? "its translated techniques run"
+                             : "nothing stands in")
+                << "\n";
+    }
+  }
   if (!effect) ReportMissingEffect(link.FileName(), link.ResourceId());
   return effects_[key] = effect;
 }

@@ -14,6 +14,11 @@ Effect::Effect(GpuDevice& device, std::shared_ptr<const EffectDesc> desc)
               : type == EffectParamType::Float4 ? 4
               : type == EffectParamType::Matrix ? 16
                                                 : 1;
+    if (auto it = desc_->initialValues.find(name); it != desc_->initialValues.end()) {
+      std::copy_n(it->second.begin(), std::min(it->second.size(), v.floats.size()),
+                  v.floats.begin());
+      v.integer = int(v.floats[0]);
+    }
     values_.emplace(name, std::move(v));
   }
   for (const auto& technique : desc_->techniques) {
@@ -100,6 +105,12 @@ float Effect::GetFloat(const std::string& name) const {
 D3DXVECTOR4 Effect::GetVector(const std::string& name) const {
   const Value* p = Find(name);
   return p ? D3DXVECTOR4{p->floats[0], p->floats[1], p->floats[2], p->floats[3]} : D3DXVECTOR4{};
+}
+
+void Effect::GetFloatArray(const std::string& name, float* out, int count) const {
+  const Value* p = Find(name);
+  for (int i = 0; i < count; ++i)
+    out[i] = p && i < int(p->floats.size()) ? p->floats[size_t(i)] : 0.0f;
 }
 
 TexturePtr Effect::GetTexture(const std::string& name) const {

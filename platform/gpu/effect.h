@@ -64,6 +64,8 @@ struct EffectDesc {
   std::string name;
   std::vector<std::pair<std::string, EffectParamType>> params;
   std::vector<EffectTechniqueDesc> techniques;
+  // Values parameters start with (four floats to a matrix row); zero otherwise.
+  std::map<std::string, std::vector<float>> initialValues;
 };
 
 class Effect {
@@ -86,6 +88,8 @@ class Effect {
   void SetTexture(const std::string& name, TexturePtr texture);
   float GetFloat(const std::string& name) const;
   D3DXVECTOR4 GetVector(const std::string& name) const;
+  // The first `count` floats of a parameter (zeros past its values).
+  void GetFloatArray(const std::string& name, float* out, int count) const;
   TexturePtr GetTexture(const std::string& name) const;
 
   // Returns the number of passes of the current technique.

@@ -153,6 +153,9 @@ class GpuDevice {
   Image ReadSurface(const SurfacePtr& surface);
   Image ReadBackBuffer() { return ReadSurface(GetBackBuffer()); }
 
+  // What the GL compiler says about a PixelShader source (the text after
+  // FragmentPrelude()); empty when it compiles.
+  std::string PixelShaderError(const std::string& source);
   // Number of shader programs made so far (the state-combination cache).
   size_t ProgramCount() const { return programs_.size(); }
   // Textures wider or taller than this are refused (the driver's limit; a

@@ -105,6 +105,24 @@ void PixelShader::SetInt(const std::string& name, int value) {
   v.integer = value;
 }
 
+std::string GpuDevice::PixelShaderError(const std::string& source) {
+  const std::string full = FragmentPrelude() + source;
+  GLuint s = glCreateShader(GL_FRAGMENT_SHADER);
+  const char* src = full.c_str();
+  glShaderSource(s, 1, &src, nullptr);
+  glCompileShader(s);
+  GLint ok = 0;
+  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+  std::string log;
+  if (!ok) {
+    char buffer[2048] = {};
+    glGetShaderInfoLog(s, sizeof buffer, nullptr, buffer);
+    log = buffer[0] ? buffer : "compile error";
+  }
+  glDeleteShader(s);
+  return log;
+}
+
 size_t GpuDevice::ProgramKeyHash::operator()(const ProgramKey& k) const {
   return VertexKeyHash{}(k.vertex) * 1315423911u ^ FragmentKeyHash {}(k.fragment) ^
          (size_t{k.pixelShader} << 40);

@@ -10,6 +10,7 @@
 #include "store/binary_archive.h"
 #include "store/stream_writer.h"
 #include "tests/platform/gpu/gpu_test_support.h"
+#include "tests/support/effect_writer.h"
 #include "tests/support/pe_builder.h"
 
 namespace glimmer::testing {
@@ -194,9 +195,55 @@ TEST_F(ResourceManagerTest, DamagedResourcesGiveEmptyResults) {
   EXPECT_FALSE(grid.HasCells()) << "a sheet without columns has no cells to pick";
 }
 
+// Effect 97 as a document might carry it: technique "Carried" draws red;
+// with `vertexShader`, "Blend_Max" runs a vertex shader and cannot translate.
+std::vector<uint8_t> CarriedEffect97(bool vertexShader) {
+  EffectFileWriter w;
+  w.AddTechnique("Carried");
+  w.AddPass("P0");
+  w.AddPixelShader(AssembleShader("ps_2_0\ndef c0, 1, 0, 0, 1\nmov oC0, c0\n"));
+  if (vertexShader) {
+    w.AddTechnique("Blend_Max");
+    w.AddPass("P0");
+    w.AddVertexShader(AssembleShader("vs_2_0\ndcl_position v0\nmov oPos, v0\n"));
+  }
+  return w.Build();
+}
+
+TEST_F(ResourceManagerTest, CarriedEffectRunsWhenItTranslatesElseTheBuiltin) {
+  auto translating = Manager([](ZT_DocResManager& r) {
+    r.FileBlobs.push_back(
+        {{u"common_res.dll", 97}, {{97, u"common_res.dll", CarriedEffect97(false), u""}}});
+  });
+  const auto carried = translating->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 97));
+  ASSERT_NE(carried, nullptr);
+  EXPECT_TRUE(carried->HasTechnique("Carried"));
+  EXPECT_FALSE(carried->HasTechnique("Blend_Max")) << "not the built-in";
+
+  auto failing = Manager([](ZT_DocResManager& r) {
+    r.FileBlobs.push_back(
+        {{u"common_res.dll", 97}, {{97, u"common_res.dll", CarriedEffect97(true), u""}}});
+    r.FileBlobs.push_back({{u"mine.dll", 5}, {{5, u"mine.dll", CarriedEffect97(true), u""}}});
+  });
+  ::testing::internal::CaptureStderr();
+  const auto builtin = failing->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 97));
+  const auto partial = failing->GetEffect(ZT_HLSLEffectFile(u"mine.dll", 5));
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  ASSERT_NE(builtin, nullptr);
+  EXPECT_TRUE(builtin->HasTechnique("Blend_Max"));
+  EXPECT_FALSE(builtin->HasTechnique("Carried")) << "the built-in stands in";
+  EXPECT_NE(said.find("\"Blend_Max\": pass \"P0\" runs a vertex shader"), std::string::npos)
+      << said;
+  EXPECT_NE(said.find("the built-in effect stands in"), std::string::npos) << said;
+  // Without a built-in, the techniques that translate run.
+  ASSERT_NE(partial, nullptr);
+  EXPECT_TRUE(partial->HasTechnique("Carried"));
+  EXPECT_NE(said.find("its translated techniques run"), std::string::npos) << said;
+}
+
 TEST_F(ResourceManagerTest, EffectsComeFromTheBuiltinReplacements) {
   auto m = Manager([](ZT_DocResManager& r) {
-    // The compiled bytes a document carries are kept, not run.
+    // Bytes that do not read as an effect file leave the built-in in place.
     r.FileBlobs.push_back(
         {{u"common_res.dll", 202}, {{202, u"common_res.dll", {1, 9, 0xFF, 0xFE}, u""}}});
   });

@@ -9,6 +9,7 @@
 
 #include "document/pe_resources.h"
 #include "show/show_document.h"
+#include "tests/support/effect_writer.h"
 #include "tests/support/pe_builder.h"
 #include "tests/support/test_documents.h"
 
@@ -34,6 +35,25 @@ int main(int argc, char** argv) {
   Write(dir / "sample.dds", sample);
   glimmer::ShowDocument empty;
   Write(dir / "empty-show.dds", glimmer::SaveShow(empty));
+  {
+    // A carried effect file, alone and inside a document.
+    t::EffectFileWriter fx;
+    fx.AddFloat("Tint", 1, 4, {1, 0.5f, 0.25f, 1});
+    fx.AddTexture("Picture");
+    fx.AddSampler("PictureSampler", "Picture");
+    fx.AddTechnique("Main");
+    fx.AddPass("P0");
+    fx.AddState(13, 0, 1);
+    fx.AddPixelShader(t::AssembleShader(
+        "ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmul r0, r0, c0\nmov oC0, r0\n",
+        {{"Tint", 0}}, {{"PictureSampler", 0}}));
+    const auto bytes = fx.Build();
+    Write(dir / "effect.fxo", bytes);
+    glimmer::ShowDocument carrying;
+    carrying.resources->FileBlobs.push_back(
+        {{u"common_res.dll", 97}, {{97, u"common_res.dll", bytes, u""}}});
+    Write(dir / "carried-effect.dds", glimmer::SaveShow(carrying));
+  }
   for (int32_t v = 1; v <= 4; ++v) {
     glimmer::ZT_IOF_W w;
     w.WriteString(u"YRB v 4.0.0");
