@@ -182,7 +182,7 @@ void DrawPage(DisplayDialog& dialog, int index) {
   const std::vector<std::string> modes = DisplayDialog::ModeListTexts(monitor);
   const int selected = DisplayDialog::ModeSelection(monitor);
   if (ImGui::BeginListBox("##modes",
-                          ImVec2(380.0f, 8.0f * ImGui::GetTextLineHeightWithSpacing()))) {
+                          ImVec2(380.0f, 5.0f * ImGui::GetTextLineHeightWithSpacing()))) {
     for (int i = 0; i < int(modes.size()); ++i) {
       if (ImGui::Selectable(modes[size_t(i)].c_str(), i == selected)) dialog.SelectMode(index, i);
       if (i == selected && ImGui::IsWindowAppearing()) ImGui::SetScrollHereY();

@@ -33,7 +33,10 @@ DialogResult DrawSoundDialog(SoundDialog& dialog) {
   ImGui::Separator();
   // ImGui's vertical slider has its maximum at the top, so it shows the
   // volume; the trackbar position is its mirror image.
-  const ImVec2 size(28.0f, 160.0f);
+  // Wide enough for "100" in the dialog's font.
+  const ImVec2 size(
+      std::max(28.0f, ImGui::CalcTextSize("100").x + 2 * ImGui::GetStyle().FramePadding.x + 4.0f),
+      160.0f);
   const ImVec2 origin = ImGui::GetCursorScreenPos();
   int volume = dialog.volume();
   if (ImGui::VSliderInt("##volume", size, &volume, SoundDialog::kTrackbarMin,

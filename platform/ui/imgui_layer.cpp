@@ -1,15 +1,15 @@
 #include "platform/ui/imgui_layer.h"
 
 #include <SDL2/SDL.h>
-
-#include <algorithm>
-#include <string>
 #include <backends/imgui_impl_opengl3.h>
 #include <backends/imgui_impl_sdl.h>
 #include <epoxy/gl.h>
 #include <fontconfig/fontconfig.h>
 #include <imgui.h>
 #include <imgui_freetype.h>
+
+#include <algorithm>
+#include <string>
 
 #include "common/error_codes.h"
 #include "platform/gpu/gl_context.h"

@@ -76,8 +76,12 @@ TEST_F(RayOfLightKind, KeepsMRaysThatFadeInAndOutOverTheirLife) {
   for (int frame = 1; frame <= 10; ++frame) {
     rays->Advance(float(frame) / 10);
     ASSERT_EQ(rays->Engine().Count(), 3u);
-    if (frame == 5) EXPECT_NEAR(ray.rnd2, 1.0f, 1e-4) << "full at half its life";
-    if (frame == 6) EXPECT_NEAR(ray.rnd2, 0.8f, 1e-4);
+    if (frame == 5) {
+      EXPECT_NEAR(ray.rnd2, 1.0f, 1e-4) << "full at half its life";
+    }
+    if (frame == 6) {
+      EXPECT_NEAR(ray.rnd2, 0.8f, 1e-4);
+    }
   }
   EXPECT_NEAR(ray.age, 2.0f, 1e-4);
   EXPECT_NEAR(ray.rnd2, 0.0f, 1e-4) << "gone at the end of its life";
