@@ -132,15 +132,7 @@ std::shared_ptr<const EffectDesc> MakeParticleTextEffect() {
   auto pass = [](const char* technique) {
     EffectPassDesc p;
     p.name = "P0";
-    p.renderStates = {{D3DRS_ALPHABLENDENABLE, 1},
-                      {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-                      {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-                      {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-                      {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL},
-                      {D3DRS_CULLMODE, D3DCULL_NONE},
-                      {D3DRS_ZENABLE, 0},
-                      {D3DRS_ALPHATESTENABLE, 0},
-                      {D3DRS_LIGHTING, 0}};
+    p.renderStates = AlphaBlendPassStates();
     p.samplers = {{"TextureSampler", "Texture", D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
                    D3DTADDRESS_WRAP, D3DTADDRESS_WRAP}};
     p.pixelShader = TechniqueShader("objects/particle_text.glsl", technique);

@@ -112,16 +112,7 @@ std::shared_ptr<const EffectDesc> MakeSpriteTextEffect() {
   auto d = std::make_shared<EffectDesc>();
   d->name = "sprite text";
   d->params = {{"Texture1", P::Texture}, {"ScrollOffset", P::Float2}};
-  const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>> blended = {
-      {D3DRS_ALPHABLENDENABLE, 1},
-      {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-      {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-      {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-      {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL},
-      {D3DRS_CULLMODE, D3DCULL_NONE},
-      {D3DRS_ZENABLE, 0},
-      {D3DRS_ALPHATESTENABLE, 0},
-      {D3DRS_LIGHTING, 0}};
+  const auto& blended = AlphaBlendPassStates();
   // "CommonVretexColor": the text picture × the vertex colour, colour and
   // alpha, blended over the target.
   EffectPassDesc common;

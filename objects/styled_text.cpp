@@ -384,15 +384,7 @@ std::shared_ptr<const EffectDesc> MakeStyledTextEffect() {
   auto pass = [](const char* technique) {
     EffectPassDesc p;
     p.name = "P0";
-    p.renderStates = {{D3DRS_ALPHABLENDENABLE, 1},
-                      {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-                      {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-                      {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-                      {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL},
-                      {D3DRS_CULLMODE, D3DCULL_NONE},
-                      {D3DRS_ZENABLE, 0},
-                      {D3DRS_ALPHATESTENABLE, 0},
-                      {D3DRS_LIGHTING, 0}};
+    p.renderStates = AlphaBlendPassStates();
     p.samplers = {{"TaxtImgSampler", "TaxtImg", D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
                    D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP},
                   {"TextEffectSampler", "TextEffect", D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,

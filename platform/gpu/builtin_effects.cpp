@@ -80,4 +80,18 @@ const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>>& ShaderPassStates() {
   return states;
 }
 
+const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>>& AlphaBlendPassStates() {
+  static const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>> states = {
+      {D3DRS_ALPHABLENDENABLE, 1},
+      {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+      {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+      {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+      {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL},
+      {D3DRS_CULLMODE, D3DCULL_NONE},
+      {D3DRS_ZENABLE, 0},
+      {D3DRS_ALPHATESTENABLE, 0},
+      {D3DRS_LIGHTING, 0}};
+  return states;
+}
+
 }  // namespace glimmer

@@ -38,6 +38,10 @@ std::string TechniqueShader(std::string_view glslPath, std::string_view function
 // The states of a pass that runs a pixel shader over the whole target:
 // all colour channels, no blending, culling, alpha test or depth.
 const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>>& ShaderPassStates();
+// The states of a pass drawn over the target with straight alpha blending
+// (source alpha, one minus source alpha): all colour channels, no culling,
+// depth, alpha test or lighting.
+const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>>& AlphaBlendPassStates();
 
 }  // namespace glimmer
 
