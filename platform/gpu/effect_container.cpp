@@ -259,9 +259,8 @@ class Parser {
         }
         break;
       case 1:
-        state->parameter =
-            std::string(reinterpret_cast<const char*>(data.data()),
-                        strnlen(reinterpret_cast<const char*>(data.data()), data.size()));
+        // The name runs to its terminator or the end of the data (which may be empty).
+        state->parameter.assign(data.begin(), std::find(data.begin(), data.end(), uint8_t{0}));
         break;
       case 2:
       case 3:

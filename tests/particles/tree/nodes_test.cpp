@@ -201,8 +201,9 @@ TEST(TreeItems, AGeometryThatIsNotOneFailsTheLoad) {
   w.WriteHeader(u"QVX_PSTree_Stem", 1);
   w.WriteHeader(u"QVX_PSTree_Node", 1);
   w.WriteString(u"stem");
-  w.WriteHeader(u"QVX_PSTree_Stem", 1);  // a node where the geometry stands
-  ResourceBuffer buffer(w.Take());
+  w.WriteHeader(u"QVX_PSTree_Stem", 1);         // a node where the geometry stands
+  const std::vector<uint8_t> bytes = w.Take();  // the buffer only views them
+  ResourceBuffer buffer(bytes);
   ZT_IOF_R reader(buffer);
   BinaryInArchive ar(reader);
   ZT_SafePtr<QVX_IOF_Item> item;

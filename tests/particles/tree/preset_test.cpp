@@ -57,7 +57,8 @@ TEST(TreePreset, AListLongerThanTheBytesFailsTheLoad) {
   w.WriteHeader(u"QVX_PtclSysPreset", 3);
   w.WriteUInt32(100);
   w.WriteInt32(1'000'000'000);
-  ResourceBuffer buffer(w.Take());
+  const std::vector<uint8_t> bytes = w.Take();  // the buffer only views them
+  ResourceBuffer buffer(bytes);
   ZT_IOF_R reader(buffer);
   BinaryInArchive ar(reader);
   ZT_SafePtr<ZT_ABObj_Constructor> layer;
