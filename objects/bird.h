@@ -1,5 +1,7 @@
 #pragma once
-// ZT_BirdConstructor: fish rules with a brisk minimum pace both ways.
+// ZT_BirdConstructor: fish rules with a brisk minimum pace both ways: a
+// slow bird speeds up to at least 70 % of the speed on each axis, keeping
+// its heading.
 
 #include "objects/fish.h"
 

@@ -16,21 +16,9 @@ constexpr char16_t kModule[] = u"common_res.dll";
 constexpr uint64_t kWingPicture = 1100, kBodyPicture = 1101;
 constexpr uint64_t kBodyMesh = 1110, kWingMesh = 1111;
 
-D3DXMATRIX Rotation(D3DXMATRIX* (*make)(D3DXMATRIX*, float), float degrees) {
-  D3DXMATRIX m;
-  make(&m, degrees * kDegree);
-  return m;
-}
-D3DXMATRIX Translation(float x, float y, float z) {
-  D3DXMATRIX m;
-  D3DXMatrixTranslation(&m, x, y, z);
-  return m;
-}
-D3DXMATRIX Scaling(float x, float y, float z) {
-  D3DXMATRIX m;
-  D3DXMatrixScaling(&m, x, y, z);
-  return m;
-}
+constexpr auto Rotation = RotationMatrix;
+constexpr auto Translation = TranslationMatrix;
+constexpr auto Scaling = ScalingMatrix;
 }  // namespace
 
 ZT_ButterflyConstructor::ZT_ButterflyConstructor()
@@ -51,20 +39,14 @@ void ZT_ButterflyConstructor::Serialize(Archive& ar, int32_t version) {
 
 void ZT_ButterflyConstructor::PrepareMeshes(
     std::vector<std::unique_ptr<ZT_MeshInstance>>& instances) {
-  instances.clear();
-  instances.push_back(
-      std::make_unique<ZT_MeshInstance>(LoadMesh(bodyMesh), LoadTexture(bodyImage), false));
-  instances.push_back(std::make_unique<ZT_MeshInstance>(LoadMesh(mesh), LoadTexture(image), true));
+  MakeRootAndChildInstances(instances, LoadMesh(bodyMesh), LoadTexture(bodyImage), false,
+                            LoadMesh(mesh), LoadTexture(image));
 }
 
 void ZT_ButterflyConstructor::AttachNodes(
     const std::vector<std::unique_ptr<ZT_Node>>& roots,
     std::vector<std::unique_ptr<ZT_MeshInstance>>& instances) {
-  if (instances.size() < 2) return;
-  for (const auto& root : roots) {
-    instances[0]->Attach(root.get());
-    for (const auto& wing : root->owned) instances[1]->Attach(wing.get());
-  }
+  AttachRootsAndChildren(roots, instances);
 }
 
 std::unique_ptr<ZT_Node> ZT_ButterflyConstructor::BuildNodeTree() {

@@ -14,16 +14,8 @@ constexpr char16_t kModule[] = u"common_res.dll";
 // The player's own clock resources.
 constexpr uint64_t kDialPicture = 1102, kHandsPicture = 1103, kDiscMesh = 1112;
 
-D3DXMATRIX Scaling(float x, float y, float z) {
-  D3DXMATRIX m;
-  D3DXMatrixScaling(&m, x, y, z);
-  return m;
-}
-D3DXMATRIX Translation(float x, float y, float z) {
-  D3DXMATRIX m;
-  D3DXMatrixTranslation(&m, x, y, z);
-  return m;
-}
+constexpr auto Scaling = ScalingMatrix;
+constexpr auto Translation = TranslationMatrix;
 }  // namespace
 
 ZT_ClockConstructor::ZT_ClockConstructor() : handsImage(kModule, kHandsPicture) {
@@ -51,19 +43,14 @@ void ZT_ClockConstructor::SyncPlacement() {
 }
 
 void ZT_ClockConstructor::PrepareMeshes(std::vector<std::unique_ptr<ZT_MeshInstance>>& instances) {
-  instances.clear();
   const MeshBuffers disc = LoadMesh(mesh);
-  instances.push_back(std::make_unique<ZT_MeshInstance>(disc, LoadTexture(image), true));
-  instances.push_back(std::make_unique<ZT_MeshInstance>(disc, LoadTexture(handsImage), true));
+  MakeRootAndChildInstances(instances, disc, LoadTexture(image), true, disc,
+                            LoadTexture(handsImage));
 }
 
 void ZT_ClockConstructor::AttachNodes(const std::vector<std::unique_ptr<ZT_Node>>& roots,
                                       std::vector<std::unique_ptr<ZT_MeshInstance>>& instances) {
-  if (instances.size() < 2) return;
-  for (const auto& root : roots) {
-    instances[0]->Attach(root.get());
-    for (const auto& hand : root->owned) instances[1]->Attach(hand.get());
-  }
+  AttachRootsAndChildren(roots, instances);
 }
 
 std::unique_ptr<ZT_Node> ZT_ClockConstructor::BuildNodeTree() {

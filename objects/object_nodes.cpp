@@ -41,6 +41,45 @@ void ZT_MeshInstance::DrawFrame(size_t, GpuDevice& device) {
   device.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, mesh_.VertexCount, 0, mesh_.FaceCount);
 }
 
+void AttachRootsAndChildren(const std::vector<std::unique_ptr<ZT_Node>>& roots,
+                            std::vector<std::unique_ptr<ZT_MeshInstance>>& instances) {
+  if (instances.size() < 2) return;
+  for (const auto& root : roots) {
+    instances[0]->Attach(root.get());
+    for (const auto& child : root->owned) instances[1]->Attach(child.get());
+  }
+}
+
+void MakeRootAndChildInstances(std::vector<std::unique_ptr<ZT_MeshInstance>>& instances,
+                               const MeshBuffers& rootMesh, TexturePtr rootTexture,
+                               bool rootFlagged, const MeshBuffers& childMesh,
+                               TexturePtr childTexture) {
+  instances.clear();
+  instances.push_back(
+      std::make_unique<ZT_MeshInstance>(rootMesh, std::move(rootTexture), rootFlagged));
+  // The children (wings, hands) are always see-through.
+  instances.push_back(std::make_unique<ZT_MeshInstance>(childMesh, std::move(childTexture), true));
+}
+
+D3DXMATRIX ScalingMatrix(float x, float y, float z) {
+  D3DXMATRIX m;
+  D3DXMatrixScaling(&m, x, y, z);
+  return m;
+}
+
+D3DXMATRIX TranslationMatrix(float x, float y, float z) {
+  D3DXMATRIX m;
+  D3DXMatrixTranslation(&m, x, y, z);
+  return m;
+}
+
+D3DXMATRIX RotationMatrix(D3DXMATRIX* (*make)(D3DXMATRIX*, float), float degrees) {
+  D3DXMATRIX m;
+  constexpr float kDegree = 3.14159265358979f / 180;
+  make(&m, degrees * kDegree);
+  return m;
+}
+
 uint32_t CullModeFor(uint8_t flag, const D3DXMATRIX& world) {
   const auto& m = world.m;
   const float det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -

@@ -68,6 +68,22 @@ class ZT_MeshInstance : public FrameDrawable {
   std::vector<ZT_Node*> nodes_;  // not owned
 };
 
+// The node setup of the two-part objects (a butterfly's body and wings, a
+// clock's dial and hands): every root drawn by `instances[0]` and each
+// root's owned children by `instances[1]`; nothing without both instances.
+void AttachRootsAndChildren(const std::vector<std::unique_ptr<ZT_Node>>& roots,
+                            std::vector<std::unique_ptr<ZT_MeshInstance>>& instances);
+// Two instances: the roots' mesh and texture, then the children's.
+void MakeRootAndChildInstances(std::vector<std::unique_ptr<ZT_MeshInstance>>& instances,
+                               const MeshBuffers& rootMesh, TexturePtr rootTexture,
+                               bool rootFlagged, const MeshBuffers& childMesh,
+                               TexturePtr childTexture);
+
+// Scaling, translation and a rotation in degrees by a D3DX rotation maker.
+D3DXMATRIX ScalingMatrix(float x, float y, float z);
+D3DXMATRIX TranslationMatrix(float x, float y, float z);
+D3DXMATRIX RotationMatrix(D3DXMATRIX* (*make)(D3DXMATRIX*, float), float degrees);
+
 // The cull mode a wing node's flag byte asks for in the first of the two
 // passes of a see-through instance; the second pass draws the other faces.
 // A mirrored node (negative determinant) shows its faces with the opposite

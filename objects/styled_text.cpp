@@ -302,18 +302,25 @@ void QVX_TextObj::WriteQuad(const D3DXVECTOR3 corners[4], float dx, float dy) {
   quad_->Unlock();
 }
 
+QVX_TextObj::QuadBox QVX_TextObj::PlacementBox(D3DXVECTOR3 corners[4]) {
+  const MediaQuad& q = Text().Placement();
+  for (int k = 0; k < 4; ++k) corners[k] = q.Corners[k].Value();
+  return {corners[0].x, corners[0].y, corners[3].x - corners[0].x, corners[3].y - corners[0].y};
+}
+
+bool QVX_TextObj::HasBody() const {
+  return quad_ && pictures_[0] && pictureWidth_ > 0 && pictureHeight_ > 0;
+}
+
 void QVX_TextObj::Draw(ZT_ABRender& renderer) {
   Load();
   QVX_Text& t = Text();
-  // Without the effect or a text picture there is nothing to draw.
-  if (!effect_ || !quad_ || !pictures_[0] || pictureWidth_ == 0 || pictureHeight_ == 0) return;
+  // Without the effect or a text to draw there is nothing to draw.
+  if (!effect_ || !quad_ || !HasBody()) return;
   Effect& e = *effect_;
   const TextStyling& s = t.styling;
-  const MediaQuad& q = t.Placement();
   D3DXVECTOR3 corners[4];
-  for (int k = 0; k < 4; ++k) corners[k] = q.Corners[k].Value();
-  const float left = corners[0].x, top = corners[0].y;
-  const float width = corners[3].x - corners[0].x, height = corners[3].y - corners[0].y;
+  const QuadBox box = PlacementBox(corners);
   const D3DXVECTOR4 size{float(pictureWidth_), float(pictureHeight_), 0, 0};
   e.SetVector("TextSize", size);
   D3DXMATRIX identity;
@@ -335,7 +342,32 @@ void QVX_TextObj::Draw(ZT_ABRender& renderer) {
   const float tw = c ? float(c->TargetWidth) : 0, th = c ? float(c->TargetHeight) : 0;
   const TextTransition tr =
       TransitionFor(state, line ? line->Visibility() : 1, s.fadeInType.Value(),
-                    s.fadeOutType.Value(), left, top, width, height, tw, th);
+                    s.fadeOutType.Value(), box.left, box.top, box.width, box.height, tw, th);
+  DrawBody(renderer, e, tr, corners);
+}
+
+const char* QVX_TextObj::SetMainPass(Effect& e, const D3DXVECTOR4& area) const {
+  const QVX_Text& t = Text();
+  const TextStyling& s = t.styling;
+  e.SetVector("TextSize", area);
+  e.SetVector("Color", ColorToFloat4(t.style.colour.Value(), t.style.transparency.Scaled()));
+  const bool fill = s.fillEnabled.Value() != 0 && !fillFrames_.empty() && fillWidth_ > 0 &&
+                    fillHeight_ > 0 && fillFrames_[fillFrame_ % fillFrames_.size()];
+  if (!fill) return "MainColorFill";
+  // A scale of 0 would divide by zero: it counts as 1.
+  const float scale = s.fillScale.Scaled() > 0 ? s.fillScale.Scaled() : 1.0f;
+  e.SetVector("fill_tex_scale",
+              {1 / scale / float(fillWidth_), 1 / scale / float(fillHeight_), 0, 0});
+  e.SetTexture("Filling", fillFrames_[fillFrame_ % fillFrames_.size()]);
+  return "MainTexFill";
+}
+
+void QVX_TextObj::DrawBody(ZT_ABRender& renderer, Effect& e, const TextTransition& tr,
+                           const D3DXVECTOR3 corners[4]) {
+  const QVX_Text& t = Text();
+  const TextStyling& s = t.styling;
+  const float left = corners[0].x, top = corners[0].y;
+  const float width = corners[3].x - corners[0].x, height = corners[3].y - corners[0].y;
   WriteQuad(corners, tr.dx, tr.dy);
   e.SetFloat("Fade_Alpha", tr.alpha);
   e.SetTexture("TaxtImg", pictures_[0]);
@@ -354,20 +386,9 @@ void QVX_TextObj::Draw(ZT_ABRender& renderer) {
     renderer.DrawColoredFx(*quad_, e);
   }
   // 4. The text, filled with its colour or the current fill picture.
-  e.SetVector("Color", ColorToFloat4(t.style.colour.Value(), t.style.transparency.Scaled()));
+  const char* technique = SetMainPass(e, {pw, ph, 0, 0});
   e.SetVector("Shift", {0, 0, tr.dx, tr.dy});
-  const bool fill = s.fillEnabled.Value() != 0 && !fillFrames_.empty() && fillWidth_ > 0 &&
-                    fillHeight_ > 0 && fillFrames_[fillFrame_ % fillFrames_.size()];
-  if (fill) {
-    // A scale of 0 would divide by zero: it counts as 1.
-    const float scale = s.fillScale.Scaled() > 0 ? s.fillScale.Scaled() : 1.0f;
-    e.SetVector("fill_tex_scale",
-                {1 / scale / float(fillWidth_), 1 / scale / float(fillHeight_), 0, 0});
-    e.SetTexture("Filling", fillFrames_[fillFrame_ % fillFrames_.size()]);
-    e.SetTechnique("MainTexFill");
-  } else {
-    e.SetTechnique("MainColorFill");
-  }
+  e.SetTechnique(technique);
   renderer.DrawColoredFx(*quad_, e);
 }
 

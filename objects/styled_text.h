@@ -112,9 +112,12 @@ class QVX_TextObj : public ZT_ABObj {
  public:
   explicit QVX_TextObj(std::unique_ptr<QVX_Text> constructor);
   QVX_Text& Text() { return static_cast<QVX_Text&>(Constructor()); }
+  const QVX_Text& Text() const { return static_cast<const QVX_Text&>(Constructor()); }
 
   void Advance(float t) override;
   void Restart() override;
+  // The background box, then (unless hidden) the time line's transition
+  // and DrawBody.
   void Draw(ZT_ABRender& renderer) override;
 
   // The text resource's pictures: glyphs, glow, background; null without.
@@ -122,8 +125,24 @@ class QVX_TextObj : public ZT_ABObj {
   uint32_t PictureWidth() const { return pictureWidth_; }
   uint32_t PictureHeight() const { return pictureHeight_; }
 
- private:
+ protected:
+  // The placement quad's box in slide pixels.
+  struct QuadBox {
+    float left, top, width, height;
+  };
+  // Whether DrawBody has anything to draw.
+  virtual bool HasBody() const;
+  // The shadow and the text, with the transition `tr` and the effect's
+  // common parameters (alpha, pictures, wipe, glow) set.
+  virtual void DrawBody(ZT_ABRender& renderer, Effect& e, const TextTransition& tr,
+                        const D3DXVECTOR3 corners[4]);
+  // Sets "Color" to the text colour and the fill parameters; the technique
+  // the text pass takes ("MainTexFill" or "MainColorFill").
+  const char* SetMainPass(Effect& e, const D3DXVECTOR4& area) const;
+  QuadBox PlacementBox(D3DXVECTOR3 corners[4]);
   void Load();
+
+ private:
   void WriteQuad(const D3DXVECTOR3 corners[4], float dx, float dy);
 
   bool loaded_ = false;

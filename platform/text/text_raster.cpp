@@ -1,8 +1,6 @@
 #include "platform/text/text_raster.h"
 
 #include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
 #include <hb-ft.h>
 #include <hb.h>
 
@@ -14,16 +12,12 @@
 #include <vector>
 
 #include "common/wide_string.h"
+#include "platform/text/shaped_text.h"
 
 namespace glimmer {
 namespace {
 
-// Says `message` on standard error the first time only.
-void SayOnce(std::atomic<bool>& said, const char* message) {
-  if (!said.exchange(true)) std::fprintf(stderr, "glimmer: %s\n", message);
-}
-
-std::atomic<bool> saidLength{false}, saidHeight{false}, saidSide{false}, saidNoFont{false};
+std::atomic<bool> saidHeight{false}, saidSide{false}, saidNoFont{false};
 
 std::mutex& FontconfigMutex() {
   static std::mutex m;
@@ -68,12 +62,18 @@ std::string MatchOne(const char* family, const TextFont& font, std::u16string_vi
   return file;
 }
 
-struct Placed {
-  uint32_t glyph;
-  float x, y;  // pen position of the glyph's origin, y down
-};
-
 }  // namespace
+
+void SayOnce(std::atomic<bool>& said, const char* message) {
+  if (!said.exchange(true)) std::fprintf(stderr, "glimmer: %s\n", message);
+}
+
+std::u16string_view CutText(std::u16string_view text) {
+  static std::atomic<bool> said{false};
+  if (text.size() <= kMaxTextChars) return text;
+  SayOnce(said, "a text longer than 4096 characters is cut there");
+  return text.substr(0, kMaxTextChars);
+}
 
 std::string MatchFontFile(const TextFont& font, std::u16string_view text, int* faceIndex) {
   std::lock_guard lock(FontconfigMutex());
@@ -89,26 +89,21 @@ std::string MatchFontFile(const TextFont& font, std::u16string_view text, int* f
   return file;
 }
 
-TextPicture RasteriseText(std::u16string_view text, const TextFont& font) {
-  TextPicture out;
-  if (text.size() > kMaxTextChars) {
-    SayOnce(saidLength, "a text longer than 4096 characters is cut there");
-    text = text.substr(0, kMaxTextChars);
-  }
-  if (text.empty()) return out;
+ShapedText::ShapedText(std::u16string_view text, const TextFont& font) {
   int faceIndex = 0;
-  out.fontFile = MatchFontFile(font, text, &faceIndex);
-  if (out.fontFile.empty()) {
+  fontFile = MatchFontFile(font, text, &faceIndex);
+  if (fontFile.empty()) {
     SayOnce(saidNoFont, "no installed font: texts stay empty");
-    return out;
+    return;
   }
-  FT_Library library = nullptr;
-  if (FT_Init_FreeType(&library) != 0) return out;
-  FT_Face face = nullptr;
-  if (FT_New_Face(library, out.fontFile.c_str(), faceIndex, &face) != 0) {
-    FT_Done_FreeType(library);
-    out.fontFile.clear();
-    return out;
+  if (FT_Init_FreeType(&library) != 0) {
+    library = nullptr;
+    return;
+  }
+  if (FT_New_Face(library, fontFile.c_str(), faceIndex, &face) != 0) {
+    face = nullptr;
+    fontFile.clear();
+    return;
   }
   int32_t h = font.height == 0 ? -32 : font.height;
   if (std::abs(h) > kMaxTextPixelHeight) {
@@ -116,7 +111,7 @@ TextPicture RasteriseText(std::u16string_view text, const TextFont& font) {
     h = h < 0 ? -kMaxTextPixelHeight : kMaxTextPixelHeight;
   }
   // A cell height gives the em its share of ascent + descent.
-  float em = float(std::abs(h));
+  em = float(std::abs(h));
   if (h > 0 && FT_IS_SCALABLE(face) && face->ascender - face->descender > 0)
     em = em * float(face->units_per_EM) / float(face->ascender - face->descender);
   FT_Set_Pixel_Sizes(face, 0, FT_UInt(std::max(1.0f, std::round(em))));
@@ -127,14 +122,12 @@ TextPicture RasteriseText(std::u16string_view text, const TextFont& font) {
       FT_Set_Transform(face, &shear, nullptr);
     }
   }
-  const float ascent = float(face->size->metrics.ascender) / 64.0f;
+  ascent = float(face->size->metrics.ascender) / 64.0f;
   const float lineHeight = float(face->size->metrics.height) / 64.0f;
   const float descent = -float(face->size->metrics.descender) / 64.0f;
 
-  hb_font_t* hbFont = hb_ft_font_create_referenced(face);
+  hbFont = hb_ft_font_create_referenced(face);
   hb_buffer_t* buffer = hb_buffer_create();
-  std::vector<Placed> placed;
-  float boxWidth = 0;
   size_t lines = 0;
   size_t start = 0;
   while (start <= text.size()) {
@@ -154,7 +147,7 @@ TextPicture RasteriseText(std::u16string_view text, const TextFont& font) {
     const float baseline = float(lines) * lineHeight + ascent;
     float pen = 0;
     for (unsigned i = 0; i < count; ++i) {
-      placed.push_back({info[i].codepoint, pen + float(pos[i].x_offset) / 64.0f,
+      glyphs.push_back({info[i].codepoint, pen + float(pos[i].x_offset) / 64.0f,
                         baseline - float(pos[i].y_offset) / 64.0f});
       pen += float(pos[i].x_advance) / 64.0f;
     }
@@ -163,12 +156,31 @@ TextPicture RasteriseText(std::u16string_view text, const TextFont& font) {
     start = end + 1;
   }
   hb_buffer_destroy(buffer);
-  const float boxHeight = float(lines - 1) * lineHeight + ascent + descent;
+  boxHeight = float(lines - 1) * lineHeight + ascent + descent;
+}
+
+ShapedText::~ShapedText() {
+  if (hbFont) hb_font_destroy(hbFont);
+  if (face) FT_Done_Face(face);
+  if (library) FT_Done_FreeType(library);
+}
+
+TextPicture RasteriseText(std::u16string_view text, const TextFont& font) {
+  TextPicture out;
+  text = CutText(text);
+  if (text.empty()) return out;
+  ShapedText shaped(text, font);
+  out.fontFile = shaped.fontFile;
+  if (!shaped.face) return out;
+  FT_Face face = shaped.face;
+  const float em = shaped.em;
+  const float boxWidth = shaped.boxWidth, boxHeight = shaped.boxHeight;
+  const std::vector<ShapedGlyph>& placed = shaped.glyphs;
 
   // The picture: the text box, widened to every glyph's ink (slants and
   // marks reach past it), with a margin.
   float left = 0, top = 0, right = boxWidth, bottom = boxHeight;
-  for (const Placed& g : placed) {
+  for (const ShapedGlyph& g : placed) {
     if (FT_Load_Glyph(face, g.glyph, FT_LOAD_DEFAULT) != 0) continue;
     const FT_Glyph_Metrics& m = face->glyph->metrics;
     if (m.width == 0 || m.height == 0) continue;
@@ -196,7 +208,7 @@ TextPicture RasteriseText(std::u16string_view text, const TextFont& font) {
     out.image.rgba[i] = out.image.rgba[i + 1] = out.image.rgba[i + 2] = 255;
   }
   uint32_t inkL = uint32_t(width), inkT = uint32_t(height), inkR = 0, inkB = 0;
-  for (const Placed& g : placed) {
+  for (const ShapedGlyph& g : placed) {
     if (FT_Load_Glyph(face, g.glyph, FT_LOAD_RENDER) != 0) continue;
     const FT_GlyphSlot slot = face->glyph;
     const FT_Bitmap& bm = slot->bitmap;
@@ -227,9 +239,6 @@ TextPicture RasteriseText(std::u16string_view text, const TextFont& font) {
     out.inkRight = inkR;
     out.inkBottom = inkB;
   }
-  hb_font_destroy(hbFont);
-  FT_Done_Face(face);
-  FT_Done_FreeType(library);
   return out;
 }
 

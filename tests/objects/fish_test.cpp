@@ -1,6 +1,6 @@
-// Fish, birds and ghosts: the first records' draws from state 1, turning only
+// Fish and ghosts: the first records' draws from state 1, turning only
 // once completely outside, the motion clock's speed and its 0.2 s clamp,
-// the bird's minimum pace and ghosts showing up elsewhere together.
+// and ghosts showing up elsewhere together.
 
 #include "objects/fish.h"
 
@@ -8,7 +8,6 @@
 
 #include <cmath>
 
-#include "objects/bird.h"
 #include "objects/ghost.h"
 #include "params/random_source.h"
 #include "tests/support/sprite_kind_test.h"
@@ -105,19 +104,6 @@ TEST_F(FishKind, MotionSpeedScalesTheClockAndAGapCountsAtMostAFifthOfASecond) {
   EXPECT_NEAR(group->Owner().motionTime, 0.2f, 1e-6);
   group->Advance(4.9f);
   EXPECT_NEAR(group->Owner().motionTime, 0.3f, 1e-6) << "time going back moves forwards";
-}
-
-TEST_F(FishKind, BirdsKeepABriskPace) {
-  ZT_BirdConstructor bird;
-  bird.count.SetValue(1);
-  auto group = Start(bird);
-  SpriteRecord& rec = group->Records()[0];
-  rec.position = {160, 90, 0};
-  rec.velocity = {-10, -20, 0};  // both below 70 % of 80 and 50
-  group->Advance(0.02f);
-  EXPECT_NEAR(rec.velocity.y, -20 * 0.3f / 0.7f + 35, 1e-4) << "upwards turns downwards";
-  EXPECT_LT(rec.velocity.x, -56 + 1e-3);
-  EXPECT_GE(rec.velocity.x, -80);
 }
 
 TEST_F(FishKind, GhostsFollowTheirLineAndAllShowUpElsewhere) {

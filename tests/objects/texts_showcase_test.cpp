@@ -1,7 +1,8 @@
 // The texts showcase (shows/texts, composed at build time from plain
 // strings): sprite text with a link and a ticker, styled text in Latin and
-// Arabic, particle text with a scrolling line, each rendered 2.5 s into its
-// slide against reviewed references.
+// Arabic, particle text with a scrolling line and solid 3D lettering
+// extruded from its string, each rendered 2.5 s into its slide against
+// reviewed references.
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ namespace {
 TEST(TextsShowcase, EveryFamilyRendersAsReviewed) {
   const std::string show =
       (std::filesystem::path(GLIMMER_BINARY).parent_path() / "shows/texts.dds").string();
-  ExpectRendersAsReviewed(show, "320x180", {"2.5", "8.5", "14.5"},
+  ExpectRendersAsReviewed(show, "320x180", {"2.5", "8.5", "14.5", "20.5"},
                           GLIMMER_SOURCE_DIR "/tests/objects/references", "texts_");
 }
 

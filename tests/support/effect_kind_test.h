@@ -34,7 +34,9 @@ class EffectKindScene : public SceneTest {
  protected:
   // One slide of a 64 × 48 picture of fine coloured stripes (stretched
   // over the 64 × 48 target), and a mask whose left half is on.
-  ShowDocument Start(std::shared_ptr<ZT_FX_Constructor> layer) {
+  // `more` adds to the document (pictures the layer links) before it starts.
+  ShowDocument Start(std::shared_ptr<ZT_FX_Constructor> layer,
+                     const std::function<void(ShowDocument&)>& more = {}) {
     ShowDocument doc;
     auto c = std::make_shared<ZT_SlideContainer>();
     c->slide = std::make_shared<ZT_2D_Light>();
@@ -60,6 +62,7 @@ class EffectKindScene : public SceneTest {
     layer->maskId = g.Id;
     c->visualLayers.push_back(layer);
     doc.show->slides.push_back(c);
+    if (more) more(doc);
     return SceneTest::Start(doc, 0);
   }
   Image Frame(ShowDocument& doc, float t) {
