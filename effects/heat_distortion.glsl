@@ -34,3 +34,17 @@ vec4 MainFX() {
   float m = texture(MaskSampler, uv).a;
   return vec4(texture(BackgroundSampler, uv + Shimmer(uv) * m).rgb, 1.0);
 }
+
+// "BumpmapDistortLow2": the whole finished slide through a lighter haze (no
+// mask), for the flame slide. Inputs "Background", "Bumpmap", "stenght",
+// "Offset", "bump_scale". One layer of noise rising with the clock and one
+// sinking, crossed, modulated by the scrolled bump map, displace each point.
+vec4 BumpmapDistortLow2() {
+  vec2 uv = v_tex0.xy;
+  vec2 p = uv / max(bump_scale, vec2(0.01)) * 6.0;
+  float a = Noise(p + vec2(0.0, Offset.x * 40.0));
+  float b = Noise(p * 1.7 + vec2(3.1, -Offset.y * 55.0));
+  float bump = texture(BumpmapSampler, p * 0.25 + vec2(0.0, Offset.x)).a;
+  vec2 d = vec2(a - b, a + b - 1.0) * stenght * (0.75 + 0.5 * bump);
+  return vec4(texture(BackgroundSampler, uv + d).rgb, 1.0);
+}
