@@ -65,6 +65,20 @@ void FireFX::SetParameters(ZT_ABRender& renderer) {
   effect_->SetTechnique("Main");
 }
 
+std::shared_ptr<Effect> FireFX::LoadedEffect() {
+  Ready();
+  return effect_;
+}
+
+TexturePtr FireFX::Picture(int which) {
+  Ready();
+  const TexturePtr& linked = which == 0 ? flames1_ : flames2_;
+  if (linked) return linked;
+  TexturePtr& builtin = builtin_[which == 0 ? 0 : 1];
+  if (!builtin) builtin = LoadPicture(ZT_FileLink3{}, uint16_t(which == 0 ? 7 : 8));
+  return builtin;
+}
+
 void FireFX::DrawEffect(ZT_ABRender& renderer) {
   // No clip planes cut the flames.
   GpuDevice& d = renderer.Device();
@@ -86,8 +100,13 @@ std::shared_ptr<const EffectDesc> MakeFireEffect() {
                            {"Brightness", P::Float},
                            {"Density", P::Float},
                            {"Tiling", P::Float},
-                           {"Time", P::Float}},
-                          {"Flames1", "Flames2"});
+                           {"Time", P::Float},
+                           {"WorldViewProj", P::Matrix},
+                           {"ViewProj", P::Matrix},
+                           {"c11", P::Float2},
+                           {"c12", P::Float2},
+                           {"c13", P::Float2}},
+                          {"Flames1", "Flames2", "Noise", "Pattern"}, {{"AsEffect", true}});
 }
 }  // namespace
 

@@ -51,3 +51,34 @@ vec4 MainFX() {
   vec3 c = texture(BackgroundSampler, v_tex0.xy).rgb;
   return vec4(clamp(c + f.rgb * f.a, 0.0, 1.0), 1.0);
 }
+
+// "AsEffect": the fire a slide draws on a quad of its own (the flame slide),
+// alpha-blended over it. Inputs "Noise" (three tiling noise layers in red,
+// green and blue), "Pattern" (the flame tongues' shape, alpha, opaque at the
+// bottom), "c11", "c12", "c13" (each layer's upward scroll: (0, rate × time));
+// "WorldViewProj" and "ViewProj" are the transforms the device's vertex stage
+// applies to the quad. The three layers, scrolled at their rates and crossed,
+// make a turbulence that bends the tongues and eats into them; the result
+// runs from dark red at the tips through orange to a yellow-white core.
+uniform sampler2D NoiseSampler;
+uniform sampler2D PatternSampler;
+uniform vec2 c11;
+uniform vec2 c12;
+uniform vec2 c13;
+
+vec4 AsEffect() {
+  vec2 uv = v_tex0.xy;
+  float n1 = texture(NoiseSampler, uv * vec2(2.0, 1.2) + c11 * 0.35).r;
+  float n2 = texture(NoiseSampler, uv * vec2(3.1, 2.0) + c12 * 0.35).g;
+  float n3 = texture(NoiseSampler, uv * vec2(5.3, 3.4) + c13 * 0.35).b;
+  float n = n1 * 0.5 + n2 * 0.3 + n3 * 0.2;
+  vec2 bend = (vec2(n2, n3) - 0.5) * vec2(0.10, 0.22) * (1.0 - uv.y);
+  // The pattern repeats across but not up and down (its top row is empty,
+  // its bottom full).
+  vec2 q = vec2(uv.x * 1.5 + bend.x, clamp(uv.y + bend.y, 0.01, 0.99));
+  float shape = texture(PatternSampler, q).a;
+  float flame = clamp(shape * 1.5 - (1.0 - n) * 0.9 * (1.0 - uv.y * 0.6), 0.0, 1.0);
+  vec3 colour = mix(vec3(0.55, 0.05, 0.0), vec3(1.0, 0.55, 0.08), smoothstep(0.0, 0.5, flame));
+  colour = mix(colour, vec3(1.0, 0.95, 0.7), smoothstep(0.55, 1.0, flame));
+  return vec4(colour, smoothstep(0.0, 0.45, flame));
+}

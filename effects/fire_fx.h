@@ -19,6 +19,10 @@ class ZT_FireFX : public ZT_FX_Constructor {
   // density, brightness, tiling. Version 2 adds a legacy int32 first and an
   // int32 after the links; version 1 stores nothing of its own.
   void Serialize(Archive& ar, int32_t version) override;
+  void SetPictureLinks(const ZT_ImageFileLink& first, const ZT_ImageFileLink& second) override {
+    image1 = first;
+    image2 = second;
+  }
 
   SmartCOLORREF secondColour{0x0020C0};  // tips: deep red
   SmartCOLORREF firstColour{0x40E0FF};   // roots: yellow
@@ -29,9 +33,13 @@ class ZT_FireFX : public ZT_FX_Constructor {
   UINTSclaleTo<float> tiling{100, 0.01f, 0.0f};     // flame size; 1 at 100
 };
 
-class FireFX : public FxKind<ZT_FireFX> {
+class FireFX : public FxKind<ZT_FireFX>, public EmbeddedFxRuntime {
  public:
   using FxKind::FxKind;
+
+  float EffectTime() const override { return fxTime_; }
+  std::shared_ptr<Effect> LoadedEffect() override;
+  TexturePtr Picture(int which) override;
 
  protected:
   void Prepare() override;
@@ -43,6 +51,8 @@ class FireFX : public FxKind<ZT_FireFX> {
 
  private:
   TexturePtr flames1_, flames2_;
+  // The built-in noise and flame pictures, for a slide whose fire links none.
+  TexturePtr builtin_[2];
 };
 
 }  // namespace glimmer

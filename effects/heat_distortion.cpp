@@ -59,7 +59,7 @@ std::shared_ptr<const EffectDesc> MakeHeatEffect() {
                           {{"stenght", EffectParamType::Float},
                            {"Offset", EffectParamType::Float2},
                            {"bump_scale", EffectParamType::Float2}},
-                          {"Bumpmap"});
+                          {"Bumpmap"}, {{"BumpmapDistortLow2", false}});
 }
 }  // namespace
 

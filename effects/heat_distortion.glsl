@@ -34,3 +34,19 @@ vec4 MainFX() {
   float m = texture(MaskSampler, uv).a;
   return vec4(texture(BackgroundSampler, uv + Shimmer(uv) * m).rgb, 1.0);
 }
+
+// "BumpmapDistortLow2": the whole finished slide through a lighter haze (no
+// mask), for the flame slide. Inputs "Background", "Bumpmap", "stenght",
+// "Offset", "bump_scale". Two wavy ridges, one rising with the clock and one
+// sinking, each bent by a slower wave across it and modulated by the
+// scrolled bump map, displace each point: a few sines and two texture reads
+// a pixel, as light as a full-screen pass of the slide can be.
+vec4 BumpmapDistortLow2() {
+  vec2 uv = v_tex0.xy;
+  vec2 p = uv / max(bump_scale, vec2(0.01)) * 6.0;
+  float a = sin(p.y * 2.3 + Offset.x * 120.0 + 1.7 * sin(p.x * 1.3));
+  float b = sin(p.x * 1.9 - Offset.y * 160.0 + 1.9 * sin(p.y * 1.1 + 2.0));
+  float bump = texture(BumpmapSampler, p * 0.25 + vec2(0.0, Offset.x)).a;
+  vec2 d = vec2(a, b) * stenght * (0.5 + 0.5 * bump);
+  return vec4(texture(BackgroundSampler, uv + d).rgb, 1.0);
+}

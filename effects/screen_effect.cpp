@@ -208,11 +208,15 @@ void ScreenEffectRuntime::AdvanceFx(float t) {
   previous_ = t;
 }
 
-void ScreenEffectRuntime::Advance(float t) {
+void ScreenEffectRuntime::Ready() {
   if (!prepared_) {
     prepared_ = true;
     Prepare();
   }
+}
+
+void ScreenEffectRuntime::Advance(float t) {
+  Ready();
   AdvanceFx(t);
 }
 
@@ -309,7 +313,7 @@ void ScreenEffectRuntime::DrawEffect(ZT_ABRender& renderer) {
 
 std::shared_ptr<const EffectDesc> MakeScreenEffect(
     std::string name, std::string glsl, std::vector<std::pair<std::string, EffectParamType>> params,
-    std::vector<std::string> textures) {
+    std::vector<std::string> textures, const std::vector<std::pair<std::string, bool>>& extra) {
   using P = EffectParamType;
   auto d = std::make_shared<EffectDesc>();
   d->name = std::move(name);
@@ -341,6 +345,8 @@ std::shared_ptr<const EffectDesc> MakeScreenEffect(
     return p;
   };
   d->techniques = {{"Main", {pass("Main", true)}}, {"MainFX", {pass("MainFX", false)}}};
+  for (const auto& [technique, blended] : extra)
+    d->techniques.push_back({technique, {pass(technique.c_str(), blended)}});
   return d;
 }
 

@@ -135,6 +135,9 @@ class ScreenEffectRuntime : public ZT_ABObj {
   // Loads the effect and the mask and builds the grid (once the device is
   // there); kinds load their own textures after the base.
   virtual void Prepare();
+  // Prepares once, the first time it is called (the first frame, or a
+  // slide asking for what the effect loads).
+  void Ready();
   // The clock; kinds extend it.
   virtual void AdvanceFx(float t);
   // The kind's own parameters, set right before its draw (the effect may be
@@ -187,9 +190,11 @@ class FxKind : public ScreenEffectRuntime {
 // weighted by the result's alpha) and "MainFX" (the whole image, opaque),
 // each running the function of that name in `glsl`, with samplers for
 // "Background", "Mask" and `textures`, and the common parameters besides
-// `params`.
+// `params`; each of `extra` (technique name, blended) adds a technique running
+// the function of that name, alpha-blended over the target or opaque.
 std::shared_ptr<const EffectDesc> MakeScreenEffect(
     std::string name, std::string glsl, std::vector<std::pair<std::string, EffectParamType>> params,
-    std::vector<std::string> textures = {});
+    std::vector<std::string> textures = {},
+    const std::vector<std::pair<std::string, bool>>& extra = {});
 
 }  // namespace glimmer

@@ -19,12 +19,16 @@ vec2 Sway(vec2 uv) {
   return vec2(dx, dy) * amplitude;
 }
 
-// Light ripples: bright where two noise layers cross, 0..1.
+// Light ripples: bright where two drifting, self-bent sine ridges meet,
+// 0..1 (a few sines: cheap per pixel).
 float Caustic(vec2 uv) {
-  vec2 p = uv * frequency * 0.6;
-  float a = Noise(p + vec2(time * 1.5, time));
-  float b = Noise(p * 1.6 - vec2(time, time * 1.3) + 4.1);
-  return pow(1.0 - abs(a - b), 12.0);
+  vec2 p = uv * frequency * 3.7699112;
+  float a = sin(p.x + time * 9.0 + sin(p.y * 1.7 + time * 6.0));
+  float b = sin(p.y * 1.3 - time * 8.0 + sin(p.x * 1.1 - time * 7.0));
+  // The twelfth power by squaring (cheaper than pow on a CPU renderer).
+  float c = 1.0 - abs(a - b) * 0.5;
+  float c4 = (c * c) * (c * c);
+  return c4 * c4 * c4;
 }
 
 vec3 UnderWater(vec2 uv) {
@@ -39,9 +43,12 @@ vec4 Main() {
   return vec4(UnderWater(uv), texture(MaskSampler, uv).a);
 }
 
-// "MainFX": the whole image from the scene copy, swayed inside the mask.
+// "MainFX": the whole image from the scene copy, swayed inside the mask
+// (where the mask is full, the unswayed scene is not read).
 vec4 MainFX() {
   vec2 uv = v_tex0.xy;
   float m = texture(MaskSampler, uv).a;
-  return vec4(mix(texture(BackgroundSampler, uv).rgb, UnderWater(uv), m), 1.0);
+  vec3 c = UnderWater(uv);
+  if (m < 1.0) c = mix(texture(BackgroundSampler, uv).rgb, c, m);
+  return vec4(c, 1.0);
 }

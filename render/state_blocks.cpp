@@ -1,5 +1,7 @@
 #include "render/state_blocks.h"
 
+#include <bit>
+
 namespace glimmer {
 
 void StateBlock::Apply(GpuDevice& d) const {
@@ -24,11 +26,36 @@ void StateBlock::Apply(GpuDevice& d) const {
   d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
   d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
   d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+  d.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
   d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
   d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   d.SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
   d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
   d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
+}
+
+void BumpBlock::Apply(GpuDevice& d) const {
+  base.Apply(d);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSU, bumpAddress);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSV, bumpAddress);
+  const D3DTEXTURESTAGESTATETYPE entries[4] = {D3DTSS_BUMPENVMAT00, D3DTSS_BUMPENVMAT01,
+                                               D3DTSS_BUMPENVMAT10, D3DTSS_BUMPENVMAT11};
+  for (int i = 0; i < 4; ++i)
+    d.SetTextureStageState(0, entries[i], std::bit_cast<uint32_t>(matrix[i]));
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, stage1Coords);
+  d.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, stage1Transform);
+  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  d.SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  d.SetSamplerState(1, D3DSAMP_ADDRESSU, stage1Address);
+  d.SetSamplerState(1, D3DSAMP_ADDRESSV, stage1Address);
+  d.SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(1, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
 }
 
 }  // namespace glimmer

@@ -27,9 +27,26 @@ struct StateBlock {
   uint32_t alphaArg2 = D3DTA_DIFFUSE;
 
   // Also sets what every block shares: lighting, alpha test and texture
-  // transforms off, all colour channels written, stage 0 reading texture
-  // coordinates 0, and sampler 0 filtering linearly without mipmaps with
-  // mirrored addressing.
+  // transforms off (both stages), all colour channels written, stage 0
+  // reading texture coordinates 0 and stage 1 set 1, and sampler 0 filtering
+  // linearly without mipmaps with mirrored addressing.
+  void Apply(GpuDevice& device) const;
+};
+
+// Bump-environment mapping over two stages: stage 0's (du, dv) texels,
+// turned through `matrix` (entries 00, 01, 10, 11), offset stage 1's lookup
+// of its texture, whose colour and alpha are drawn. Stage 0 reads texture
+// coordinates 0; stage 1 reads `stage1Coords` (a set, or the camera-space
+// position) through the texture transform flags `stage1Transform`. Applies
+// `base` first; both stages filter linearly.
+struct BumpBlock {
+  StateBlock base{};
+  float matrix[4] = {1, 0, 0, 1};
+  uint32_t bumpAddress = D3DTADDRESS_WRAP;
+  uint32_t stage1Address = D3DTADDRESS_MIRROR;
+  uint32_t stage1Coords = 1;
+  uint32_t stage1Transform = D3DTTFF_DISABLE;
+
   void Apply(GpuDevice& device) const;
 };
 

@@ -11,10 +11,13 @@
 
 #include "common/d3dx_vector.h"
 #include "document/file_links.h"
+#include "platform/gpu/gpu_resources.h"
 #include "scene/scene_object.h"
 #include "store/class_registry.h"
 
 namespace glimmer {
+
+class Effect;
 
 ClassRegistry& EmbeddedEffectRegistry();
 
@@ -30,6 +33,20 @@ class EmbeddedFx {
   virtual void SetEffectQuad(const D3DXVECTOR3 (&corners)[4]) = 0;
   // The effect it draws with.
   virtual const ZT_FileLink3& EffectLink() const = 0;
+  // The effect's own two pictures, for kinds that have them.
+  virtual void SetPictureLinks(const ZT_ImageFileLink&, const ZT_ImageFileLink&) {}
+};
+
+// What a slide reaches of a running embedded effect when it draws through
+// the effect itself (the fire of the flame slide): the effect's clock, the
+// loaded effect (null when there is none) and its own pictures (0, 1; null
+// when missing). The effect and pictures are loaded on first request.
+class EmbeddedFxRuntime {
+ public:
+  virtual ~EmbeddedFxRuntime() = default;
+  virtual float EffectTime() const = 0;
+  virtual std::shared_ptr<Effect> LoadedEffect() = 0;
+  virtual TexturePtr Picture(int which) = 0;
 };
 
 // A default constructor of the embedded class `name`, or null when no

@@ -189,6 +189,49 @@ Painter Puff() {
   };
 }
 
+// Fire noise: three independent layers of smooth value noise in red, green
+// and blue, each tiling across the picture's edges (lattice of `cells`).
+Painter FireNoise(int cells) {
+  return [=](double x, double y) {
+    const auto hash = [&](int i, int j, uint32_t seed) {
+      i = ((i % cells) + cells) % cells;
+      j = ((j % cells) + cells) % cells;
+      uint32_t h = uint32_t(i) * 374761393u + uint32_t(j) * 668265263u + seed * 2246822519u;
+      h = (h ^ (h >> 13)) * 1274126177u;
+      return double((h ^ (h >> 16)) & 0xFFFF) / 65535.0;
+    };
+    const auto noise = [&](double u, double v, uint32_t seed) {
+      const int i = int(std::floor(u)), j = int(std::floor(v));
+      const double fu = u - i, fv = v - j;
+      const double su = fu * fu * (3 - 2 * fu), sv = fv * fv * (3 - 2 * fv);
+      const double a = hash(i, j, seed) + (hash(i + 1, j, seed) - hash(i, j, seed)) * su;
+      const double b =
+          hash(i, j + 1, seed) + (hash(i + 1, j + 1, seed) - hash(i, j + 1, seed)) * su;
+      return a + (b - a) * sv;
+    };
+    const auto channel = [&](uint32_t seed) {
+      // Two octaves; the second's lattice is twice as fine and still tiles.
+      return ToByte(0.65 * noise(x * cells, y * cells, seed) +
+                    0.35 * noise(x * cells * 2, y * cells * 2, seed + 7));
+    };
+    return Rgba{channel(1), channel(2), channel(3), 255};
+  };
+}
+
+// Flame tongues: opaque at the bottom, rising into uneven tips that fade out
+// towards the top; tiles from left to right.
+Painter FlameTongues() {
+  return [](double x, double y) {
+    const double pi = 3.14159265358979;
+    const double tips = 0.55 + 0.22 * std::fabs(std::sin(x * pi * 5)) +
+                        0.13 * std::fabs(std::sin(x * pi * 9 + 1.3)) +
+                        0.08 * std::sin(x * pi * 14 + 0.4);
+    // y runs down: the tongue starts at 1 − tips and is full at the bottom.
+    const double a = std::clamp((y - (1 - tips)) / tips, 0.0, 1.0);
+    return Rgba{255, 255, 255, ToByte(std::pow(a, 0.8))};
+  };
+}
+
 // Quantised so that the palette stays small.
 Painter Quantised(Painter p, int levels) {
   return [=](double x, double y) {
@@ -490,6 +533,8 @@ int main(int argc, char** argv) {
   const std::vector<Picture> pictures = {
       {2, 512, 512, 3, Quantised(Default(), 64)},
       {5, 512, 512, 3, Loading()},
+      {7, 128, 128, 6, FireNoise(8)},
+      {8, 128, 64, 6, FlameTongues()},
       {40, 20, 320, 3, GlyphStrip()},
       {54, 10, 10, 6, Spot(1.5)},
       {57, 128, 32, 6, Streak(0.18)},

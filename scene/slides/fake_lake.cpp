@@ -179,37 +179,21 @@ void FakeLake2D::DrawPicture(int flag) {
   d.SetTransform(D3DTS_VIEW, c.View);
   d.SetTransform(D3DTS_PROJECTION, c.Projection);
   d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
-  kSlideState.Apply(d);
-  d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX2);
   if (bump_) {
     // Stage 0 perturbs stage 1's reflection coordinates by the bump map
     // through the turning matrix.
+    const BumpBlock lake{
+        .matrix = {bumpMatrix_[0], bumpMatrix_[1], bumpMatrix_[2], bumpMatrix_[3]}};
+    lake.Apply(d);
     d.SetTexture(0, bump_);
-    d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
-    d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
-    d.SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(bumpMatrix_[0]));
-    d.SetTextureStageState(0, D3DTSS_BUMPENVMAT01, FloatBits(bumpMatrix_[1]));
-    d.SetTextureStageState(0, D3DTSS_BUMPENVMAT10, FloatBits(bumpMatrix_[2]));
-    d.SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(bumpMatrix_[3]));
-    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
-    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
-    d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
     d.SetTexture(1, reflection_);
-    d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
-    d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    d.SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    d.SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
-    d.SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
-    d.SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    d.SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   } else {
     // No bump map: the reflection unperturbed.
+    kSlideState.Apply(d);
     d.SetTexture(0, reflection_);
     d.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 1);
   }
+  d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX2);
   d.DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, lake_.data(), sizeof(LakeVertex));
   d.SetTexture(1, nullptr);
   d.SetTexture(0, nullptr);

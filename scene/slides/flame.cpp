@@ -11,7 +11,11 @@ namespace glimmer {
 
 GLIMMER_REGISTER_CLASS(SlideRegistry, ZT_FlameLight)
 
-ZT_FlameLight::ZT_FlameLight() : fire_(CreateEmbeddedEffect(u"ZT_FireFX")) {}
+ZT_FlameLight::ZT_FlameLight() : fire_(CreateEmbeddedEffect(u"ZT_FireFX")) {
+  // The fire's noise and flame pictures are the shared module's.
+  if (auto* fx = dynamic_cast<EmbeddedFx*>(fire_.get()))
+    fx->SetPictureLinks({u"common_res.dll", 7}, {u"common_res.dll", 8});
+}
 
 void ZT_FlameLight::Serialize(Archive& ar, int32_t version) {
   if (!fire_) ar.Fail("ZT_FlameLight: no fire effect is built into this player");
@@ -44,6 +48,27 @@ std::pair<float, float> ZT_FlameLight::FireBand(float h) const {
   return {bottom - 0.65f * h, bottom};
 }
 
+void ZT_FlameLight::PlaceQuads() {
+  const float w = float(pictureWidth_), h = float(pictureHeight_);
+  // The haze covers the picture; the fire burns on the band above its
+  // lower edge (or below it, with a drop).
+  if (DX_V::PCT* q = hazeQuad_.Lock()) {
+    q[0] = {0, h, 0, 0xFFFFFFFF, 0, 1};
+    q[1] = {0, 0, 0, 0xFFFFFFFF, 0, 0};
+    q[2] = {w, h, 0, 0xFFFFFFFF, 1, 1};
+    q[3] = {w, 0, 0, 0xFFFFFFFF, 1, 0};
+    hazeQuad_.Unlock();
+  }
+  const auto [top, bottom] = FireBand(h);
+  if (DX_V::PCT* q = fireQuad_.Lock()) {
+    q[0] = {0, top, 0, 0xFFFFFFFF, 0, 0};
+    q[1] = {w, top, 0, 0xFFFFFFFF, 1, 0};
+    q[2] = {0, bottom, 0, 0xFFFFFFFF, 0, 0.95f};
+    q[3] = {w, bottom, 0, 0xFFFFFFFF, 1, 0.95f};
+    fireQuad_.Unlock();
+  }
+}
+
 void ZT_FlameLight::PrepareResources() {
   ZT_2D_Light::PrepareResources();
   GpuDevice* d = CurrentDevice();
@@ -57,31 +82,16 @@ void ZT_FlameLight::PrepareResources() {
   }
   // No haze effect: the slide draws without the haze and takes no capture.
   if (!hazeEffect_) HeatHaze.SetValue(0);
-  const float w = float(pictureWidth_), h = float(pictureHeight_);
   if (d) {
-    hazeMask_ = d->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
-    if (hazeMask_) hazeMask_->UploadImage(0, Image{1, 1, {255, 255, 255, 255}});
-    hazeQuad_ = Mesh(d);
-    hazeQuad_.CreateVertices(4);
-    hazeQuad_.PrimitiveType = D3DPT_TRIANGLESTRIP;
-    if (DX_V::PCT* q = hazeQuad_.Lock()) {
-      q[0] = {0, h, 0, 0xFFFFFFFF, 0, 1};
-      q[1] = {0, 0, 0, 0xFFFFFFFF, 0, 0};
-      q[2] = {w, h, 0, 0xFFFFFFFF, 1, 1};
-      q[3] = {w, 0, 0, 0xFFFFFFFF, 1, 0};
-      hazeQuad_.Unlock();
+    for (Mesh* quad : {&hazeQuad_, &fireQuad_}) {
+      *quad = Mesh(d);
+      quad->CreateVertices(4);
+      quad->PrimitiveType = D3DPT_TRIANGLESTRIP;
     }
+    PlaceQuads();
   }
   fireRuntime_.reset();
-  if (fire_) {
-    // The fire burns on the band above the picture's lower edge.
-    const auto [top, bottom] = FireBand(h);
-    if (auto* fx = dynamic_cast<EmbeddedFx*>(fire_.get())) {
-      const D3DXVECTOR3 corners[4] = {{0, top, 0}, {0, bottom, 0}, {w, top, 0}, {w, bottom, 0}};
-      fx->SetEffectQuad(corners);
-    }
-    fireRuntime_ = fire_->CreateRuntime();
-  }
+  if (fire_) fireRuntime_ = fire_->CreateRuntime();
 }
 
 void ZT_FlameLight::RestoreDeviceObjects() {
@@ -96,9 +106,36 @@ void ZT_FlameLight::AdvanceCamera(float t) {
   if (hazeEffect_) HazeSpeed.Advance(t);
 }
 
+void ZT_FlameLight::DrawFire() {
+  auto* fire = dynamic_cast<EmbeddedFxRuntime*>(fireRuntime_.get());
+  if (!fire || !fireQuad_.VertexBuffer) return;
+  const std::shared_ptr<Effect> effect = fire->LoadedEffect();
+  if (!effect) return;
+  GpuDevice& d = Device();
+  RenderContext& c = Context();
+  // No clip planes cut the flames.
+  const uint32_t clip = d.GetRenderState(D3DRS_CLIPPLANEENABLE);
+  d.SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+  // Every parameter is set right before this draw: the effect is shared
+  // with any fire layer of the show.
+  Effect& e = *effect;
+  const float time = fire->EffectTime();
+  D3DXMatrixIdentity(&c.ParallaxMatrix);
+  e.SetMatrix("WorldViewProj", c.GetWorld(fireQuad_.World) * c.View * c.Projection);
+  e.SetMatrix("ViewProj", c.CameraMatrix * c.Projection);
+  e.SetTexture("Noise", fire->Picture(0));
+  e.SetTexture("Pattern", fire->Picture(1));
+  e.SetVector("c11", {0, 1.3f * time, 0, 0});
+  e.SetVector("c12", {0, 2.1f * time, 0, 0});
+  e.SetVector("c13", {0, 2.3f * time, 0, 0});
+  e.SetTechnique("AsEffect");
+  DrawFx(fireQuad_, e);
+  d.SetRenderState(D3DRS_CLIPPLANEENABLE, clip);
+}
+
 void ZT_FlameLight::DrawPicture(int flag) {
   ZT_2D_Light::DrawPicture(flag);
-  if (FireOn.Value() != 0 && fireRuntime_) fireRuntime_->Draw(*this);
+  if (FireOn.Value() != 0) DrawFire();
 }
 
 void ZT_FlameLight::EndFrame(int flag) {
@@ -112,14 +149,12 @@ void ZT_FlameLight::EndFrame(int flag) {
     const float w = float(pictureWidth_), h = float(pictureHeight_);
     const float T = HazeSpeed.LocalTime;
     const float b = HazeBumpScale.Scaled();
-    e.SetVector("Scale", {w > 0 && h > 0 ? w / h : 1, 1, 1, 1});
-    e.SetTexture("Mask", hazeMask_);
     e.SetTexture("Background", sceneTexture_);
     e.SetTexture("Bumpmap", hazeBump_);
     e.SetFloat("stenght", HazeStrength.Scaled() * 0.05f);
     e.SetVector("Offset", {T, -T, 0, 0});
     e.SetVector("bump_scale", {b, w > 0 ? b * h / w : b, 0, 0});
-    e.SetTechnique("MainFX");
+    e.SetTechnique("BumpmapDistortLow2");
     DrawFx(hazeQuad_, e);
   }
   ZT_2D_Light::EndFrame(flag);

@@ -38,6 +38,8 @@ class ZT_FlameLight : public ZT_2D_Light {
   std::pair<float, float> FireBand(float h) const;
   ZT_ABObj_Constructor* Fire() const { return fire_.get(); }
   bool HasHaze() const { return hazeEffect_ != nullptr; }
+  // The quad the fire burns on (picture pixels; texture v 0 at the top).
+  const Mesh& FireQuad() const { return fireQuad_; }
 
   MediaParamT<int32_t> FireOn{1};
   MediaParamT<int32_t> HeatHaze{1};
@@ -52,9 +54,12 @@ class ZT_FlameLight : public ZT_2D_Light {
  private:
   std::unique_ptr<ZT_ABObj_Constructor> fire_;
   std::shared_ptr<ZT_ABObj> fireRuntime_;
+  void PlaceQuads();
+  void DrawFire();
+
   std::shared_ptr<Effect> hazeEffect_;
-  TexturePtr hazeBump_, hazeMask_;
-  Mesh hazeQuad_{nullptr};
+  TexturePtr hazeBump_;
+  Mesh hazeQuad_{nullptr}, fireQuad_{nullptr};
 };
 
 }  // namespace glimmer

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 #include "document/resource_manager.h"
 #include "params/animated_params.h"
@@ -110,20 +111,28 @@ Image ShineImage() {
   return image;
 }
 
-// A pre-transformed vertex with two texture coordinate sets.
-struct BallVertex {
-  float x, y, z, rhw, u0, v0, u1, v1;
+// A pre-transformed vertex with one texture coordinate set (the background).
+struct BackgroundVertex {
+  float x, y, z, rhw, u, v;
 };
-constexpr uint32_t kBallFvf = D3DFVF_XYZRHW | D3DFVF_TEX2;
+constexpr uint32_t kScreenFvf = D3DFVF_XYZRHW | D3DFVF_TEX1;
 
-// A screen rectangle as a strip, stage 0 spanning 0 … 1 and stage 1 the given range.
-std::array<BallVertex, 4> Rectangle(float l, float t, float r, float b, float u0, float v0,
-                                    float u1, float v1) {
-  return {{{l - 0.5f, b - 0.5f, 0, 1, 0, 1, u0, v1},
-           {l - 0.5f, t - 0.5f, 0, 1, 0, 0, u0, v0},
-           {r - 0.5f, b - 0.5f, 0, 1, 1, 1, u1, v1},
-           {r - 0.5f, t - 0.5f, 0, 1, 1, 0, u1, v0}}};
+// A vertex of the ball's quads: position and two texture coordinate sets.
+struct BallVertex {
+  float x, y, z, u0, v0, u1, v1;
+};
+constexpr uint32_t kBallFvf = D3DFVF_XYZ | D3DFVF_TEX2;
+
+// A quad from (l, b) to (r, t) in the ball's plane (y up) as a strip,
+// texture 0 … 1 from its top left.
+std::array<BallVertex, 4> Quad(float l, float b, float r, float t) {
+  return {
+      {{l, b, 0, 0, 1, 0, 1}, {l, t, 0, 0, 0, 0, 0}, {r, b, 0, 1, 1, 1, 1}, {r, t, 0, 1, 0, 1, 0}}};
 }
+
+// The camera's distance from the ball's plane and its field of view.
+constexpr float kEyeDistance = 2001;
+constexpr float kFieldOfView = std::numbers::pi_v<float> / 4;
 }  // namespace
 
 void ZT_GlassBallLight::PrepareResources() {
@@ -179,55 +188,86 @@ void ZT_GlassBallLight::EndFrame(int flag) {
   GpuDevice& d = Device();
   const D3DSURFACE_DESC back = d.GetBackBufferDesc();
   const float W = float(back.Width), H = float(back.Height);
+  if (!(W > 0 && H > 0)) return;
   const TexturePtr background = backgroundImage_ ? backgroundImage_ : gradient_;
   // The background fills the screen.
   kSlideState.Apply(d);
-  d.SetFVF(kBallFvf);
+  d.SetFVF(kScreenFvf);
   d.SetTexture(0, background);
-  const auto full = Rectangle(0, 0, W, H, 0, 0, 1, 1);
-  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, full.data(), sizeof(BallVertex));
+  const BackgroundVertex full[4] = {{-0.5f, H - 0.5f, 0, 1, 0, 1},
+                                    {-0.5f, -0.5f, 0, 1, 0, 0},
+                                    {W - 0.5f, H - 0.5f, 0, 1, 1, 1},
+                                    {W - 0.5f, -0.5f, 0, 1, 1, 0}};
+  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, full, sizeof(BackgroundVertex));
 
-  // The ball: centred, shifted by the offset, its size from BallSize; Lens
-  // strengthens the bend.
+  // The 3D view: the eye on the axis looking at the ball's plane through a
+  // square frustum stretched over the screen. World units per screen pixel
+  // in that plane, across and down.
+  const float unitsDown = 2 * kEyeDistance * std::tan(kFieldOfView / 2) / H;
+  const float unitsAcross = unitsDown * H / W;
+  D3DXMATRIX view, projection;
+  const D3DXVECTOR3 eye{0, 0, -kEyeDistance}, at{0, 0, 0}, up{0, 1, 0};
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, 1, 1, 3000);
+  // The ball: centred, shifted by the offset (screen pixels, y down), its
+  // radius from BallSize; the quad is 512 units square, scaled by half and
+  // then to the radius, squeezed across so it stays round on the screen.
   const float size = float(std::min(BallSize.Value(), 400u));
   const float radius = 0.42f * std::min(W, H) * (size * 0.0075f + 0.25f);
-  const float cx = W / 2 + float(BallOffset.x), cy = H / 2 + float(BallOffset.y);
+  const float k = radius * unitsDown / 128;
+  const float cx = float(BallOffset.x) * unitsAcross, cy = -float(BallOffset.y) * unitsDown;
+  D3DXMATRIX world, scaling, placing;
+  D3DXMatrixScaling(&scaling, 0.5f * k * unitsAcross / unitsDown, 0.5f * k, 1);
+  D3DXMatrixTranslation(&placing, cx, cy, 0);
+  world = scaling * placing;
+  d.SetTransform(D3DTS_WORLD, world);
+  d.SetTransform(D3DTS_VIEW, view);
+  d.SetTransform(D3DTS_PROJECTION, projection);
+  const auto ball = Quad(-256, -256, 256, 256);
+
+  // The slide projected from the eye onto the ball: stage 1 takes the
+  // camera-space position and divides by its depth, so the ball's square
+  // shows the whole slide; the wobble swings the slide about the ball's
+  // vertical axis (in perspective), scrolling slides it round, wrapping.
+  const float halfW = 128 * k * unitsAcross / unitsDown, halfH = 128 * k;
   const float lens = 1 + float(std::min(Lens.Value(), 400u)) / 100;
-  const float l = cx - radius, t = cy - radius, r = cx + radius, b = cy + radius;
-  // The whole slide on the ball: the wobble sways it sideways, scrolling
-  // slides it round (wrapping).
-  float shift = wobble_ * 0.125f * lens;
-  if (Motion.Value() == 1 || Motion.Value() == 2) {
+  const bool scrolling = Motion.Value() == 1 || Motion.Value() == 2;
+  float shift = 0;
+  if (scrolling) {
     const float T = total_ * (Motion.Value() == 1 ? -0.5f : 0.5f);
     shift = T - std::floor(T);
   }
-  const auto ball = Rectangle(l, t, r, b, shift, 0, 1 + shift, 1);
+  D3DXMATRIX toCentre, swing, back3, onto;
+  D3DXMatrixTranslation(&toCentre, -cx, -cy, -kEyeDistance);
+  const float wobbleRange = float(std::min(Lens.Value(), 400u)) * 0.5f * 0.125f / 100 + 0.125f;
+  D3DXMatrixRotationY(&swing, wobble_ * wobbleRange);
+  D3DXMatrixTranslation(&back3, cx, cy, kEyeDistance);
+  D3DXMatrixIdentity(&onto);
+  const float z = kEyeDistance;
+  onto.m[0][0] = 1 / (2 * halfW);
+  onto.m[1][1] = -1 / (2 * halfH);
+  onto.m[2][0] = (0.5f + shift - cx / (2 * halfW)) / z;
+  onto.m[2][1] = (0.5f + cy / (2 * halfH)) / z;
+  onto.m[2][2] = 0;
+  onto.m[2][3] = 1 / z;
+  onto.m[3][3] = 0;
+  d.SetTransform(D3DTS_TEXTURE1, toCentre * swing * back3 * onto);
+  const BumpBlock bent{.base = kSlideState,
+                       .matrix = {0.2f * lens, 0, 0, 0.25f * lens},
+                       .bumpAddress = D3DTADDRESS_CLAMP,
+                       .stage1Address = scrolling ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP,
+                       .stage1Coords = D3DTSS_TCI_CAMERASPACEPOSITION | 1,
+                       .stage1Transform = D3DTTFF_COUNT4 | D3DTTFF_PROJECTED};
+  bent.Apply(d);
+  d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  d.SetFVF(kBallFvf);
   d.SetTexture(0, ballBump_);
   d.SetTexture(1, slide);
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(0.2f * lens));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT01, FloatBits(0));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT10, FloatBits(0));
-  d.SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(0.25f * lens));
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
-  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
-  d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-  // Scrolling wraps round the ball; a still or wobbling slide keeps to its edges.
-  const bool scrolling = Motion.Value() == 1 || Motion.Value() == 2;
-  d.SetSamplerState(1, D3DSAMP_ADDRESSU, scrolling ? D3DTADDRESS_WRAP : D3DTADDRESS_CLAMP);
-  d.SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-  d.SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  d.SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, ball.data(), sizeof(BallVertex));
   d.SetTexture(1, nullptr);
 
-  // The glass: its shine, then the overlays that are there.
+  // The glass: its shine, then the overlays that are there, without the
+  // wobble.
   kNormalAlpha.Apply(d);
   d.SetFVF(kBallFvf);
   for (const TexturePtr& over : {shine_, ShowOverlay1.Value() ? overlay1_ : TexturePtr{},
@@ -237,23 +277,34 @@ void ZT_GlassBallLight::EndFrame(int flag) {
     d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, ball.data(), sizeof(BallVertex));
   }
   // The background again outside the circle (the square's corners and a
-  // thin ring inside its outline), through the mask's alpha.
-  const auto masked = Rectangle(l, t, r, b, l / W, t / H, r / W, b / H);
-  d.SetTexture(0, ballMask_);
-  d.SetTexture(1, background);
-  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+  // thin ring inside its outline), through the mask's alpha: stage 1 maps
+  // camera-space positions through the projection to the screen, so the
+  // background lines up with the one behind.
+  D3DXMATRIX toScreen;
+  D3DXMatrixIdentity(&toScreen);
+  toScreen.m[0][0] = 0.5f;
+  toScreen.m[1][1] = -0.5f;
+  toScreen.m[2][2] = 0;
+  toScreen.m[3][0] = 0.5f;
+  toScreen.m[3][1] = 0.5f;
+  d.SetTransform(D3DTS_TEXTURE1, projection * toScreen);
+  constexpr StateBlock kMasked{.blend = true};
+  kMasked.Apply(d);
+  d.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION | 1);
+  d.SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT4 | D3DTTFF_PROJECTED);
   d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   d.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   d.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
   d.SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
-  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, masked.data(), sizeof(BallVertex));
+  d.SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+  d.SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+  d.SetTexture(0, ballMask_);
+  d.SetTexture(1, background);
+  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, ball.data(), sizeof(BallVertex));
   d.SetTexture(1, nullptr);
   if (ShowBelow.Value() && below_) {
-    const auto belowQuad = Rectangle(cx - radius * 0.9f, b - radius * 0.1f, cx + radius * 0.9f,
-                                     b + radius * 0.6f, 0, 0, 1, 1);
+    // Below the ball, in the ball's plane.
+    const auto belowQuad = Quad(-230.4f, -372.19f, 232.9f, -185.6f);
     kNormalAlpha.Apply(d);
     d.SetFVF(kBallFvf);
     d.SetTexture(0, below_);

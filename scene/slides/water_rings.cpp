@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "params/param_serialization.h"
 #include "params/random_source.h"
@@ -48,15 +49,40 @@ void WaterSurface::Resize(float width, float height, float columnFactor, float r
   worldWidth_ = width;
   worldHeight_ = height;
   state_.assign(Cells(), Cell{});
-  vertices_.assign(Cells(), DX_V::PCT{});
-  // Two triangles a cell between neighbouring rows and columns.
+  vertices_.assign(Cells(), Vertex{});
+  BuildStrip();
+}
+
+void WaterSurface::BuildStrip() {
+  // Ring by ring from the outside in: each ring pairs every vertex of its
+  // outer edge with the nearest vertex of the next ring in, clockwise from
+  // its top-left corner and back to it; the last ring (two rows or two
+  // columns) pairs its two lines. Consecutive rings join through repeated
+  // vertices, which make only degenerate triangles.
   indices_.clear();
-  indices_.reserve(size_t(columns_ - 1) * (rows_ - 1) * 6);
-  for (uint32_t r = 0; r + 1 < rows_; ++r) {
-    for (uint32_t c = 0; c + 1 < columns_; ++c) {
-      const uint32_t a = r * columns_ + c, b = a + 1, d = a + columns_, e = d + 1;
-      for (uint32_t i : {a, d, b, b, d, e}) indices_.push_back(uint16_t(i));
+  indices_.reserve(size_t(Cells()) * 2 + columns_ + rows_);
+  const auto at = [&](uint32_t r, uint32_t c) { return uint16_t(r * columns_ + c); };
+  for (uint32_t k = 0;; ++k) {
+    const uint32_t top = k, left = k, bottom = rows_ - 1 - k, right = columns_ - 1 - k;
+    if (bottom == top + 1) {
+      for (uint32_t c = left; c <= right; ++c)
+        indices_.insert(indices_.end(), {at(top, c), at(bottom, c)});
+      break;
     }
+    if (right == left + 1) {
+      for (uint32_t r = top; r <= bottom; ++r)
+        indices_.insert(indices_.end(), {at(r, left), at(r, right)});
+      break;
+    }
+    const auto pair = [&](uint32_t r, uint32_t c) {
+      const uint32_t ir = std::clamp(r, top + 1, bottom - 1),
+                     ic = std::clamp(c, left + 1, right - 1);
+      indices_.insert(indices_.end(), {at(r, c), at(ir, ic)});
+    };
+    for (uint32_t c = left; c <= right; ++c) pair(top, c);
+    for (uint32_t r = top + 1; r <= bottom; ++r) pair(r, right);
+    for (uint32_t c = right; c-- > left;) pair(bottom, c);
+    for (uint32_t r = bottom; r-- > top;) pair(r, left);
   }
 }
 
@@ -103,27 +129,27 @@ float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
 }
 }  // namespace
 
-void WaterSurface::Update(const D3DXVECTOR3& eye, float pw, float ph, const D3DXVECTOR3& light,
-                          float specular, float power, float us, float vs) {
+void WaterSurface::Update(const D3DXVECTOR3& eye, float us, float vs) {
   if (state_.empty()) return;
   for (int i = 0; i < 4; ++i) Step();
   const auto& table = RefractionTable();
   const uint32_t C = columns_, R = rows_;
   const float ww = worldWidth_, wh = worldHeight_;
-  const D3DXVECTOR3 toLight = Normalised(light);
+  const float k = 1 - refraction * 0.05f;
   for (uint32_t r = 0; r < R; ++r) {
+    // Neighbour rows and columns wrap around at the grid's edges.
+    const Cell* above = &state_[size_t(r == 0 ? R - 1 : r - 1) * C];
+    const Cell* row = &state_[size_t(r) * C];
+    const Cell* below = &state_[size_t(r + 1 == R ? 0 : r + 1) * C];
+    const float z = -wh / 2 + float(r) * wh / float(R - 1);
     for (uint32_t c = 0; c < C; ++c) {
-      // Neighbours wrap around at the grid's edges.
-      const auto h = [&](int dr, int dc) {
-        const uint32_t rr = (r + R + uint32_t(dr + int(R))) % R;
-        const uint32_t cc = (c + C + uint32_t(dc + int(C))) % C;
-        return state_[size_t(rr) * C + cc].h;
-      };
+      const uint32_t cl = c == 0 ? C - 1 : c - 1, cr = c + 1 == C ? 0 : c + 1;
       const float x = -ww / 2 + float(c) * ww / float(C - 1);
-      const float y = h(0, 0);
-      const float z = -wh / 2 + float(r) * wh / float(R - 1);
-      const float nx = (h(0, -1) - h(0, 1)) + (h(-1, -1) - h(1, 1)) - (h(-1, 1) - h(1, -1));
-      const float nz = (h(-1, 0) - h(1, 0)) + (h(-1, -1) - h(1, 1)) + (h(-1, 1) - h(1, -1));
+      const float y = row[c].h;
+      const float nx =
+          (row[cl].h - row[cr].h) + (above[cl].h - below[cr].h) - (above[cr].h - below[cl].h);
+      const float nz =
+          (above[c].h - below[c].h) + (above[cl].h - below[cr].h) + (above[cr].h - below[cl].h);
       const D3DXVECTOR3 n = Normalised({nx, 1, nz});
       const D3DXVECTOR3 e = Normalised({eye.x - x, eye.y - y, eye.z - z});
       const int i = std::clamp(int(std::lround(Dot(e, n) * 255)), 0, 255);
@@ -137,32 +163,21 @@ void WaterSurface::Update(const D3DXVECTOR3& eye, float pw, float ph, const D3DX
       const float B = 2 * Dot(p, d);
       const float disc = B * B - 4 * (Dot(p, p) - 1225);
       const float w = (std::sqrt(std::max(disc, 0.0f)) - B) / 2 * refraction;
-      const float k = 1 - refraction * 0.05f;
       float u = k * ((d.x * w + x) / ww) + 0.5f;
       float v = k * ((d.z * w + z) / wh) + 0.5f;
       if (!std::isfinite(u)) u = 0.5f;
       if (!std::isfinite(v)) v = 0.5f;
-      // The highlight of the light on the surface (Blinn–Phong).
-      const D3DXVECTOR3 half = Normalised({toLight.x + e.x, toLight.y + e.y, toLight.z + e.z});
-      const float lit = specular * std::pow(std::max(Dot(n, half), 0.0f), power);
-      const uint32_t grey = uint32_t(std::clamp(lit, 0.0f, 1.0f) * 255);
-      DX_V::PCT& vertex = vertices_[size_t(r) * C + c];
-      vertex.x = (x / ww + 0.5f) * pw;
-      vertex.y = (z / wh + 0.5f) * ph;
-      vertex.z = 0;
-      vertex.color = (t.colour & 0xFF000000u) | (grey << 16) | (grey << 8) | grey;
-      vertex.u = u * us;
-      vertex.v = v * vs;
+      vertices_[size_t(r) * C + c] = {x, y, z, n.x, n.y, n.z, t.colour, u * us, v * vs};
     }
   }
 }
 
 void WaterSurface::Draw(GpuDevice& device) const {
-  if (indices_.empty()) return;
-  device.SetFVF(DX_V::kFvf);
-  device.DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, uint32_t(vertices_.size()),
-                                uint32_t(indices_.size() / 3), indices_.data(), D3DFMT_INDEX16,
-                                vertices_.data(), sizeof(DX_V::PCT));
+  if (indices_.size() < 3) return;
+  device.SetFVF(kFvf);
+  device.DrawIndexedPrimitiveUP(D3DPT_TRIANGLESTRIP, 0, uint32_t(vertices_.size()),
+                                uint32_t(indices_.size() - 2), indices_.data(), D3DFMT_INDEX16,
+                                vertices_.data(), sizeof(Vertex));
 }
 
 // ------------------------------------------------------------------ the slide
@@ -235,28 +250,75 @@ void ZT_WaterRingLight::AdvanceCamera(float t) {
     water_.AddDrop();
     lastDrop_ = t;
   }
-  const float pw = float(pictureWidth_), ph = float(pictureHeight_);
   // Mode 1 refracts the captured slide, which fills its texture.
   const bool captured = Mode.Value() == 1;
-  water_.Update({0, 120, 0}, pw > 0 ? pw : 1, ph > 0 ? ph : 1, {0.5f, 1, -1}, Specular.Scaled(),
-                SpecularPower.Scaled(), captured ? 1 : extentU_, captured ? 1 : extentV_);
+  water_.Update(kEye, captured ? 1 : extentU_, captured ? 1 : extentV_);
+}
+
+void ZT_WaterRingLight::SetLighting(GpuDevice& d) const {
+  D3DLIGHT9 light;
+  light.Diffuse = {1, 1, 1, 1};
+  light.Specular = {1, 1, 1, 0};
+  light.Ambient = {0, 0, 0, 0};
+  light.Direction[0] = 0.5f;
+  light.Direction[1] = 1;
+  light.Direction[2] = -1;
+  d.SetLight(0, light);
+  d.LightEnable(0, true);
+  D3DMATERIAL9 material;
+  material.Diffuse = {0, 0, 0, 1};
+  const float s = Specular.Scaled();
+  material.Specular = {s, s, s, 0};
+  material.Power = SpecularPower.Scaled();
+  d.SetMaterial(material);
 }
 
 void ZT_WaterRingLight::DrawWater(const TexturePtr& texture) {
   GpuDevice& d = Device();
+  // Clip planes off and the device's lighting on for the surface; both are
+  // put back afterwards.
   const uint32_t clip = d.GetRenderState(D3DRS_CLIPPLANEENABLE);
+  const uint32_t lighting = d.GetRenderState(D3DRS_LIGHTING);
+  const uint32_t specular = d.GetRenderState(D3DRS_SPECULARENABLE);
   d.SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
   RenderContext& c = Context();
-  d.SetTransform(D3DTS_VIEW, c.View);
-  d.SetTransform(D3DTS_PROJECTION, c.Projection);
-  D3DXMatrixTranslation(&c.ParallaxMatrix, 0, 0, 0);
-  d.SetTransform(D3DTS_WORLD, c.GetWorld(D3DXMATRIX{}));
-  // The refracted picture plus the light's highlight; the surface is opaque.
-  constexpr StateBlock kWater{.colorOp = D3DTOP_ADD, .alphaOp = D3DTOP_SELECTARG1};
+  D3DXMatrixIdentity(&c.ParallaxMatrix);
+  // Lighting happens in the eye's space (the eye 120 above the water looking
+  // down): world = the eye's inverse, view = identity. The projection takes
+  // the eye's space back to the water's world, the water's world to picture
+  // pixels (height only changes the depth) and on through the picture's
+  // placement and camera, so each grid point lies over its picture pixel.
+  D3DXMATRIX eye, rotation, lift, eyeInverse;
+  D3DXMatrixRotationX(&rotation, -std::numbers::pi_v<float> / 2);
+  D3DXMatrixTranslation(&lift, kEye.x, kEye.y, kEye.z);
+  eye = rotation * lift;
+  D3DXMatrixInverse(&eyeInverse, nullptr, &eye);
+  const float pw = pictureWidth_ > 0 ? float(pictureWidth_) : 1;
+  const float ph = pictureHeight_ > 0 ? float(pictureHeight_) : 1;
+  D3DXMATRIX toPicture;
+  D3DXMatrixIdentity(&toPicture);
+  toPicture.m[0][0] = pw / water_.WorldWidth();
+  toPicture.m[1][1] = 0;
+  toPicture.m[2][1] = ph / water_.WorldHeight();
+  toPicture.m[2][2] = 0;
+  toPicture.m[3][0] = pw / 2;
+  toPicture.m[3][1] = ph / 2;
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  d.SetTransform(D3DTS_WORLD, eyeInverse);
+  d.SetTransform(D3DTS_VIEW, identity);
+  d.SetTransform(D3DTS_PROJECTION, eye * toPicture * c.GetWorld(identity) * c.View * c.Projection);
+  // The refracted picture as it is, plus the light's highlight.
+  constexpr StateBlock kWater{};
   kWater.Apply(d);
+  SetLighting(d);
+  d.SetRenderState(D3DRS_LIGHTING, 1);
+  d.SetRenderState(D3DRS_SPECULARENABLE, 1);
   d.SetTexture(0, texture);
   water_.Draw(d);
   kSlideState.Apply(d);
+  d.SetRenderState(D3DRS_LIGHTING, lighting);
+  d.SetRenderState(D3DRS_SPECULARENABLE, specular);
   d.SetRenderState(D3DRS_CLIPPLANEENABLE, clip);
 }
 
@@ -266,6 +328,7 @@ void ZT_WaterRingLight::DrawPicture(int flag) {
     ZT_2D_Light::DrawPicture(flag);
     return;
   }
+  // The water covers the picture's place; around it the target is cleared.
   GpuDevice& d = Device();
   d.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   DrawWater(pictureTexture_);

@@ -26,17 +26,25 @@ class WaterSurface {
     float k, m;
     uint32_t colour;
   };
+  // A vertex of the surface in the water's world (x across, y the height,
+  // z down the picture): position, normal, the refraction colour, the
+  // refracted texture coordinates (36 bytes).
+  struct Vertex {
+    float x, y, z, nx, ny, nz;
+    D3DCOLOR color;
+    float u, v;
+  };
+  static constexpr uint32_t kFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
   // The shared refraction table for a refractive index of 1.333.
   static const std::array<Refraction, 256>& RefractionTable();
 
   void Resize(float width, float height, float columnFactor, float rowFactor);
   void AddDrop();
-  // Four simulation steps, then the vertices for the eye point: positions in
-  // picture pixels (pw × ph), texture coordinates refracted, the specular
-  // highlight of `light` (towards the light) in the colour; texture
-  // coordinates span 0 … us across and 0 … vs down.
-  void Update(const D3DXVECTOR3& eye, float pw, float ph, const D3DXVECTOR3& light, float specular,
-              float power, float us = 1, float vs = 1);
+  // Four simulation steps, then the vertices for the eye point: positions
+  // and normals in the water's world, texture coordinates refracted and
+  // spanning 0 … us across and 0 … vs down.
+  void Update(const D3DXVECTOR3& eye, float us = 1, float vs = 1);
+  // The surface as one indexed triangle strip.
   void Draw(GpuDevice& device) const;
 
   uint32_t Columns() const { return columns_; }
@@ -46,19 +54,24 @@ class WaterSurface {
   float& Velocity(uint32_t row, uint32_t column) {
     return state_[size_t(row) * columns_ + column].v;
   }
-  const std::vector<DX_V::PCT>& Vertices() const { return vertices_; }
+  const std::vector<Vertex>& Vertices() const { return vertices_; }
+  // The strip: rings of row (or column) pairs from the outside in.
+  const std::vector<uint16_t>& Indices() const { return indices_; }
+  float WorldWidth() const { return worldWidth_; }
+  float WorldHeight() const { return worldHeight_; }
 
   float speed = 1.0f, dropStrength = 0.5f, damping = 0.99f, refraction = 0.2f;
 
  private:
   void Step();
+  void BuildStrip();
   struct Cell {
     float h = 0, v = 0;
   };
   float worldWidth_ = 0, worldHeight_ = 0;
   uint32_t columns_ = 0, rows_ = 0;
   std::vector<Cell> state_;
-  std::vector<DX_V::PCT> vertices_;
+  std::vector<Vertex> vertices_;
   std::vector<uint16_t> indices_;
 };
 
@@ -98,6 +111,11 @@ class ZT_WaterRingLight : public ZT_2D_Light {
 
  private:
   void DrawWater(const TexturePtr& texture);
+  // The light and material of the highlight.
+  void SetLighting(GpuDevice& device) const;
+
+  // The eye point above the water.
+  static constexpr D3DXVECTOR3 kEye{0, 120, 0};
 
   WaterSurface water_;
   float lastDrop_ = 0;

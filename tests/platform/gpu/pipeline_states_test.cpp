@@ -397,5 +397,52 @@ TEST_F(Pipeline, TextureTransformAndCameraSpaceCoordinates) {
   EXPECT_EQ(Pixel(50, 1), 0x00FF00FFu);
 }
 
+TEST_F(Pipeline, BumpedProjectiveCameraSpaceCoordinatesOnStageOne) {
+  // Stage 1 reads the camera-space position through a four-component
+  // projective transform: u = (x / 64) / (z × 0.5) at depth z = 2, so the
+  // left of the screen samples red and the right blue; the third component
+  // is 0, so dividing by it instead would sample nothing sensible.
+  device_->SetTexture(1, MakeTexture(2, 1, {0xFF0000FF, 0x0000FFFF}));
+  const TexturePtr bump = device_->CreateTexture(1, 1, 1, 0, D3DFMT_V8U8, D3DPOOL_MANAGED);
+  const int8_t duv[2] = {64, 0};
+  bump->UploadLevel(0, duv);
+  device_->SetTexture(0, bump);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device_->SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+  device_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION | 1);
+  device_->SetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS,
+                                D3DTTFF_COUNT4 | D3DTTFF_PROJECTED);
+  D3DXMATRIX gen;
+  D3DXMatrixIdentity(&gen);
+  gen.m[0][0] = 1.0f / 64.0f;
+  gen.m[2][2] = 0;
+  gen.m[2][3] = 0.5f;
+  gen.m[3][3] = 0;
+  device_->SetTransform(D3DTS_TEXTURE1, gen);
+  D3DXMATRIX proj;
+  D3DXMatrixOrthoOffCenterLH(&proj, -0.5f, kWidth - 0.5f, kHeight - 0.5f, -0.5f, 0, 10);
+  device_->SetTransform(D3DTS_PROJECTION, proj);
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  struct V {
+    float x, y, z, u, v;
+  };
+  const V wide[4] = {{-0.5f, 3.5f, 2, 0, 0},
+                     {-0.5f, -0.5f, 2, 0, 0},
+                     {63.5f, 3.5f, 2, 0, 0},
+                     {63.5f, -0.5f, 2, 0, 0}};
+  device_->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
+  device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wide, sizeof(V));
+  EXPECT_EQ(Pixel(5, 1), 0xFF0000FFu) << "no bump matrix: no offset";
+  EXPECT_EQ(Pixel(50, 1), 0x0000FFFFu);
+  // The bump's du = 0.5 moves the left pixels' lookup into the blue half.
+  device_->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, Bits(1.0f));
+  device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, wide, sizeof(V));
+  EXPECT_EQ(Pixel(5, 1), 0x0000FFFFu);
+}
+
 }  // namespace
 }  // namespace glimmer::testing

@@ -86,7 +86,7 @@ TEST_F(Flame, TheHazeSetsItsOwnParametersOverAHeatLayerSharingItsEffect) {
   ASSERT_NE(shared, nullptr);
   // The layer drew with 500 × 0.002 × 0.05; the slide's haze draws last with its own.
   EXPECT_NEAR(shared->GetFloat("stenght"), 25 * 0.002f * 0.05f, 1e-6f);
-  EXPECT_EQ(shared->Technique(), "MainFX");
+  EXPECT_EQ(shared->Technique(), "BumpmapDistortLow2");
 }
 
 TEST_F(Flame, FlamesBurnOverTheLowerPartThroughTheHaze) {
@@ -103,6 +103,26 @@ TEST_F(Flame, FlamesBurnOverTheLowerPartThroughTheHaze) {
     return sum;
   };
   EXPECT_GT(brightness(36, 48), brightness(0, 12) + 64 * 12 * 10) << "red flames at the bottom";
+  // The fire drew through its effect's own technique, its three layers
+  // scrolled by the fire's clock at their rates, with the noise and flame
+  // pictures.
+  const std::shared_ptr<Effect> fire =
+      QVX_DocResManager::Current()->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 1015));
+  ASSERT_NE(fire, nullptr);
+  EXPECT_EQ(fire->Technique(), "AsEffect");
+  const float c11 = fire->GetVector("c11").y;
+  EXPECT_GT(c11, 0.0f);
+  EXPECT_NEAR(fire->GetVector("c12").y, c11 * 2.1f / 1.3f, 1e-4f);
+  EXPECT_NEAR(fire->GetVector("c13").y, c11 * 2.3f / 1.3f, 1e-4f);
+  EXPECT_NE(fire->GetTexture("Noise"), nullptr);
+  EXPECT_NE(fire->GetTexture("Pattern"), nullptr);
+  // The fire quad: 65 % of the picture's height above its lower edge.
+  const auto& quad = flame->FireQuad();
+  ASSERT_NE(quad.VertexBuffer, nullptr);
+  const auto* v = reinterpret_cast<const DX_V::PCT*>(quad.VertexBuffer->Data());
+  EXPECT_FLOAT_EQ(v[0].y, 48 - 0.65f * 48);
+  EXPECT_FLOAT_EQ(v[3].y, 48.0f);
+  EXPECT_FLOAT_EQ(v[3].v, 0.95f);
 }
 
 }  // namespace

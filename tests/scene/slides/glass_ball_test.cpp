@@ -97,6 +97,15 @@ TEST_F(GlassBall, TheSlideIsSeenInABallOverTheGradient) {
   EXPECT_TRUE(NearColor(Pixel(1, 1) | 0xFF, 0xFF0000FF, 6)) << "the red gradient outside the ball";
   const uint32_t centre = Pixel(32, 24);
   EXPECT_FALSE(NearColor(centre, 0xFF0000FF, 40)) << "the slide inside";
+  // The whole slide is projected onto the ball (radius 20 at the screen's
+  // middle): its blue left half on the ball's left, its yellow right half
+  // on the right; beside the ball the gradient again.
+  EXPECT_TRUE(NearColor(Pixel(24, 24), 0x3060C0FF, 40)) << "blue on the ball's left";
+  EXPECT_TRUE(NearColor(Pixel(40, 24), 0xE0C040FF, 40)) << "yellow on the ball's right";
+  EXPECT_TRUE(NearColor(Pixel(8, 24) | 0xFF, 0xFF0000FF, 6)) << "the gradient beside the ball";
+  EXPECT_EQ(device_->GetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS),
+            uint32_t(D3DTTFF_DISABLE))
+      << "the projective transform is not left on";
 }
 
 }  // namespace

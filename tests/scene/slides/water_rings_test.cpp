@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <set>
+#include <string>
+#include <tuple>
 
 #include "params/random_source.h"
 #include "tests/support/archive_helpers.h"
@@ -68,15 +73,54 @@ TEST(WaterSurface, StaysFiniteOnAPanoramaAndAtTheFastestSpeed) {
   SeedRandom(1);
   for (int i = 0; i < 300; ++i) {
     if (i % 10 == 0) w.AddDrop();
-    w.Update({0, 120, 0}, 4000, 100, {0.5f, 1, -1}, 0.9f, 40);
+    w.Update({0, 120, 0});
   }
   float peak = 0;
-  for (const DX_V::PCT& v : w.Vertices()) {
+  for (const WaterSurface::Vertex& v : w.Vertices()) {
     ASSERT_TRUE(std::isfinite(v.u) && std::isfinite(v.v) && std::isfinite(v.x)) << "finite";
   }
   for (uint32_t r = 0; r < w.Rows(); ++r)
     for (uint32_t c = 0; c < w.Columns(); ++c) peak = std::max(peak, std::fabs(w.Height(r, c)));
   EXPECT_LT(peak, 10.0f) << "the simulation did not diverge";
+}
+
+TEST(WaterSurface, OneStripCoversEveryCellOnceFromTheOutsideIn) {
+  // Square, wide and tall grids, and the smallest one.
+  for (auto [w, fc, fr] : {std::tuple{40.0f, 0.125f, 1.0f},
+                           {120.0f, 0.25f, 1.0f},
+                           {10.0f, 0.25f, 1.0f},
+                           {30.0f, 0.03f, 1.0f}}) {
+    WaterSurface s;
+    s.Resize(w, 30, fc, fr);
+    const uint32_t C = s.Columns(), R = s.Rows();
+    const std::vector<uint16_t>& strip = s.Indices();
+    SCOPED_TRACE(std::to_string(C) + " x " + std::to_string(R));
+    ASSERT_GE(strip.size(), 3u);
+    // Each cell's two triangles, by the cell's top-left corner.
+    std::vector<int> perCell(size_t(C) * R, 0);
+    std::set<std::array<uint16_t, 3>> seen;
+    for (size_t i = 0; i + 2 < strip.size(); ++i) {
+      std::array<uint16_t, 3> t{strip[i], strip[i + 1], strip[i + 2]};
+      for (uint16_t v : t) ASSERT_LT(v, C * R);
+      if (t[0] == t[1] || t[1] == t[2] || t[0] == t[2]) continue;
+      std::sort(t.begin(), t.end());
+      EXPECT_TRUE(seen.insert(t).second) << "a triangle drawn twice";
+      uint32_t r0 = R, r1 = 0, c0 = C, c1 = 0;
+      for (uint16_t v : t) {
+        r0 = std::min(r0, v / C), r1 = std::max(r1, v / C);
+        c0 = std::min(c0, v % C), c1 = std::max(c1, v % C);
+      }
+      ASSERT_EQ(r1 - r0, 1u) << "a triangle inside one cell";
+      ASSERT_EQ(c1 - c0, 1u);
+      ++perCell[size_t(r0) * C + c0];
+    }
+    for (uint32_t r = 0; r + 1 < R; ++r)
+      for (uint32_t c = 0; c + 1 < C; ++c)
+        ASSERT_EQ(perCell[size_t(r) * C + c], 2) << r << ", " << c;
+    // The outermost ring comes first.
+    EXPECT_EQ(strip[0], 0u);
+    EXPECT_EQ(strip[1], C + 1);
+  }
 }
 
 TEST(WaterRingSliders, DampingDropRateAndRefractionTable) {
