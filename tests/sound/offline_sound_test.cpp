@@ -1,8 +1,11 @@
 // The sound output opened offline, as a video's sound track is made: the
-// layers and the music do not know it, and each pull holds the samples the
-// player would mix, starting on the sample of the step that started them.
+// layers and the music do not know it, each pull holds the samples the
+// player would mix, starting on the sample of the step that started them, and
+// a sound mixed offline and by the device's thread gives the same samples.
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "host/saver_settings.h"
 #include "sound/music_player.h"
@@ -136,6 +139,54 @@ TEST_F(OfflineSound, MusicTracksFollowEachOtherAtTheMusicLevel) {
   EXPECT_EQ(runs[2], std::make_pair(812, kStepFrames));
   EXPECT_EQ(runs[3], std::make_pair(-812, kStepFrames));
   EXPECT_EQ(player.TracksStarted(), 4u);
+}
+
+// A sound played through the device's thread and offline: from the first
+// sample that sounds, both mixes hold the same samples.
+TEST(OfflineAndDeviceMixes, HoldTheSameSamples) {
+  std::vector<int16_t> ramp(10000);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = int16_t(int(i % 700) * 40 - 14000);
+  const std::vector<uint8_t> wave = WaveFile(ramp);
+  auto mixOf = [&](bool offline, bool music) {
+    EXPECT_TRUE(offline ? AudioOutput::OpenOffline() : AudioOutput::Open("dummy"));
+    AudioOutput::SetMasterVolume(-700);
+    std::vector<int16_t> samples;
+    {
+      MixCapture capture;
+      // Full music level: the device's thread may mix a buffer between a
+      // track's start and its level.
+      MusicPlayer player([] { return 0; });
+      std::string error;
+      SoundVoice voice(music ? nullptr : SoundClip::Decode(wave, error));
+      if (music) {
+        player.Start({Track(u"tone", MpegTone(30))});
+      } else {
+        voice.SetLevel(-300, 1200);
+        voice.Play(false);
+      }
+      if (offline) {
+        std::vector<int16_t> pulled(2 * 13230);
+        AudioOutput::Render(pulled.data(), 13230);
+      } else {
+        Sleep(0.4);
+      }
+      samples = capture.Samples();
+    }
+    AudioOutput::Close();
+    // From the first sample that sounds, 0.2 s.
+    const auto first = std::find_if(samples.begin(), samples.end(), [](int16_t v) { return v; });
+    const size_t from = size_t(first - samples.begin()) & ~size_t(1);
+    EXPECT_GE(samples.size(), from + 17640) << (offline ? "offline" : "device");
+    samples.resize(std::max(samples.size(), from + 17640));
+    return std::vector<int16_t>(samples.begin() + ptrdiff_t(from),
+                                samples.begin() + ptrdiff_t(from + 17640));
+  };
+  for (bool music : {true, false}) {
+    SCOPED_TRACE(music ? "music" : "a voice");
+    const std::vector<int16_t> device = mixOf(false, music), offline = mixOf(true, music);
+    EXPECT_GT(PeaksOf(device).left, 1000);
+    EXPECT_EQ(device, offline);
+  }
 }
 
 }  // namespace
