@@ -192,8 +192,8 @@ void PostMix(void*, Uint8* stream, int bytes) {
 namespace {
 
 // Loads SDL_mixer and opens its output on `driver` (null: the system's
-// choice); false with the failure said once.
-bool OpenMixer(const char* driver) {
+// choice); false with the failure and `consequence` said once.
+bool OpenMixer(const char* driver, const char* consequence) {
   OutputState& s = State();
   if (driver) SDL_setenv("SDL_AUDIODRIVER", driver, 1);
   std::string error;  // stays empty when the library loads
@@ -211,7 +211,7 @@ bool OpenMixer(const char* driver) {
   }
   if (!error.empty()) {
     if (!s.failureSaid) {
-      std::cerr << "glimmer: no sound output (" << error << "); playing silently\n";
+      std::cerr << "glimmer: no sound output (" << error << "); " << consequence << "\n";
       s.failureSaid = true;
     }
     return false;
@@ -231,7 +231,7 @@ bool OpenMixer(const char* driver) {
 bool AudioOutput::Open(const char* driver) {
   OutputState& s = State();
   if (s.open) return !s.offline;
-  if (!OpenMixer(driver)) return false;
+  if (!OpenMixer(driver, "playing silently")) return false;
   s.offline = false;
   mix::Mix_HookMusicFinished(MusicFinished);
   mix::Mix_SetPostMix(PostMix, nullptr);
@@ -243,7 +243,7 @@ bool AudioOutput::OpenOffline() {
   if (s.open) return s.offline;
   // The mixer needs an open output to decode into its format; on the "dummy"
   // driver nothing sounds, and no channel of its own ever plays.
-  if (!OpenMixer("dummy")) return false;
+  if (!OpenMixer("dummy", "the video has no sound")) return false;
   s.offline = true;
   return true;
 }
