@@ -37,8 +37,8 @@ class AudioOutput {
   static constexpr int kMaxVoices = 32;
 
   // Opens the output unless open (`driver`: an SDL audio driver by name, or
-  // null for the system's choice). False without a device; the first failure
-  // of the process is said once on standard error.
+  // null for the system's choice). False without a device, or when open
+  // offline; the first failure of the process is said once on standard error.
   static bool Open(const char* driver = nullptr);
   static bool IsOpen();
   // Opens the output without sounding anything: no device's thread mixes,
