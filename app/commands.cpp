@@ -17,6 +17,8 @@
 #include "common/wide_string.h"
 #include "document/document_source.h"
 #include "document/resource_modules.h"
+#include "host/saver_settings.h"
+#include "platform/audio/audio_output.h"
 #include "platform/gpu/carried_effect.h"
 #include "platform/gpu/gpu_device.h"
 #include "platform/image/image_codec.h"
@@ -27,6 +29,7 @@
 #include "scene/slide_show.h"
 #include "show/show_composer.h"
 #include "show/show_document.h"
+#include "sound/music_player.h"
 #include "store/class_registry.h"
 
 namespace glimmer {
@@ -331,6 +334,43 @@ class Progress {
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now(), last_{};
 };
 
+bool HasSound(const ZT_SlideShow_Light& show) {
+  if (!show.music.empty()) return true;
+  for (const auto& slide : show.slides) {
+    if (slide && !slide->soundLayers.empty()) return true;
+  }
+  return false;
+}
+
+// The sound output opened offline for a video's sound track, closed when the
+// render ends. It is made before the document, so the show's voices and
+// tracks are gone before it closes.
+class OfflineSound {
+ public:
+  bool Open() { return opened_ = AudioOutput::OpenOffline(); }
+  ~OfflineSound() {
+    if (opened_) AudioOutput::Close();
+  }
+
+  // Mixes the samples of video frame `k` (from k ÷ fps to (k + 1) ÷ fps, on
+  // whole samples so nothing drifts) into the video, a block at a time.
+  void AddFrame(size_t k, double fps, VideoEncoder& encoder) {
+    auto at = [fps](size_t frame) { return int64_t(std::llround(double(frame) * kRate / fps)); };
+    for (int64_t left = at(k + 1) - at(k); left > 0;) {
+      const size_t frames = size_t(std::min<int64_t>(left, kBlockFrames));
+      AudioOutput::Render(block_.data(), frames);
+      encoder.AddAudio({block_.data(), frames * 2});
+      left -= int64_t(frames);
+    }
+  }
+
+ private:
+  static constexpr int kRate = AudioOutput::kRate;
+  static constexpr size_t kBlockFrames = 4096;
+  bool opened_ = false;
+  std::vector<int16_t> block_ = std::vector<int16_t>(kBlockFrames * 2);
+};
+
 }  // namespace
 
 int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostream& out) {
@@ -338,8 +378,11 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
     const bool video = IsVideoPath(options.out);
     if (video && !options.at.empty())
       throw UsageError("--at writes single frames as PNG files: give --out a folder");
+    OfflineSound sound;
     LoadedDocument loaded = Load(args);
     ShowDocument& doc = loaded.doc;
+    // The sound layers make their voices when the show is instantiated.
+    const bool withSound = video && !options.mute && HasSound(*doc.show) && sound.Open();
     auto device = GpuDevice::CreateHeadless({options.width, options.height, true});
     if (options.width > device->MaxTextureSize() || options.height > device->MaxTextureSize()) {
       throw UsageError("--size " + std::to_string(options.width) + "x" +
@@ -351,6 +394,13 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
     doc.resources->Attach(*device);
     ScreenScope scope(doc.resources->ScreenFor(device.get(), &context));
     doc.show->Instantiate(options.picturePosition);
+    // The player's defaults: full volume, not muted.
+    std::unique_ptr<MusicPlayer> music;
+    if (withSound) {
+      AudioOutput::SetMasterVolume(SoundOutputVolume(100, false));
+      music = std::make_unique<MusicPlayer>([] { return MusicVolume(100, false); });
+      music->Start(doc.show->music);
+    }
 
     // Frames run at the frame rate, as playback would; only the requested
     // ones are drawn and written.
@@ -383,7 +433,8 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
 
     std::unique_ptr<VideoEncoder> encoder;
     if (video) {
-      encoder = VideoEncoder::Open({options.out, options.width, options.height, options.fps});
+      encoder = VideoEncoder::Open({options.out, options.width, options.height, options.fps,
+                                    withSound ? AudioOutput::kRate : 0});
     } else {
       std::filesystem::create_directories(options.out);
     }
@@ -395,6 +446,8 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
         doc.show->AdvanceShow(float(t));
         t += step;
       }
+      // As the player's frame loop: a track that ended starts the next one.
+      if (music && AudioOutput::TakeMusicEnded()) music->PlayNextTrack(1);
       doc.show->AdvanceShow(float(time));
       t = std::max(t, time);
       device->BeginScene();
@@ -403,6 +456,7 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
       device->Present();
       if (encoder) {
         encoder->AddFrame(device->ReadBackBuffer());
+        if (withSound) sound.AddFrame(written, options.fps, *encoder);
       } else {
         const std::filesystem::path file = options.out / name;
         if (!WritePng(file.string(), device->ReadBackBuffer()))
@@ -415,7 +469,8 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
     if (encoder) {
       encoder->Finish();
       out << "Wrote " << options.out.string() << ": " << written << noun << " of " << size << " at "
-          << options.fps << " frames/s (" << Seconds(double(written) / options.fps) << " s)\n";
+          << options.fps << " frames/s (" << Seconds(double(written) / options.fps) << " s)"
+          << (withSound ? ", with sound" : "") << "\n";
     } else {
       out << "Wrote " << written << noun << " of " << size << " to " << options.out.string()
           << "\n";

@@ -38,6 +38,8 @@ struct RenderOptions {
   std::filesystem::path out = "frames";
   int picturePosition = 2;  // 0 Stretch, 1 Fit, 2 Fill
   int captureScale = 3;     // capture targets at most this many times the frame
+  // A video of a show with music or sound layers carries their mix, unless muted.
+  bool mute = false;
 };
 // Writes the document a JSON show describes; nothing is written on error.
 int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out,
@@ -46,7 +48,8 @@ int RunCompose(const std::filesystem::path& json, const std::filesystem::path& o
 // composed first), which plays it by default.
 int RunPack(const std::filesystem::path& show, const std::filesystem::path& out, std::ostream& os);
 
-// Plays the show headless and writes its frames as PNG files or a video.
+// Plays the show headless and writes its frames as PNG files or a video;
+// a video gets the show's sound as the player mixes it, at full volume.
 // Option values the show or the device rule out are usage errors (exit 2).
 int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostream& out);
 

@@ -128,8 +128,11 @@ int main(int argc, char** argv) {
       ->delimiter(',');
   render
       ->add_option("--out", renderOptions.out,
-                   "Folder for PNG frames, or a video file: .mp4 or .mkv (H.264), .webm (VP9)")
+                   "Folder for PNG frames, or a video file: .mp4 or .mkv (H.264), .webm (VP9).\n"
+                   "A video of a show with music or sound layers carries their mix as the\n"
+                   "player plays it at full volume (AAC in .mp4 and .mkv, Opus in .webm)")
       ->capture_default_str();
+  render->add_flag("--mute", renderOptions.mute, "No sound track in the video");
   render
       ->add_option(
           "--capture-scale", renderOptions.captureScale,

@@ -9,6 +9,11 @@
 // is 10^(mB ÷ 2000). Everything but the mix tap runs on the main thread; the
 // state a frame asks for (is a voice playing, has the music ended) is kept in
 // atomics the audio thread sets, so asking never waits for the mixer.
+//
+// Opened offline (for rendering a video), the same decoders, voices and music
+// tracks are mixed only when the renderer pulls samples (`Render`), so time
+// passes in samples rather than on the device's clock. Code that plays sounds
+// does not know which way the output is open.
 
 #include <atomic>
 #include <cstddef>
@@ -32,10 +37,23 @@ class AudioOutput {
   static constexpr int kMaxVoices = 32;
 
   // Opens the output unless open (`driver`: an SDL audio driver by name, or
-  // null for the system's choice). False without a device; the first failure
-  // of the process is said once on standard error.
+  // null for the system's choice). False without a device, or when open
+  // offline; the first failure of the process is said once on standard error.
   static bool Open(const char* driver = nullptr);
   static bool IsOpen();
+  // Opens the output without sounding anything: no device's thread mixes,
+  // `Render` does. Music tracks are decoded whole (at most
+  // kMaxRenderedTrackSeconds each). False when SDL_mixer cannot be loaded
+  // (said once) or the output is already open for a device.
+  static bool OpenOffline();
+  static bool IsOffline();
+  static constexpr int kMaxRenderedTrackSeconds = 15 * 60;
+  // Offline: mixes the next `frames` stereo frames into `out` (2 × frames
+  // samples) as the device's thread would: the music at its level, then each
+  // playing voice in channel order through its level and pan, added with
+  // clipping. Voices that end stop and a track that ends is reported, as
+  // there; the mix tap sees the result. Silence when not open offline.
+  static void Render(int16_t* out, size_t frames);
   // Halts everything and closes the device. Clips and tracks made while open
   // must be gone first.
   static void Close();
@@ -118,9 +136,15 @@ class MusicTrack {
   static void Stop();
 
  private:
-  MusicTrack(Mix_Music* music, std::shared_ptr<const std::vector<uint8_t>> bytes)
-      : music_(music), bytes_(std::move(bytes)) {}
-  Mix_Music* music_;
+  // Offline: the whole track decoded, its length checked first where the
+  // format tells it.
+  static std::unique_ptr<MusicTrack> LoadWhole(std::shared_ptr<const std::vector<uint8_t>> bytes,
+                                               std::string& error);
+  MusicTrack(Mix_Music* music, Mix_Chunk* decoded,
+             std::shared_ptr<const std::vector<uint8_t>> bytes)
+      : music_(music), decoded_(decoded), bytes_(std::move(bytes)) {}
+  Mix_Music* music_;    // streamed by the device's thread
+  Mix_Chunk* decoded_;  // or, offline, decoded whole
   std::shared_ptr<const std::vector<uint8_t>> bytes_;
 };
 

@@ -11,9 +11,12 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
 #include <libavutil/opt.h>
+#include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
@@ -33,16 +36,28 @@ std::string AvError(int code) {
 }
 
 struct Container {
-  const char* format;   // libavformat's muxer name
-  const char* encoder;  // libavcodec's encoder name
+  const char* format;        // libavformat's muxer name
+  const char* encoder;       // libavcodec's encoder names: video,
+  const char* audioEncoder;  // and sound
 };
 
 Container ContainerFor(const std::filesystem::path& file) {
   const std::string ext = Lower(file.extension().string());
-  if (ext == ".mp4") return {"mp4", "libx264"};
-  if (ext == ".mkv") return {"matroska", "libx264"};
-  if (ext == ".webm") return {"webm", "libvpx-vp9"};
-  return {nullptr, nullptr};
+  if (ext == ".mp4") return {"mp4", "libx264", "aac"};
+  if (ext == ".mkv") return {"matroska", "libx264", "aac"};
+  if (ext == ".webm") return {"webm", "libvpx-vp9", "libopus"};
+  return {nullptr, nullptr, nullptr};
+}
+
+// The input rate when the encoder takes it, else 48 kHz or its first rate.
+int EncoderRate(const AVCodec* encoder, int wanted) {
+  const int* rates = encoder->supported_samplerates;
+  if (!rates) return wanted;
+  for (const int* r = rates; *r; ++r)
+    if (*r == wanted) return wanted;
+  for (const int* r = rates; *r; ++r)
+    if (*r == 48000) return 48000;
+  return rates[0];
 }
 
 }  // namespace
@@ -59,9 +74,26 @@ struct VideoEncoder::State {
   AVFrame* frame = nullptr;
   AVPacket* packet = nullptr;
   SwsContext* scaler = nullptr;
+  // The sound track: samples converted to the encoder's format and rate,
+  // queued until they fill the encoder's frames.
+  AVCodecContext* audio = nullptr;
+  AVStream* audioStream = nullptr;
+  AVFrame* audioFrame = nullptr;
+  SwrContext* resampler = nullptr;
+  AVAudioFifo* queue = nullptr;
+  uint8_t** converted = nullptr;  // reused conversion buffer
+  int convertedCapacity = 0;      // in samples per channel
+  int64_t audioSamples = 0;       // sent to the encoder so far
+  int frameSize = 0;              // samples per channel in an encoder's frame
   bool finished = false;
 
   ~State() {
+    if (converted) av_freep(&converted[0]);
+    av_freep(&converted);
+    av_audio_fifo_free(queue);
+    swr_free(&resampler);
+    av_frame_free(&audioFrame);
+    avcodec_free_context(&audio);
     sws_freeContext(scaler);
     av_packet_free(&packet);
     av_frame_free(&frame);
@@ -76,19 +108,99 @@ struct VideoEncoder::State {
     }
   }
 
-  // Sends a frame (null: the end) and writes every packet the encoder has.
-  void Encode(const AVFrame* input) {
-    int rc = avcodec_send_frame(codec, input);
-    if (rc < 0) throw std::runtime_error("video encoder refused a frame: " + AvError(rc));
+  // Sends a frame (null: the end) to one of the encoders and writes every
+  // packet it has.
+  void Encode(AVCodecContext* encoder, AVStream* to, const AVFrame* input) {
+    const char* what = encoder == audio ? "sound" : "video";
+    int rc = avcodec_send_frame(encoder, input);
+    if (rc < 0)
+      throw std::runtime_error(std::string(what) + " encoder refused a frame: " + AvError(rc));
     for (;;) {
-      rc = avcodec_receive_packet(codec, packet);
+      rc = avcodec_receive_packet(encoder, packet);
       if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return;
-      if (rc < 0) throw std::runtime_error("video encoding failed: " + AvError(rc));
-      av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
-      packet->stream_index = stream->index;
+      if (rc < 0) throw std::runtime_error(std::string(what) + " encoding failed: " + AvError(rc));
+      av_packet_rescale_ts(packet, encoder->time_base, to->time_base);
+      packet->stream_index = to->index;
       rc = av_interleaved_write_frame(format, packet);
       if (rc < 0)
         throw std::runtime_error("cannot write " + temporary.string() + ": " + AvError(rc));
+    }
+  }
+
+  void OpenAudio(const char* encoderName, int inputRate) {
+    const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName);
+    if (!encoder)
+      throw std::runtime_error(std::string("no ") + encoderName + " encoder in libavcodec");
+    audioStream = avformat_new_stream(format, nullptr);
+    audio = avcodec_alloc_context3(encoder);
+    if (!audioStream || !audio) throw std::runtime_error("out of memory opening the sound encoder");
+    av_channel_layout_default(&audio->ch_layout, 2);
+    audio->sample_rate = EncoderRate(encoder, inputRate);
+    audio->sample_fmt = encoder->sample_fmts ? encoder->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    audio->bit_rate = std::string(encoderName) == "aac" ? 160000 : 128000;
+    audio->time_base = {1, audio->sample_rate};
+    if (format->oformat->flags & AVFMT_GLOBALHEADER) audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int rc = avcodec_open2(audio, encoder, nullptr);
+    if (rc < 0) throw std::runtime_error("cannot open the sound encoder: " + AvError(rc));
+    rc = avcodec_parameters_from_context(audioStream->codecpar, audio);
+    if (rc < 0) throw std::runtime_error("cannot set the sound stream: " + AvError(rc));
+    audioStream->time_base = audio->time_base;
+
+    AVChannelLayout stereo;
+    av_channel_layout_default(&stereo, 2);
+    rc = swr_alloc_set_opts2(&resampler, &audio->ch_layout, audio->sample_fmt, audio->sample_rate,
+                             &stereo, AV_SAMPLE_FMT_S16, inputRate, 0, nullptr);
+    if (rc < 0 || swr_init(resampler) < 0)
+      throw std::runtime_error("no sound converter in libswresample");
+    frameSize = audio->frame_size > 0 ? audio->frame_size : 1024;
+    queue = av_audio_fifo_alloc(audio->sample_fmt, 2, frameSize * 4);
+    audioFrame = av_frame_alloc();
+    if (!queue || !audioFrame) throw std::runtime_error("out of memory opening the sound encoder");
+    audioFrame->format = audio->sample_fmt;
+    audioFrame->sample_rate = audio->sample_rate;
+    audioFrame->nb_samples = frameSize;
+    if (av_channel_layout_copy(&audioFrame->ch_layout, &audio->ch_layout) < 0 ||
+        av_frame_get_buffer(audioFrame, 0) < 0)
+      throw std::runtime_error("out of memory for a sound frame");
+  }
+
+  // Converts `frames` stereo frames (none: what the converter still holds)
+  // and queues them.
+  void Convert(const int16_t* samples, int frames) {
+    const int needed = swr_get_out_samples(resampler, frames);
+    if (needed > convertedCapacity) {
+      if (converted) av_freep(&converted[0]);
+      av_freep(&converted);
+      if (av_samples_alloc_array_and_samples(&converted, nullptr, 2, needed, audio->sample_fmt, 0) <
+          0)
+        throw std::runtime_error("out of memory for sound samples");
+      convertedCapacity = needed;
+    }
+    const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(samples)};
+    const int made = swr_convert(resampler, converted, convertedCapacity, samples ? in : nullptr,
+                                 samples ? frames : 0);
+    if (made < 0) throw std::runtime_error("sound conversion failed: " + AvError(made));
+    if (made > 0 && av_audio_fifo_write(queue, reinterpret_cast<void**>(converted), made) < made)
+      throw std::runtime_error("out of memory for sound samples");
+  }
+
+  // Encodes every whole frame queued; at the end, the rest as a last frame.
+  void EncodeQueued(bool end) {
+    for (;;) {
+      const int queued = av_audio_fifo_size(queue);
+      if (queued == 0 || (queued < frameSize && !end)) return;
+      if (av_frame_make_writable(audioFrame) < 0)
+        throw std::runtime_error("out of memory for a sound frame");
+      const int take = std::min(queued, frameSize);
+      audioFrame->nb_samples = frameSize;
+      av_samples_set_silence(audioFrame->data, 0, frameSize, 2, audio->sample_fmt);
+      av_audio_fifo_read(queue, reinterpret_cast<void**>(audioFrame->data), take);
+      // A short last frame where the encoder takes one, else padded with silence.
+      if (take < frameSize && (audio->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME))
+        audioFrame->nb_samples = take;
+      audioFrame->pts = audioSamples;
+      audioSamples += audioFrame->nb_samples;
+      Encode(audio, audioStream, audioFrame);
     }
   }
 };
@@ -158,6 +270,7 @@ std::unique_ptr<VideoEncoder> VideoEncoder::Open(const Settings& settings) {
   if (rc < 0) throw std::runtime_error("cannot set the video stream: " + AvError(rc));
   s->stream->time_base = c->time_base;
   s->stream->avg_frame_rate = rate;
+  if (settings.audioRate > 0) s->OpenAudio(container.audioEncoder, settings.audioRate);
 
   rc = avio_open(&s->format->pb, s->temporary.c_str(), AVIO_FLAG_WRITE);
   if (rc < 0)
@@ -195,14 +308,27 @@ void VideoEncoder::AddFrame(const Image& image) {
   const int strides[1] = {int(image.width * 4)};
   sws_scale(s.scaler, rows, strides, 0, int(image.height), s.frame->data, s.frame->linesize);
   s.frame->pts = int64_t(frames_);
-  s.Encode(s.frame);
+  s.Encode(s.codec, s.stream, s.frame);
   ++frames_;
+}
+
+void VideoEncoder::AddAudio(std::span<const int16_t> samples) {
+  State& s = *state_;
+  if (s.finished) throw std::logic_error("sound added after the video was finished");
+  if (!s.audio || samples.size() < 2) return;
+  s.Convert(samples.data(), int(samples.size() / 2));
+  s.EncodeQueued(false);
 }
 
 void VideoEncoder::Finish() {
   State& s = *state_;
   if (s.finished) return;
-  s.Encode(nullptr);
+  if (s.audio) {
+    s.Convert(nullptr, 0);
+    s.EncodeQueued(true);
+    s.Encode(s.audio, s.audioStream, nullptr);
+  }
+  s.Encode(s.codec, s.stream, nullptr);
   int rc = av_write_trailer(s.format);
   if (rc < 0) throw std::runtime_error("cannot finish " + s.file.string() + ": " + AvError(rc));
   rc = avio_closep(&s.format->pb);
