@@ -161,7 +161,7 @@ void DrawPage(DisplayDialog& dialog, int index) {
     ImGui::PushTextWrapPos(360.0f);
     ImGui::TextUnformatted(DisplayDialog::HelpText(monitor).text.data());
     ImGui::PopTextWrapPos();
-    if (ImGui::Button("OK", ImVec2(80.0f, 0.0f))) ImGui::CloseCurrentPopup();
+    if (ImGui::Button("OK", ImVec2(DialogButtonWidth(), 0.0f))) ImGui::CloseCurrentPopup();
     ImGui::EndPopup();
   }
 

@@ -271,6 +271,10 @@ void Screensaver::RenderFrame(double appTime) {
       }
       slot->RestoreDeviceObjects();
     }
+    // Frames go straight into the window unless they are read back after
+    // Present (dumped frames); the device falls back to its back-buffer
+    // texture by itself whenever a frame reads that texture.
+    d.SetDrawDirect(!options_.dumpFrames.has_value());
     const bool started = slot->ShowStarted();
     slot->RenderFrame(float(appTime), options_.document.bytes, position);
     if (!started && slot->ShowStarted()) OnShowStarted(*slot);
@@ -296,6 +300,7 @@ void Screensaver::RenderErrors(float dt) {
     ScreenScope scope(slots_[i]->Screen());
     GpuDevice& d = slots_[i]->Device();
     if (d.TestCooperativeLevel() != DeviceState::Ok) continue;
+    d.SetDrawDirect(!options_.dumpFrames.has_value());
     errorBoxes_[i].Step(dt);
     errorBoxes_[i].Draw(d, errorText_);
     d.Present();

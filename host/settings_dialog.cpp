@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "host/dialog_buttons.h"
 #include "platform/ui/imgui_layer.h"
 #include "platform/ui/open_url.h"
 
@@ -190,7 +191,7 @@ void DrawSettingsDialog(SettingsDialog& dialog) {
     ImGui::PopStyleColor();
   }
 
-  const float buttonWidth = 88.0f;
+  const float buttonWidth = DialogButtonWidth();
   ImGui::SetCursorPosX(ImGui::GetWindowContentRegionMax().x - 2 * buttonWidth -
                        ImGui::GetStyle().ItemSpacing.x);
   if (ImGui::Button("OK", ImVec2(buttonWidth, 0.0f))) dialog.Ok();

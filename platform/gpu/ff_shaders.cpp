@@ -90,10 +90,10 @@ std::string GenerateVertexShader(const VertexKey& key) {
   if (specular) s += "layout(location = 3) in vec4 a_specular;\n";
   if (texSets > 0) s += "layout(location = 4) in vec2 a_tex0;\n";
   if (texSets > 1) s += "layout(location = 5) in vec2 a_tex1;\n";
+  s += ClipConversion();
   s += R"(
 uniform mat4 u_worldView;
 uniform mat4 u_projection;
-uniform vec4 u_target;   // viewport width, height, 1/width, 1/height
 uniform mat4 u_texMatrix[2];
 uniform vec4 u_lightDir;        // towards the light, camera space
 uniform vec4 u_lightDiffuse, u_lightSpecular, u_lightAmbient;
@@ -168,13 +168,27 @@ void main() {
     }
   }
   if (key.clipPlane && !rhw) s += "  gl_ClipDistance[0] = dot(u_clipPlane, camera);\n";
-  // Direct3D's conventions to OpenGL's: rows stored from the top, pixel
-  // centres of the viewport at whole coordinates, depth 0..1.
-  s += R"(  gl_Position = vec4(clip.x + clip.w * u_target.z, -clip.y + clip.w * u_target.w,
-                     2.0 * clip.z - clip.w, clip.w);
+  s += R"(  gl_Position = GlClipPosition(clip);
 }
 )";
   return s;
+}
+
+std::string ClipConversion() {
+  // Direct3D's conventions to OpenGL's: pixel centres of the viewport at
+  // whole coordinates, depth 0..1, and y towards the target's first row:
+  // textures store rows from the top (u_ySign -1), a window's framebuffer
+  // from the bottom (+1). Rows from the bottom also turn round which of two
+  // rows an edge through pixel centres gives its pixels to; a 1/128-pixel
+  // lift gives them back to the lower row, as Direct3D's top-left rule does.
+  return R"(uniform vec4 u_target;   // viewport width, height, 1/width, 1/height
+uniform float u_ySign;   // -1: rows stored from the top; +1: from the bottom
+vec4 GlClipPosition(vec4 clip) {
+  float y = u_ySign * (clip.y - clip.w * u_target.w);
+  if (u_ySign > 0.0) y += clip.w * u_target.w * (1.0 / 64.0);
+  return vec4(clip.x + clip.w * u_target.z, y, 2.0 * clip.z - clip.w, clip.w);
+}
+)";
 }
 
 std::string FragmentPrelude() {

@@ -59,6 +59,11 @@ struct FragmentKeyHash {
 std::string GenerateVertexShader(const VertexKey& key);
 std::string GenerateFragmentShader(const FragmentKey& key);
 
+// The one conversion of a Direct3D clip position to OpenGL's, for every
+// vertex shader: declares u_target and u_ySign (set per draw by the device)
+// and vec4 GlClipPosition(vec4 clip). Follows the #version line.
+std::string ClipConversion();
+
 // The declarations every fragment shader starts with (inputs, output and
 // the alpha test), followed by a pixel shader's own source. Generated
 // fixed-function shaders test alpha with the compare function of their key

@@ -51,6 +51,37 @@ EGLContext CreateCoreContext(EGLDisplay display) {
                           contextAttribs);
 }
 
+class PbufferContext final : public GlContext {
+ public:
+  PbufferContext(EGLDisplay display, EGLContext context, EGLSurface surface, int width, int height)
+      : display_(display), context_(context), surface_(surface), width_(width), height_(height) {}
+  ~PbufferContext() override {
+    if (eglGetCurrentContext() == context_) {
+      eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
+    eglDestroySurface(display_, surface_);
+    eglDestroyContext(display_, context_);
+  }
+  void MakeCurrent() override {
+    if (!IsCurrent()) eglMakeCurrent(display_, surface_, surface_, context_);
+  }
+  bool IsCurrent() const override {
+    return eglGetCurrentContext() == context_ && eglGetCurrentSurface(EGL_DRAW) == surface_;
+  }
+  void SwapBuffers() override { eglSwapBuffers(display_, surface_); }
+  void DrawableSize(int& width, int& height) const override {
+    width = width_;
+    height = height_;
+  }
+  bool HasWindow() const override { return true; }
+
+ private:
+  EGLDisplay display_;
+  EGLContext context_;
+  EGLSurface surface_;
+  int width_, height_;
+};
+
 class SdlContext final : public GlContext {
  public:
   SdlContext(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {}
@@ -133,6 +164,55 @@ std::unique_ptr<GlContext> CreateWindowContext(SDL_Window* window) {
                        std::string("no OpenGL 3.3 core context on the window: ") + SDL_GetError());
   }
   auto result = std::make_unique<SdlContext>(window, context);
+  result->MakeCurrent();
+  return result;
+}
+
+std::unique_ptr<GlContext> CreatePbufferContext(int width, int height) {
+  if (!epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless")) return nullptr;
+  EGLDisplay display =
+      eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  EGLint major = 0, minor = 0;
+  if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor) ||
+      !eglBindAPI(EGL_OPENGL_API)) {
+    return nullptr;
+  }
+  const EGLint configAttribs[] = {EGL_SURFACE_TYPE,
+                                  EGL_PBUFFER_BIT,
+                                  EGL_RENDERABLE_TYPE,
+                                  EGL_OPENGL_BIT,
+                                  EGL_RED_SIZE,
+                                  8,
+                                  EGL_GREEN_SIZE,
+                                  8,
+                                  EGL_BLUE_SIZE,
+                                  8,
+                                  EGL_ALPHA_SIZE,
+                                  8,
+                                  EGL_DEPTH_SIZE,
+                                  24,
+                                  EGL_STENCIL_SIZE,
+                                  8,
+                                  EGL_NONE};
+  EGLConfig config = nullptr;
+  EGLint count = 0;
+  if (!eglChooseConfig(display, configAttribs, &config, 1, &count) || count < 1) return nullptr;
+  const EGLint contextAttribs[] = {EGL_CONTEXT_MAJOR_VERSION,
+                                   3,
+                                   EGL_CONTEXT_MINOR_VERSION,
+                                   3,
+                                   EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                   EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                                   EGL_NONE};
+  EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttribs);
+  if (context == EGL_NO_CONTEXT) return nullptr;
+  const EGLint surfaceAttribs[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+  EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttribs);
+  if (surface == EGL_NO_SURFACE) {
+    eglDestroyContext(display, context);
+    return nullptr;
+  }
+  auto result = std::make_unique<PbufferContext>(display, context, surface, width, height);
   result->MakeCurrent();
   return result;
 }

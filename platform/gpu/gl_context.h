@@ -33,6 +33,13 @@ class GlContext {
 // A headless context; throws GlimmerError 0x82000001 when none can be made.
 std::unique_ptr<GlContext> CreateHeadlessContext();
 
+// A headless context whose default framebuffer is an EGL pbuffer of the
+// given size with alpha, depth and stencil: it stands for a window
+// (HasWindow, DrawableSize) where no display is, so that drawing into a
+// window's framebuffer can be checked headless. Null when the driver offers
+// no such surface.
+std::unique_ptr<GlContext> CreatePbufferContext(int width, int height);
+
 // Asks the OpenGL driver for its CPU renderer for the rest of the process
 // (Mesa's LIBGL_ALWAYS_SOFTWARE); only contexts made afterwards use it.
 void RequestSoftwareRendering();

@@ -29,6 +29,28 @@ GpuDevice::GpuDevice(std::unique_ptr<GlContext> context, const PresentParameters
   GLint maxSize = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
   maxTextureSize_ = maxSize > 0 ? uint32_t(maxSize) : 4096;
+  if (context_->HasWindow()) {
+    // The window's framebuffer can stand for the back buffer only with the
+    // depth and stencil the automatic surface has.
+    GLint depth = 0, stencil = 0, alpha = 0;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH,
+                                          GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &depth);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL,
+                                          GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &stencil);
+    // Double-buffered windows draw into the back buffer, pbuffers into the front.
+    for (GLenum buffer : {GL_BACK_LEFT, GL_FRONT_LEFT}) {
+      GLint bits = 0;
+      glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, buffer,
+                                            GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE, &bits);
+      alpha = std::max(alpha, bits);
+    }
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    windowUsable_ = depth >= 24 && stencil >= 8;
+    windowAlpha_ = alpha >= 8;
+    gl_.FramebufferChanged();
+  }
   CreateBackBuffer();
   SetDefaultStates();
 }
@@ -40,6 +62,11 @@ std::unique_ptr<GpuDevice> GpuDevice::CreateHeadless(const PresentParameters& pa
 std::unique_ptr<GpuDevice> GpuDevice::CreateForWindow(SDL_Window* window,
                                                       const PresentParameters& params) {
   return std::unique_ptr<GpuDevice>(new GpuDevice(CreateWindowContext(window), params));
+}
+
+std::unique_ptr<GpuDevice> GpuDevice::CreateOnContext(std::unique_ptr<GlContext> context,
+                                                      const PresentParameters& params) {
+  return std::unique_ptr<GpuDevice>(new GpuDevice(std::move(context), params));
 }
 
 GpuDevice::~GpuDevice() {
@@ -85,6 +112,8 @@ void GpuDevice::CreateBackBuffer() {
                    ? CreateDepthStencilSurface(params_.BackBufferWidth, params_.BackBufferHeight)
                    : nullptr;
   depth_ = autoDepth_;
+  windowDrawn_ = false;
+  ChooseFrameTarget();
   SetRenderTarget(0, backSurface_);
   // New surfaces start defined: black back buffer, depth 1, stencil 0.
   gl_.Enable(GlStateCache::kScissorTest, false);
@@ -193,8 +222,29 @@ void GpuDevice::SetDepthStencilSurface(DepthStencilPtr surface) {
   BindTarget();
 }
 
+int32_t GpuDevice::GlRow(uint32_t top, uint32_t height) const {
+  if (!TargetIsWindow()) return int32_t(top);  // rows are stored from the top
+  return int32_t(backBuffer_->Height()) - int32_t(top) - int32_t(height);
+}
+
 void GpuDevice::BindTarget() {
   MakeCurrent();
+  if (TargetIsWindow() && depth_ && depth_ != autoDepth_) {
+    // The window's depth stands only for the automatic surface.
+    LeaveWindow();
+    return;
+  }
+  if (TargetIsWindow()) {
+    gl_.BindFramebuffer(0);
+  } else {
+    BindTextureTarget();
+  }
+  gl_.Viewport(GLint(viewport_.X), GlRow(viewport_.Y, viewport_.Height), GLsizei(viewport_.Width),
+               GLsizei(viewport_.Height));
+  gl_.DepthRange(viewport_.MinZ, viewport_.MaxZ);
+}
+
+void GpuDevice::BindTextureTarget() {
   gl_.BindFramebuffer(fbo_);
   const bool usable = target_ && !target_->Texture()->IsLost();
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
@@ -203,16 +253,12 @@ void GpuDevice::BindTarget() {
   const bool withDepth = depth_ && !depth_->IsLost();
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                             withDepth ? depth_->GlName() : 0);
-  gl_.Viewport(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width),
-               GLsizei(viewport_.Height));
-  gl_.DepthRange(viewport_.MinZ, viewport_.MaxZ);
 }
 
 void GpuDevice::SetViewport(const D3DVIEWPORT9& viewport) {
   viewport_ = viewport;
   MakeCurrent();
-  // Rows are stored from the top, so Direct3D's y is OpenGL's row.
-  gl_.Viewport(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width),
+  gl_.Viewport(GLint(viewport_.X), GlRow(viewport_.Y, viewport_.Height), GLsizei(viewport_.Width),
                GLsizei(viewport_.Height));
   gl_.DepthRange(viewport_.MinZ, viewport_.MaxZ);
 }
@@ -220,9 +266,11 @@ void GpuDevice::SetViewport(const D3DVIEWPORT9& viewport) {
 void GpuDevice::Clear(uint32_t flags, D3DCOLOR color, float z, uint32_t stencil) {
   if (state_ != DeviceState::Ok || !target_ || target_->Texture()->IsLost()) return;
   MakeCurrent();
-  gl_.BindFramebuffer(fbo_);
+  const bool window = TargetIsWindow();
+  gl_.BindFramebuffer(window ? 0 : fbo_);
+  windowDrawn_ |= window;
   gl_.Enable(GlStateCache::kScissorTest, true);
-  glScissor(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width),
+  glScissor(GLint(viewport_.X), GlRow(viewport_.Y, viewport_.Height), GLsizei(viewport_.Width),
             GLsizei(viewport_.Height));
   GLbitfield mask = 0;
   if (flags & D3DCLEAR_TARGET) {
@@ -255,20 +303,75 @@ void GpuDevice::Present() {
     glFlush();
     return;
   }
-  int w = 0, h = 0;
-  context_->DrawableSize(w, h);
-  gl_.FramebufferChanged();
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
-  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
-                         backBuffer_->GlName(), 0);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  gl_.Enable(GlStateCache::kScissorTest, false);
-  gl_.ColorMask(0xF);
-  // Row 0 of the back buffer is the top of the window.
-  glBlitFramebuffer(0, 0, GLint(backBuffer_->Width()), GLint(backBuffer_->Height()), 0, h, w, 0,
-                    GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  if (!direct_) {
+    int w = 0, h = 0;
+    context_->DrawableSize(w, h);
+    gl_.FramebufferChanged();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                           backBuffer_->GlName(), 0);
+    glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    gl_.Enable(GlStateCache::kScissorTest, false);
+    gl_.ColorMask(0xF);
+    // Row 0 of the back buffer is the top of the window.
+    glBlitFramebuffer(0, 0, GLint(backBuffer_->Width()), GLint(backBuffer_->Height()), 0, h, w, 0,
+                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  }
   context_->SwapBuffers();
-  gl_.BindFramebuffer(fbo_);
+  windowDrawn_ = false;
+  ChooseFrameTarget();
+  BindTarget();
+}
+
+void GpuDevice::SetDrawDirect(bool on) {
+  wantDirect_ = on;
+  if (direct_ && !on) {
+    LeaveWindow();
+  } else if (!windowDrawn_) {
+    ChooseFrameTarget();
+    if (target_) BindTarget();
+  }
+}
+
+void GpuDevice::ChooseFrameTarget() {
+  int w = 0, h = 0;
+  if (context_->HasWindow()) context_->DrawableSize(w, h);
+  direct_ = wantDirect_ && windowUsable_ && backBuffer_ && uint32_t(w) == backBuffer_->Width() &&
+            uint32_t(h) == backBuffer_->Height();
+}
+
+void GpuDevice::LeaveWindow() {
+  if (!direct_) return;
+  MakeCurrent();
+  direct_ = false;
+  if (windowDrawn_ && !backBuffer_->IsLost()) {
+    // The frame so far, flipped into the texture's rows, with its depth and
+    // stencil when the automatic surface is there to take them.
+    const GLint w = GLint(backBuffer_->Width()), h = GLint(backBuffer_->Height());
+    const bool withDepth = autoDepth_ && !autoDepth_->IsLost();
+    gl_.FramebufferChanged();
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, readFbo_);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                           backBuffer_->GlName(), 0);
+    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              withDepth ? autoDepth_->GlName() : 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    gl_.Enable(GlStateCache::kScissorTest, false);
+    gl_.ColorMask(0xF);
+    gl_.DepthMask(true);
+    gl_.StencilMask(0xFF);
+    glBlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (withDepth) {
+      glBlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT,
+                        GL_NEAREST);
+      // Formats that do not match refuse the copy; colour alone is kept.
+      while (glGetError() != GL_NO_ERROR) {
+      }
+    }
+  }
+  windowDrawn_ = false;
+  if (target_) BindTarget();
 }
 
 void GpuDevice::Finish() {

@@ -69,6 +69,10 @@ class GpuDevice {
   // A device presenting to an SDL window created with SDL_WINDOW_OPENGL.
   static std::unique_ptr<GpuDevice> CreateForWindow(SDL_Window* window,
                                                     const PresentParameters& params);
+  // A device on a context made elsewhere (an off-screen framebuffer that
+  // stands for a window, in tests).
+  static std::unique_ptr<GpuDevice> CreateOnContext(std::unique_ptr<GlContext> context,
+                                                    const PresentParameters& params);
   ~GpuDevice();
   GpuDevice(const GpuDevice&) = delete;
   GpuDevice& operator=(const GpuDevice&) = delete;
@@ -133,6 +137,25 @@ class GpuDevice {
                               uint32_t primitiveCount, const void* indices, D3DFORMAT_INDEX format,
                               const void* vertices, uint32_t stride);
 
+  // Drawing straight into the window. While on, a frame whose target is the
+  // back buffer is drawn into the window's own framebuffer (rows from the
+  // bottom), saving Present's copy; the back-buffer texture then holds
+  // nothing of the frame. Anything that reads, writes or samples the back
+  // buffer's texture in the middle of such a frame first gets the window's
+  // pixels copied into it, and the frame goes on in the texture. Pixels of a
+  // direct frame are gone once it is presented, so callers that read the
+  // back buffer after Present (frame dumps) turn this off. A change takes
+  // effect when the frame has drawn nothing into the window yet; windows
+  // whose framebuffer differs in size from the back buffer, or lacks depth
+  // and stencil, always draw through the texture.
+  void SetDrawDirect(bool on);
+  // Whether the back buffer currently stands for the window's framebuffer.
+  bool DrawsDirect() const { return direct_; }
+  // Called by a texture before anything but drawing touches its pixels.
+  void TextureTouched(const GpuTexture* texture) {
+    if (direct_ && texture == backBuffer_.get()) LeaveWindow();
+  }
+
   // Frames.
   void BeginScene() {}
   void EndScene() {}
@@ -183,6 +206,19 @@ class GpuDevice {
   void CreateBackBuffer();
   void SetDefaultStates();
   void BindTarget();
+  // Attaches the current target and depth surface to the device's framebuffer.
+  void BindTextureTarget();
+  // Whether draws go to the window's framebuffer now.
+  bool TargetIsWindow() const {
+    return direct_ && target_ && target_->Texture().get() == backBuffer_.get();
+  }
+  // OpenGL's row of a rectangle of the current target given from the top.
+  int32_t GlRow(uint32_t top, uint32_t height) const;
+  // Decides whether the next frame draws into the window.
+  void ChooseFrameTarget();
+  // Copies what the window holds of this frame into the back buffer's
+  // texture and goes on drawing there.
+  void LeaveWindow();
 
   // Draws (gpu_draws.cpp): the program for the current states, the states,
   // the uniforms and the vertex attributes; false when nothing may be drawn.
@@ -233,6 +269,10 @@ class GpuDevice {
   uint32_t streamOffset_ = 0, streamStride_ = 0;
   IndexBufferPtr indices_;
 
+  // Drawing into the window: wished by the caller, possible for this
+  // window, chosen for this frame, and whether this frame drew there yet.
+  bool wantDirect_ = false, windowUsable_ = false, direct_ = false, windowDrawn_ = false;
+  bool windowAlpha_ = false;  // the window's framebuffer keeps alpha
   uint32_t fbo_ = 0, readFbo_ = 0, vao_ = 0;
   StreamBuffer streamVbo_, streamIbo_;
   std::array<uint32_t, 8> samplers_{};

@@ -25,7 +25,11 @@ struct ProgramUniform {
 struct GpuDevice::Program {
   using Uniform = ProgramUniform;
   uint32_t name = 0;
-  Uniform worldView, projection, target, texMatrix, lightDir, lightDiffuse, lightSpecular,
+  // Window positions count rows from the target's first row, which a
+  // window's framebuffer keeps at the bottom: such a program draws only
+  // into textures.
+  bool readsFragCoord = false;
+  Uniform worldView, projection, target, ySign, texMatrix, lightDir, lightDiffuse, lightSpecular,
       lightAmbient;
   Uniform matDiffuse, matAmbient, matSpecular, matEmissive, matPower, ambient, clipPlane;
   Uniform alphaFunc, alphaRef, tfactor;

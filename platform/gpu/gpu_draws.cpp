@@ -148,7 +148,19 @@ bool GpuDevice::PrepareDraw(uint32_t stride, const uint8_t* base, uint32_t buffe
     lastKey_ = key;
   }
   Program& program = *lastProgram_;
-  gl_.BindFramebuffer(fbo_);
+  if (program.readsFragCoord && TargetIsWindow()) LeaveWindow();
+  if (direct_ && !windowAlpha_ && TargetIsWindow() && renderStates_[D3DRS_ALPHABLENDENABLE]) {
+    // A blend that reads the target's alpha needs the texture's alpha.
+    for (uint32_t b : {renderStates_[D3DRS_SRCBLEND], renderStates_[D3DRS_DESTBLEND]}) {
+      if (b == D3DBLEND_DESTALPHA || b == D3DBLEND_INVDESTALPHA || b == D3DBLEND_SRCALPHASAT) {
+        LeaveWindow();
+        break;
+      }
+    }
+  }
+  const bool window = TargetIsWindow();
+  windowDrawn_ |= window;
+  gl_.BindFramebuffer(window ? 0 : fbo_);
   gl_.UseProgram(program.name);
   ApplyStates();
   UploadUniforms(program);

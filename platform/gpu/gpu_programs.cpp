@@ -138,6 +138,7 @@ GpuDevice::Program& GpuDevice::ProgramFor(const ProgramKey& key) {
   const GLuint v = Compile(GL_VERTEX_SHADER, vs);
   const GLuint f = Compile(GL_FRAGMENT_SHADER, fs);
   auto p = std::make_unique<Program>();
+  p->readsFragCoord = fs.find("gl_FragCoord") != std::string::npos;
   p->name = glCreateProgram();
   glAttachShader(p->name, v);
   glAttachShader(p->name, f);
@@ -164,6 +165,7 @@ GpuDevice::Program& GpuDevice::ProgramFor(const ProgramKey& key) {
   loc(p->worldView, "u_worldView");
   loc(p->projection, "u_projection");
   loc(p->target, "u_target");
+  loc(p->ySign, "u_ySign");
   loc(p->texMatrix, "u_texMatrix");
   loc(p->lightDir, "u_lightDir");
   loc(p->lightDiffuse, "u_lightDiffuse");
@@ -215,6 +217,7 @@ void GpuDevice::UploadUniforms(Program& p) {
     const float w = float(std::max(1u, viewport_.Width)), h = float(std::max(1u, viewport_.Height));
     Set4f(p.target, w, h, 1.0f / w, 1.0f / h);
   }
+  Set1f(p.ySign, TargetIsWindow() ? 1.0f : -1.0f);
   if (p.texMatrix.location >= 0) {
     const D3DXMATRIX m[2] = {GetTransform(D3DTS_TEXTURE0), GetTransform(D3DTS_TEXTURE1)};
     SetMatrices(p.texMatrix, m, 2);

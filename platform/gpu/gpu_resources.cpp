@@ -131,6 +131,7 @@ std::shared_ptr<GpuSurface> GpuTexture::GetSurfaceLevel(uint32_t level) {
 
 void GpuTexture::UploadLevel(uint32_t level, const void* data) {
   if (IsLost() || level >= levels_) return;
+  device_->TextureTouched(this);
   device_->MakeCurrent();
   const GlFormat f = FormatOf(format_);
   glBindTexture(GL_TEXTURE_2D, texture_);
@@ -149,6 +150,7 @@ bool GpuTexture::UploadRows(uint32_t level, const Image& image, uint32_t y0, uin
     return true;
   }
   rows = std::min(rows, image.height - y0);
+  device_->TextureTouched(this);
   device_->MakeCurrent();
   glBindTexture(GL_TEXTURE_2D, texture_);
   GlState()->TextureBound(texture_);
@@ -198,6 +200,7 @@ Image GpuTexture::ReadLevel(uint32_t level) const {
   Image img{Width(level), Height(level), {}};
   img.rgba.assign(size_t(img.width) * img.height * 4, 0);
   if (IsLost() || level >= levels_) return img;
+  device_->TextureTouched(this);
   device_->MakeCurrent();
   glBindTexture(GL_TEXTURE_2D, texture_);
   GlState()->TextureBound(texture_);
@@ -233,6 +236,7 @@ Image GpuTexture::ReadLevel(uint32_t level) const {
 
 void GpuTexture::GenerateMips() {
   if (IsLost() || levels_ < 2) return;
+  device_->TextureTouched(this);
   device_->MakeCurrent();
   glBindTexture(GL_TEXTURE_2D, texture_);
   GlState()->TextureBound(texture_);

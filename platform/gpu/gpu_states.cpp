@@ -110,7 +110,9 @@ uint32_t GpuDevice::GetTextureStageState(uint32_t stage, D3DTEXTURESTAGESTATETYP
 }
 
 void GpuDevice::SetTexture(uint32_t stage, TexturePtr texture) {
-  if (stage < textures_.size()) textures_[stage] = std::move(texture);
+  if (stage >= textures_.size()) return;
+  if (texture) TextureTouched(texture.get());
+  textures_[stage] = std::move(texture);
 }
 
 TexturePtr GpuDevice::GetTexture(uint32_t stage) const {
@@ -157,16 +159,18 @@ void GpuDevice::ApplyStates() {
   } else {
     gl_.Enable(GlStateCache::kDepthTest, false);
   }
-  // Direct3D's clockwise front faces are OpenGL's counter-clockwise ones here,
-  // because rows are stored from the top.
+  // Direct3D's clockwise front faces are OpenGL's counter-clockwise ones in
+  // a texture, whose rows are stored from the top; a window's framebuffer
+  // turns the winding back.
+  const bool window = TargetIsWindow();
   switch (rs[D3DRS_CULLMODE]) {
     case D3DCULL_CW:
       gl_.Enable(GlStateCache::kCullFace, true);
-      gl_.CullFace(GL_FRONT);
+      gl_.CullFace(window ? GL_BACK : GL_FRONT);
       break;
     case D3DCULL_CCW:
       gl_.Enable(GlStateCache::kCullFace, true);
-      gl_.CullFace(GL_BACK);
+      gl_.CullFace(window ? GL_FRONT : GL_BACK);
       break;
     default:
       gl_.Enable(GlStateCache::kCullFace, false);

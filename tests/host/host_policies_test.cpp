@@ -155,8 +155,13 @@ TEST(ErrorBox, DriftsAndBouncesInsideTheScreen) {
   preview.Start(152, 112, true);
   EXPECT_EQ(preview.width, 152);
   EXPECT_FALSE(preview.Step(1.0f)) << "the preview's box fills the window and stays";
-  const auto lines = WrapText("Could not find any compatible Direct3D devices.", 284, 2);
-  EXPECT_GT(lines.size(), 1u);
+  // Ten pixels a character: no line wider than 150 unless it is one word.
+  const auto measure = [](const std::string& s) { return float(s.size()) * 10; };
+  const auto lines = WrapText("Could not find any compatible Direct3D devices.", 150, measure);
+  ASSERT_EQ(lines.size(), 4u);
+  for (const auto& l : lines) EXPECT_LE(measure(l), 150) << l;
+  EXPECT_EQ(WrapText("a b averyveryverylongword c", 50, measure),
+            (std::vector<std::string>{"a b", "averyveryverylongword", "c"}));
   std::string joined;
   for (const auto& l : lines) joined += (joined.empty() ? "" : " ") + l;
   EXPECT_EQ(joined, "Could not find any compatible Direct3D devices.") << "no word lost";
