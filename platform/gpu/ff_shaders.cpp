@@ -19,6 +19,16 @@ size_t HashBytes(const void* data, size_t n) {
 const char* kCommon = R"(#version 330 core
 )";
 
+// Direct3D's clip space to OpenGL's, for every vertex stage (generated or
+// translated): rows stored from the top (y flips), pixel centres of the
+// viewport at whole coordinates (half a pixel right and down), depth 0..1.
+const char* kClipToGl = R"(uniform vec4 u_target;   // viewport width, height, 1/width, 1/height
+vec4 D3DClipToGl(vec4 clip) {
+  return vec4(clip.x + clip.w * u_target.z, -clip.y + clip.w * u_target.w,
+              2.0 * clip.z - clip.w, clip.w);
+}
+)";
+
 std::string Arg(uint8_t arg, int stage) {
   switch (arg & D3DTA_SELECTMASK) {
     case D3DTA_DIFFUSE:
@@ -84,6 +94,7 @@ std::string GenerateVertexShader(const VertexKey& key) {
   const bool specular = (key.fvf & D3DFVF_SPECULAR) != 0;
   const uint32_t texSets = (key.fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
   std::string s = kCommon;
+  s += kClipToGl;
   s += "layout(location = 0) in vec4 a_position;\n";
   if (normal) s += "layout(location = 1) in vec3 a_normal;\n";
   if (diffuse) s += "layout(location = 2) in vec4 a_diffuse;\n";
@@ -93,7 +104,6 @@ std::string GenerateVertexShader(const VertexKey& key) {
   s += R"(
 uniform mat4 u_worldView;
 uniform mat4 u_projection;
-uniform vec4 u_target;   // viewport width, height, 1/width, 1/height
 uniform mat4 u_texMatrix[2];
 uniform vec4 u_lightDir;        // towards the light, camera space
 uniform vec4 u_lightDiffuse, u_lightSpecular, u_lightAmbient;
@@ -168,13 +178,16 @@ void main() {
     }
   }
   if (key.clipPlane && !rhw) s += "  gl_ClipDistance[0] = dot(u_clipPlane, camera);\n";
-  // Direct3D's conventions to OpenGL's: rows stored from the top, pixel
-  // centres of the viewport at whole coordinates, depth 0..1.
-  s += R"(  gl_Position = vec4(clip.x + clip.w * u_target.z, -clip.y + clip.w * u_target.w,
-                     2.0 * clip.z - clip.w, clip.w);
-}
-)";
+  s += "  gl_Position = D3DClipToGl(clip);\n}\n";
   return s;
+}
+
+std::string VertexPrelude() {
+  return std::string(kCommon) + kClipToGl + R"(out vec4 v_color0;
+out vec4 v_color1;
+out vec4 v_tex0;
+out vec4 v_tex1;
+)";
 }
 
 std::string FragmentPrelude() {

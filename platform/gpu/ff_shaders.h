@@ -66,4 +66,10 @@ std::string GenerateFragmentShader(const FragmentKey& key);
 // no work its states do not ask for.
 std::string FragmentPrelude();
 
+// The declarations every translated vertex shader starts with: the stage
+// outputs and D3DClipToGl(clip), which turns a Direct3D clip-space position
+// into gl_Position. The generated vertex shaders use the same function, so
+// the conversion is written once.
+std::string VertexPrelude();
+
 }  // namespace glimmer
