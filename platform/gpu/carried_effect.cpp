@@ -241,30 +241,57 @@ bool RewriteVertexGlsl(const std::string& in, const std::map<std::string, int>& 
   return true;
 }
 
-// The preshader a shader carries in a comment tagged PRES among those
-// after its version word, parsed by our own reader.
-bool ReadPreshader(std::span<const uint8_t> bytecode, std::shared_ptr<const EffectExpression>& out,
-                   std::string& error) {
+// MojoShader's own preshader parser is not safe with untrusted bytes (it
+// asserts and reads past its buffer), so it never sees one: the preshader a
+// shader carries in a comment tagged PRES among those after its version
+// word is taken out and read by our own reader, and the shader goes to
+// MojoShader without it. A comment tagged PRES anywhere else is refused.
+bool SplitPreshader(std::span<const uint8_t> bytecode, std::vector<uint8_t>& shader,
+                    std::shared_ptr<const EffectExpression>& preshader, std::string& error) {
   auto word = [&](size_t i) {
     uint32_t w;
     std::memcpy(&w, bytecode.data() + i * 4, 4);
     return w;
   };
+  auto tagged = [&](size_t i) {
+    return (word(i) & 0xFFFF) == 0xFFFE && i + 1 < bytecode.size() / 4 &&
+           std::memcmp(bytecode.data() + (i + 1) * 4, "PRES", 4) == 0;
+  };
+  if (bytecode.size() < 8) {
+    error = "it is too short to be a shader";
+    return false;
+  }
+  shader.assign(bytecode.begin(), bytecode.end());
   const size_t words = bytecode.size() / 4;
+  size_t cutFrom = 0, cutWords = 0;
   for (size_t at = 1; at < words && (word(at) & 0xFFFF) == 0xFFFE;) {
     const size_t length = (word(at) >> 16) & 0x7FFF;
     if (length > words - at - 1) break;
-    if (length > 0 && std::memcmp(bytecode.data() + (at + 1) * 4, "PRES", 4) == 0) {
-      auto parsed =
-          EffectExpression::Parse(bytecode.subspan((at + 2) * 4, (length - 1) * 4), error);
-      if (!parsed) return false;
-      out = std::make_shared<const EffectExpression>(std::move(*parsed));
-      return true;
+    if (length > 0 && tagged(at)) {
+      std::string why;
+      auto parsed = EffectExpression::Parse(bytecode.subspan((at + 2) * 4, (length - 1) * 4), why);
+      if (!parsed) {
+        error = "its preshader: " + why;
+        return false;
+      }
+      preshader = std::make_shared<const EffectExpression>(std::move(*parsed));
+      cutFrom = at;
+      cutWords = 1 + length;
+      break;
     }
     at += 1 + length;
   }
-  error = "not found among the comments";
-  return false;
+  for (size_t i = 1; i < words; ++i) {
+    if (tagged(i) && !(i >= cutFrom && i < cutFrom + cutWords)) {
+      error = "it carries a preshader out of place";
+      return false;
+    }
+  }
+  if (cutWords) {
+    shader.erase(shader.begin() + ptrdiff_t(cutFrom * 4),
+                 shader.begin() + ptrdiff_t((cutFrom + cutWords) * 4));
+  }
+  return true;
 }
 
 // Sets the registers the preshader computes that no constant-table entry
@@ -580,9 +607,14 @@ bool TranslatePass(const EffectContainer& fx, const EffectContainerPass& in, Eff
 
 bool TranslatePixelShader(std::span<const uint8_t> bytecode, TranslatedPixelShader& out,
                           std::string& error) {
-  const MOJOSHADER_parseData* p = MOJOSHADER_parse(
-      MOJOSHADER_PROFILE_GLSL120, "main", bytecode.data(), unsigned(bytecode.size()), nullptr, 0,
-      nullptr, 0, nullptr, nullptr, nullptr);
+  std::vector<uint8_t> shader;
+  if (!SplitPreshader(bytecode, shader, out.preshader, error)) {
+    error = "the pixel shader: " + error;
+    return false;
+  }
+  const MOJOSHADER_parseData* p =
+      MOJOSHADER_parse(MOJOSHADER_PROFILE_GLSL120, "main", shader.data(), unsigned(shader.size()),
+                       nullptr, 0, nullptr, 0, nullptr, nullptr, nullptr);
   struct Free {
     const MOJOSHADER_parseData* p;
     ~Free() { MOJOSHADER_freeParseData(p); }
@@ -593,10 +625,6 @@ bool TranslatePixelShader(std::span<const uint8_t> bytecode, TranslatedPixelShad
   }
   if (p->shader_type != MOJOSHADER_TYPE_PIXEL) {
     error = "the pixel shader state holds another kind of shader";
-    return false;
-  }
-  if (p->preshader && !ReadPreshader(bytecode, out.preshader, error)) {
-    error = "the pixel shader's preshader: " + error;
     return false;
   }
   for (int i = 0; i < p->uniform_count; ++i) {
@@ -616,9 +644,14 @@ bool TranslatePixelShader(std::span<const uint8_t> bytecode, TranslatedPixelShad
 
 bool TranslateVertexShader(std::span<const uint8_t> bytecode, TranslatedVertexShader& out,
                            std::string& error) {
-  const MOJOSHADER_parseData* p = MOJOSHADER_parse(
-      MOJOSHADER_PROFILE_GLSL120, "main", bytecode.data(), unsigned(bytecode.size()), nullptr, 0,
-      nullptr, 0, nullptr, nullptr, nullptr);
+  std::vector<uint8_t> shader;
+  if (!SplitPreshader(bytecode, shader, out.preshader, error)) {
+    error = "the vertex shader: " + error;
+    return false;
+  }
+  const MOJOSHADER_parseData* p =
+      MOJOSHADER_parse(MOJOSHADER_PROFILE_GLSL120, "main", shader.data(), unsigned(shader.size()),
+                       nullptr, 0, nullptr, 0, nullptr, nullptr, nullptr);
   struct Free {
     const MOJOSHADER_parseData* p;
     ~Free() { MOJOSHADER_freeParseData(p); }
@@ -629,10 +662,6 @@ bool TranslateVertexShader(std::span<const uint8_t> bytecode, TranslatedVertexSh
   }
   if (p->shader_type != MOJOSHADER_TYPE_VERTEX) {
     error = "the vertex shader state holds another kind of shader";
-    return false;
-  }
-  if (p->preshader && !ReadPreshader(bytecode, out.preshader, error)) {
-    error = "the vertex shader's preshader: " + error;
     return false;
   }
   std::map<std::string, int> locations;

@@ -192,7 +192,7 @@ std::optional<EffectExpression> EffectExpression::Parse(std::span<const uint8_t>
       const uint32_t count = clit->At(0, "the literal count");
       if (count > (clit->Count() - 1) / 2) throw Refused("the literals run past their section");
       e.literals_.resize(count);
-      std::memcpy(e.literals_.data(), clit->Bytes().data() + 4, size_t(count) * 8);
+      if (count) std::memcpy(e.literals_.data(), clit->Bytes().data() + 4, size_t(count) * 8);
     }
     if (ctab) e.inputs_ = ReadInputs(ctab->Bytes());
     uint32_t inputRegs = 0;

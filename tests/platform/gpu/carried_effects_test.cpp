@@ -309,31 +309,45 @@ TEST_F(CarriedEffects, UnsupportedExpressionsSayWhy) {
   EXPECT_FALSE(fx->HasTechnique("Noise"));
 }
 
-// A shader whose constant c2 is computed before each draw by a preshader
-// (0.5 × Tint), carried as the compiler does: a comment tagged PRES after
-// the version word.
-TEST_F(CarriedEffects, PreshaderConstantsFollowTheParameters) {
-  using X = ExpressionWriter;
-  X pres;
-  pres.Input("Tint", 0, 1, 4);
-  pres.Op(0x205, 4, {pres.Literal(0.5), {X::kInput, 0}}, {X::kOutput, 8}, true);  // mul
-  const std::vector<uint8_t> program = pres.Build();
-  std::vector<uint8_t> code = AssembleShader("ps_2_0\nmov oC0, c2\n");
+// `code` carrying `program` as the compiler does: a comment tagged PRES
+// after the version word.
+std::vector<uint8_t> WithPreshader(std::vector<uint8_t> code, const std::vector<uint8_t>& program) {
   std::vector<uint8_t> comment(8);
   const uint32_t token = 0xFFFE | uint32_t(1 + program.size() / 4) << 16;
   std::memcpy(comment.data(), &token, 4);
   std::memcpy(comment.data() + 4, "PRES", 4);
   comment.insert(comment.end(), program.begin(), program.end());
   code.insert(code.begin() + 4, comment.begin(), comment.end());
+  return code;
+}
 
+// A shader whose constant c2 is computed before each draw by its preshader
+// (0.5 × Tint); one whose preshader reads a register table MojoShader's own
+// parser would stop the process on is refused without ever reaching it.
+TEST_F(CarriedEffects, PreshaderConstantsFollowTheParameters) {
+  using X = ExpressionWriter;
+  X pres;
+  pres.Input("Tint", 0, 1, 4);
+  pres.Op(0x205, 4, {pres.Literal(0.5), {X::kInput, 0}}, {X::kOutput, 8}, true);  // mul
+  X bad;
+  bad.Op(0x100, 1, {{3, 0}}, {X::kOutput, 8});
   EffectFileWriter w;
   w.AddFloat("Tint", 1, 4, {1, 0, 1, 1});
   w.AddTechnique("Half");
   w.AddPass("P0");
-  w.AddPixelShader(code);
+  w.AddPixelShader(WithPreshader(AssembleShader("ps_2_0\nmov oC0, c2\n"), pres.Build()));
+  w.AddTechnique("Bad");
+  w.AddPass("P0");
+  w.AddVertexShader(
+      WithPreshader(AssembleShader("vs_2_0\ndcl_position v0\nadd oPos, v0, c2\n"), bad.Build()));
   CarriedEffect report;
   auto fx = Load(*device_, w, &report);
-  ASSERT_TRUE(report.AllTranslated()) << report.Summary();
+  ASSERT_EQ(report.techniques.size(), 2u);
+  ASSERT_TRUE(report.techniques[0].translated) << report.techniques[0].reason;
+  EXPECT_NE(report.techniques[1].reason.find("preshader: an operand of register table 3"),
+            std::string::npos)
+      << report.techniques[1].reason;
+  ASSERT_TRUE(fx->SetTechnique("Half"));
   Draw(*fx);
   EXPECT_TRUE(NearColor(Pixel(10, 10), 0x80008080, 2));
   fx->SetVector("Tint", {0, 1, 0, 1});
