@@ -1,7 +1,8 @@
 // The graphics layer, headless at 1920 × 1080: full-screen textured blended
 // quads, batched sprites, state changes that hit the shader cache, and a raw
 // OpenGL full-screen textured pass as the ceiling; a carried effect's
-// translated pixel shader beside the built-in effect of the same size.
+// translated pixel shader (and one with a translated vertex shader too)
+// beside the built-in effect of the same size.
 
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
@@ -142,20 +143,32 @@ void BM_StateChangeCacheHit(benchmark::State& state) {
 }
 BENCHMARK(BM_StateChangeCacheHit)->Arg(0)->Arg(1)->UseRealTime();
 
-// Ten full-screen quads through an effect's first pass.
-void EffectPasses(benchmark::State& state, Effect& fx, const char* label) {
+// Ten full-screen quads through an effect's first pass: pre-transformed, or
+// with `placed` untransformed in clip space for a vertex shader to place.
+void EffectPasses(benchmark::State& state, Effect& fx, const char* label, bool placed = false) {
   GpuDevice& d = Device();
   SpriteStates(d);
   const TlVertex quad[4] = {{0, float(kH), 0.5f, 1, 0x80FFFFFF, 0, 1},
                             {0, 0, 0.5f, 1, 0x80FFFFFF, 0, 0},
                             {float(kW), float(kH), 0.5f, 1, 0x80FFFFFF, 1, 1},
                             {float(kW), 0, 0.5f, 1, 0x80FFFFFF, 1, 0}};
+  struct Vertex {
+    float x, y, z, u, v;
+  };
+  const Vertex clipQuad[4] = {
+      {-1, -1, 0.5f, 0, 1}, {-1, 1, 0.5f, 0, 0}, {1, -1, 0.5f, 1, 1}, {1, 1, 0.5f, 1, 0}};
+  if (placed) d.SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
   constexpr int kPerIteration = 10;
   for (auto _ : state) {
     fx.Begin();
     fx.BeginPass(0);
-    for (int i = 0; i < kPerIteration; ++i)
-      d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TlVertex));
+    for (int i = 0; i < kPerIteration; ++i) {
+      if (placed) {
+        d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, clipQuad, sizeof(Vertex));
+      } else {
+        d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TlVertex));
+      }
+    }
     fx.EndPass();
     fx.End();
     d.Finish();
@@ -199,6 +212,38 @@ void BM_CarriedEffectFullScreen(benchmark::State& state) {
   EffectPasses(state, fx, "full-screen quads, carried effect");
 }
 BENCHMARK(BM_CarriedEffectFullScreen)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same with a vertex shader placing untransformed vertices by a matrix
+// parameter (the identity: they are given in clip space).
+void BM_CarriedVertexEffectFullScreen(benchmark::State& state) {
+  testing::EffectFileWriter w;
+  w.AddFloat("WorldViewProj", 4, 4, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+  w.AddFloat("Tint", 1, 4, {1, 1, 1, 0.5f});
+  w.AddTexture("Picture");
+  w.AddSampler("PictureSampler", "Picture");
+  w.AddTechnique("Placed");
+  w.AddPass("P0");
+  w.AddState(13, 0, 1);                    // alpha blending
+  w.AddState(6, 0, D3DBLEND_SRCALPHA);     // source blend
+  w.AddState(7, 0, D3DBLEND_INVSRCALPHA);  // destination blend
+  w.AddVertexShader(testing::AssembleShader(
+      "vs_2_0\ndcl_position v0\ndcl_texcoord v1\nm4x4 oPos, v0, c0\nmov oT0, v1\n",
+      {{"WorldViewProj", 0, 4, 4, true}}));
+  w.AddPixelShader(testing::AssembleShader(
+      "ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmul r0, r0, c0\nmov oC0, r0\n",
+      {{"Tint", 0}}, {{"PictureSampler", 0}}));
+  std::string error;
+  const CarriedEffect carried = LoadCarriedEffect(w.Build(), &Device(), &error);
+  if (!carried.desc || !carried.AllTranslated()) {
+    state.SkipWithError((error + carried.Summary()).c_str());
+    return;
+  }
+  Effect fx(Device(), carried.desc);
+  fx.SetTechnique("Placed");
+  fx.SetTexture("Picture", Picture());
+  EffectPasses(state, fx, "full-screen quads, carried effect with a vertex shader", true);
+}
+BENCHMARK(BM_CarriedVertexEffectFullScreen)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The ceiling: the same full-screen textured blended quads in plain OpenGL.
 void BM_RawGlFullScreenPass(benchmark::State& state) {

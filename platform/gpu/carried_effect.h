@@ -1,18 +1,33 @@
 #pragma once
 // Runs the compiled effect files a document carries. Their container is read
-// by ReadEffectContainer; each pass's pixel shader is translated by
-// MojoShader into GLSL 1.20, which is rewritten for our 3.3 core programs:
-// it follows FragmentPrelude(), reads v_tex0/v_tex1/v_color0/v_color1,
-// writes o_color, gets each constant register as its own uniform vec4
-// ps_cN, and samples texture unit N through ps_sN. The fixed-function vertex
-// stage (Direct3D conventions kept) feeds it. Render, texture-stage and
-// sampler states of a pass go to the device as they stand.
+// by ReadEffectContainer; each pass's shaders are translated by MojoShader
+// into GLSL 1.20, which is rewritten for our 3.3 core programs.
 //
-// A technique does not translate when one of its passes runs a vertex
-// shader, sets states other than render, stage, sampler and texture states,
-// uses an expression, or has a pixel shader MojoShader rejects or our
-// rewrite cannot express (relative constant addressing, integer or boolean
-// constants, non-2D samplers, texture coordinates beyond the second).
+// A pixel shader follows FragmentPrelude(): it reads v_tex0/v_tex1/
+// v_color0/v_color1, writes o_color, gets each constant register as its own
+// uniform vec4 ps_cN, and samples texture unit N through ps_sN. A vertex
+// shader follows VertexPrelude(): its inputs sit at the attribute locations
+// of the flexible vertex formats by usage (position or pre-transformed
+// position, normal, colours 0 and 1, texture coordinates 0 and 1), its
+// constant registers are the array vs_uniforms_vec4, its outputs are the
+// same v_* by usage, and its position goes through D3DClipToGl. A pass
+// without a vertex shader gets the fixed-function vertex stage. Both
+// stages' constant registers are fed from the parameters the shader's
+// constant table names, in the register layout the table states (matrix
+// rows, or columns).
+//
+// Render, texture-stage and sampler states of a pass go to the device as
+// they stand; those computed by an expression are evaluated from the
+// parameters at every BeginPass and CommitChanges (EffectExpression), and
+// so are the constants a shader's preshader computes.
+//
+// A technique does not translate when one of its passes sets states other
+// than render, stage, sampler, texture and shader states, has a state whose
+// expression is not supported, or has a shader MojoShader rejects or our
+// rewrite cannot express (inputs of other usages, integer or boolean
+// constants, preshaders we cannot run, parameters larger than a matrix; for pixel
+// shaders also relative constant addressing, non-2D samplers and texture
+// coordinates beyond the second).
 
 #include <functional>
 #include <memory>
@@ -24,6 +39,8 @@
 #include "platform/gpu/effect_container.h"
 
 namespace glimmer {
+
+class EffectExpression;
 
 struct CarriedTechnique {
   std::string name;
@@ -57,15 +74,30 @@ struct TranslatedPixelShader {
     bool columns = false;
   };
   std::vector<Symbol> symbols;
+  // Computes constant registers from parameters before each use, when the
+  // shader carries such a program (its output register N is constant N).
+  std::shared_ptr<const EffectExpression> preshader;
 };
 bool TranslatePixelShader(std::span<const uint8_t> bytecode, TranslatedPixelShader& out,
                           std::string& error);
 
-// Translates every technique of `fx`. `compileError` (may be empty) returns
-// what the GL compiler says about a pixel shader source, empty when it
-// compiles.
-CarriedEffect TranslateEffect(const EffectContainer& fx,
-                              const std::function<std::string(const std::string&)>& compileError);
+// A vertex shader's GLSL for VertexShader (after VertexPrelude()), or empty
+// with `error` set.
+struct TranslatedVertexShader {
+  std::string glsl;
+  uint32_t registers = 0;  // size of the vs_uniforms_vec4 array
+  std::vector<TranslatedPixelShader::Symbol> symbols;
+  std::shared_ptr<const EffectExpression> preshader;
+};
+bool TranslateVertexShader(std::span<const uint8_t> bytecode, TranslatedVertexShader& out,
+                           std::string& error);
+
+// What the GL compiler says about a shader source (a pixel shader's, or with
+// `vertex` a vertex shader's), empty when it compiles.
+using GlslCheck = std::function<std::string(const std::string& source, bool vertex)>;
+
+// Translates every technique of `fx`. `compileError` may be empty.
+CarriedEffect TranslateEffect(const EffectContainer& fx, const GlslCheck& compileError);
 
 // Reads and translates an effect file; a file that does not read gives no
 // desc and one technique-less report whose `reason` says why (in `error`).

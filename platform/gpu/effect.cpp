@@ -23,7 +23,10 @@ Effect::Effect(GpuDevice& device, std::shared_ptr<const EffectDesc> desc)
   }
   for (const auto& technique : desc_->techniques) {
     auto& passes = shaders_.emplace_back();
+    auto& vertexPasses = vertexShaders_.emplace_back();
     for (const auto& pass : technique.passes) {
+      vertexPasses.push_back(
+          pass.vertexShader.empty() ? nullptr : std::make_unique<VertexShader>(pass.vertexShader));
       std::vector<std::string> samplers;
       for (const auto& s : pass.samplers) samplers.push_back(s.name);
       passes.push_back(pass.pixelShader.empty()
@@ -132,6 +135,19 @@ uint32_t Effect::Begin() {
     for (const auto& s : pass.samplerStates) {
       saved_.samplerStates.push_back({s.stage, s.type, device_.GetSamplerState(s.stage, s.type)});
     }
+    using Kind = EffectPassDesc::ComputedState::Kind;
+    for (const auto& s : pass.computedStates) {
+      if (s.kind == Kind::Render) {
+        const auto state = D3DRENDERSTATETYPE(s.type);
+        saved_.renderStates.push_back({state, device_.GetRenderState(state)});
+      } else if (s.kind == Kind::Stage) {
+        const auto type = D3DTEXTURESTAGESTATETYPE(s.type);
+        saved_.stageStates.push_back({s.stage, type, device_.GetTextureStageState(s.stage, type)});
+      } else {
+        const auto type = D3DSAMPLERSTATETYPE(s.type);
+        saved_.samplerStates.push_back({s.stage, type, device_.GetSamplerState(s.stage, type)});
+      }
+    }
     for (size_t i = 0; i < pass.samplers.size(); ++i) {
       for (D3DSAMPLERSTATETYPE t : {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER, D3DSAMP_MIPFILTER,
                                     D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV}) {
@@ -141,11 +157,12 @@ uint32_t Effect::Begin() {
   }
   for (uint32_t s = 0; s < saved_.textures.size(); ++s) saved_.textures[s] = device_.GetTexture(s);
   saved_.pixelShader = device_.GetPixelShader();
+  saved_.vertexShader = device_.GetVertexShader();
   begun_ = true;
   return uint32_t(technique.passes.size());
 }
 
-void Effect::Apply(const EffectPassDesc& pass, PixelShader* shader) {
+void Effect::Apply(const EffectPassDesc& pass, PixelShader* shader, VertexShader* vertexShader) {
   for (const auto& [state, value] : pass.renderStates) device_.SetRenderState(state, value);
   for (const auto& s : pass.stageStates) device_.SetTextureStageState(s.stage, s.type, s.value);
   for (const auto& s : pass.samplerStates) device_.SetSamplerState(s.stage, s.type, s.value);
@@ -175,20 +192,36 @@ void Effect::Apply(const EffectPassDesc& pass, PixelShader* shader) {
     }
     if (pass.prepare) pass.prepare(*this, *shader);
   }
+  using Kind = EffectPassDesc::ComputedState::Kind;
+  for (const auto& s : pass.computedStates) {
+    const uint32_t value = s.value(*this);
+    if (s.kind == Kind::Render) {
+      device_.SetRenderState(D3DRENDERSTATETYPE(s.type), value);
+    } else if (s.kind == Kind::Stage) {
+      device_.SetTextureStageState(s.stage, D3DTEXTURESTAGESTATETYPE(s.type), value);
+    } else {
+      device_.SetSamplerState(s.stage, D3DSAMPLERSTATETYPE(s.type), value);
+    }
+  }
+  if (vertexShader && pass.prepareVertex) pass.prepareVertex(*this, *vertexShader);
   device_.SetPixelShader(shader);
+  device_.SetVertexShader(vertexShader);
 }
 
 void Effect::BeginPass(uint32_t pass) {
   const auto& technique = desc_->techniques.at(technique_);
   if (!begun_ || pass >= technique.passes.size()) return;
   activePass_ = int(pass);
-  Apply(technique.passes[pass], shaders_[technique_][pass].get());
+  Apply(technique.passes[pass], shaders_[technique_][pass].get(),
+        vertexShaders_[technique_][pass].get());
 }
 
 void Effect::CommitChanges() {
   if (activePass_ < 0) return;
   const auto& technique = desc_->techniques.at(technique_);
-  Apply(technique.passes[size_t(activePass_)], shaders_[technique_][size_t(activePass_)].get());
+  const size_t pass = size_t(activePass_);
+  Apply(technique.passes[pass], shaders_[technique_][pass].get(),
+        vertexShaders_[technique_][pass].get());
 }
 
 void Effect::EndPass() {
@@ -202,6 +235,7 @@ void Effect::End() {
   for (const auto& s : saved_.samplerStates) device_.SetSamplerState(s.stage, s.type, s.value);
   for (uint32_t s = 0; s < saved_.textures.size(); ++s) device_.SetTexture(s, saved_.textures[s]);
   device_.SetPixelShader(saved_.pixelShader);
+  device_.SetVertexShader(saved_.vertexShader);
   begun_ = false;
   activePass_ = -1;
 }

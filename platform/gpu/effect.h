@@ -1,8 +1,9 @@
 #pragma once
 // Effect: our stand-in for ID3DXEffect. Techniques of passes, parameters by
 // name; each pass carries its own render, sampler and texture-stage states
-// and either drives the fixed-function stages or runs a pixel shader, with
-// the fixed-function vertex processing in front of it. Begin saves the
+// (fixed, or computed from the parameters when the pass is applied) and
+// either drives the fixed-function stages or runs a pixel shader, and the
+// fixed-function vertex processing or a vertex shader. Begin saves the
 // device states the technique touches and End restores them.
 
 #include <array>
@@ -53,6 +54,18 @@ struct EffectPassDesc {
   std::vector<EffectSamplerDesc> samplers;
   // Derives per-draw uniforms from the parameters (once per commit).
   std::function<void(const Effect&, PixelShader&)> prepare;
+  // GLSL following VertexPrelude(); empty for the fixed-function stage.
+  std::string vertexShader;
+  std::function<void(const Effect&, VertexShader&)> prepareVertex;
+  // States whose values are computed from the parameters at every
+  // BeginPass and CommitChanges, after the fixed ones.
+  struct ComputedState {
+    enum class Kind { Render, Stage, Sampler } kind = Kind::Render;
+    uint32_t stage = 0;  // stage or sampler unit
+    uint32_t type = 0;   // D3DRENDERSTATETYPE, D3DTEXTURESTAGESTATETYPE or D3DSAMPLERSTATETYPE
+    std::function<uint32_t(const Effect&)> value;
+  };
+  std::vector<ComputedState> computedStates;
 };
 
 struct EffectTechniqueDesc {
@@ -113,7 +126,7 @@ class Effect {
   };
   Value* Find(const std::string& name);
   const Value* Find(const std::string& name) const;
-  void Apply(const EffectPassDesc& pass, PixelShader* shader);
+  void Apply(const EffectPassDesc& pass, PixelShader* shader, VertexShader* vertexShader);
 
   GpuDevice& device_;
   std::shared_ptr<const EffectDesc> desc_;
@@ -121,6 +134,7 @@ class Effect {
   size_t technique_ = 0;
   // One pixel shader object per pass that has one, by technique and pass.
   std::vector<std::vector<std::unique_ptr<PixelShader>>> shaders_;
+  std::vector<std::vector<std::unique_ptr<VertexShader>>> vertexShaders_;
   int activePass_ = -1;
   bool begun_ = false;
 
@@ -130,6 +144,7 @@ class Effect {
     std::vector<EffectPassDesc::SamplerState> samplerStates;
     std::array<TexturePtr, 8> textures;
     const PixelShader* pixelShader = nullptr;
+    const VertexShader* vertexShader = nullptr;
   } saved_;
 };
 

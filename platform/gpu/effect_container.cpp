@@ -255,7 +255,8 @@ class Parser {
         if (state->value.type.IsObject() && state->value.words.size() == 1) {
           fx.objects[state->value.words[0]] = std::move(data);
         } else {
-          state->expression = 2;
+          state->expression = kFxComputedValue;
+          state->expressionData = std::move(data);
         }
         break;
       case 1:
@@ -265,6 +266,7 @@ class Parser {
       case 2:
       case 3:
         state->expression = usage;
+        state->expressionData = std::move(data);
         break;
       default:
         throw Malformed("unknown resource usage " + std::to_string(usage));

@@ -52,6 +52,8 @@ inline constexpr uint32_t kFxTextureState = 0xA4;
 inline constexpr uint32_t kFxFirstSamplerState = 0xA5;  // address U
 inline constexpr uint32_t kFxStateCount = 0xB3;
 
+inline constexpr uint32_t kFxComputedValue = 1;
+
 struct EffectTypeDesc {
   uint32_t type = kFxVoid;
   uint32_t cls = kFxScalar;
@@ -80,9 +82,11 @@ struct EffectStateDesc {
   // The parameter the state takes its value from ("Texture = <tex>"), when
   // the container names one; empty otherwise.
   std::string parameter;
-  // Usage of an attached expression the player does not evaluate (2, 3);
-  // 0 when the state's value is constant.
+  // How an attached expression sets the value: kFxComputedValue (the value
+  // is computed by `expressionData`, see EffectExpression), or the usage
+  // of one that picks an element of an array (2, 3); 0 for a constant.
   uint32_t expression = 0;
+  std::vector<uint8_t> expressionData;
 };
 
 struct EffectAnnotationDesc {

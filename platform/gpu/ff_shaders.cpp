@@ -168,7 +168,7 @@ void main() {
     }
   }
   if (key.clipPlane && !rhw) s += "  gl_ClipDistance[0] = dot(u_clipPlane, camera);\n";
-  s += R"(  gl_Position = GlClipPosition(clip);
+  s += R"(  gl_Position = D3DClipToGl(clip);
 }
 )";
   return s;
@@ -183,11 +183,19 @@ std::string ClipConversion() {
   // lift gives them back to the lower row, as Direct3D's top-left rule does.
   return R"(uniform vec4 u_target;   // viewport width, height, 1/width, 1/height
 uniform float u_ySign;   // -1: rows stored from the top; +1: from the bottom
-vec4 GlClipPosition(vec4 clip) {
+vec4 D3DClipToGl(vec4 clip) {
   float y = u_ySign * (clip.y - clip.w * u_target.w);
   if (u_ySign > 0.0) y += clip.w * u_target.w * (1.0 / 64.0);
   return vec4(clip.x + clip.w * u_target.z, y, 2.0 * clip.z - clip.w, clip.w);
 }
+)";
+}
+
+std::string VertexPrelude() {
+  return std::string(kCommon) + ClipConversion() + R"(out vec4 v_color0;
+out vec4 v_color1;
+out vec4 v_tex0;
+out vec4 v_tex1;
 )";
 }
 

@@ -61,7 +61,7 @@ std::string GenerateFragmentShader(const FragmentKey& key);
 
 // The one conversion of a Direct3D clip position to OpenGL's, for every
 // vertex shader: declares u_target and u_ySign (set per draw by the device)
-// and vec4 GlClipPosition(vec4 clip). Follows the #version line.
+// and vec4 D3DClipToGl(vec4 clip). Follows the #version line.
 std::string ClipConversion();
 
 // The declarations every fragment shader starts with (inputs, output and
@@ -70,5 +70,11 @@ std::string ClipConversion();
 // instead, and read only the textures that are set, so that a pixel does
 // no work its states do not ask for.
 std::string FragmentPrelude();
+
+// The declarations every translated vertex shader starts with: the stage
+// outputs and D3DClipToGl(clip), which turns a Direct3D clip-space position
+// into gl_Position. The generated vertex shaders use the same function, so
+// the conversion is written once.
+std::string VertexPrelude();
 
 }  // namespace glimmer

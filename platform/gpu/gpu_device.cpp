@@ -164,6 +164,7 @@ void GpuDevice::SetDefaultStates() {
   material_ = {};
   clipPlane_ = {};
   pixelShader_ = nullptr;
+  vertexShader_ = nullptr;
   fvf_ = 0;
   stream_.reset();
   indices_.reset();

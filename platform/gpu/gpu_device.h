@@ -25,16 +25,14 @@ struct SDL_Window;
 
 namespace glimmer {
 
-// A pixel shader of an effect: GLSL that follows FragmentPrelude(), with
-// named uniforms and samplers (sampler i reads texture stage i).
-class PixelShader {
+// The GLSL of one stage of an effect's shader with values for the uniforms
+// it declares, by name.
+class ShaderCode {
  public:
-  PixelShader(std::string source, std::vector<std::string> samplers);
+  explicit ShaderCode(std::string source);
   uint32_t Id() const { return id_; }
   const std::string& Source() const { return source_; }
-  const std::vector<std::string>& Samplers() const { return samplers_; }
 
-  // Values for the uniforms the source declares, by name.
   void SetFloats(const std::string& name, const float* values, int count);
   void SetInt(const std::string& name, int value);
 
@@ -50,8 +48,26 @@ class PixelShader {
   Value& Slot(const std::string& name);
   uint32_t id_;
   std::string source_;
-  std::vector<std::string> samplers_;
   std::vector<Value> values_;
+};
+
+// A pixel shader of an effect: GLSL that follows FragmentPrelude(), with
+// named samplers (sampler i reads texture stage i).
+class PixelShader : public ShaderCode {
+ public:
+  PixelShader(std::string source, std::vector<std::string> samplers)
+      : ShaderCode(std::move(source)), samplers_(std::move(samplers)) {}
+  const std::vector<std::string>& Samplers() const { return samplers_; }
+
+ private:
+  std::vector<std::string> samplers_;
+};
+
+// A vertex shader of an effect: GLSL that follows VertexPrelude(), reading
+// the vertex attributes at the locations of the flexible vertex formats.
+class VertexShader : public ShaderCode {
+ public:
+  using ShaderCode::ShaderCode;
 };
 
 struct PresentParameters {
@@ -122,6 +138,11 @@ class GpuDevice {
   // until it is set back to null.
   void SetPixelShader(const PixelShader* shader) { pixelShader_ = shader; }
   const PixelShader* GetPixelShader() const { return pixelShader_; }
+  // An effect's vertex shader replaces the fixed-function vertex stage for
+  // untransformed vertices; pre-transformed ones (D3DFVF_XYZRHW) bypass it,
+  // as in Direct3D.
+  void SetVertexShader(const VertexShader* shader) { vertexShader_ = shader; }
+  const VertexShader* GetVertexShader() const { return vertexShader_; }
 
   // Geometry.
   void SetFVF(uint32_t fvf) { fvf_ = fvf; }
@@ -179,6 +200,8 @@ class GpuDevice {
   // What the GL compiler says about a PixelShader source (the text after
   // FragmentPrelude()); empty when it compiles.
   std::string PixelShaderError(const std::string& source);
+  // The same for a VertexShader source (the text after VertexPrelude()).
+  std::string VertexShaderError(const std::string& source);
   // Number of shader programs made so far (the state-combination cache).
   size_t ProgramCount() const { return programs_.size(); }
   // Textures wider or taller than this are refused (the driver's limit; a
@@ -194,6 +217,7 @@ class GpuDevice {
     VertexKey vertex;
     FragmentKey fragment;
     uint32_t pixelShader = 0;
+    uint32_t vertexShader = 0;
     bool operator==(const ProgramKey&) const = default;
   };
   struct ProgramKeyHash {
@@ -236,6 +260,7 @@ class GpuDevice {
   // Programs and uniforms (gpu_programs.cpp).
   Program& ProgramFor(const ProgramKey& key);
   void UploadUniforms(Program& program);
+  void UploadNamed(Program& program, const std::vector<ShaderCode::Value>& values);
 
   // Render, sampler and texture-stage states to OpenGL (gpu_states.cpp).
   void ApplyStates();
@@ -263,6 +288,7 @@ class GpuDevice {
   D3DMATERIAL9 material_;
   std::array<float, 4> clipPlane_{};
   const PixelShader* pixelShader_ = nullptr;
+  const VertexShader* vertexShader_ = nullptr;
 
   uint32_t fvf_ = 0;
   VertexBufferPtr stream_;

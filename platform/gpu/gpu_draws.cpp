@@ -73,6 +73,12 @@ GpuDevice::ProgramKey GpuDevice::CurrentProgramKey() const {
         (st[D3DTSS_TEXCOORDINDEX] & 0xFFFF0000) == D3DTSS_TCI_CAMERASPACEPOSITION;
     key.vertex.stages[i].transformFlags = uint16_t(st[D3DTSS_TEXTURETRANSFORMFLAGS]);
   }
+  // Pre-transformed vertices bypass a vertex shader, as in Direct3D; the
+  // generated vertex stage does not depend on the other states then.
+  if (vertexShader_ && !rhw) {
+    key.vertex = {};
+    key.vertexShader = vertexShader_->Id();
+  }
   if (pixelShader_) {
     key.pixelShader = pixelShader_->Id();
     return key;

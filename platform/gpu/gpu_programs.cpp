@@ -82,10 +82,9 @@ float AsFloat(uint32_t bits) {
 
 }  // namespace
 
-PixelShader::PixelShader(std::string source, std::vector<std::string> samplers)
-    : id_(g_nextShaderId++), source_(std::move(source)), samplers_(std::move(samplers)) {}
+ShaderCode::ShaderCode(std::string source) : id_(g_nextShaderId++), source_(std::move(source)) {}
 
-PixelShader::Value& PixelShader::Slot(const std::string& name) {
+ShaderCode::Value& ShaderCode::Slot(const std::string& name) {
   for (Value& v : values_) {
     if (v.name == name) return v;
   }
@@ -93,22 +92,22 @@ PixelShader::Value& PixelShader::Slot(const std::string& name) {
   return values_.back();
 }
 
-void PixelShader::SetFloats(const std::string& name, const float* values, int count) {
+void ShaderCode::SetFloats(const std::string& name, const float* values, int count) {
   Value& v = Slot(name);
   v.count = std::clamp(count, 1, 16);
   std::copy(values, values + v.count, v.floats.begin());
 }
 
-void PixelShader::SetInt(const std::string& name, int value) {
+void ShaderCode::SetInt(const std::string& name, int value) {
   Value& v = Slot(name);
   v.count = 0;
   v.integer = value;
 }
 
-std::string GpuDevice::PixelShaderError(const std::string& source) {
-  const std::string full = FragmentPrelude() + source;
-  GLuint s = glCreateShader(GL_FRAGMENT_SHADER);
-  const char* src = full.c_str();
+// What the GL compiler says about `source`; empty when it compiles.
+static std::string CompileError(GLenum type, const std::string& source) {
+  GLuint s = glCreateShader(type);
+  const char* src = source.c_str();
   glShaderSource(s, 1, &src, nullptr);
   glCompileShader(s);
   GLint ok = 0;
@@ -123,15 +122,27 @@ std::string GpuDevice::PixelShaderError(const std::string& source) {
   return log;
 }
 
+std::string GpuDevice::PixelShaderError(const std::string& source) {
+  MakeCurrent();
+  return CompileError(GL_FRAGMENT_SHADER, FragmentPrelude() + source);
+}
+
+std::string GpuDevice::VertexShaderError(const std::string& source) {
+  MakeCurrent();
+  return CompileError(GL_VERTEX_SHADER, VertexPrelude() + source);
+}
+
 size_t GpuDevice::ProgramKeyHash::operator()(const ProgramKey& k) const {
   return VertexKeyHash{}(k.vertex) * 1315423911u ^ FragmentKeyHash {}(k.fragment) ^
-         (size_t{k.pixelShader} << 40);
+         (size_t{k.pixelShader} << 40) ^ (size_t{k.vertexShader} << 20);
 }
 
 GpuDevice::Program& GpuDevice::ProgramFor(const ProgramKey& key) {
   auto it = programs_.find(key);
   if (it != programs_.end()) return *it->second;
-  const std::string vs = GenerateVertexShader(key.vertex);
+  const std::string vs = vertexShader_ && key.vertexShader
+                             ? VertexPrelude() + vertexShader_->Source()
+                             : GenerateVertexShader(key.vertex);
   const std::string fs = pixelShader_ && key.pixelShader
                              ? FragmentPrelude() + pixelShader_->Source()
                              : GenerateFragmentShader(key.fragment);
@@ -273,37 +284,40 @@ void GpuDevice::UploadUniforms(Program& p) {
       if (Changed(p.bumpLuminance[i], l, sizeof l)) glUniform2fv(p.bumpLuminance[i].location, 1, l);
     }
   }
-  if (pixelShader_) {
-    for (const PixelShader::Value& v : pixelShader_->Values()) {
-      auto it = p.named.find(v.name);
-      if (it == p.named.end()) {
-        it = p.named.emplace(v.name, Uniform{}).first;
-        it->second.location = glGetUniformLocation(p.name, v.name.c_str());
-      }
-      Uniform& u = it->second;
-      if (u.location < 0) continue;
-      if (v.count == 0) {
-        Set1i(u, v.integer);
-        continue;
-      }
-      if (!Changed(u, v.floats.data(), sizeof(float) * size_t(v.count))) continue;
-      switch (v.count) {
-        case 1:
-          glUniform1f(u.location, v.floats[0]);
-          break;
-        case 2:
-          glUniform2fv(u.location, 1, v.floats.data());
-          break;
-        case 3:
-          glUniform3fv(u.location, 1, v.floats.data());
-          break;
-        case 16:
-          glUniformMatrix4fv(u.location, 1, GL_FALSE, v.floats.data());
-          break;
-        default:
-          glUniform4fv(u.location, 1, v.floats.data());
-          break;
-      }
+  if (pixelShader_) UploadNamed(p, pixelShader_->Values());
+  if (vertexShader_ && lastKey_.vertexShader) UploadNamed(p, vertexShader_->Values());
+}
+
+void GpuDevice::UploadNamed(Program& p, const std::vector<ShaderCode::Value>& values) {
+  for (const ShaderCode::Value& v : values) {
+    auto it = p.named.find(v.name);
+    if (it == p.named.end()) {
+      it = p.named.emplace(v.name, Uniform{}).first;
+      it->second.location = glGetUniformLocation(p.name, v.name.c_str());
+    }
+    Uniform& u = it->second;
+    if (u.location < 0) continue;
+    if (v.count == 0) {
+      Set1i(u, v.integer);
+      continue;
+    }
+    if (!Changed(u, v.floats.data(), sizeof(float) * size_t(v.count))) continue;
+    switch (v.count) {
+      case 1:
+        glUniform1f(u.location, v.floats[0]);
+        break;
+      case 2:
+        glUniform2fv(u.location, 1, v.floats.data());
+        break;
+      case 3:
+        glUniform3fv(u.location, 1, v.floats.data());
+        break;
+      case 16:
+        glUniformMatrix4fv(u.location, 1, GL_FALSE, v.floats.data());
+        break;
+      default:
+        glUniform4fv(u.location, 1, v.floats.data());
+        break;
     }
   }
 }

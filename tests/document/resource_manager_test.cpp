@@ -195,17 +195,21 @@ TEST_F(ResourceManagerTest, DamagedResourcesGiveEmptyResults) {
   EXPECT_FALSE(grid.HasCells()) << "a sheet without columns has no cells to pick";
 }
 
-// Effect 97 as a document might carry it: technique "Carried" draws red;
-// with `vertexShader`, "Blend_Max" runs a vertex shader and cannot translate.
-std::vector<uint8_t> CarriedEffect97(bool vertexShader) {
+// Effect 97 as a document might carry it: technique "Carried" draws red
+// through a vertex shader; with `untranslatable`, "Blend_Max" computes a
+// state by an operation the player does not run and cannot translate.
+std::vector<uint8_t> CarriedEffect97(bool untranslatable) {
   EffectFileWriter w;
   w.AddTechnique("Carried");
   w.AddPass("P0");
+  w.AddVertexShader(AssembleShader("vs_2_0\ndcl_position v0\nmov oPos, v0\n"));
   w.AddPixelShader(AssembleShader("ps_2_0\ndef c0, 1, 0, 0, 1\nmov oC0, c0\n"));
-  if (vertexShader) {
+  if (untranslatable) {
     w.AddTechnique("Blend_Max");
     w.AddPass("P0");
-    w.AddVertexShader(AssembleShader("vs_2_0\ndcl_position v0\nmov oPos, v0\n"));
+    ExpressionWriter noise;
+    noise.Op(0x502, 1, {noise.Literal(1)}, {ExpressionWriter::kOutput, 0});
+    w.AddComputedState(0, 0, kFxInt, noise.Build());
   }
   return w.Build();
 }
@@ -232,7 +236,9 @@ TEST_F(ResourceManagerTest, CarriedEffectRunsWhenItTranslatesElseTheBuiltin) {
   ASSERT_NE(builtin, nullptr);
   EXPECT_TRUE(builtin->HasTechnique("Blend_Max"));
   EXPECT_FALSE(builtin->HasTechnique("Carried")) << "the built-in stands in";
-  EXPECT_NE(said.find("\"Blend_Max\": pass \"P0\" runs a vertex shader"), std::string::npos)
+  EXPECT_NE(said.find("\"Blend_Max\": pass \"P0\": state 0x0 is computed by an expression that is "
+                      "not run: the operation 0x502 is not supported"),
+            std::string::npos)
       << said;
   EXPECT_NE(said.find("the built-in effect stands in"), std::string::npos) << said;
   // Without a built-in, the techniques that translate run.

@@ -2,8 +2,10 @@
 // program) through the document reader, then through writing and the JSON
 // form, which must reproduce what was read; the effect files a document
 // carries (or the input itself, when it is one) through the effect-container
-// reader and MojoShader's shader translation.
+// reader, MojoShader's shader translation and the evaluator of computed
+// states.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
@@ -12,6 +14,7 @@
 #include "common/error_codes.h"
 #include "document/document_source.h"
 #include "platform/gpu/carried_effect.h"
+#include "platform/gpu/effect_expression.h"
 #include "show/show_document.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -20,6 +23,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     const CarriedEffect fx = LoadCarriedEffect(bytes, nullptr, &error);
     if (!fx.desc && error.empty()) std::abort();  // a refusal always says why
+    // Every expression that parses runs (on parameters of zeros).
+    const auto container = ReadEffectContainer(bytes);
+    if (!container) return;
+    auto run = [](const EffectStateDesc& s) {
+      std::string why;
+      if (auto e = EffectExpression::Parse(s.expressionData, why)) {
+        e->Evaluate([](const std::string&, float* v, int n) { std::fill(v, v + n, 0.0f); });
+      } else if (why.empty()) {
+        std::abort();
+      }
+    };
+    for (const auto& t : container->techniques)
+      for (const auto& p : t.passes)
+        for (const auto& s : p.states) run(s);
+    for (const auto& p : container->parameters)
+      for (const auto& list : p.value.samplers)
+        for (const auto& s : list) run(s);
   };
   const std::span<const uint8_t> input(data, size);
   if (LooksLikeEffectFile(input)) effect(input);

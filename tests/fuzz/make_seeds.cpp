@@ -54,6 +54,31 @@ int main(int argc, char** argv) {
         {{u"common_res.dll", 97}, {{97, u"common_res.dll", bytes, u""}}});
     Write(dir / "carried-effect.dds", glimmer::SaveShow(carrying));
   }
+  {
+    // A carried effect with a vertex shader placing by a matrix and a state
+    // computed from a parameter.
+    t::EffectFileWriter fx;
+    fx.AddFloat("WorldViewProj", 4, 4, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    fx.AddFloat("Fade", 1, 1, {0.5f});
+    fx.AddTechnique("Placed");
+    fx.AddPass("P0");
+    t::ExpressionWriter fade;
+    fade.Input("Fade", 0);
+    fade.Op(0x202, 1, {fade.Literal(0.25), {t::ExpressionWriter::kInput, 0}},
+            {t::ExpressionWriter::kTemp, 0});
+    fade.Op(0x300, 1, {{t::ExpressionWriter::kTemp, 0}, fade.Literal(2), fade.Literal(5)},
+            {t::ExpressionWriter::kOutput, 0});
+    fx.AddComputedState(7, 0, glimmer::kFxInt, fade.Build());
+    fx.AddVertexShader(t::AssembleShader(
+        "vs_2_0\ndcl_position v0\ndcl_texcoord v1\nm4x4 oPos, v0, c0\nmov oT0, v1\n",
+        {{"WorldViewProj", 0, 4, 4, true}}));
+    fx.AddPixelShader(t::AssembleShader("ps_2_0\ndcl t0\nmov oC0, t0\n"));
+    const auto bytes = fx.Build();
+    Write(dir / "vertex-effect.fxo", bytes);
+    glimmer::ShowDocument carrying;
+    carrying.resources->FileBlobs.push_back({{u"mine.dll", 3}, {{3, u"mine.dll", bytes, u""}}});
+    Write(dir / "carried-vertex-effect.dds", glimmer::SaveShow(carrying));
+  }
   for (int32_t v = 1; v <= 4; ++v) {
     glimmer::ZT_IOF_W w;
     w.WriteString(u"YRB v 4.0.0");

@@ -65,8 +65,9 @@ std::vector<uint8_t> AssembleShader(const std::string& source,
     s.register_set = MOJOSHADER_SYMREGSET_FLOAT4;
     s.register_index = c.reg;
     s.register_count = c.rows;
-    s.info.parameter_class =
-        c.rows > 1 ? MOJOSHADER_SYMCLASS_MATRIX_ROWS : MOJOSHADER_SYMCLASS_VECTOR;
+    s.info.parameter_class = c.rows == 1     ? MOJOSHADER_SYMCLASS_VECTOR
+                             : c.columnMajor ? MOJOSHADER_SYMCLASS_MATRIX_COLUMNS
+                                             : MOJOSHADER_SYMCLASS_MATRIX_ROWS;
     s.info.parameter_type = MOJOSHADER_SYMTYPE_FLOAT;
     s.info.rows = c.rows;
     s.info.columns = c.columns;
@@ -96,6 +97,95 @@ std::vector<uint8_t> AssembleShader(const std::string& source,
   return out;
 }
 
+ExpressionWriter::Operand ExpressionWriter::Literal(double value) {
+  literals_.push_back(value);
+  return {kLiteral, uint32_t(literals_.size() - 1)};
+}
+
+void ExpressionWriter::Input(const std::string& name, uint32_t reg, uint32_t rows, uint32_t columns,
+                             uint32_t registers) {
+  inputs_.push_back({name, reg, rows, columns, registers});
+}
+
+void ExpressionWriter::Op(uint32_t code, uint32_t elements, std::vector<Operand> inputs,
+                          Operand out, bool scalar) {
+  code_.push_back((scalar ? 0x80000000u : 0u) | code << 20 | elements);
+  code_.push_back(uint32_t(inputs.size()));
+  inputs.push_back(out);
+  for (const Operand& o : inputs) {
+    code_.push_back(0);
+    code_.push_back(o.table);
+    code_.push_back(o.index);
+  }
+  ++instructions_;
+}
+
+std::vector<uint8_t> ExpressionWriter::Build() const {
+  constexpr uint32_t kVersion = 0x46580200;
+  auto fourCc = [](const char* s) {
+    return uint32_t(uint8_t(s[0])) | uint32_t(uint8_t(s[1])) << 8 | uint32_t(uint8_t(s[2])) << 16 |
+           uint32_t(uint8_t(s[3])) << 24;
+  };
+  Bytes out;
+  out.Word(kVersion);
+  auto section = [&](const char* tag, Bytes& body) {
+    while (body.Size() % 4) body.Raw().push_back(0);
+    out.Word(0xFFFE | (body.Size() / 4 + 1) << 16);
+    out.Word(fourCc(tag));
+    out.Raw().insert(out.Raw().end(), body.Raw().begin(), body.Raw().end());
+  };
+  Bytes clit;
+  clit.Word(uint32_t(literals_.size()));
+  for (double d : literals_) {
+    uint32_t w[2];
+    std::memcpy(w, &d, 8);
+    clit.Word(w[0]);
+    clit.Word(w[1]);
+  }
+  section("CLIT", clit);
+  // The constant table: header, entries, then type records and names.
+  Bytes ctab;
+  const uint32_t entriesAt = 28;
+  const uint32_t typesAt = entriesAt + 20 * uint32_t(inputs_.size());
+  uint32_t namesAt = typesAt + 16 * uint32_t(inputs_.size());
+  std::vector<uint32_t> nameOffsets;
+  std::vector<uint8_t> names;
+  for (const Param& p : inputs_) {
+    nameOffsets.push_back(namesAt + uint32_t(names.size()));
+    names.insert(names.end(), p.name.begin(), p.name.end());
+    names.push_back(0);
+  }
+  const uint32_t targetAt = namesAt + uint32_t(names.size());
+  for (const char* c = "fx_2_0"; *c; ++c) names.push_back(uint8_t(*c));
+  names.push_back(0);
+  for (uint32_t w : {28u, targetAt, kVersion, uint32_t(inputs_.size()), entriesAt, 0u, targetAt})
+    ctab.Word(w);
+  auto halves = [&](uint16_t a, uint16_t b) { ctab.Word(uint32_t(a) | uint32_t(b) << 16); };
+  for (size_t i = 0; i < inputs_.size(); ++i) {
+    const Param& p = inputs_[i];
+    ctab.Word(nameOffsets[i]);
+    halves(2, uint16_t(p.reg));  // float registers
+    halves(uint16_t(p.registers), 0);
+    ctab.Word(typesAt + 16 * uint32_t(i));
+    ctab.Word(0);
+  }
+  for (const Param& p : inputs_) {
+    const uint32_t cls = p.rows > 1 ? kFxMatrixRows : p.columns > 1 ? kFxVector : kFxScalar;
+    halves(uint16_t(cls), kFxFloat);
+    halves(uint16_t(p.rows), uint16_t(p.columns));
+    halves(1, 0);
+    ctab.Word(0);
+  }
+  ctab.Raw().insert(ctab.Raw().end(), names.begin(), names.end());
+  section("CTAB", ctab);
+  Bytes fxlc;
+  fxlc.Word(instructions_);
+  for (uint32_t w : code_) fxlc.Word(w);
+  section("FXLC", fxlc);
+  out.Word(0x0000FFFF);
+  return out.Raw();
+}
+
 int EffectFileWriter::NewObject(std::vector<uint8_t> data) {
   objects_.push_back(std::move(data));
   return int(objects_.size() - 1);
@@ -122,8 +212,10 @@ void EffectFileWriter::AddTexture(const std::string& name) {
 void EffectFileWriter::AddSampler(const std::string& name, const std::string& texture,
                                   std::vector<std::pair<uint32_t, uint32_t>> states) {
   Param p{name, kFxSampler2D, kFxObject, 0, 0, {}, -1, {}};
-  p.samplerStates.push_back({kFxTextureState, 0, 0, NewObject({}), kFxTexture2D, texture});
-  for (auto [op, value] : states) p.samplerStates.push_back({op, 0, value, -1, 0, {}});
+  p.samplerStates.push_back(
+      {kFxTextureState, 0, 0, NewObject({}), kFxTexture2D, texture, kFxInt, {}, 0});
+  for (auto [op, value] : states)
+    p.samplerStates.push_back({op, 0, value, -1, 0, {}, kFxInt, {}, 0});
   params_.push_back(std::move(p));
 }
 
@@ -137,17 +229,38 @@ void EffectFileWriter::AddPass(const std::string& name) {
 }
 
 void EffectFileWriter::AddState(uint32_t operation, uint32_t index, uint32_t value) {
-  techniques_.back().passes.back().states.push_back({operation, index, value, -1, 0, {}});
+  techniques_.back().passes.back().states.push_back(
+      {operation, index, value, -1, 0, {}, kFxInt, {}, 0});
+}
+
+void EffectFileWriter::AddComputedState(uint32_t operation, uint32_t index, uint32_t type,
+                                        std::vector<uint8_t> data, uint32_t usage) {
+  techniques_.back().passes.back().states.push_back(
+      {operation, index, 0, -1, 0, {}, type, std::move(data), usage});
 }
 
 void EffectFileWriter::AddPixelShader(std::vector<uint8_t> bytecode) {
-  techniques_.back().passes.back().states.push_back(
-      {kFxPixelShaderState, 0, 0, NewObject(std::move(bytecode)), kFxPixelShader, {}});
+  techniques_.back().passes.back().states.push_back({kFxPixelShaderState,
+                                                     0,
+                                                     0,
+                                                     NewObject(std::move(bytecode)),
+                                                     kFxPixelShader,
+                                                     {},
+                                                     kFxInt,
+                                                     {},
+                                                     0});
 }
 
 void EffectFileWriter::AddVertexShader(std::vector<uint8_t> bytecode) {
-  techniques_.back().passes.back().states.push_back(
-      {kFxVertexShaderState, 0, 0, NewObject(std::move(bytecode)), kFxVertexShader, {}});
+  techniques_.back().passes.back().states.push_back({kFxVertexShaderState,
+                                                     0,
+                                                     0,
+                                                     NewObject(std::move(bytecode)),
+                                                     kFxVertexShader,
+                                                     {},
+                                                     kFxInt,
+                                                     {},
+                                                     0});
 }
 
 std::vector<uint8_t> EffectFileWriter::Build() const {
@@ -161,7 +274,7 @@ std::vector<uint8_t> EffectFileWriter::Build() const {
       data.Word(uint32_t(s.object));
       w.push_back(at);
     } else {
-      w.push_back(Type(data, kFxInt, kFxScalar, ""));
+      w.push_back(Type(data, s.valueType, kFxScalar, ""));
       const uint32_t at = data.Size();
       data.Word(s.value);
       w.push_back(at);
@@ -228,6 +341,9 @@ std::vector<uint8_t> EffectFileWriter::Build() const {
   uint32_t references = 0;
   for (const Param& p : params_)
     for (const State& s : p.samplerStates) references += s.parameter.empty() ? 0 : 1;
+  for (const Technique& t : techniques_)
+    for (const Pass& p : t.passes)
+      for (const State& s : p.states) references += s.attached.empty() ? 0 : 1;
   data.Word(withData);
   data.Word(references);
   for (size_t i = 0; i < objects_.size(); ++i) {
@@ -243,6 +359,17 @@ std::vector<uint8_t> EffectFileWriter::Build() const {
       std::vector<uint8_t> name(st.parameter.begin(), st.parameter.end());
       name.push_back(0);
       data.Data(name);
+    }
+  }
+  for (size_t t = 0; t < techniques_.size(); ++t) {
+    for (size_t p = 0; p < techniques_[t].passes.size(); ++p) {
+      const auto& states = techniques_[t].passes[p].states;
+      for (size_t s = 0; s < states.size(); ++s) {
+        if (states[s].attached.empty()) continue;
+        for (uint32_t w : {uint32_t(t), uint32_t(p), 0u, uint32_t(s), states[s].usage})
+          data.Word(w);
+        data.Data(states[s].attached);
+      }
     }
   }
   Bytes file;
