@@ -117,6 +117,7 @@ void PictureJob::Run() {
       PreparePicture(bytes_, width_, height_, filter_, 0, maxSide_, limitWidth_, limitHeight_);
   {
     std::lock_guard lock(mutex_);
+    if (state_ == State::Done) return;  // the other of two runs finished first
     result_ = std::move(result);
     state_ = State::Done;
   }
@@ -124,7 +125,10 @@ void PictureJob::Run() {
 }
 
 const std::optional<PreparedPicture>& PictureJob::Wait() {
-  if (Claim()) Run();
+  // A job a worker runs is done here too: the low-priority worker may be
+  // starved by the rest of the machine, and the waiting thread (the frame
+  // thread) must not wait on it. The first result stands.
+  if (Claim() || !Ready()) Run();
   std::unique_lock lock(mutex_);
   done_.wait(lock, [this] { return state_ == State::Done; });
   return result_;
