@@ -73,14 +73,18 @@ std::optional<PreparedPicture> PreparePicture(std::span<const uint8_t> bytes, ui
                                               uint32_t limitHeight) {
   uint32_t sourceWidth = 0, sourceHeight = 0;
   const bool scales = filter == -1 || ((filter & 0x1F) != 1 && (filter & 0x1F) != 2);
-  const bool limited =
-      (limitWidth || limitHeight) && scales && PictureSize(bytes, sourceWidth, sourceHeight);
   // The top level's size from the picture's: asked for, or powers of two.
   const auto textureSide = [maxSide](uint32_t asked, uint32_t picture) {
     if (asked != kD3dxDefault && asked != 0) return asked;
     const uint32_t side = NextPowerOfTwo(picture);
     return maxSide > 0 && side > maxSide ? maxSide : side;
   };
+  // Textures of up to 2048 × 2048 texels are always made whole: they cost
+  // little, and sampling one down draws exactly as it always has.
+  constexpr uint64_t kWholeTexels = uint64_t{2048} * 2048;
+  const bool limited =
+      (limitWidth || limitHeight) && scales && PictureSize(bytes, sourceWidth, sourceHeight) &&
+      uint64_t{textureSide(width, sourceWidth)} * textureSide(height, sourceHeight) > kWholeTexels;
   std::optional<Image> decoded;
   uint32_t levelWidth = 0, levelHeight = 0;
   if (limited) {

@@ -89,12 +89,12 @@ TEST_F(PictureLoading, ADamagedPictureFailsOnlyItsSlide) {
   EXPECT_TRUE(NearColor(Pixel(kWidth / 2, kHeight / 2), 0x0000FFFF, 2));
 }
 
-// A smooth 1600 × 1200 photo on the 64 × 48 screen, the camera panning at
+// A smooth 2400 × 1200 photo on the 64 × 48 screen, the camera panning at
 // its 1.2 zoom: the texture is made little larger than the screen shows the
 // picture (from a JPEG decoded at a reduced scale), placement sees the whole
 // texture's size, and the frame matches the one drawn from the whole texture.
 TEST_F(PictureLoading, ALargePictureOnASmallScreenIsMadeSmallerAndLooksTheSame) {
-  constexpr uint32_t w = 1600, h = 1200;
+  constexpr uint32_t w = 2400, h = 1200;
   std::vector<uint8_t> rgb(size_t{w} * h * 3);
   for (uint32_t y = 0; y < h; ++y) {
     for (uint32_t x = 0; x < w; ++x) {
@@ -126,20 +126,21 @@ TEST_F(PictureLoading, ALargePictureOnASmallScreenIsMadeSmallerAndLooksTheSame) 
   ZT_2D_Light& slide = *doc.show->slides[0]->slide;
   const TexturePtr reduced = slide.PictureTexture();
   ASSERT_NE(reduced, nullptr);
-  // The screen shows the picture's width at most 64 × 1.2 pixels wide.
+  // Fitted across the screen, the picture spans at most 64 × 1.2 pixels
+  // across and half that down.
   EXPECT_GE(reduced->Width(), uint32_t(std::ceil(kWidth * 1.2)));
-  EXPECT_LT(reduced->Width(), 2048u / 8);
-  EXPECT_GE(reduced->Height(), uint32_t(std::ceil(kHeight * 1.2)));
-  EXPECT_LT(reduced->Height(), 2048u / 8);
+  EXPECT_LT(reduced->Width(), 4096u / 16);
+  EXPECT_GE(reduced->Height(), uint32_t(std::ceil(kWidth * 1.2 * h / w)));
+  EXPECT_LT(reduced->Height(), 2048u / 16);
   float tw = 0, th = 0;
   slide.PictureTextureSize(tw, th);
-  EXPECT_EQ(tw, 2048.0f);
+  EXPECT_EQ(tw, 4096.0f);
   EXPECT_EQ(th, 2048.0f);
   const Image small = Back();
 
   // The same frame from the texture of the whole picture.
   slide.EnsurePicture({});
-  ASSERT_EQ(slide.PictureTexture()->Width(), 2048u);
+  ASSERT_EQ(slide.PictureTexture()->Width(), 4096u);
   doc.show->RenderShow();
   const Image whole = Back();
   ASSERT_EQ(small.rgba.size(), whole.rgba.size());
