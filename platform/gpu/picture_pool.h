@@ -32,8 +32,9 @@ class PictureJob {
  public:
   // Done: decoded, or failed to.
   bool Ready() const;
-  // The result (nullopt when the bytes are no picture), done here when no
-  // worker has started on it yet.
+  // The result (nullopt when the bytes are no picture), done here unless it
+  // is done already (a low-priority worker may be starved); the first
+  // result stands.
   const std::optional<PreparedPicture>& Wait();
 
  private:
