@@ -2,7 +2,10 @@
 // made here. The time from the document's bytes to its first frame beside
 // decoding one photo alone (the ceiling: the first frame needs at least that
 // one decode); frames played at their real pace across slide switches, the
-// longest against the median; and the process's peak memory.
+// longest against the median; and the process's peak memory. Then where
+// the fit of a photo to its texture is cheapest: on a worker, or drawn
+// scaled by the device (on the frame thread), beside how closely the
+// device's result matches the worker's tent filter.
 
 #include <stb/stb_image_write.h>
 #include <sys/resource.h>
@@ -14,6 +17,9 @@
 #include <vector>
 
 #include "benchmarks/bench_support.h"
+#include "platform/gpu/texture_loader.h"
+#include "render/render_targets.h"
+#include "render/state_blocks.h"
 
 namespace {
 
@@ -110,6 +116,70 @@ void BM_PlayAcrossSwitches(benchmark::State& state) {
   state.counters["peak_MB"] = PeakMegabytes();
 }
 BENCHMARK(BM_PlayAcrossSwitches)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// The level a 3000 × 2000 photo gets at 1920 × 1080, filling the screen:
+// 1921 × 1281 when reduced to what the screen shows (state.range(0) == 1),
+// else the whole 4096 × 2048 power-of-two texture.
+std::pair<uint32_t, uint32_t> FitSize(const benchmark::State& state) {
+  return state.range(0) == 1 ? std::pair{1921u, 1281u} : std::pair{4096u, 2048u};
+}
+
+// Decoding and fitting on a worker, as the player does.
+void BM_FitOnWorker(benchmark::State& state) {
+  const std::vector<uint8_t> photo = Photo(0);
+  const auto [w, h] = FitSize(state);
+  const uint32_t limitW = state.range(0) == 1 ? w : 0, limitH = state.range(0) == 1 ? h : 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(PreparePicture(photo, kD3dxDefault, kD3dxDefault, D3DX_FILTER_TRIANGLE,
+                                            0, 0, limitW, limitH));
+  }
+}
+BENCHMARK(BM_FitOnWorker)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Decoding on a worker, then the frame thread uploads the whole photo and the
+// device draws it scaled (bilinear) into a texture of the level's size.
+// `within_4_pct`: the share of channels within 4 of the worker's level.
+void BM_FitOnDevice(benchmark::State& state) {
+  const std::vector<uint8_t> photo = Photo(0);
+  const Image decoded = *DecodeImage(photo);
+  const auto [w, h] = FitSize(state);
+  GpuDevice& d = Device();
+  const TexturePtr target = CreateRenderTarget(d, w, h);
+  struct V {
+    float x, y, z, rhw;
+    D3DCOLOR c;
+    float u, v;
+  };
+  const float fw = float(w), fh = float(h);
+  const V quad[4] = {{0, fh, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                     {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                     {fw, fh, 0.5f, 1, 0xFFFFFFFF, 1, 1},
+                     {fw, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
+  for (auto _ : state) {
+    const TexturePtr source =
+        d.CreateTexture(decoded.width, decoded.height, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED);
+    source->UploadImage(0, decoded);
+    SavedTargets saved;
+    saved.Save(d);
+    d.SetRenderTarget(0, target->GetSurfaceLevel(0));
+    kSlideState.Apply(d);
+    d.SetTexture(0, source);
+    d.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+    d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(V));
+    d.SetTexture(0, nullptr);
+    saved.Restore(d);
+    d.Finish();
+  }
+  const Image drawn = target->ReadLevel(0);
+  const uint32_t limitW = state.range(0) == 1 ? w : 0, limitH = state.range(0) == 1 ? h : 0;
+  const auto fitted =
+      PreparePicture(photo, kD3dxDefault, kD3dxDefault, D3DX_FILTER_TRIANGLE, 0, 0, limitW, limitH);
+  size_t near = 0;
+  for (size_t i = 0; i < drawn.rgba.size() && fitted && i < fitted->level0.rgba.size(); ++i)
+    near += std::abs(int(drawn.rgba[i]) - int(fitted->level0.rgba[i])) <= 4;
+  state.counters["within_4_pct"] = 100.0 * double(near) / double(drawn.rgba.size());
+}
+BENCHMARK(BM_FitOnDevice)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

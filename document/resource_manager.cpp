@@ -5,12 +5,14 @@
 #include <cstring>
 #include <iostream>
 #include <stdexcept>
+#include <tuple>
 
 #include "common/wide_string.h"
 #include "document/resource_modules.h"
 #include "platform/gpu/builtin_effects.h"
 #include "platform/gpu/carried_effect.h"
 #include "platform/gpu/texture_loader.h"
+#include "platform/image/image_codec.h"
 #include "store/stream_reader.h"
 
 namespace glimmer {
@@ -103,11 +105,12 @@ const QVX_DocResManager::ModuleTexture& QVX_DocResManager::ModulePicture(std::u1
   return moduleTextures_[key] = made;
 }
 
-TextureSet QVX_DocResManager::BlobTextures(const LinkKey& key) {
+TextureSet QVX_DocResManager::BlobTextures(const LinkKey& key, PictureLimit limit) {
   auto it = Blobs.find(key);
   if (it == Blobs.end() || !device_) return {};
   PendingPictures& p = pending_[key];
-  StartDecodes(it->second, p);
+  StartDecodes(it->second, p, limit);
+  linkLimits_[key] = p.limit;
   size_t unlimited = SIZE_MAX;
   Upload(it->second, p, unlimited, true);
   TextureSet set = MakeSet(key, p);
@@ -115,16 +118,20 @@ TextureSet QVX_DocResManager::BlobTextures(const LinkKey& key) {
   return set;
 }
 
-void QVX_DocResManager::StartDecodes(const std::vector<ResourceBlob>& blobs, PendingPictures& p) {
-  if (p.jobs.size() == blobs.size()) return;
+void QVX_DocResManager::StartDecodes(const std::vector<ResourceBlob>& blobs, PendingPictures& p,
+                                     PictureLimit limit) {
+  if (p.jobs.size() == blobs.size() && p.limit.Covers(limit)) return;
   p = {};
+  p.limit = limit;
   p.jobs.resize(blobs.size());
   p.textures.resize(blobs.size());
   p.infos.resize(blobs.size());
+  p.sizes.resize(blobs.size());
   for (size_t i = 0; i < blobs.size(); ++i) {
     if (!blobs[i].Data.empty())
-      p.jobs[i] = DecodeInBackground(blobs[i].Data, kD3dxDefault, kD3dxDefault,
-                                     D3DX_FILTER_TRIANGLE, device_->MaxTextureSize());
+      p.jobs[i] =
+          DecodeInBackground(blobs[i].Data, kD3dxDefault, kD3dxDefault, D3DX_FILTER_TRIANGLE,
+                             device_->MaxTextureSize(), limit.width, limit.height);
   }
 }
 
@@ -138,6 +145,7 @@ bool QVX_DocResManager::Upload(const std::vector<ResourceBlob>& blobs, PendingPi
           ModulePicture(blobs[i].Module, static_cast<uint16_t>(blobs[i].ResourceId));
       p.textures[i] = picture.Texture;
       p.infos[i] = {picture.Width, picture.Height, 1};
+      if (picture.Texture) p.sizes[i] = {picture.Texture->Width(), picture.Texture->Height()};
       continue;
     }
     if (!wait && !p.jobs[i]->Ready()) return false;
@@ -148,6 +156,7 @@ bool QVX_DocResManager::Upload(const std::vector<ResourceBlob>& blobs, PendingPi
       p.textures[i] = device_->CreateTexture(level0.width, level0.height, 1, 0, D3DFMT_UNKNOWN,
                                              D3DPOOL_MANAGED);
       p.infos[i] = prepared->info;
+      p.sizes[i] = {prepared->textureWidth, prepared->textureHeight};
       if (!p.textures[i]) continue;
     }
     if (budget == 0) return false;
@@ -170,13 +179,12 @@ TextureSet QVX_DocResManager::MakeSet(const LinkKey& key, const PendingPictures&
   TextureSet set;
   for (size_t i = 0; i < p.textures.size(); ++i) {
     if (!p.textures[i]) continue;
+    if (set.Textures.empty()) std::tie(set.TextureWidth, set.TextureHeight) = p.sizes[i];
     set.Textures.push_back(p.textures[i]);
     set.ImageWidth = p.infos[i].Width;
     set.ImageHeight = p.infos[i].Height;
   }
   if (set.Textures.empty()) return TextureSet{};
-  set.TextureWidth = set.Textures.front()->Width();
-  set.TextureHeight = set.Textures.front()->Height();
   set.UMax = set.VMax = 1.0f;
   set.Aspect = set.ImageWidth ? float(set.ImageHeight) / float(set.ImageWidth) : 0.0f;
   if (p.textures.size() > 1) {
@@ -186,12 +194,14 @@ TextureSet QVX_DocResManager::MakeSet(const LinkKey& key, const PendingPictures&
   return set;
 }
 
-void QVX_DocResManager::PrefetchLinkTextures(const ZT_FileLink3& link) {
+void QVX_DocResManager::PrefetchLinkTextures(const ZT_FileLink3& link, PictureLimit limit) {
   const LinkKey& key = link.Value();
-  if (auto it = linkTextures_.find(key); it != linkTextures_.end() && !it->second.empty()) return;
+  if (auto it = linkTextures_.find(key);
+      it != linkTextures_.end() && !it->second.empty() && linkLimits_[key].Covers(limit))
+    return;
   auto blobs = Blobs.find(key);
   if (blobs == Blobs.end() || !device_) return;
-  StartDecodes(blobs->second, pending_[key]);
+  StartDecodes(blobs->second, pending_[key], limit);
 }
 
 bool QVX_DocResManager::PumpUploads(size_t budget) {
@@ -203,19 +213,32 @@ bool QVX_DocResManager::PumpUploads(size_t budget) {
     }
     if (!Upload(blobs->second, it->second, budget, false)) return false;
     linkTextures_[it->first] = MakeSet(it->first, it->second);
+    linkLimits_[it->first] = it->second.limit;
     it = pending_.erase(it);
   }
   return true;
 }
 
+bool QVX_DocResManager::LinkPictureSize(const ZT_FileLink3& link, uint32_t& width,
+                                        uint32_t& height) const {
+  auto it = Blobs.find(link.Value());
+  if (it == Blobs.end()) return false;
+  for (const ResourceBlob& blob : it->second) {
+    if (!blob.Data.empty()) return PictureSize(blob.Data, width, height);
+  }
+  return false;
+}
+
 void QVX_DocResManager::ReleaseLinkTextures(const ZT_FileLink3& link) {
   linkTextures_.erase(link.Value());
+  linkLimits_.erase(link.Value());
   pending_.erase(link.Value());
 }
 
-TextureSet QVX_DocResManager::GetLinkTextures(const ZT_FileLink3& link) {
+TextureSet QVX_DocResManager::GetLinkTextures(const ZT_FileLink3& link, PictureLimit limit) {
   const LinkKey& key = link.Value();
-  if (auto it = linkTextures_.find(key); it != linkTextures_.end() && !it->second.empty())
+  if (auto it = linkTextures_.find(key);
+      it != linkTextures_.end() && !it->second.empty() && linkLimits_[key].Covers(limit))
     return it->second;
   if (Blobs.find(key) == Blobs.end()) {
     ResourceBlob blob;
@@ -228,7 +251,7 @@ TextureSet QVX_DocResManager::GetLinkTextures(const ZT_FileLink3& link) {
     }
     Blobs[key].push_back(std::move(blob));
   }
-  return linkTextures_[key] = BlobTextures(key);
+  return linkTextures_[key] = BlobTextures(key, limit);
 }
 
 TextureSet QVX_DocResManager::FindTextures(const ZT_FileLink3& link, int32_t filter) {

@@ -68,14 +68,21 @@ class QVX_DocResManager : public LosableRegistry {
   // scaled to the texture).
   TextureSet GetFrameTextures(const ZT_FileLink3& link, int32_t filter);
   // The textures of a link's blobs (module resources and files included).
-  TextureSet GetLinkTextures(const ZT_FileLink3& link);
+  // A `limit` lets a picture's texture be made smaller than its size
+  // (TextureWidth/Height still give the unreduced size); a texture made
+  // under a limit is handed out again only for a limit it covers.
+  TextureSet GetLinkTextures(const ZT_FileLink3& link, PictureLimit limit = {});
   // Starts decoding the pictures a link's blobs hold on worker threads, so
-  // that a later GetLinkTextures finds them decoded (or uploaded).
-  void PrefetchLinkTextures(const ZT_FileLink3& link);
+  // that a later GetLinkTextures with the same limit finds them decoded (or
+  // uploaded).
+  void PrefetchLinkTextures(const ZT_FileLink3& link, PictureLimit limit = {});
   // Uploads decoded prefetched pictures, at most about `budget` bytes a
   // call, a slice of rows at a time so that no frame stalls; true when
   // nothing prefetched is left to upload.
   bool PumpUploads(size_t budget);
+  // The size of the first picture a link's blobs carry, from its header
+  // (false when they carry none).
+  bool LinkPictureSize(const ZT_FileLink3& link, uint32_t& width, uint32_t& height) const;
   // Whether a link's textures are made (asked for, or prefetched and up).
   bool HasLinkTextures(const ZT_FileLink3& link) const {
     auto it = linkTextures_.find(link.Value());
@@ -135,11 +142,14 @@ class QVX_DocResManager : public LosableRegistry {
     std::vector<std::shared_ptr<PictureJob>> jobs;
     std::vector<TexturePtr> textures;
     std::vector<D3DXIMAGE_INFO> infos;
+    std::vector<std::pair<uint32_t, uint32_t>> sizes;  // unreduced texture sizes
+    PictureLimit limit;
     size_t blob = 0;   // the blob being uploaded
     uint32_t row = 0;  // its next row
   };
-  TextureSet BlobTextures(const LinkKey& key);
-  void StartDecodes(const std::vector<ResourceBlob>& blobs, PendingPictures& p);
+  TextureSet BlobTextures(const LinkKey& key, PictureLimit limit);
+  // Starts decoding unless the decodes under way serve `limit`.
+  void StartDecodes(const std::vector<ResourceBlob>& blobs, PendingPictures& p, PictureLimit limit);
   // Uploads what is decoded within `budget` bytes (waiting for decodes
   // when `wait`); true when every blob is done.
   bool Upload(const std::vector<ResourceBlob>& blobs, PendingPictures& p, size_t& budget,
@@ -150,6 +160,7 @@ class QVX_DocResManager : public LosableRegistry {
 
   std::set<LinkKey> pictureKeys_;  // the keys whose blobs are pictures
   std::map<LinkKey, TextureSet> linkTextures_;
+  std::map<LinkKey, PictureLimit> linkLimits_;  // what each of linkTextures_ was made under
   std::map<LinkKey, PendingPictures> pending_;
   std::map<LinkKey, TextureSet> frameTextures_;
   std::map<Guid, GuidTexture> guidTextures_;

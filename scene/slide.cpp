@@ -1,8 +1,10 @@
 #include "scene/slide.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "document/resource_manager.h"
 #include "render/state_blocks.h"
@@ -193,15 +195,17 @@ GpuDevice& ZT_2D_Light::Device() {
 }
 
 void ZT_2D_Light::PictureTextureSize(float& width, float& height) {
-  width = pictureTexture_ ? float(pictureTexture_->Width()) : 0;
-  height = pictureTexture_ ? float(pictureTexture_->Height()) : 0;
+  // The unreduced size: placement and texture-to-picture ratios do not
+  // depend on how finely the texture holds the picture.
+  width = pictureTexture_ ? float(pictureTextureWidth_) : 0;
+  height = pictureTexture_ ? float(pictureTextureHeight_) : 0;
 }
 
 void ZT_2D_Light::PrepareResources() {
   QVX_DocResManager* resources = QVX_DocResManager::Current();
   TextureSet set;
   if (resources) {
-    set = resources->GetLinkTextures(picture);
+    set = resources->GetLinkTextures(picture, pictureLimit_);
     if (set.empty()) set = resources->GetFrameTextures(picture, D3DX_DEFAULT);
     if (set.empty()) {
       // A picture none of the sources has: the player's default picture.
@@ -209,6 +213,8 @@ void ZT_2D_Light::PrepareResources() {
     }
   }
   pictureTexture_ = set.empty() ? nullptr : set.Textures.front();
+  pictureTextureWidth_ = set.TextureWidth;
+  pictureTextureHeight_ = set.TextureHeight;
   pictureWidth_ = set.ImageWidth;
   pictureHeight_ = set.ImageHeight;
   const float w = float(pictureWidth_), h = float(pictureHeight_);
@@ -229,14 +235,55 @@ void ZT_2D_Light::PrepareResources() {
   pictureReady_ = true;
 }
 
-void ZT_2D_Light::EnsurePicture() {
-  if (!pictureReady_) PrepareResources();
+void ZT_2D_Light::EnsurePicture(PictureLimit limit) {
+  if (pictureReady_ && pictureLimit_.Covers(limit)) return;
+  pictureLimit_ = limit;
+  PrepareResources();
 }
 
-void ZT_2D_Light::PrefetchPicture() {
-  if (pictureReady_) return;
+void ZT_2D_Light::PrefetchPicture(PictureLimit limit) {
+  if (pictureReady_ && pictureLimit_.Covers(limit)) return;
   if (QVX_DocResManager* resources = QVX_DocResManager::Current())
-    resources->PrefetchLinkTextures(picture);
+    resources->PrefetchLinkTextures(picture, limit);
+}
+
+PictureLimit ZT_2D_Light::PictureLimitOn(uint32_t screenWidth, uint32_t screenHeight) const {
+  QVX_DocResManager* resources = QVX_DocResManager::Current();
+  uint32_t w = 0, h = 0;
+  if (!resources || screenWidth == 0 || screenHeight == 0 ||
+      !resources->LinkPictureSize(picture, w, h))
+    return {};
+  const float pw = float(w), ph = float(h), sw = float(screenWidth), sh = float(screenHeight);
+  // The part of the picture placed on the screen, still and with the
+  // camera running (as PlacePicture), and the camera's largest zoom.
+  std::vector<std::pair<float, float>> shown = {{pw, ph}};
+  float zoom = 1;
+  if (picturePosition != 3) {
+    if (camera.Mode.Value() == 1 && camera.Zoom.Scaled() > 0) {
+      const float z = camera.Zoom.Scaled();
+      shown.emplace_back(float(uint32_t(pw / z)), float(uint32_t(ph / z)));
+    } else if (camera.Mode.Value() == 2) {
+      if (camera.WindowWidth.Value() && camera.WindowHeight.Value())
+        shown.emplace_back(float(camera.WindowWidth.Value()), float(camera.WindowHeight.Value()));
+      if (camera.Path.Points.size() >= 2) {
+        for (const auto& point : camera.Path.Points)
+          zoom = std::max(zoom, float(point->ZoomPercent.Value()) * 0.01f);
+      }
+    }
+  }
+  float across = 0, down = 0;  // screen pixels the whole picture spans
+  for (const auto& [vw, vh] : shown) {
+    if (!(vw > 0) || !(vh > 0)) continue;
+    const ScreenRect placed = glimmer::PlacePicture(sw, sh, vw, vh, picturePosition);
+    across = std::max(across, placed.width / vw * pw * zoom);
+    down = std::max(down, placed.height / vh * ph * zoom);
+  }
+  if (!(across > 0) || !(down > 0) || !std::isfinite(across) || !std::isfinite(down)) return {};
+  // A texel to spare against rounding; never 0, which would mean no limit.
+  const auto side = [](float pixels) {
+    return uint32_t(std::min(std::ceil(pixels) + 1, float(1u << 30)));
+  };
+  return {side(across), side(down)};
 }
 
 void ZT_2D_Light::ReleasePicture() {
@@ -245,6 +292,7 @@ void ZT_2D_Light::ReleasePicture() {
     resources->ReleaseLinkTextures(picture);
   if (!pictureReady_) return;
   pictureTexture_.reset();
+  pictureTextureWidth_ = pictureTextureHeight_ = 0;
   sceneTexture_.reset();
   pictureQuad_ = Mesh(nullptr);
   pictureReady_ = false;

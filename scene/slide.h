@@ -8,6 +8,7 @@
 #include "common/safe_ptr.h"
 #include "document/file_links.h"
 #include "platform/gpu/gpu_device.h"
+#include "platform/gpu/picture_pool.h"
 #include "scene/camera.h"
 #include "scene/render_context.h"
 #include "scene/renderer_interface.h"
@@ -62,9 +63,17 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   // manager (the default picture when the link gives nothing).
   virtual void PrepareResources();
   // The picture is made when the slide is first shown, decoded ahead while
-  // the slide before it plays, and let go once the show has moved on.
-  void EnsurePicture();
-  void PrefetchPicture();
+  // the slide before it plays, and let go once the show has moved on. Under
+  // a `limit` its texture may be made smaller than the picture's (see
+  // PictureLimitOn); a picture made under a smaller limit is made again.
+  void EnsurePicture(PictureLimit limit = {});
+  void PrefetchPicture(PictureLimit limit = {});
+  // The most texels across and down the picture is ever shown with on a
+  // screen of this size: its placed size, with the camera running or still,
+  // at the camera's largest zoom. No limit when the picture's size is not
+  // known before decoding. Only for a slide that draws its picture through
+  // the placement alone (no layers, scene copies or drawing of its own).
+  PictureLimit PictureLimitOn(uint32_t screenWidth, uint32_t screenHeight) const;
   void ReleasePicture();
   bool PictureReady() const { return pictureReady_; }
   // The scene-copy targets, made again when a frame next captures.
@@ -137,6 +146,9 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   void EndGroup();
 
   TexturePtr pictureTexture_;
+  // The picture texture's size before any reduction, and the limit it was made under.
+  uint32_t pictureTextureWidth_ = 0, pictureTextureHeight_ = 0;
+  PictureLimit pictureLimit_;
   Mesh pictureQuad_{nullptr};  // the placed picture, in picture pixels
   uint32_t pictureWidth_ = 0, pictureHeight_ = 0;
   ScreenRect screen_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 #include "document/resource_manager.h"
 #include "platform/gpu/gpu_device.h"
@@ -31,12 +32,25 @@ void ZT_SlideShow_Light::Instantiate(int picturePosition) {
 namespace {
 // The most picture bytes uploaded a frame while a slide plays.
 constexpr size_t kUploadSliceBytes = size_t{4} << 20;
+
+// A slide that draws its picture only placed through the camera (no layers,
+// no drawing of its own) needs its texture no finer than the screen shows
+// it; any other may sample the picture elsewhere, so gets it whole.
+PictureLimit PictureLimitFor(const ZT_SlideContainer& c) {
+  if (!c.slide || !c.visualObjects.empty()) return {};
+  const ZT_2D_Light& slide = *c.slide;
+  if (typeid(slide) != typeid(ZT_2D_Light) || slide.NeedsCapture()) return {};
+  GpuDevice* d = CurrentDevice();
+  if (!d) return {};
+  const D3DSURFACE_DESC back = d->GetBackBufferDesc();
+  return slide.PictureLimitOn(back.Width, back.Height);
+}
 }  // namespace
 
 bool ZT_SlideShow_Light::PrepareFirstPicture() {
   QVX_DocResManager* resources = QVX_DocResManager::Current();
   if (slides.empty() || !resources) return true;
-  slides.front()->slide->PrefetchPicture();
+  slides.front()->slide->PrefetchPicture(PictureLimitFor(*slides.front()));
   return resources->PumpUploads(kUploadSliceBytes);
 }
 
@@ -44,13 +58,13 @@ void ZT_SlideShow_Light::StartCurrentSlide() {
   // The pictures of the slide shown and the next one are kept (the next one
   // decoded meanwhile); the others let go, and only the shown slide keeps
   // scene-copy targets.
-  current_->slide->EnsurePicture();
+  current_->slide->EnsurePicture(PictureLimitFor(*current_));
   const ZT_SlideContainer* next = slides[nextIndex_ < slides.size() ? nextIndex_ : 0].get();
   for (const auto& container : slides) {
     if (container.get() == current_.get()) continue;
     if (container.get() == next) {
       container->slide->ReleaseCaptureTargets();
-      container->slide->PrefetchPicture();
+      container->slide->PrefetchPicture(PictureLimitFor(*container));
     } else {
       container->slide->ReleasePicture();
     }

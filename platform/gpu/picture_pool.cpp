@@ -39,9 +39,10 @@ class PicturePool {
   }
 
   std::shared_ptr<PictureJob> Queue(std::span<const uint8_t> bytes, uint32_t width, uint32_t height,
-                                    int32_t filter, uint32_t maxSide) {
+                                    int32_t filter, uint32_t maxSide, uint32_t limitWidth,
+                                    uint32_t limitHeight) {
     const uint64_t hash = HashBytes(bytes);
-    const Key key{hash, bytes.size(), width, height, filter, maxSide};
+    const Key key{hash, bytes.size(), width, height, filter, maxSide, limitWidth, limitHeight};
     std::lock_guard lock(mutex_);
     if (auto it = shared_.find(key); it != shared_.end()) {
       std::shared_ptr<PictureJob> job = it->second.lock();
@@ -55,6 +56,8 @@ class PicturePool {
     job->height_ = height;
     job->filter_ = filter;
     job->maxSide_ = maxSide;
+    job->limitWidth_ = limitWidth;
+    job->limitHeight_ = limitHeight;
     shared_[key] = job;
     queue_.push_back(job);
     StartWorkers();
@@ -63,7 +66,8 @@ class PicturePool {
   }
 
  private:
-  using Key = std::tuple<uint64_t, size_t, uint32_t, uint32_t, int32_t, uint32_t>;
+  using Key =
+      std::tuple<uint64_t, size_t, uint32_t, uint32_t, int32_t, uint32_t, uint32_t, uint32_t>;
 
   void StartWorkers() {
     if (started_) return;
@@ -110,9 +114,10 @@ bool PictureJob::Claim() {
 
 void PictureJob::Run() {
   std::optional<PreparedPicture> result =
-      PreparePicture(bytes_, width_, height_, filter_, 0, maxSide_);
+      PreparePicture(bytes_, width_, height_, filter_, 0, maxSide_, limitWidth_, limitHeight_);
   {
     std::lock_guard lock(mutex_);
+    if (state_ == State::Done) return;  // the other of two runs finished first
     result_ = std::move(result);
     state_ = State::Done;
   }
@@ -120,15 +125,20 @@ void PictureJob::Run() {
 }
 
 const std::optional<PreparedPicture>& PictureJob::Wait() {
-  if (Claim()) Run();
+  // A job a worker runs is done here too: the low-priority worker may be
+  // starved by the rest of the machine, and the waiting thread (the frame
+  // thread) must not wait on it. The first result stands.
+  if (Claim() || !Ready()) Run();
   std::unique_lock lock(mutex_);
   done_.wait(lock, [this] { return state_ == State::Done; });
   return result_;
 }
 
 std::shared_ptr<PictureJob> DecodeInBackground(std::span<const uint8_t> bytes, uint32_t width,
-                                               uint32_t height, int32_t filter, uint32_t maxSide) {
-  return PicturePool::Instance().Queue(bytes, width, height, filter, maxSide);
+                                               uint32_t height, int32_t filter, uint32_t maxSide,
+                                               uint32_t limitWidth, uint32_t limitHeight) {
+  return PicturePool::Instance().Queue(bytes, width, height, filter, maxSide, limitWidth,
+                                       limitHeight);
 }
 
 }  // namespace glimmer

@@ -16,12 +16,25 @@
 
 namespace glimmer {
 
+// The most texels a picture's top level needs across and down (0: no
+// limit on that axis).
+struct PictureLimit {
+  uint32_t width = 0, height = 0;
+  bool operator==(const PictureLimit&) const = default;
+  // Whether a picture made under this limit serves one asked for under `asked`.
+  bool Covers(const PictureLimit& asked) const {
+    return (width == 0 || (asked.width != 0 && width >= asked.width)) &&
+           (height == 0 || (asked.height != 0 && height >= asked.height));
+  }
+};
+
 class PictureJob {
  public:
   // Done: decoded, or failed to.
   bool Ready() const;
-  // The result (nullopt when the bytes are no picture), done here when no
-  // worker has started on it yet.
+  // The result (nullopt when the bytes are no picture), done here unless it
+  // is done already (a low-priority worker may be starved); the first
+  // result stands.
   const std::optional<PreparedPicture>& Wait();
 
  private:
@@ -34,6 +47,7 @@ class PictureJob {
   uint32_t width_ = 0, height_ = 0;
   int32_t filter_ = 0;
   uint32_t maxSide_ = 0;
+  uint32_t limitWidth_ = 0, limitHeight_ = 0;
   mutable std::mutex mutex_;
   std::condition_variable done_;
   enum class State { Queued, Running, Done } state_ = State::Queued;
@@ -41,8 +55,9 @@ class PictureJob {
 };
 
 // Queues the bytes (copied) for PreparePicture(bytes, width, height, filter,
-// no colour key, maxSide).
+// no colour key, maxSide, limitWidth, limitHeight).
 std::shared_ptr<PictureJob> DecodeInBackground(std::span<const uint8_t> bytes, uint32_t width,
-                                               uint32_t height, int32_t filter, uint32_t maxSide);
+                                               uint32_t height, int32_t filter, uint32_t maxSide,
+                                               uint32_t limitWidth = 0, uint32_t limitHeight = 0);
 
 }  // namespace glimmer

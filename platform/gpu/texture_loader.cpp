@@ -1,5 +1,7 @@
 #include "platform/gpu/texture_loader.h"
 
+#include <algorithm>
+
 namespace glimmer {
 namespace {
 
@@ -67,18 +69,48 @@ TexturePtr MakeTexture(GpuDevice& device, Image image, uint32_t width, uint32_t 
 
 std::optional<PreparedPicture> PreparePicture(std::span<const uint8_t> bytes, uint32_t width,
                                               uint32_t height, int32_t filter, D3DCOLOR colorKey,
-                                              uint32_t maxSide) {
-  std::optional<Image> decoded = DecodeImage(bytes);
-  if (!decoded) return std::nullopt;
-  if (maxSide > 0) {
-    if ((width == kD3dxDefault || width == 0) && NextPowerOfTwo(decoded->width) > maxSide)
-      width = maxSide;
-    if ((height == kD3dxDefault || height == 0) && NextPowerOfTwo(decoded->height) > maxSide)
-      height = maxSide;
+                                              uint32_t maxSide, uint32_t limitWidth,
+                                              uint32_t limitHeight) {
+  uint32_t sourceWidth = 0, sourceHeight = 0;
+  const bool scales = filter == -1 || ((filter & 0x1F) != 1 && (filter & 0x1F) != 2);
+  // The top level's size from the picture's: asked for, or powers of two.
+  const auto textureSide = [maxSide](uint32_t asked, uint32_t picture) {
+    if (asked != kD3dxDefault && asked != 0) return asked;
+    const uint32_t side = NextPowerOfTwo(picture);
+    return maxSide > 0 && side > maxSide ? maxSide : side;
+  };
+  // Textures of up to 2048 × 2048 texels are always made whole: they cost
+  // little, and sampling one down draws exactly as it always has.
+  constexpr uint64_t kWholeTexels = uint64_t{2048} * 2048;
+  const bool limited =
+      (limitWidth || limitHeight) && scales && PictureSize(bytes, sourceWidth, sourceHeight) &&
+      uint64_t{textureSide(width, sourceWidth)} * textureSide(height, sourceHeight) > kWholeTexels;
+  std::optional<Image> decoded;
+  uint32_t levelWidth = 0, levelHeight = 0;
+  if (limited) {
+    const uint32_t tw = textureSide(width, sourceWidth), th = textureSide(height, sourceHeight);
+    levelWidth = limitWidth ? std::min(tw, limitWidth) : tw;
+    levelHeight = limitHeight ? std::min(th, limitHeight) : th;
+    // The level spans the whole picture: a JPEG need decode no finer than it.
+    decoded = DecodeImageAtLeast(bytes, std::min(levelWidth, sourceWidth),
+                                 std::min(levelHeight, sourceHeight));
+  } else {
+    decoded = DecodeImage(bytes);
   }
+  if (!decoded) return std::nullopt;
   PreparedPicture out;
+  if (limited) {
+    out.info = {sourceWidth, sourceHeight, 1};
+    out.textureWidth = textureSide(width, sourceWidth);
+    out.textureHeight = textureSide(height, sourceHeight);
+    out.level0 = FitToTexture(std::move(*decoded), levelWidth, levelHeight, filter, colorKey);
+    return out;
+  }
   out.info = {decoded->width, decoded->height, 1};
-  out.level0 = FitToTexture(std::move(*decoded), width, height, filter, colorKey);
+  out.textureWidth = textureSide(width, decoded->width);
+  out.textureHeight = textureSide(height, decoded->height);
+  out.level0 =
+      FitToTexture(std::move(*decoded), out.textureWidth, out.textureHeight, filter, colorKey);
   return out;
 }
 

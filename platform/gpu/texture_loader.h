@@ -33,13 +33,21 @@ TexturePtr CreateTextureFromFileInMemoryEx(GpuDevice& device, std::span<const ui
 // texture's top level.
 struct PreparedPicture {
   D3DXIMAGE_INFO info;  // of the source picture
+  // The top level's size by the rules below before any reduction: what
+  // placement and texture-to-picture ratios are computed from.
+  uint32_t textureWidth = 0, textureHeight = 0;
   Image level0;
 };
 // A size rounded up to a power of two beyond `maxSide` (when not 0) takes
-// that side instead: the largest texture the device makes.
+// that side instead: the largest texture the device makes. A scaling
+// filter's level0 is made no wider than `limitWidth` and no taller than
+// `limitHeight` (each when not 0): the most texels the picture is ever shown
+// with, beyond which a larger texture would only be sampled down. A JPEG is
+// then decoded at a reduced scale where that still covers the limit.
 std::optional<PreparedPicture> PreparePicture(std::span<const uint8_t> bytes, uint32_t width,
                                               uint32_t height, int32_t filter, D3DCOLOR colorKey,
-                                              uint32_t maxSide = 0);
+                                              uint32_t maxSide = 0, uint32_t limitWidth = 0,
+                                              uint32_t limitHeight = 0);
 // The uploading half: a texture of level0's size, its mip chain made by the
 // device.
 TexturePtr CreatePreparedTexture(GpuDevice& device, const Image& level0, uint32_t mipLevels,

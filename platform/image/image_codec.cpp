@@ -21,7 +21,10 @@ constexpr uint64_t kMaxPixels = uint64_t{16384} * 16384;
 
 // A JPEG through libjpeg-turbo, several times faster than the generic
 // decoder; nullopt when it cannot (the generic decoder then tries).
-std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes) {
+// At the smallest of its scales (1/8 to 1) that keeps at least minWidth ×
+// minHeight pixels: the reduced scales skip most of the decoding work.
+std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes, uint32_t minWidth = 0,
+                                uint32_t minHeight = 0) {
   tjhandle tj = tjInitDecompress();
   if (!tj) return std::nullopt;
   std::optional<Image> out;
@@ -30,12 +33,27 @@ std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes) {
   const auto size = static_cast<unsigned long>(bytes.size());
   if (tjDecompressHeader3(tj, data, size, &w, &h, &subsampling, &colourspace) == 0 && w > 0 &&
       h > 0 && uint64_t(w) * uint64_t(h) <= kMaxPixels) {
-    Image img{uint32_t(w), uint32_t(h), std::vector<uint8_t>(size_t(w) * size_t(h) * 4)};
-    if (tjDecompress2(tj, data, size, img.rgba.data(), w, 0, h, TJPF_RGBA, 0) == 0)
+    int sw = w, sh = h, factors = 0;
+    if (tjscalingfactor* f = tjGetScalingFactors(&factors); f && (minWidth || minHeight)) {
+      for (int i = 0; i < factors; ++i) {
+        if (f[i].num > f[i].denom) continue;
+        const int fw = TJSCALED(w, f[i]), fh = TJSCALED(h, f[i]);
+        if (fw >= int(minWidth) && fh >= int(minHeight) && fw * int64_t(fh) < sw * int64_t(sh)) {
+          sw = fw;
+          sh = fh;
+        }
+      }
+    }
+    Image img{uint32_t(sw), uint32_t(sh), std::vector<uint8_t>(size_t(sw) * size_t(sh) * 4)};
+    if (tjDecompress2(tj, data, size, img.rgba.data(), sw, 0, sh, TJPF_RGBA, 0) == 0)
       out = std::move(img);
   }
   tjDestroy(tj);
   return out;
+}
+
+bool IsJpeg(std::span<const uint8_t> bytes) {
+  return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
 }
 
 }  // namespace
@@ -52,7 +70,7 @@ std::optional<ImageFrames> DecodePicture(std::span<const uint8_t> bytes) {
     return std::nullopt;
   }
   ImageFrames out;
-  if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
+  if (IsJpeg(bytes)) {
     if (std::optional<Image> jpeg = DecodeJpeg(bytes)) {
       out.frames.push_back(std::move(*jpeg));
       out.delays.push_back(0.0f);
@@ -91,6 +109,27 @@ std::optional<Image> DecodeImage(std::span<const uint8_t> bytes) {
   auto frames = DecodePicture(bytes);
   if (!frames) return std::nullopt;
   return std::move(frames->frames.front());
+}
+
+std::optional<Image> DecodeImageAtLeast(std::span<const uint8_t> bytes, uint32_t minWidth,
+                                        uint32_t minHeight) {
+  if (IsJpeg(bytes) && bytes.size() <= static_cast<size_t>(std::numeric_limits<int>::max())) {
+    if (std::optional<Image> jpeg = DecodeJpeg(bytes, minWidth, minHeight)) return jpeg;
+  }
+  return DecodeImage(bytes);
+}
+
+bool PictureSize(std::span<const uint8_t> bytes, uint32_t& width, uint32_t& height) {
+  if (bytes.empty() || bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max()))
+    return false;
+  int w = 0, h = 0, comp = 0;
+  if (!stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
+                             static_cast<int>(bytes.size()), &w, &h, &comp) ||
+      w <= 0 || h <= 0 || uint64_t(w) * uint64_t(h) > kMaxPixels)
+    return false;
+  width = uint32_t(w);
+  height = uint32_t(h);
+  return true;
 }
 
 namespace {
@@ -146,16 +185,84 @@ Image UpscaleOpaque(const Image& src, uint32_t width, uint32_t height) {
   return out;
 }
 
+// The input pixels an output pixel of a tent filter reads, with their
+// weights (summing to 1): the tent spans one output pixel each side, at
+// least one input pixel; pixel centres, edges clamped.
+struct Taps {
+  std::vector<uint32_t> first, count;
+  std::vector<float> weights;  // count[i] of them for output i, in order
+};
+Taps TentTaps(uint32_t in, uint32_t out) {
+  Taps t;
+  const double scale = double(in) / double(out), reach = std::max(1.0, scale);
+  for (uint32_t o = 0; o < out; ++o) {
+    const double centre = (o + 0.5) * scale;
+    const auto lo = int64_t(std::floor(centre - reach)), hi = int64_t(std::ceil(centre + reach));
+    // Clamped edges: taps beyond the picture add to its edge pixel.
+    const auto first = uint32_t(std::clamp<int64_t>(lo, 0, in - 1));
+    const auto last = uint32_t(std::clamp<int64_t>(hi, 0, in - 1));
+    const size_t at = t.weights.size();
+    t.weights.resize(at + (last - first + 1), 0.0f);
+    double total = 0;
+    for (int64_t i = lo; i <= hi; ++i) {
+      const double w = 1.0 - std::abs(i + 0.5 - centre) / reach;
+      if (w <= 0) continue;
+      t.weights[at + (uint32_t(std::clamp<int64_t>(i, 0, in - 1)) - first)] += float(w);
+      total += w;
+    }
+    for (size_t k = at; k < t.weights.size(); ++k) t.weights[k] = float(t.weights[k] / total);
+    t.first.push_back(first);
+    t.count.push_back(last - first + 1);
+  }
+  return t;
+}
+
+// An opaque picture reduced on at least one axis: down the columns into one
+// row of sums, then across it, so only a row of the source is held at a time.
+Image ResizeOpaque(const Image& src, uint32_t width, uint32_t height) {
+  Image out{width, height, std::vector<uint8_t>(size_t{width} * height * 4)};
+  const Taps xs = TentTaps(src.width, width), ys = TentTaps(src.height, height);
+  std::vector<float> column(size_t{src.width} * 4);
+  std::vector<size_t> xAt(width);
+  for (size_t o = 0, at = 0; o < width; at += xs.count[o], ++o) xAt[o] = at;
+  for (uint32_t y = 0, at = 0; y < height; at += ys.count[y], ++y) {
+    std::fill(column.begin(), column.end(), 0.0f);
+    for (uint32_t k = 0; k < ys.count[y]; ++k) {
+      const float w = ys.weights[at + k];
+      const uint8_t* line = src.Pixel(0, ys.first[y] + k);
+      for (size_t i = 0; i < column.size(); ++i) column[i] += w * line[i];
+    }
+    uint8_t* o = out.Pixel(0, y);
+    for (uint32_t x = 0; x < width; ++x) {
+      float sum[4] = {0, 0, 0, 0};
+      const float* p = &column[size_t{xs.first[x]} * 4];
+      for (uint32_t k = 0; k < xs.count[x]; ++k, p += 4) {
+        const float w = xs.weights[xAt[x] + k];
+        for (int c = 0; c < 4; ++c) sum[c] += w * p[c];
+      }
+      for (int c = 0; c < 4; ++c)
+        o[size_t{x} * 4 + c] = uint8_t(std::clamp(sum[c] + 0.5f, 0.0f, 255.0f));
+    }
+  }
+  return out;
+}
+
+bool Opaque(const Image& image) {
+  for (size_t i = 3; i < image.rgba.size(); i += 4) {
+    if (image.rgba[i] != 255) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Image ResizeTriangle(const Image& src, uint32_t width, uint32_t height) {
   Image out{width, height, std::vector<uint8_t>(size_t{width} * height * 4)};
   if (src.empty() || width == 0 || height == 0) return out;
   if (src.width == width && src.height == height) return src;
-  if (width >= src.width && height >= src.height) {
-    bool opaque = true;
-    for (size_t i = 3; i < src.rgba.size() && opaque; i += 4) opaque = src.rgba[i] == 255;
-    if (opaque) return UpscaleOpaque(src, width, height);
+  if (Opaque(src)) {
+    return width >= src.width && height >= src.height ? UpscaleOpaque(src, width, height)
+                                                      : ResizeOpaque(src, width, height);
   }
   stbir_resize_uint8_generic(src.rgba.data(), int(src.width), int(src.height), 0, out.rgba.data(),
                              int(width), int(height), 0, 4, 3, 0, STBIR_EDGE_CLAMP,

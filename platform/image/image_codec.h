@@ -30,6 +30,13 @@ struct ImageFrames {
 std::optional<ImageFrames> DecodePicture(std::span<const uint8_t> bytes);
 // The first frame only.
 std::optional<Image> DecodeImage(std::span<const uint8_t> bytes);
+// The first frame with at least minWidth × minHeight pixels where a JPEG can
+// be decoded smaller (at 1/2, 1/4, ... of its size); other pictures whole.
+std::optional<Image> DecodeImageAtLeast(std::span<const uint8_t> bytes, uint32_t minWidth,
+                                        uint32_t minHeight);
+// The picture's size from its header, without decoding it; false when the
+// bytes are no picture this decoder takes.
+bool PictureSize(std::span<const uint8_t> bytes, uint32_t& width, uint32_t& height);
 
 // Scales `src` to width × height with a triangle (tent) filter.
 Image ResizeTriangle(const Image& src, uint32_t width, uint32_t height);

@@ -3,8 +3,10 @@
 // picture that does not decode fails only its own slide.
 
 #include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "document/doc_res_manager.h"
@@ -85,6 +87,70 @@ TEST_F(PictureLoading, ADamagedPictureFailsOnlyItsSlide) {
   EXPECT_NE(shown->Width(), 8u);
   Frame(doc, 2.2f);
   EXPECT_TRUE(NearColor(Pixel(kWidth / 2, kHeight / 2), 0x0000FFFF, 2));
+}
+
+// A smooth 2400 × 1200 photo on the 64 × 48 screen, the camera panning at
+// its 1.2 zoom: the texture is made little larger than the screen shows the
+// picture (from a JPEG decoded at a reduced scale), placement sees the whole
+// texture's size, and the frame matches the one drawn from the whole texture.
+TEST_F(PictureLoading, ALargePictureOnASmallScreenIsMadeSmallerAndLooksTheSame) {
+  constexpr uint32_t w = 2400, h = 1200;
+  std::vector<uint8_t> rgb(size_t{w} * h * 3);
+  for (uint32_t y = 0; y < h; ++y) {
+    for (uint32_t x = 0; x < w; ++x) {
+      uint8_t* p = &rgb[(size_t{y} * w + x) * 3];
+      p[0] = uint8_t(128 + 100 * std::sin(x * 0.004));
+      p[1] = uint8_t(y * 200 / h);
+      p[2] = uint8_t(128 + 90 * std::cos((x + y) * 0.003));
+    }
+  }
+  std::vector<uint8_t> jpeg;
+  stbi_write_jpg_to_func(
+      [](void* out, void* data, int size) {
+        auto* bytes = static_cast<uint8_t*>(data);
+        static_cast<std::vector<uint8_t>*>(out)->insert(
+            static_cast<std::vector<uint8_t>*>(out)->end(), bytes, bytes + size);
+      },
+      &jpeg, int(w), int(h), 3, rgb.data(), 95);
+  ShowDocument made;
+  auto c = std::make_shared<ZT_SlideContainer>();
+  c->fadeIn.SetValue(0);
+  c->slide = std::make_shared<ZT_2D_Light>();
+  c->slide->picture.SetValue({u"photo.jpg", 1});
+  c->slide->camera.Mode.SetValue(1);
+  made.resources->PictureBlobs.push_back({c->slide->picture.Value(), {{0, u"", jpeg, u""}}});
+  made.show->slides.push_back(c);
+  ShowDocument doc = SceneTest::Start(made, 1);
+  Frame(doc, 0);
+  Frame(doc, 3.0f);  // the camera has moved and zoomed in
+  ZT_2D_Light& slide = *doc.show->slides[0]->slide;
+  const TexturePtr reduced = slide.PictureTexture();
+  ASSERT_NE(reduced, nullptr);
+  // Fitted across the screen, the picture spans at most 64 × 1.2 pixels
+  // across and half that down.
+  EXPECT_GE(reduced->Width(), uint32_t(std::ceil(kWidth * 1.2)));
+  EXPECT_LT(reduced->Width(), 4096u / 16);
+  EXPECT_GE(reduced->Height(), uint32_t(std::ceil(kWidth * 1.2 * h / w)));
+  EXPECT_LT(reduced->Height(), 2048u / 16);
+  float tw = 0, th = 0;
+  slide.PictureTextureSize(tw, th);
+  EXPECT_EQ(tw, 4096.0f);
+  EXPECT_EQ(th, 2048.0f);
+  const Image small = Back();
+
+  // The same frame from the texture of the whole picture.
+  slide.EnsurePicture({});
+  ASSERT_EQ(slide.PictureTexture()->Width(), 4096u);
+  doc.show->RenderShow();
+  const Image whole = Back();
+  ASSERT_EQ(small.rgba.size(), whole.rgba.size());
+  size_t near = 0;
+  for (size_t i = 0; i < small.rgba.size(); i += 4) {
+    bool ok = true;
+    for (int k = 0; k < 4; ++k) ok = ok && std::abs(small.rgba[i + k] - whole.rgba[i + k]) <= 4;
+    near += ok;
+  }
+  EXPECT_GE(double(near), 0.995 * double(small.rgba.size() / 4));
 }
 
 }  // namespace

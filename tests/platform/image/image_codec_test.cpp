@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stb/stb_image_resize.h>
+#include <stb/stb_image_write.h>
 
 namespace glimmer {
 namespace {
@@ -36,15 +37,18 @@ TEST(ImageCodec, TriangleResizeKeepsFlatColourAndAveragesDown) {
   EXPECT_NEAR(down.rgba[0], 128, 40);
 }
 
-TEST(ImageCodec, OpaqueEnlargementsMatchTheGeneralTentFilter) {
-  // The fixed-point path for opaque pictures enlarged on both axes gives
-  // the general resampler's pixels, within one level.
+TEST(ImageCodec, OpaqueResizesMatchTheGeneralTentFilter) {
+  // The own paths for opaque pictures (fixed point when enlarged on both
+  // axes, separable when reduced on either) give the general resampler's
+  // pixels, within one level.
   Image src{37, 23, {}};
   for (uint32_t i = 0; i < 37 * 23; ++i) {
     for (uint32_t c : {i * 7 % 256, i * 13 % 251, (i * i) % 256, 255u})
       src.rgba.push_back(uint8_t(c));
   }
-  for (const auto& [w, h] : {std::pair{64u, 32u}, std::pair{37u, 64u}, std::pair{128u, 23u}}) {
+  for (const auto& [w, h] :
+       {std::pair{64u, 32u}, std::pair{37u, 64u}, std::pair{128u, 23u}, std::pair{16u, 11u},
+        std::pair{20u, 64u}, std::pair{37u, 7u}, std::pair{5u, 3u}}) {
     const Image fast = ResizeTriangle(src, w, h);
     Image general{w, h, std::vector<uint8_t>(size_t{w} * h * 4)};
     stbir_resize_uint8_generic(src.rgba.data(), 37, 23, 0, general.rgba.data(), int(w), int(h), 0,
@@ -55,6 +59,36 @@ TEST(ImageCodec, OpaqueEnlargementsMatchTheGeneralTentFilter) {
       worst = std::max(worst, std::abs(int(fast.rgba[i]) - int(general.rgba[i])));
     EXPECT_LE(worst, 1) << w << " x " << h;
   }
+}
+
+TEST(ImageCodec, AJpegDecodesAtTheSmallestScaleThatCoversWhatIsAsked) {
+  Image flat{160, 96, std::vector<uint8_t>(160 * 96 * 4, 200)};
+  std::vector<uint8_t> jpeg;
+  stbi_write_jpg_to_func(
+      [](void* out, void* data, int size) {
+        auto* bytes = static_cast<uint8_t*>(data);
+        static_cast<std::vector<uint8_t>*>(out)->insert(
+            static_cast<std::vector<uint8_t>*>(out)->end(), bytes, bytes + size);
+      },
+      &jpeg, 160, 96, 4, flat.rgba.data(), 90);
+  uint32_t w = 0, h = 0;
+  ASSERT_TRUE(PictureSize(jpeg, w, h));
+  EXPECT_EQ(w, 160u);
+  EXPECT_EQ(h, 96u);
+  // 50 × 20 is covered by a quarter (40 × 24 is not wide enough): 3/8.
+  const auto part = DecodeImageAtLeast(jpeg, 50, 20);
+  ASSERT_TRUE(part);
+  EXPECT_EQ(part->width, 60u);
+  EXPECT_EQ(part->height, 36u);
+  EXPECT_NEAR(part->rgba[0], 200, 3);
+  const auto whole = DecodeImageAtLeast(jpeg, 161, 1);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->width, 160u);
+  // Other pictures decode whole; bytes that are no picture have no size.
+  const auto png = DecodeImageAtLeast(EncodePng(flat), 10, 10);
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->width, 160u);
+  EXPECT_FALSE(PictureSize(std::vector<uint8_t>(40, 0x5A), w, h));
 }
 
 }  // namespace
