@@ -17,6 +17,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "platform/image/image_codec.h"
@@ -103,10 +105,18 @@ class SaverWindows : public ::testing::Test {
     dir_ = fs::temp_directory_path() / ("glimmer_windows_" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
+    // Full-screen runs remember their display mode in the settings file:
+    // every saver started here keeps its settings in the test's folder, never
+    // in the user's own.
+    if (const char* old = std::getenv("XDG_CONFIG_HOME")) oldConfigHome_ = old;
+    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+    configHomeSet_ = true;
     Xdo("mousemove 3 3");
   }
   void TearDown() override {
     if (display_) XCloseDisplay(display_);
+    if (configHomeSet_ && oldConfigHome_) setenv("XDG_CONFIG_HOME", oldConfigHome_->c_str(), 1);
+    if (configHomeSet_ && !oldConfigHome_) unsetenv("XDG_CONFIG_HOME");
     fs::remove_all(dir_);
   }
   static void Xdo(const std::string& args) {
@@ -154,6 +164,8 @@ class SaverWindows : public ::testing::Test {
   }
   Display* display_ = nullptr;
   fs::path dir_;
+  std::optional<std::string> oldConfigHome_;
+  bool configHomeSet_ = false;
 };
 
 TEST_F(SaverWindows, FullScreenEndsOnAKeyAClickOrTheSixthMove) {
