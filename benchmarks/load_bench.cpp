@@ -7,7 +7,6 @@
 // scaled by the device (on the frame thread), beside how closely the
 // device's result matches the worker's tent filter.
 
-#include <stb/stb_image_write.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include "platform/gpu/texture_loader.h"
 #include "render/render_targets.h"
 #include "render/state_blocks.h"
+#include "tests/support/test_pictures.h"
 
 namespace {
 
@@ -40,15 +40,7 @@ std::vector<uint8_t> Photo(int k) {
       p[2] = uint8_t(128 + 100 * std::cos(y * 0.004 + k));
     }
   }
-  std::vector<uint8_t> jpeg;
-  stbi_write_jpg_to_func(
-      [](void* out, void* data, int size) {
-        auto* bytes = static_cast<uint8_t*>(data);
-        static_cast<std::vector<uint8_t>*>(out)->insert(
-            static_cast<std::vector<uint8_t>*>(out)->end(), bytes, bytes + size);
-      },
-      &jpeg, int(w), int(h), 3, rgb.data(), 90);
-  return jpeg;
+  return glimmer::testing::EncodeJpeg(rgb, w, h, 3, 90);
 }
 
 // The show's document bytes, slides of `seconds` each without fades.

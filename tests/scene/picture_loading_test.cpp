@@ -3,7 +3,6 @@
 // picture that does not decode fails only its own slide.
 
 #include <gtest/gtest.h>
-#include <stb/stb_image_write.h>
 
 #include <chrono>
 #include <cmath>
@@ -13,6 +12,7 @@
 #include "platform/image/image_codec.h"
 #include "scene/slide_show.h"
 #include "tests/support/scene_test.h"
+#include "tests/support/test_pictures.h"
 
 namespace glimmer::testing {
 namespace {
@@ -104,14 +104,7 @@ TEST_F(PictureLoading, ALargePictureOnASmallScreenIsMadeSmallerAndLooksTheSame) 
       p[2] = uint8_t(128 + 90 * std::cos((x + y) * 0.003));
     }
   }
-  std::vector<uint8_t> jpeg;
-  stbi_write_jpg_to_func(
-      [](void* out, void* data, int size) {
-        auto* bytes = static_cast<uint8_t*>(data);
-        static_cast<std::vector<uint8_t>*>(out)->insert(
-            static_cast<std::vector<uint8_t>*>(out)->end(), bytes, bytes + size);
-      },
-      &jpeg, int(w), int(h), 3, rgb.data(), 95);
+  const std::vector<uint8_t> jpeg = EncodeJpeg(rgb, w, h, 3, 95);
   ShowDocument made;
   auto c = std::make_shared<ZT_SlideContainer>();
   c->fadeIn.SetValue(0);

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <stb/stb_image_resize.h>
-#include <stb/stb_image_write.h>
+
+#include "tests/support/test_pictures.h"
 
 namespace glimmer {
 namespace {
@@ -63,14 +64,7 @@ TEST(ImageCodec, OpaqueResizesMatchTheGeneralTentFilter) {
 
 TEST(ImageCodec, AJpegDecodesAtTheSmallestScaleThatCoversWhatIsAsked) {
   Image flat{160, 96, std::vector<uint8_t>(160 * 96 * 4, 200)};
-  std::vector<uint8_t> jpeg;
-  stbi_write_jpg_to_func(
-      [](void* out, void* data, int size) {
-        auto* bytes = static_cast<uint8_t*>(data);
-        static_cast<std::vector<uint8_t>*>(out)->insert(
-            static_cast<std::vector<uint8_t>*>(out)->end(), bytes, bytes + size);
-      },
-      &jpeg, 160, 96, 4, flat.rgba.data(), 90);
+  const std::vector<uint8_t> jpeg = glimmer::testing::EncodeJpeg(flat.rgba, 160, 96, 4, 90);
   uint32_t w = 0, h = 0;
   ASSERT_TRUE(PictureSize(jpeg, w, h));
   EXPECT_EQ(w, 160u);
