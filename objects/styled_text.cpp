@@ -9,6 +9,7 @@
 #include "platform/gpu/builtin_effects.h"
 #include "platform/gpu/d3dx_math.h"
 #include "platform/gpu/effect.h"
+#include "platform/gpu/embedded_glsl.h"
 #include "platform/gpu/texture_loader.h"
 #include "platform/image/image_codec.h"
 #include "platform/screen_context.h"
@@ -412,7 +413,8 @@ std::shared_ptr<const EffectDesc> MakeStyledTextEffect() {
                    D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP},
                   {"FillingSampler", "Filling", D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
                    D3DTADDRESS_WRAP, D3DTADDRESS_WRAP}};
-    p.pixelShader = TechniqueShader("objects/styled_text.glsl", technique);
+    p.pixelShader = TechniqueShader("objects/styled_text.glsl", technique,
+                                    EmbeddedGlsl("objects/text_fill.glsl"));
     return p;
   };
   d->techniques = {{"Background", {pass("Background")}},

@@ -10,6 +10,7 @@
 #include "params/param_serialization.h"
 #include "platform/gpu/builtin_effects.h"
 #include "platform/gpu/effect.h"
+#include "platform/gpu/embedded_glsl.h"
 #include "platform/screen_context.h"
 #include "platform/text/text_mesh.h"
 #include "scene/render_context.h"
@@ -336,7 +337,8 @@ std::shared_ptr<const EffectDesc> MakeTextMeshEffect() {
     p.renderStates = AlphaBlendPassStates();
     p.samplers = {{"FillingSampler", "Filling", D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
                    D3DTADDRESS_WRAP, D3DTADDRESS_WRAP}};
-    p.pixelShader = TechniqueShader("objects/text_3d.glsl", technique);
+    p.pixelShader =
+        TechniqueShader("objects/text_3d.glsl", technique, EmbeddedGlsl("objects/text_fill.glsl"));
     return p;
   };
   d->techniques = {{"Shadow", {pass("Shadow")}},
