@@ -603,30 +603,42 @@ bool TranslatePass(const EffectContainer& fx, const EffectContainerPass& in, Eff
   return true;
 }
 
+// MojoShader's reading of a shader state's bytecode, its preshader split off
+// into `preshader`; null with `error` set when it fails or holds another kind
+// of shader than `expected` (`kind` names it in the messages).
+using ParsedShader =
+    std::unique_ptr<const MOJOSHADER_parseData, void (*)(const MOJOSHADER_parseData*)>;
+ParsedShader ParseShader(std::span<const uint8_t> bytecode, MOJOSHADER_shaderType expected,
+                         const char* kind, std::shared_ptr<const EffectExpression>& preshader,
+                         std::string& error) {
+  ParsedShader none(nullptr, MOJOSHADER_freeParseData);
+  std::vector<uint8_t> shader;
+  if (!SplitPreshader(bytecode, shader, preshader, error)) {
+    error = std::string("the ") + kind + ": " + error;
+    return none;
+  }
+  ParsedShader p(
+      MOJOSHADER_parse(MOJOSHADER_PROFILE_GLSL120, "main", shader.data(), unsigned(shader.size()),
+                       nullptr, 0, nullptr, 0, nullptr, nullptr, nullptr),
+      MOJOSHADER_freeParseData);
+  if (p->error_count > 0) {
+    error = std::string("MojoShader: ") + (p->errors[0].error ? p->errors[0].error : "error");
+    return none;
+  }
+  if (p->shader_type != expected) {
+    error = std::string("the ") + kind + " state holds another kind of shader";
+    return none;
+  }
+  return p;
+}
+
 }  // namespace
 
 bool TranslatePixelShader(std::span<const uint8_t> bytecode, TranslatedPixelShader& out,
                           std::string& error) {
-  std::vector<uint8_t> shader;
-  if (!SplitPreshader(bytecode, shader, out.preshader, error)) {
-    error = "the pixel shader: " + error;
-    return false;
-  }
-  const MOJOSHADER_parseData* p =
-      MOJOSHADER_parse(MOJOSHADER_PROFILE_GLSL120, "main", shader.data(), unsigned(shader.size()),
-                       nullptr, 0, nullptr, 0, nullptr, nullptr, nullptr);
-  struct Free {
-    const MOJOSHADER_parseData* p;
-    ~Free() { MOJOSHADER_freeParseData(p); }
-  } freeLater{p};
-  if (p->error_count > 0) {
-    error = std::string("MojoShader: ") + (p->errors[0].error ? p->errors[0].error : "error");
-    return false;
-  }
-  if (p->shader_type != MOJOSHADER_TYPE_PIXEL) {
-    error = "the pixel shader state holds another kind of shader";
-    return false;
-  }
+  const ParsedShader p =
+      ParseShader(bytecode, MOJOSHADER_TYPE_PIXEL, "pixel shader", out.preshader, error);
+  if (!p) return false;
   for (int i = 0; i < p->uniform_count; ++i) {
     if (p->uniforms[i].type == MOJOSHADER_UNIFORM_FLOAT)
       out.registers.push_back(uint32_t(p->uniforms[i].index));
@@ -644,26 +656,9 @@ bool TranslatePixelShader(std::span<const uint8_t> bytecode, TranslatedPixelShad
 
 bool TranslateVertexShader(std::span<const uint8_t> bytecode, TranslatedVertexShader& out,
                            std::string& error) {
-  std::vector<uint8_t> shader;
-  if (!SplitPreshader(bytecode, shader, out.preshader, error)) {
-    error = "the vertex shader: " + error;
-    return false;
-  }
-  const MOJOSHADER_parseData* p =
-      MOJOSHADER_parse(MOJOSHADER_PROFILE_GLSL120, "main", shader.data(), unsigned(shader.size()),
-                       nullptr, 0, nullptr, 0, nullptr, nullptr, nullptr);
-  struct Free {
-    const MOJOSHADER_parseData* p;
-    ~Free() { MOJOSHADER_freeParseData(p); }
-  } freeLater{p};
-  if (p->error_count > 0) {
-    error = std::string("MojoShader: ") + (p->errors[0].error ? p->errors[0].error : "error");
-    return false;
-  }
-  if (p->shader_type != MOJOSHADER_TYPE_VERTEX) {
-    error = "the vertex shader state holds another kind of shader";
-    return false;
-  }
+  const ParsedShader p =
+      ParseShader(bytecode, MOJOSHADER_TYPE_VERTEX, "vertex shader", out.preshader, error);
+  if (!p) return false;
   std::map<std::string, int> locations;
   for (int i = 0; i < p->attribute_count; ++i) {
     const MOJOSHADER_attribute& a = p->attributes[i];
