@@ -4,6 +4,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -42,12 +43,15 @@ class PicturePool {
                                     int32_t filter, uint32_t maxSide, uint32_t limitWidth,
                                     uint32_t limitHeight) {
     const uint64_t hash = HashBytes(bytes);
-    const Key key{hash, bytes.size(), width, height, filter, maxSide, limitWidth, limitHeight};
+    const Key key{hash, bytes.size(), width, height, filter, maxSide};
+    const PictureLimit asked{limitWidth, limitHeight};
     std::lock_guard lock(mutex_);
-    if (auto it = shared_.find(key); it != shared_.end()) {
+    // A job for the same bytes serves when it makes a large enough picture,
+    // or can still be told to: screens of different sizes share one decode.
+    for (auto [it, end] = shared_.equal_range(key); it != end; ++it) {
       std::shared_ptr<PictureJob> job = it->second.lock();
       if (job && job->bytes_.size() == bytes.size() &&
-          std::equal(bytes.begin(), bytes.end(), job->bytes_.begin()))
+          std::equal(bytes.begin(), bytes.end(), job->bytes_.begin()) && job->Serve(asked))
         return job;
     }
     auto job = std::make_shared<PictureJob>();
@@ -56,9 +60,8 @@ class PicturePool {
     job->height_ = height;
     job->filter_ = filter;
     job->maxSide_ = maxSide;
-    job->limitWidth_ = limitWidth;
-    job->limitHeight_ = limitHeight;
-    shared_[key] = job;
+    job->limit_ = asked;
+    shared_.emplace(key, job);
     queue_.push_back(job);
     StartWorkers();
     wake_.notify_one();
@@ -66,8 +69,7 @@ class PicturePool {
   }
 
  private:
-  using Key =
-      std::tuple<uint64_t, size_t, uint32_t, uint32_t, int32_t, uint32_t, uint32_t, uint32_t>;
+  using Key = std::tuple<uint64_t, size_t, uint32_t, uint32_t, int32_t, uint32_t>;
 
   void StartWorkers() {
     if (started_) return;
@@ -96,13 +98,23 @@ class PicturePool {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::weak_ptr<PictureJob>> queue_;
-  std::map<Key, std::weak_ptr<PictureJob>> shared_;
+  std::multimap<Key, std::weak_ptr<PictureJob>> shared_;
   bool started_ = false;
 };
 
 bool PictureJob::Ready() const {
   std::lock_guard lock(mutex_);
   return state_ == State::Done;
+}
+
+bool PictureJob::Serve(const PictureLimit& asked) {
+  std::lock_guard lock(mutex_);
+  if (limit_.Covers(asked)) return true;
+  if (state_ != State::Queued) return false;
+  // Not started: it makes the larger of the two.
+  const auto wider = [](uint32_t a, uint32_t b) { return a == 0 || b == 0 ? 0 : std::max(a, b); };
+  limit_ = {wider(limit_.width, asked.width), wider(limit_.height, asked.height)};
+  return true;
 }
 
 bool PictureJob::Claim() {
@@ -113,8 +125,13 @@ bool PictureJob::Claim() {
 }
 
 void PictureJob::Run() {
+  PictureLimit limit;
+  {
+    std::lock_guard lock(mutex_);
+    limit = limit_;
+  }
   std::optional<PreparedPicture> result =
-      PreparePicture(bytes_, width_, height_, filter_, 0, maxSide_, limitWidth_, limitHeight_);
+      PreparePicture(bytes_, width_, height_, filter_, 0, maxSide_, limit.width, limit.height);
   {
     std::lock_guard lock(mutex_);
     if (state_ == State::Done) return;  // the other of two runs finished first

@@ -2,7 +2,8 @@
 // Pictures decoded and fitted to their textures on worker threads (one per
 // core, at low priority), so the frame thread only uploads. A job is shared
 // by everyone asking for the same bytes with the same fitting while any of
-// them holds it: several screens playing one show decode each picture once.
+// them holds it, the largest limit asked before it starts standing for all:
+// several screens playing one show decode each picture once.
 
 #include <condition_variable>
 #include <cstdint>
@@ -39,6 +40,9 @@ class PictureJob {
 
  private:
   friend class PicturePool;
+  // Whether the job's picture serves one asked for under `asked`: it makes
+  // a large enough one, or is still queued and is made to.
+  bool Serve(const PictureLimit& asked);
   // Takes the job when it is still queued.
   bool Claim();
   void Run();
@@ -47,7 +51,7 @@ class PictureJob {
   uint32_t width_ = 0, height_ = 0;
   int32_t filter_ = 0;
   uint32_t maxSide_ = 0;
-  uint32_t limitWidth_ = 0, limitHeight_ = 0;
+  PictureLimit limit_;  // guarded by mutex_
   mutable std::mutex mutex_;
   std::condition_variable done_;
   enum class State { Queued, Running, Done } state_ = State::Queued;
