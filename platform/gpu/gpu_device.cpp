@@ -5,6 +5,7 @@
 #include "platform/gpu/gpu_device.h"
 
 #include <epoxy/gl.h>
+#include <malloc.h>
 
 #include <algorithm>
 
@@ -16,6 +17,14 @@ namespace glimmer {
 
 GpuDevice::GpuDevice(std::unique_ptr<GlContext> context, const PresentParameters& params)
     : context_(std::move(context)), params_(params) {
+  // Pictures, their decodes and (on a software device) textures are blocks
+  // of megabytes, made and freed as slides come and go, on several threads.
+  // Left to itself the allocator raises its threshold for mapping a block to
+  // the largest one freed, after which such blocks come from its heaps and
+  // are kept there when freed: twelve photo slides held twice the memory of
+  // two. A fixed threshold gives every such block back when it is freed.
+  static const bool fixedThreshold = mallopt(M_MMAP_THRESHOLD, 1 << 20) == 1;
+  (void)fixedThreshold;
   MakeCurrent();
   glGenFramebuffers(1, &fbo_);
   glGenFramebuffers(1, &readFbo_);
