@@ -88,6 +88,12 @@ class QVX_DocResManager : public LosableRegistry {
     auto it = linkTextures_.find(link.Value());
     return it != linkTextures_.end() && !it->second.empty();
   }
+  // Whether they are made, and fine enough for `limit`: GetLinkTextures
+  // then hands them out without waiting.
+  bool HasLinkTextures(const ZT_FileLink3& link, PictureLimit limit) const {
+    auto it = linkLimits_.find(link.Value());
+    return HasLinkTextures(link) && it != linkLimits_.end() && it->second.Covers(limit);
+  }
   // Forgets a link's textures and any work pending for them; asked for
   // again, they are decoded again.
   void ReleaseLinkTextures(const ZT_FileLink3& link);

@@ -247,6 +247,21 @@ void ZT_2D_Light::PrefetchPicture(PictureLimit limit) {
     resources->PrefetchLinkTextures(picture, limit);
 }
 
+bool ZT_2D_Light::RefinePicture(PictureLimit limit) {
+  if (!pictureReady_ || pictureLimit_.Covers(limit)) return true;
+  QVX_DocResManager* resources = QVX_DocResManager::Current();
+  if (!resources) return true;
+  if (!resources->HasLinkTextures(picture, limit)) {
+    resources->PrefetchLinkTextures(picture, limit);
+    return false;
+  }
+  const bool sceneIsPicture = sceneTexture_ == pictureTexture_;
+  pictureLimit_ = limit;
+  PrepareResources();
+  if (sceneIsPicture) sceneTexture_ = pictureTexture_;
+  return true;
+}
+
 PictureLimit ZT_2D_Light::PictureLimitOn(uint32_t screenWidth, uint32_t screenHeight) const {
   QVX_DocResManager* resources = QVX_DocResManager::Current();
   uint32_t w = 0, h = 0;

@@ -68,6 +68,10 @@ class ZT_2D_Light : public ZT_IOF_Item, public ZT_ABRender {
   // PictureLimitOn); a picture made under a smaller limit is made again.
   void EnsurePicture(PictureLimit limit = {});
   void PrefetchPicture(PictureLimit limit = {});
+  // For a picture already made under a smaller limit than `limit` (the
+  // screen grew): decodes the finer one ahead and takes it once it is up,
+  // never waiting. True when the picture serves `limit`.
+  bool RefinePicture(PictureLimit limit);
   // The most texels across and down the picture is ever shown with on a
   // screen of this size: its placed size, with the camera running or still,
   // at the camera's largest zoom. No limit when the picture's size is not

@@ -124,6 +124,7 @@ void ZT_SlideShow_Light::AdvanceShow(float t) {
     overlayAlpha_ = std::clamp(a, 0.0f, 1.0f);
   }
   FillOverlay();
+  if (refinePictures_) RefinePictures();
   current_->AdvanceSlide(t - slideStart_);
   // The next slide's picture goes up a slice a frame while this one plays.
   if (QVX_DocResManager* resources = QVX_DocResManager::Current())
@@ -171,6 +172,15 @@ void ZT_SlideShow_Light::ReleaseDeviceObjects() {
 
 void ZT_SlideShow_Light::RestoreDeviceObjects() {
   if (current_) current_->slide->RestoreDeviceObjects();
+  // The back buffer may have grown: pictures made for the smaller one are
+  // made again, finer, without waiting (RefinePictures).
+  refinePictures_ = true;
+}
+
+void ZT_SlideShow_Light::RefinePictures() {
+  ZT_SlideContainer* next = slides[nextIndex_ < slides.size() ? nextIndex_ : 0].get();
+  if (next != current_.get()) next->slide->PrefetchPicture(PictureLimitFor(*next));
+  refinePictures_ = !current_->slide->RefinePicture(PictureLimitFor(*current_));
 }
 
 }  // namespace glimmer

@@ -66,6 +66,9 @@ class ZT_SlideShow_Light : public ZT_IOF_Item {
 
  private:
   void StartCurrentSlide();
+  // After the back buffer changed: the current and next slides' pictures at
+  // the limits of the new size.
+  void RefinePictures();
   void FillOverlay();
 
   ZT_SafePtr<ZT_SlideContainer> current_;
@@ -73,6 +76,7 @@ class ZT_SlideShow_Light : public ZT_IOF_Item {
   size_t nextIndex_ = 1;
   std::array<OverlayVertex, 4> overlay_{};
   bool overlayMade_ = false;
+  bool refinePictures_ = false;
   float overlayAlpha_ = 0;
   float lastTime_ = 0;
 };

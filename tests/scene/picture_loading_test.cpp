@@ -92,7 +92,8 @@ TEST_F(PictureLoading, ADamagedPictureFailsOnlyItsSlide) {
 // A smooth 2400 × 1200 photo on the 64 × 48 screen, the camera panning at
 // its 1.2 zoom: the texture is made little larger than the screen shows the
 // picture (from a JPEG decoded at a reduced scale), placement sees the whole
-// texture's size, and the frame matches the one drawn from the whole texture.
+// texture's size, and the frame matches the one drawn from the whole texture;
+// when the screen grows, a finer texture is made without stopping the frames.
 TEST_F(PictureLoading, ALargePictureOnASmallScreenIsMadeSmallerAndLooksTheSame) {
   constexpr uint32_t w = 2400, h = 1200;
   std::vector<uint8_t> rgb(size_t{w} * h * 3);
@@ -144,6 +145,24 @@ TEST_F(PictureLoading, ALargePictureOnASmallScreenIsMadeSmallerAndLooksTheSame) 
     near += ok;
   }
   EXPECT_GE(double(near), 0.995 * double(small.rgba.size() / 4));
+
+  // Made for the small picture again, then the screen grows four times: the
+  // finer picture is decoded while frames go on, and taken once it is up.
+  slide.ReleasePicture();
+  slide.EnsurePicture(slide.PictureLimitOn(kWidth, kHeight));
+  ASSERT_EQ(slide.PictureTexture()->Width(), reduced->Width());
+  device_->Reset({kWidth * 4, kHeight * 4, true});
+  doc.show->RestoreDeviceObjects();
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (slide.PictureTexture()->Width() == reduced->Width() &&
+         std::chrono::steady_clock::now() < give_up) {
+    Frame(doc, 3.0f);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_GE(slide.PictureTexture()->Width(), uint32_t(std::ceil(kWidth * 4 * 1.2)));
+  EXPECT_LT(slide.PictureTexture()->Width(), 4096u / 4);
+  slide.PictureTextureSize(tw, th);
+  EXPECT_EQ(tw, 4096.0f) << "placement still sees the whole texture's size";
 }
 
 }  // namespace
