@@ -153,8 +153,7 @@ bool QVX_DocResManager::Upload(const std::vector<ResourceBlob>& blobs, PendingPi
     if (!prepared) continue;  // a picture that does not decode leaves its slot empty
     const Image& level0 = prepared->level0;
     if (!p.textures[i]) {
-      p.textures[i] = device_->CreateTexture(level0.width, level0.height, 1, 0, D3DFMT_UNKNOWN,
-                                             D3DPOOL_MANAGED);
+      p.textures[i] = PictureTexture(level0.width, level0.height);
       p.infos[i] = prepared->info;
       p.sizes[i] = {prepared->textureWidth, prepared->textureHeight};
       if (!p.textures[i]) continue;
@@ -229,7 +228,28 @@ bool QVX_DocResManager::LinkPictureSize(const ZT_FileLink3& link, uint32_t& widt
   return false;
 }
 
+TexturePtr QVX_DocResManager::PictureTexture(uint32_t width, uint32_t height) {
+  TexturePtr made;
+  for (TexturePtr& spare : spareTextures_) {
+    if (spare.use_count() == 1 && spare->Width() == width && spare->Height() == height &&
+        spare->Format() == D3DFMT_A8R8G8B8 && spare->Pool() == D3DPOOL_MANAGED) {
+      made = std::move(spare);
+      break;
+    }
+  }
+  // The spares not taken go: a show's pictures of other sizes are made anew.
+  spareTextures_.clear();
+  return made ? made : device_->CreateTexture(width, height, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED);
+}
+
 void QVX_DocResManager::ReleaseLinkTextures(const ZT_FileLink3& link) {
+  // At most two kept: the pictures of the slides let go at one switch.
+  if (auto it = linkTextures_.find(link.Value()); it != linkTextures_.end()) {
+    for (TexturePtr& texture : it->second.Textures) {
+      if (texture && texture->Levels() == 1 && spareTextures_.size() < 2)
+        spareTextures_.push_back(std::move(texture));
+    }
+  }
   linkTextures_.erase(link.Value());
   linkLimits_.erase(link.Value());
   pending_.erase(link.Value());

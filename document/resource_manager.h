@@ -161,6 +161,9 @@ class QVX_DocResManager : public LosableRegistry {
   bool Upload(const std::vector<ResourceBlob>& blobs, PendingPictures& p, size_t& budget,
               bool wait);
   TextureSet MakeSet(const LinkKey& key, const PendingPictures& p) const;
+  // A texture for a picture's upload: a let-go one of the same size that
+  // nobody holds any more, else a new one.
+  TexturePtr PictureTexture(uint32_t width, uint32_t height);
   // A module resource's picture (or the player's own with that id), made once.
   const ModuleTexture& ModulePicture(std::u16string_view module, uint16_t id);
 
@@ -168,6 +171,10 @@ class QVX_DocResManager : public LosableRegistry {
   std::map<LinkKey, TextureSet> linkTextures_;
   std::map<LinkKey, PictureLimit> linkLimits_;  // what each of linkTextures_ was made under
   std::map<LinkKey, PendingPictures> pending_;
+  // Picture textures let go, kept for the next upload of their size: making
+  // a texture of megabytes costs a software device a frame's time, and the
+  // pictures of a photo show are mostly of one size.
+  std::vector<TexturePtr> spareTextures_;
   std::map<LinkKey, TextureSet> frameTextures_;
   std::map<Guid, GuidTexture> guidTextures_;
   std::map<LinkKey, std::shared_ptr<Effect>> effects_;

@@ -63,6 +63,7 @@ TEST_F(PictureLoading, TheNextPictureIsUpBeforeItsSwitchAndOnesTwoAwayAreLetGo) 
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   EXPECT_TRUE(Made(doc, 1)) << "the next slide's picture is up before its switch";
+  const std::weak_ptr<GpuTexture> first = doc.show->slides[0]->slide->PictureTexture();
   EXPECT_FALSE(doc.show->slides[1]->slide->PictureReady()) << "its slide has not started yet";
   Frame(doc, 1.1f);
   EXPECT_TRUE(doc.show->slides[1]->slide->PictureReady());
@@ -70,8 +71,10 @@ TEST_F(PictureLoading, TheNextPictureIsUpBeforeItsSwitchAndOnesTwoAwayAreLetGo) 
   // The first slide is now two slides away (shown, next: the third).
   EXPECT_FALSE(doc.show->slides[0]->slide->PictureReady());
   EXPECT_FALSE(Made(doc, 0));
-  // And comes round again, decoded anew.
+  // The third picture, of the first one's size, goes up in its texture.
   Frame(doc, 2.2f);
+  EXPECT_EQ(doc.show->slides[2]->slide->PictureTexture(), first.lock());
+  // And the first comes round again, decoded anew.
   Frame(doc, 3.3f);
   EXPECT_TRUE(NearColor(Pixel(kWidth / 2, kHeight / 2), 0xFF0000FF, 2));
 }
