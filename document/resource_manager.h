@@ -88,6 +88,12 @@ class QVX_DocResManager : public LosableRegistry {
     auto it = linkTextures_.find(link.Value());
     return it != linkTextures_.end() && !it->second.empty();
   }
+  // Whether the link's pictures were asked for and none decoded (nothing
+  // is pending for it any more).
+  bool LinkPicturesFailed(const ZT_FileLink3& link) const {
+    auto it = linkTextures_.find(link.Value());
+    return it != linkTextures_.end() && it->second.empty() && !pending_.count(link.Value());
+  }
   // Whether they are made, and fine enough for `limit`: GetLinkTextures
   // then hands them out without waiting.
   bool HasLinkTextures(const ZT_FileLink3& link, PictureLimit limit) const {

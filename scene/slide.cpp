@@ -252,6 +252,11 @@ bool ZT_2D_Light::RefinePicture(PictureLimit limit) {
   QVX_DocResManager* resources = QVX_DocResManager::Current();
   if (!resources) return true;
   if (!resources->HasLinkTextures(picture, limit)) {
+    // A picture that does not decode keeps what the slide shows instead.
+    if (resources->LinkPicturesFailed(picture)) {
+      pictureLimit_ = limit;
+      return true;
+    }
     resources->PrefetchLinkTextures(picture, limit);
     return false;
   }

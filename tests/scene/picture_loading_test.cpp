@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -90,6 +91,32 @@ TEST_F(PictureLoading, ADamagedPictureFailsOnlyItsSlide) {
   EXPECT_NE(shown->Width(), 8u);
   Frame(doc, 2.2f);
   EXPECT_TRUE(NearColor(Pixel(kWidth / 2, kHeight / 2), 0x0000FFFF, 2));
+}
+
+// A large photo whose header reads but whose data does not decode: the slide
+// shows the default picture, and a grown screen does not start its decode
+// again every frame.
+TEST_F(PictureLoading, AGrownScreenLeavesAPictureThatDoesNotDecode) {
+  std::vector<uint8_t> jpeg =
+      EncodeJpeg(std::vector<uint8_t>(2400 * 1200 * 3, 128), 2400, 1200, 3, 90);
+  // Cut before the scan: the frame header still gives the size.
+  const uint8_t scan[2] = {0xFF, 0xDA};
+  jpeg.erase(std::search(jpeg.begin(), jpeg.end(), scan, scan + 2), jpeg.end());
+  ShowDocument made;
+  auto c = std::make_shared<ZT_SlideContainer>();
+  c->slide = std::make_shared<ZT_2D_Light>();
+  c->slide->picture.SetValue({u"photo.jpg", 1});
+  made.resources->PictureBlobs.push_back({c->slide->picture.Value(), {{0, u"", jpeg, u""}}});
+  made.show->slides.push_back(c);
+  ShowDocument doc = SceneTest::Start(made, 1);
+  Frame(doc, 0);
+  ASSERT_NE(doc.show->slides[0]->slide->PictureTexture(), nullptr);
+  device_->Reset({kWidth * 4, kHeight * 4, true});
+  doc.show->RestoreDeviceObjects();
+  for (float t : {0.1f, 0.2f, 0.3f}) {
+    Frame(doc, t);
+    EXPECT_TRUE(QVX_DocResManager::Current()->LinkPicturesFailed(c->slide->picture)) << t;
+  }
 }
 
 // A smooth 2400 × 1200 photo on the 64 × 48 screen, the camera panning at
