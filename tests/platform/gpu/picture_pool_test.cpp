@@ -46,7 +46,9 @@ TEST(PicturePool, ScreensOfDifferentSizesShareADecodeThatCoversEach) {
   ASSERT_TRUE(first->Wait() && second->Wait());
   EXPECT_GE(first->Wait()->level0.width, 400u);
   EXPECT_GE(second->Wait()->level0.width, 2000u);
-  if (first == second) EXPECT_GE(first->Wait()->level0.width, 2000u);
+  if (first == second) {
+    EXPECT_GE(first->Wait()->level0.width, 2000u);
+  }
 }
 
 }  // namespace
