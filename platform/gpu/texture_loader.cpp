@@ -91,6 +91,18 @@ std::optional<PreparedPicture> PreparePicture(std::span<const uint8_t> bytes, ui
     const uint32_t tw = textureSide(width, sourceWidth), th = textureSide(height, sourceHeight);
     levelWidth = limitWidth ? std::min(tw, limitWidth) : tw;
     levelHeight = limitHeight ? std::min(th, limitHeight) : th;
+    // A JPEG reduced by the tent filter is reduced as it decodes, without
+    // the decoded picture's memory.
+    if (colorKey == 0 && (filter == -1 || (filter & 0x1F) == D3DX_FILTER_TRIANGLE)) {
+      if (std::optional<Image> level = DecodeJpegReduced(bytes, levelWidth, levelHeight)) {
+        PreparedPicture out;
+        out.info = {sourceWidth, sourceHeight, 1};
+        out.textureWidth = tw;
+        out.textureHeight = th;
+        out.level0 = std::move(*level);
+        return out;
+      }
+    }
     // The level spans the whole picture: a JPEG need decode no finer than it.
     decoded = DecodeImageAtLeast(bytes, std::min(levelWidth, sourceWidth),
                                  std::min(levelHeight, sourceHeight));

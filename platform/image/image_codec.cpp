@@ -7,11 +7,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csetjmp>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <memory>
+
+// libjpeg needs <cstdio> before it.
+#include <jpeglib.h>
 
 namespace glimmer {
 namespace {
@@ -217,19 +223,22 @@ Taps TentTaps(uint32_t in, uint32_t out) {
   return t;
 }
 
-// An opaque picture reduced on at least one axis: down the columns into one
-// row of sums, then across it, so only a row of the source is held at a time.
-Image ResizeOpaque(const Image& src, uint32_t width, uint32_t height) {
-  Image out{width, height, std::vector<uint8_t>(size_t{width} * height * 4)};
-  const Taps xs = TentTaps(src.width, width), ys = TentTaps(src.height, height);
-  std::vector<float> column(size_t{src.width} * 4);
+// An opaque picture of srcWidth × srcHeight reduced on at least one axis
+// into `out`: down the columns into one row of sums, then across it, so only
+// the rows a tent reads are needed at a time. row(y) gives source row y, for
+// y that never go back by more than the tent's reach.
+template <class Row>
+void ReduceOpaque(uint32_t srcWidth, uint32_t srcHeight, Row&& row, Image& out) {
+  const uint32_t width = out.width, height = out.height;
+  const Taps xs = TentTaps(srcWidth, width), ys = TentTaps(srcHeight, height);
+  std::vector<float> column(size_t{srcWidth} * 4);
   std::vector<size_t> xAt(width);
   for (size_t o = 0, at = 0; o < width; at += xs.count[o], ++o) xAt[o] = at;
   for (uint32_t y = 0, at = 0; y < height; at += ys.count[y], ++y) {
     std::fill(column.begin(), column.end(), 0.0f);
     for (uint32_t k = 0; k < ys.count[y]; ++k) {
       const float w = ys.weights[at + k];
-      const uint8_t* line = src.Pixel(0, ys.first[y] + k);
+      const uint8_t* line = row(ys.first[y] + k);
       for (size_t i = 0; i < column.size(); ++i) column[i] += w * line[i];
     }
     uint8_t* o = out.Pixel(0, y);
@@ -244,8 +253,25 @@ Image ResizeOpaque(const Image& src, uint32_t width, uint32_t height) {
         o[size_t{x} * 4 + c] = uint8_t(std::clamp(sum[c] + 0.5f, 0.0f, 255.0f));
     }
   }
+}
+
+Image ResizeOpaque(const Image& src, uint32_t width, uint32_t height) {
+  Image out{width, height, std::vector<uint8_t>(size_t{width} * height * 4)};
+  ReduceOpaque(
+      src.width, src.height, [&](uint32_t y) { return src.Pixel(0, y); }, out);
   return out;
 }
+
+// libjpeg's errors end the decode through a jump back to its caller; its
+// warnings (damaged but decodable data) are not printed.
+struct JpegErrors {
+  jpeg_error_mgr manager;
+  jmp_buf jump;
+};
+[[noreturn]] void JpegErrorExit(j_common_ptr info) {
+  longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
+}
+void JpegMessage(j_common_ptr) {}
 
 bool Opaque(const Image& image) {
   for (size_t i = 3; i < image.rgba.size(); i += 4) {
@@ -267,6 +293,63 @@ Image ResizeTriangle(const Image& src, uint32_t width, uint32_t height) {
   stbir_resize_uint8_generic(src.rgba.data(), int(src.width), int(src.height), 0, out.rgba.data(),
                              int(width), int(height), 0, 4, 3, 0, STBIR_EDGE_CLAMP,
                              STBIR_FILTER_TRIANGLE, STBIR_COLORSPACE_LINEAR, nullptr);
+  return out;
+}
+
+std::optional<Image> DecodeJpegReduced(std::span<const uint8_t> bytes, uint32_t width,
+                                       uint32_t height) {
+  if (!IsJpeg(bytes) || width == 0 || height == 0) return std::nullopt;
+  // Everything the decode touches lives on the heap, fixed before the jump
+  // point, so an error's jump back finds it as it was and frees it.
+  struct Decode {
+    jpeg_decompress_struct info{};
+    JpegErrors errors{};
+    bool made = false;
+    std::vector<uint8_t> rows;  // a ring of decoded rows
+    uint32_t ringRows = 0, decoded = 0;
+    ~Decode() {
+      if (made) jpeg_destroy_decompress(&info);
+    }
+  };
+  const auto d = std::make_unique<Decode>();
+  d->info.err = jpeg_std_error(&d->errors.manager);
+  d->errors.manager.error_exit = JpegErrorExit;
+  d->errors.manager.output_message = JpegMessage;
+  if (setjmp(d->errors.jump)) return std::nullopt;
+  jpeg_create_decompress(&d->info);
+  d->made = true;
+  jpeg_mem_src(&d->info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_read_header(&d->info, TRUE);
+  const uint32_t w = d->info.image_width, h = d->info.image_height;
+  if (w == 0 || h == 0 || uint64_t{w} * h > kMaxPixels) return std::nullopt;
+  // The smallest of the scales 1/8 to 8/8 that still covers the size (as
+  // DecodeImageAtLeast chooses).
+  const uint32_t minWidth = std::min(width, w), minHeight = std::min(height, h);
+  d->info.scale_denom = 8;
+  for (d->info.scale_num = 1; d->info.scale_num < 8; ++d->info.scale_num) {
+    jpeg_calc_output_dimensions(&d->info);
+    if (d->info.output_width >= minWidth && d->info.output_height >= minHeight) break;
+  }
+  d->info.out_color_space = JCS_EXT_RGBA;
+  jpeg_calc_output_dimensions(&d->info);
+  const uint32_t sw = d->info.output_width, sh = d->info.output_height;
+  // Only a reduction streams; a picture kept or enlarged is decoded whole.
+  if ((width >= sw && height >= sh) || d->info.output_components != 4) return std::nullopt;
+  jpeg_start_decompress(&d->info);
+  const Taps ys = TentTaps(sh, height);
+  d->ringRows = *std::max_element(ys.count.begin(), ys.count.end());
+  d->rows.resize(size_t{d->ringRows} * sw * 4);
+  Image out{width, height, std::vector<uint8_t>(size_t{width} * height * 4)};
+  ReduceOpaque(
+      sw, sh,
+      [&d, sw](uint32_t y) {
+        for (; d->decoded <= y; ++d->decoded) {
+          JSAMPROW line = &d->rows[size_t{d->decoded % d->ringRows} * sw * 4];
+          jpeg_read_scanlines(&d->info, &line, 1);
+        }
+        return &d->rows[size_t{y % d->ringRows} * sw * 4];
+      },
+      out);
   return out;
 }
 

@@ -40,6 +40,13 @@ bool PictureSize(std::span<const uint8_t> bytes, uint32_t& width, uint32_t& heig
 
 // Scales `src` to width × height with a triangle (tent) filter.
 Image ResizeTriangle(const Image& src, uint32_t width, uint32_t height);
+// A JPEG reduced to width × height as it decodes: exactly
+// ResizeTriangle(*DecodeImageAtLeast(bytes, width, height), width, height),
+// but holding only the rows the filter reads, never the decoded picture.
+// nullopt when the bytes are no JPEG libjpeg decodes, or when the size asked
+// for is no reduction of the scale decoded.
+std::optional<Image> DecodeJpegReduced(std::span<const uint8_t> bytes, uint32_t width,
+                                       uint32_t height);
 
 std::vector<uint8_t> EncodePng(const Image& image);
 bool WritePng(const std::string& path, const Image& image);

@@ -85,5 +85,30 @@ TEST(ImageCodec, AJpegDecodesAtTheSmallestScaleThatCoversWhatIsAsked) {
   EXPECT_FALSE(PictureSize(std::vector<uint8_t>(40, 0x5A), w, h));
 }
 
+// Reducing while decoding gives exactly the pixels of decoding at the same
+// scale and then reducing, for scales 1/8 to 1 and odd sizes; what is not a
+// reduction, or not a JPEG, is left to the whole decode.
+TEST(ImageCodec, AJpegReducedAsItDecodesMatchesTheWholeDecodeReduced) {
+  constexpr uint32_t w = 643, h = 421;
+  std::vector<uint8_t> rgb(size_t{w} * h * 3);
+  for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t((i * 2654435761u) >> 24 ^ (i / 3 % w));
+  const std::vector<uint8_t> jpeg = glimmer::testing::EncodeJpeg(rgb, w, h, 3, 85);
+  for (const auto& [lw, lh] : {std::pair{600u, 400u}, {301u, 97u}, {79u, 53u}, {40u, 300u}}) {
+    const auto streamed = DecodeJpegReduced(jpeg, lw, lh);
+    ASSERT_TRUE(streamed) << lw << " x " << lh;
+    const Image whole = ResizeTriangle(*DecodeImageAtLeast(jpeg, lw, lh), lw, lh);
+    EXPECT_EQ(streamed->width, lw);
+    EXPECT_EQ(streamed->height, lh);
+    EXPECT_TRUE(streamed->rgba == whole.rgba) << lw << " x " << lh;
+  }
+  EXPECT_FALSE(DecodeJpegReduced(jpeg, w, h));
+  EXPECT_FALSE(DecodeJpegReduced(jpeg, 2 * w, h + 1));
+  EXPECT_FALSE(DecodeJpegReduced(EncodePng(Image{8, 8, std::vector<uint8_t>(256, 9)}), 4, 4));
+  // Cut inside its scan: libjpeg's error ends the decode without a crash.
+  std::vector<uint8_t> cut(jpeg.begin(), jpeg.begin() + 600);
+  cut.insert(cut.end(), 4000, 0xFF);
+  (void)DecodeJpegReduced(cut, 100, 60);
+}
+
 }  // namespace
 }  // namespace glimmer
