@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numbers>
 
@@ -59,6 +60,7 @@ void WaterSurface::BuildStrip() {
   // its top-left corner and back to it; the last ring (two rows or two
   // columns) pairs its two lines. Consecutive rings join through repeated
   // vertices, which make only degenerate triangles.
+  stripChanged_ = true;
   indices_.clear();
   indices_.reserve(size_t(Cells()) * 2 + columns_ + rows_);
   const auto at = [&](uint32_t r, uint32_t c) { return uint16_t(r * columns_ + c); };
@@ -172,12 +174,50 @@ void WaterSurface::Update(const D3DXVECTOR3& eye, float us, float vs) {
   }
 }
 
-void WaterSurface::Draw(GpuDevice& device) const {
+void WaterSurface::Draw(GpuDevice& device) {
   if (indices_.size() < 3) return;
+  const uint32_t stripBytes = uint32_t(indices_.size() * sizeof(uint16_t));
+  const uint32_t vertexBytes = uint32_t(vertices_.size() * sizeof(Vertex));
+  if (bufferDevice_ != &device) {
+    ReleaseBuffers();
+    bufferDevice_ = &device;
+  }
+  if (stripChanged_ || !stripBuffer_ || stripBuffer_->IsLost()) {
+    if (!stripBuffer_ || stripBuffer_->IsLost() || stripBuffer_->Size() != stripBytes)
+      stripBuffer_ =
+          device.CreateIndexBuffer(stripBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED);
+    if (void* p = stripBuffer_->Lock(0, 0)) {
+      std::memcpy(p, indices_.data(), stripBytes);
+      stripBuffer_->Unlock();
+      stripChanged_ = false;
+    }
+  }
+  VertexBufferPtr& vb = vertexBuffers_[nextVertexBuffer_];
+  nextVertexBuffer_ ^= 1;
+  if (!vb || vb->IsLost() || vb->Size() != vertexBytes)
+    vb = device.CreateVertexBuffer(vertexBytes, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kFvf,
+                                   D3DPOOL_DEFAULT);
+  void* p = vb->Lock(0, 0);
+  if (!p || stripChanged_) {
+    if (p) vb->Unlock();
+    return;
+  }
+  std::memcpy(p, vertices_.data(), vertexBytes);
+  vb->Unlock();
   device.SetFVF(kFvf);
-  device.DrawIndexedPrimitiveUP(D3DPT_TRIANGLESTRIP, 0, uint32_t(vertices_.size()),
-                                uint32_t(indices_.size() - 2), indices_.data(), D3DFMT_INDEX16,
-                                vertices_.data(), sizeof(Vertex));
+  device.SetStreamSource(0, vb, 0, sizeof(Vertex));
+  device.SetIndices(stripBuffer_);
+  device.DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 0, uint32_t(vertices_.size()), 0,
+                              uint32_t(indices_.size() - 2));
+  // The buffers are not left bound for whoever draws next.
+  device.SetStreamSource(0, nullptr, 0, 0);
+  device.SetIndices(nullptr);
+}
+
+void WaterSurface::ReleaseBuffers() {
+  stripBuffer_.reset();
+  vertexBuffers_ = {};
+  bufferDevice_ = nullptr;
 }
 
 // ------------------------------------------------------------------ the slide
@@ -241,6 +281,11 @@ void ZT_WaterRingLight::RestoreDeviceObjects() {
   // Every start of the slide begins with calm water and one drop.
   ResizeGrid();
   lastDrop_ = 0;
+}
+
+void ZT_WaterRingLight::ReleaseDeviceObjects() {
+  ZT_2D_Light::ReleaseDeviceObjects();
+  water_.ReleaseBuffers();
 }
 
 void ZT_WaterRingLight::AdvanceCamera(float t) {

@@ -44,8 +44,11 @@ class WaterSurface {
   // and normals in the water's world, texture coordinates refracted and
   // spanning 0 … us across and 0 … vs down.
   void Update(const D3DXVECTOR3& eye, float us = 1, float vs = 1);
-  // The surface as one indexed triangle strip.
-  void Draw(GpuDevice& device) const;
+  // The surface as one indexed triangle strip. The strip lives in a device
+  // buffer made once per grid (and again after a device reset); only the
+  // vertices, which move every frame, are uploaded per draw.
+  void Draw(GpuDevice& device);
+  void ReleaseBuffers();
 
   uint32_t Columns() const { return columns_; }
   uint32_t Rows() const { return rows_; }
@@ -73,6 +76,13 @@ class WaterSurface {
   std::vector<Cell> state_;
   std::vector<Vertex> vertices_;
   std::vector<uint16_t> indices_;
+  // Device copies of the strip and of the vertices; two vertex buffers
+  // taken in turn, so an upload does not wait for the previous frame's draw.
+  GpuDevice* bufferDevice_ = nullptr;
+  IndexBufferPtr stripBuffer_;
+  std::array<VertexBufferPtr, 2> vertexBuffers_;
+  uint32_t nextVertexBuffer_ = 0;
+  bool stripChanged_ = true;
 };
 
 class ZT_WaterRingLight : public ZT_2D_Light {
@@ -85,6 +95,7 @@ class ZT_WaterRingLight : public ZT_2D_Light {
 
   void PrepareResources() override;
   void RestoreDeviceObjects() override;
+  void ReleaseDeviceObjects() override;
   void AdvanceCamera(float t) override;
   void DrawPicture(int flag) override;
   void EndFrame(int flag) override;

@@ -1,7 +1,5 @@
-// The generator core: the processes (fades spread over the remaining time,
-// twinkles and Brownian starts pinned from state 1), the stored forms of the
-// generator bases and the dab lists of every version, the emission along a
-// moving emitter with its bounded catch-up, and the quads of the runtime.
+// The generator core: the stored forms of the generator bases and the dab lists of every version,
+// the emission along a moving emitter with its bounded catch-up, and the quads of the runtime.
 
 #include "objects/generators/particle_generator.h"
 
@@ -30,91 +28,6 @@ class PlainGenerator : public ZT_AirBrush {
     Emit(clock.LocalTime);
   }
 };
-
-TEST(GeneratorProcesses, FadeSpreadsItsAmountOverTheRemainingAges) {
-  GeneratorParticle p;
-  p.processes.Add(PAgeConst(4));
-  p.processes.Add(PFade(kOpacityFactor, 1, 3, -1));
-  float opacity[8];
-  for (int k = 0; k < 8; ++k) {
-    p.Step(0.5f);
-    opacity[k] = p.params[kOpacityFactor];
-  }
-  EXPECT_FLOAT_EQ(opacity[0], 1.0f) << "nothing before the start age";
-  EXPECT_FLOAT_EQ(opacity[1], 1.0f);
-  EXPECT_NEAR(opacity[2], 0.75f, 1e-5);  // age 1.5
-  EXPECT_NEAR(opacity[3], 0.5f, 1e-5);
-  EXPECT_NEAR(opacity[4], 0.25f, 1e-5);
-  EXPECT_NEAR(opacity[5], 0.0f, 1e-6) << "the whole amount at the end age";
-  EXPECT_NEAR(opacity[7], 0.0f, 1e-6);
-  // The age ends the record at 4 s, and every process ran on that step.
-  EXPECT_FALSE(p.Step(0.5f));
-  EXPECT_FLOAT_EQ(p.params[kAge], 4.5f);
-}
-
-TEST(GeneratorProcesses, SteadyChangesOnlyStrictlyInsideItsLifeSpan) {
-  GeneratorParticle p;
-  p.params[kSizeFactor] = 0;
-  p.processes.Add(PLifeConst(0.25f));
-  p.processes.Add(PSteady(kSizeFactor, 0.25f, 0.5f, 2));
-  for (int k = 0; k < 3; ++k) EXPECT_TRUE(p.Step(0.5f));
-  // Life 0.125 (no change), 0.25 (the bound itself: none), 0.375 (+1).
-  EXPECT_FLOAT_EQ(p.params[kSizeFactor], 1.0f);
-  EXPECT_TRUE(p.Step(0.5f));
-  EXPECT_FALSE(p.Step(2)) << "life reached 1";
-}
-
-TEST(GeneratorProcesses, TwinkleDrawsInOrderFromStateOne) {
-  SeedRandom(1);
-  GeneratorParticle p;
-  p.processes.Add(PTwinkle(kSizeFactor, 0, 0.8f, 0));
-  auto& twinkle = static_cast<PTwinkle&>(p.processes[0]);
-  const auto unit = [](int r) { return float(r) / 32767; };
-  // 41 mod 3 ≠ 0: rest at the base for 18467's period.
-  p.Step(0.01f);
-  EXPECT_FLOAT_EQ(p.params[kSizeFactor], 0.8f);
-  EXPECT_FLOAT_EQ(twinkle.period, unit(18467) * 2.3f + 0.2f);
-  // Nothing changes until the period is over.
-  const uint32_t state = RandomState();
-  p.Step(twinkle.period - 0.02f);
-  EXPECT_EQ(RandomState(), state) << "no draw within the period";
-  // 6334 and 19169 rest (periods from 26500 and 15724) ...
-  p.Step(0.05f);
-  EXPECT_FLOAT_EQ(twinkle.period, unit(26500) * 2.3f + 0.2f);
-  p.Step(twinkle.period + 0.01f);
-  EXPECT_FLOAT_EQ(twinkle.period, unit(15724) * 2.3f + 0.2f);
-  // ... and 11478 mod 3 = 0 flares by 29358 for 0.2 s.
-  p.Step(twinkle.period + 0.01f);
-  EXPECT_FLOAT_EQ(twinkle.period, 0.2f);
-  EXPECT_FLOAT_EQ(p.params[kSizeFactor], 0.8f * (1 + 0.5f * unit(29358)));
-  EXPECT_EQ(twinkle.timer, 0.0f);
-}
-
-TEST(GeneratorProcesses, BrownianDrawsYFirstAndSteersBackInside) {
-  BrownianRegion region{0, 0, 100, 100, 0.5f, 2, 1};
-  SeedRandom(1);
-  PBrownian b(region);
-  EXPECT_NEAR(b.velocity.y, 41.0 / 32767 * 200 - 100, 1e-3);
-  EXPECT_NEAR(b.velocity.x, 18467.0 / 32767 * 200 - 100, 1e-3);
-  EXPECT_NEAR(b.changeTimer, 6334.0 / 32767 * 4 + 1, 1e-5);
-  GeneratorParticle p({300, 50, 0});
-  p.processes.Add(b);
-  p.Step(0.01f);
-  const auto& moved = static_cast<PBrownian&>(p.processes[0]);
-  EXPECT_FALSE(moved.inside);
-  EXPECT_LT(moved.acceleration.x, 0) << "aimed back at the centre";
-  for (int k = 0; k < 400; ++k) p.Step(0.02f);
-  EXPECT_LT(p.position.x, 300);
-  EXPECT_TRUE(std::isfinite(p.position.x) && std::isfinite(p.position.y));
-}
-
-TEST(GeneratorProcesses, BrownianWithZeroTimesStaysFinite) {
-  BrownianRegion region{0, 0, 10, 10, 0, 0, 1};
-  GeneratorParticle p({50, 50, 0});
-  p.processes.Add(PBrownian(region));
-  for (int k = 0; k < 50; ++k) p.Step(0.02f);
-  EXPECT_TRUE(std::isfinite(p.position.x) && std::isfinite(p.position.y));
-}
 
 TEST(GeneratorStored, ReadsTheTexturedAndGeneratorPartsOfEveryVersion) {
   for (int32_t tex = 1; tex <= 3; ++tex) {

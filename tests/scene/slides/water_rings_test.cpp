@@ -1,6 +1,7 @@
 // The water-ring slide: its stored versions, the grid sizes and caps, the
 // first drop from state 1, the sliders' derived values, a stable surface at
-// the fastest speed, finite vertices on a panorama and the refracted picture.
+// the fastest speed, finite vertices on a panorama, the refracted picture
+// and the surface's device buffers after a reset or a new grid.
 
 #include "scene/slides/water_rings.h"
 
@@ -157,6 +158,25 @@ TEST_F(WaterRings, ModeOneRefractsTheCapturedSlide) {
   Frame(0.2f);
   EXPECT_TRUE(NearColor(Pixel(8, 24), 0x3060C0FF, 40));
   EXPECT_TRUE(NearColor(Pixel(56, 24), 0xE0C040FF, 40));
+}
+
+TEST_F(WaterRings, TheWaterComesBackAfterADeviceResetAndAFinerGrid) {
+  auto* slide = Start<ZT_WaterRingLight>(R"("class": "ZT_WaterRingLight")");
+  ASSERT_NE(slide, nullptr);
+  Frame(0.1f);
+  Frame(0.15f);
+  // The slide's own buffers are lost with the device, without being told.
+  device_->SimulateLoss();
+  ASSERT_TRUE(device_->Reset(device_->GetPresentParameters()));
+  Frame(0.2f);
+  Frame(0.25f);
+  EXPECT_TRUE(NearColor(Pixel(8, 24), 0x3060C0FF, 40)) << "after the reset";
+  // A finer grid takes a new strip; the old one would leave cells undrawn.
+  slide->Density.SetValue(100);
+  slide->ResizeGrid();
+  Frame(0.3f);
+  EXPECT_TRUE(NearColor(Pixel(8, 24), 0x3060C0FF, 40)) << "after the resize";
+  EXPECT_TRUE(NearColor(Pixel(56, 24), 0xE0C040FF, 40)) << "after the resize";
 }
 
 }  // namespace
