@@ -272,6 +272,14 @@ struct JpegErrors {
   longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
 }
 void JpegMessage(j_common_ptr) {}
+// Runs libjpeg calls; false when one raised an error. The jump lands here,
+// so it passes no C++ object that has a destructor.
+template <class Calls>
+bool JpegTry(JpegErrors& errors, Calls&& calls) {
+  if (setjmp(errors.jump)) return false;
+  calls();
+  return true;
+}
 
 bool Opaque(const Image& image) {
   for (size_t i = 3; i < image.rgba.size(); i += 4) {
@@ -299,57 +307,56 @@ Image ResizeTriangle(const Image& src, uint32_t width, uint32_t height) {
 std::optional<Image> DecodeJpegReduced(std::span<const uint8_t> bytes, uint32_t width,
                                        uint32_t height) {
   if (!IsJpeg(bytes) || width == 0 || height == 0) return std::nullopt;
-  // Everything the decode touches lives on the heap, fixed before the jump
-  // point, so an error's jump back finds it as it was and frees it.
   struct Decode {
     jpeg_decompress_struct info{};
     JpegErrors errors{};
-    bool made = false;
     std::vector<uint8_t> rows;  // a ring of decoded rows
     uint32_t ringRows = 0, decoded = 0;
-    ~Decode() {
-      if (made) jpeg_destroy_decompress(&info);
-    }
+    bool failed = false;
+    ~Decode() { jpeg_destroy_decompress(&info); }  // safe on a struct never made
   };
   const auto d = std::make_unique<Decode>();
-  d->info.err = jpeg_std_error(&d->errors.manager);
+  jpeg_decompress_struct& info = d->info;
+  info.err = jpeg_std_error(&d->errors.manager);
   d->errors.manager.error_exit = JpegErrorExit;
   d->errors.manager.output_message = JpegMessage;
-  if (setjmp(d->errors.jump)) return std::nullopt;
-  jpeg_create_decompress(&d->info);
-  d->made = true;
-  jpeg_mem_src(&d->info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-  jpeg_read_header(&d->info, TRUE);
-  const uint32_t w = d->info.image_width, h = d->info.image_height;
+  if (!JpegTry(d->errors, [&] {
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+        jpeg_read_header(&info, TRUE);
+      }))
+    return std::nullopt;
+  const uint32_t w = info.image_width, h = info.image_height;
   if (w == 0 || h == 0 || uint64_t{w} * h > kMaxPixels) return std::nullopt;
   // The smallest of the scales 1/8 to 8/8 that still covers the size (as
   // DecodeImageAtLeast chooses).
   const uint32_t minWidth = std::min(width, w), minHeight = std::min(height, h);
-  d->info.scale_denom = 8;
-  for (d->info.scale_num = 1; d->info.scale_num < 8; ++d->info.scale_num) {
-    jpeg_calc_output_dimensions(&d->info);
-    if (d->info.output_width >= minWidth && d->info.output_height >= minHeight) break;
+  info.scale_denom = 8;
+  info.out_color_space = JCS_EXT_RGBA;
+  for (info.scale_num = 1;; ++info.scale_num) {
+    if (!JpegTry(d->errors, [&] { jpeg_calc_output_dimensions(&info); })) return std::nullopt;
+    if (info.scale_num == 8 || (info.output_width >= minWidth && info.output_height >= minHeight))
+      break;
   }
-  d->info.out_color_space = JCS_EXT_RGBA;
-  jpeg_calc_output_dimensions(&d->info);
-  const uint32_t sw = d->info.output_width, sh = d->info.output_height;
+  const uint32_t sw = info.output_width, sh = info.output_height;
   // Only a reduction streams; a picture kept or enlarged is decoded whole.
-  if ((width >= sw && height >= sh) || d->info.output_components != 4) return std::nullopt;
-  jpeg_start_decompress(&d->info);
+  if ((width >= sw && height >= sh) || info.output_components != 4) return std::nullopt;
+  if (!JpegTry(d->errors, [&] { jpeg_start_decompress(&info); })) return std::nullopt;
   const Taps ys = TentTaps(sh, height);
   d->ringRows = *std::max_element(ys.count.begin(), ys.count.end());
   d->rows.resize(size_t{d->ringRows} * sw * 4);
   Image out{width, height, std::vector<uint8_t>(size_t{width} * height * 4)};
   ReduceOpaque(
       sw, sh,
-      [&d, sw](uint32_t y) {
-        for (; d->decoded <= y; ++d->decoded) {
+      [&d, &info, sw](uint32_t y) {
+        for (; d->decoded <= y && !d->failed; ++d->decoded) {
           JSAMPROW line = &d->rows[size_t{d->decoded % d->ringRows} * sw * 4];
-          jpeg_read_scanlines(&d->info, &line, 1);
+          d->failed = !JpegTry(d->errors, [&] { jpeg_read_scanlines(&info, &line, 1); });
         }
         return &d->rows[size_t{y % d->ringRows} * sw * 4];
       },
       out);
+  if (d->failed) return std::nullopt;
   return out;
 }
 
