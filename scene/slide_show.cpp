@@ -59,6 +59,7 @@ void ZT_SlideShow_Light::StartCurrentSlide() {
   // decoded meanwhile); the others let go, and only the shown slide keeps
   // scene-copy targets.
   current_->slide->EnsurePicture(PictureLimitFor(*current_));
+  refineLimit_.reset();  // a refinement under way goes on for this slide
   const ZT_SlideContainer* next = slides[nextIndex_ < slides.size() ? nextIndex_ : 0].get();
   for (const auto& container : slides) {
     if (container.get() == current_.get()) continue;
@@ -175,12 +176,17 @@ void ZT_SlideShow_Light::RestoreDeviceObjects() {
   // The back buffer may have grown: pictures made for the smaller one are
   // made again, finer, without waiting (RefinePictures).
   refinePictures_ = true;
+  refineLimit_.reset();
 }
 
 void ZT_SlideShow_Light::RefinePictures() {
-  ZT_SlideContainer* next = slides[nextIndex_ < slides.size() ? nextIndex_ : 0].get();
-  if (next != current_.get()) next->slide->PrefetchPicture(PictureLimitFor(*next));
-  refinePictures_ = !current_->slide->RefinePicture(PictureLimitFor(*current_));
+  if (!refineLimit_) {
+    ZT_SlideContainer* next = slides[nextIndex_ < slides.size() ? nextIndex_ : 0].get();
+    if (next != current_.get()) next->slide->PrefetchPicture(PictureLimitFor(*next));
+    refineLimit_ = PictureLimitFor(*current_);
+  }
+  refinePictures_ = !current_->slide->RefinePicture(*refineLimit_);
+  if (!refinePictures_) refineLimit_.reset();
 }
 
 }  // namespace glimmer

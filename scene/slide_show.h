@@ -3,6 +3,7 @@
 // the show's music list.
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "common/safe_ptr.h"
@@ -77,6 +78,8 @@ class ZT_SlideShow_Light : public ZT_IOF_Item {
   std::array<OverlayVertex, 4> overlay_{};
   bool overlayMade_ = false;
   bool refinePictures_ = false;
+  // The current slide's limit at the new size, worked out once a refinement.
+  std::optional<PictureLimit> refineLimit_;
   float overlayAlpha_ = 0;
   float lastTime_ = 0;
 };
