@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/gpu/texture_loader.h"
+#include "platform/image/drawing_gate.h"
 #include "platform/image/image_codec.h"
 #include "render/state_blocks.h"
 #include "scene/slide_show.h"
@@ -45,7 +46,9 @@ void AddSlide(ShowDocument& doc, std::u16string name, std::vector<uint8_t> png,
 
 PlayingShow::PlayingShow(ShowDocument& doc) : PlayingShow(SaveShow(doc)) {}
 
-PlayingShow::PlayingShow(std::span<const uint8_t> bytes) : show_(LoadShow(bytes)) {
+PlayingShow::PlayingShow(std::span<const uint8_t> bytes) : PlayingShow(Loaded{}, LoadShow(bytes)) {}
+
+PlayingShow::PlayingShow(Loaded, ShowDocument&& loaded) : show_(std::move(loaded)) {
   GpuDevice& d = Device();
   show_.resources->Attach(d);
   scope_.emplace(show_.resources->ScreenFor(&d, &context_));
@@ -56,6 +59,7 @@ PlayingShow::PlayingShow(std::span<const uint8_t> bytes) : show_(LoadShow(bytes)
 }
 
 void PlayingShow::Frame(float t) {
+  const FrameDrawing drawing;  // as the player's frame loop
   show_.show->AdvanceShow(t);
   show_.show->RenderShow();
   Device().Present();

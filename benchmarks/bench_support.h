@@ -44,6 +44,9 @@ class PlayingShow {
   explicit PlayingShow(ShowDocument& doc);
   // The same from a document's bytes.
   explicit PlayingShow(std::span<const uint8_t> bytes);
+  // The same from a document the caller loaded.
+  struct Loaded {};
+  PlayingShow(Loaded, ShowDocument&& loaded);
   ShowDocument& Show() { return show_; }
   // One frame at show time t, presented and finished.
   void Frame(float t);

@@ -239,7 +239,9 @@ TexturePtr QVX_DocResManager::PictureTexture(uint32_t width, uint32_t height) {
   }
   // The spares not taken go: a show's pictures of other sizes are made anew.
   spareTextures_.clear();
-  return made ? made : device_->CreateTexture(width, height, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED);
+  // Every row is uploaded before the texture is drawn: it is not cleared.
+  return made ? made
+              : device_->CreateTextureToFill(width, height, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED);
 }
 
 void QVX_DocResManager::ReleaseLinkTextures(const ZT_FileLink3& link) {

@@ -10,6 +10,7 @@
 
 #include "common/error_codes.h"
 #include "platform/gpu/gl_context.h"
+#include "platform/image/drawing_gate.h"
 #include "platform/image/image_codec.h"
 #include "platform/ui/open_url.h"
 #include "platform/window/window_events.h"
@@ -244,6 +245,8 @@ ZT_ABObj_Constructor* Screensaver::LinkAt(const WindowEvent& event, bool hover) 
 }
 
 void Screensaver::RenderFrame(double appTime) {
+  // Pictures decoding for later slides wait until every screen is presented.
+  const FrameDrawing drawing;
   const int position =
       options_.picturePosition.value_or(static_cast<int>(options_.settings.picturePosition));
   for (auto& slot : slots_) {

@@ -4,6 +4,17 @@
 
 namespace glimmer {
 
+void Field(Archive& ar, std::string_view name, SharedBytes& bytes) {
+  if (ar.IsReading()) {
+    std::vector<uint8_t> read;
+    ar.Bytes(name, read);
+    bytes = std::move(read);
+  } else {
+    // A writing archive only reads the bytes it is handed.
+    ar.Bytes(name, const_cast<std::vector<uint8_t>&>(bytes.Vector()));
+  }
+}
+
 void Field(Archive& ar, std::string_view name, NamedBlob& blob) {
   ar.BeginStruct(name);
   Field(ar, "Data", blob.Data);

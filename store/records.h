@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/link_key.h"
+#include "common/shared_bytes.h"
 
 namespace glimmer {
 
@@ -20,10 +21,11 @@ struct Point32 {
   bool operator==(const Point32&) const = default;
 };
 
-// A named byte array: int32 n, n bytes, wide-string name.
+// A named byte array: int32 n, n bytes, wide-string name. Copies of a
+// record share its bytes.
 struct NamedBlob {
   std::u16string Name;
-  std::vector<uint8_t> Data;  // empty when the stored count is 0
+  SharedBytes Data;  // empty when the stored count is 0
   bool operator==(const NamedBlob&) const = default;
 };
 
@@ -32,19 +34,20 @@ struct NamedBlob {
 struct ResourceBlob {
   int32_t ResourceId = 0;
   std::u16string Module;
-  std::vector<uint8_t> Data;
+  SharedBytes Data;
   std::u16string Name;
   bool operator==(const ResourceBlob&) const = default;
 };
 
 // One encoded picture of an animation and how long it is shown.
 struct ImageFrame {
-  std::vector<uint8_t> Data;
+  SharedBytes Data;
   float Delay = 0.0f;
   bool operator==(const ImageFrame&) const = default;
 };
 
 // Stored forms. `name` is the field name the record is stored under.
+void Field(Archive& ar, std::string_view name, SharedBytes& bytes);
 void Field(Archive& ar, std::string_view name, NamedBlob& blob);
 void Field(Archive& ar, std::string_view name, ResourceBlob& blob);
 void Field(Archive& ar, std::string_view name, ImageFrame& frame);

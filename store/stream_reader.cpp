@@ -123,6 +123,12 @@ void ZT_IOF_R::ReadSizedBytes(std::vector<uint8_t>& out, const char* what) {
   buf_.pos += static_cast<size_t>(n);
 }
 
+void ZT_IOF_R::ReadSizedBytes(SharedBytes& out, const char* what) {
+  std::vector<uint8_t> read;
+  ReadSizedBytes(read, what);
+  out = std::move(read);
+}
+
 void ZT_IOF_R::ReadBlob(NamedBlob& out) {
   ReadSizedBytes(out.Data, "a blob");
   ReadString(out.Name);

@@ -63,6 +63,7 @@ class ZT_IOF_R {
 
   // int32 n followed by n bytes, into `out`.
   void ReadSizedBytes(std::vector<uint8_t>& out, const char* what);
+  void ReadSizedBytes(SharedBytes& out, const char* what);
   // An int32 element count. Fails when it is negative or when `count` elements
   // of at least `minElementBytes` each cannot fit in the bytes that remain.
   size_t ReadCount(size_t minElementBytes, const char* what);

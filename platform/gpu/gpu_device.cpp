@@ -181,11 +181,21 @@ void GpuDevice::SetDefaultStates() {
 
 TexturePtr GpuDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels,
                                     uint32_t usage, D3DFORMAT format, D3DPOOL pool) {
+  return NewTexture(width, height, levels, usage, format, pool, true);
+}
+
+TexturePtr GpuDevice::CreateTextureToFill(uint32_t width, uint32_t height, uint32_t levels,
+                                          uint32_t usage, D3DFORMAT format, D3DPOOL pool) {
+  return NewTexture(width, height, levels, usage, format, pool, false);
+}
+
+TexturePtr GpuDevice::NewTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                 D3DFORMAT format, D3DPOOL pool, bool cleared) {
   if (width == 0 || height == 0 || width > maxTextureSize_ || height > maxTextureSize_)
     return nullptr;
   // Render targets live in the default pool, as Direct3D requires.
   if (usage & D3DUSAGE_RENDERTARGET) pool = D3DPOOL_DEFAULT;
-  return std::make_shared<GpuTexture>(this, width, height, levels, usage, format, pool);
+  return std::make_shared<GpuTexture>(this, width, height, levels, usage, format, pool, cleared);
 }
 
 DepthStencilPtr GpuDevice::CreateDepthStencilSurface(uint32_t width, uint32_t height) {

@@ -100,6 +100,10 @@ class GpuDevice {
   // Resources.
   TexturePtr CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
                            D3DFORMAT format, D3DPOOL pool);
+  // The same texture left uncleared, for a caller that writes every texel of
+  // every level before the texture is drawn or read (a picture's upload).
+  TexturePtr CreateTextureToFill(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                 D3DFORMAT format, D3DPOOL pool);
   DepthStencilPtr CreateDepthStencilSurface(uint32_t width, uint32_t height);
   VertexBufferPtr CreateVertexBuffer(uint32_t bytes, uint32_t usage, uint32_t fvf, D3DPOOL pool);
   IndexBufferPtr CreateIndexBuffer(uint32_t bytes, uint32_t usage, D3DFORMAT_INDEX format,
@@ -212,6 +216,8 @@ class GpuDevice {
 
  private:
   friend class GpuResource;
+  TexturePtr NewTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                        D3DFORMAT format, D3DPOOL pool, bool cleared);
   struct Program;
   struct ProgramKey {
     VertexKey vertex;

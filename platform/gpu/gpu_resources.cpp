@@ -60,7 +60,7 @@ D3DSURFACE_DESC GpuSurface::GetDesc() const {
 }
 
 GpuTexture::GpuTexture(GpuDevice* device, uint32_t width, uint32_t height, uint32_t levels,
-                       uint32_t usage, D3DFORMAT format, D3DPOOL pool)
+                       uint32_t usage, D3DFORMAT format, D3DPOOL pool, bool cleared)
     : GpuResource(device, pool),
       width_(std::max(1u, width)),
       height_(std::max(1u, height)),
@@ -68,7 +68,7 @@ GpuTexture::GpuTexture(GpuDevice* device, uint32_t width, uint32_t height, uint3
                           : std::min(levels, FullChain(width_, height_))),
       usage_(usage),
       format_(format == D3DFMT_UNKNOWN ? D3DFMT_A8R8G8B8 : format) {
-  Allocate();
+  Allocate(cleared);
 }
 
 GpuTexture::~GpuTexture() {
@@ -86,7 +86,7 @@ void GpuTexture::ReleaseGl() {
   texture_ = 0;
 }
 
-void GpuTexture::Allocate() {
+void GpuTexture::Allocate(bool cleared) {
   device_->MakeCurrent();
   glGenTextures(1, &texture_);
   glBindTexture(GL_TEXTURE_2D, texture_);
@@ -104,12 +104,26 @@ void GpuTexture::Allocate() {
     const GLint swizzle[4] = {GL_ZERO, GL_ZERO, GL_ZERO, GL_RED};
     glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
   }
-  // Clear new textures: Direct3D's are zeroed.
-  std::vector<uint8_t> zeros(size_t(width_) * height_ * f.bytes, 0);
+  if (!cleared) return;
+  // Direct3D's new textures are zeroed. The driver clears in place where it
+  // can; otherwise zero rows go up a band at a time, so a large texture
+  // needs no zeroed copy of its own size.
+  if (epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_clear_texture")) {
+    for (uint32_t l = 0; l < levels_; ++l)
+      glClearTexImage(texture_, GLint(l), f.format, f.type, nullptr);
+    return;
+  }
+  constexpr size_t kBandBytes = size_t{1} << 20;
+  const size_t rowBytes = size_t(width_) * f.bytes;
+  const uint32_t bandRows = uint32_t(std::clamp<size_t>(kBandBytes / rowBytes, 1, height_));
+  const std::vector<uint8_t> zeros(rowBytes * bandRows, 0);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   for (uint32_t l = 0; l < levels_; ++l) {
-    glTexSubImage2D(GL_TEXTURE_2D, GLint(l), 0, 0, GLsizei(LevelSize(width_, l)),
-                    GLsizei(LevelSize(height_, l)), f.format, f.type, zeros.data());
+    const uint32_t w = LevelSize(width_, l), h = LevelSize(height_, l);
+    for (uint32_t y = 0; y < h; y += bandRows) {
+      glTexSubImage2D(GL_TEXTURE_2D, GLint(l), 0, GLint(y), GLsizei(w),
+                      GLsizei(std::min(bandRows, h - y)), f.format, f.type, zeros.data());
+    }
   }
 }
 

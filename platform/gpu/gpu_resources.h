@@ -63,8 +63,9 @@ class GpuSurface {
 
 class GpuTexture : public GpuResource, public std::enable_shared_from_this<GpuTexture> {
  public:
+  // Cleared to zero, as Direct3D's are, unless `cleared` is false.
   GpuTexture(GpuDevice* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-             D3DFORMAT format, D3DPOOL pool);
+             D3DFORMAT format, D3DPOOL pool, bool cleared = true);
   ~GpuTexture() override;
 
   uint32_t Width(uint32_t level = 0) const;
@@ -97,7 +98,7 @@ class GpuTexture : public GpuResource, public std::enable_shared_from_this<GpuTe
   void ReleaseGl() override;
 
  private:
-  void Allocate();
+  void Allocate(bool cleared);
   uint32_t width_, height_, levels_, usage_;
   D3DFORMAT format_;
   uint32_t texture_ = 0;

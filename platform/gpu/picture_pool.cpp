@@ -11,6 +11,8 @@
 #include <thread>
 #include <tuple>
 
+#include "platform/image/drawing_gate.h"
+
 namespace glimmer {
 namespace {
 
@@ -39,7 +41,7 @@ class PicturePool {
     return *pool;
   }
 
-  std::shared_ptr<PictureJob> Queue(std::span<const uint8_t> bytes, uint32_t width, uint32_t height,
+  std::shared_ptr<PictureJob> Queue(const SharedBytes& bytes, uint32_t width, uint32_t height,
                                     int32_t filter, uint32_t maxSide, uint32_t limitWidth,
                                     uint32_t limitHeight) {
     const uint64_t hash = HashBytes(bytes);
@@ -55,7 +57,7 @@ class PicturePool {
         return job;
     }
     auto job = std::make_shared<PictureJob>();
-    job->bytes_.assign(bytes.begin(), bytes.end());
+    job->bytes_ = bytes;
     job->width_ = width;
     job->height_ = height;
     job->filter_ = filter;
@@ -91,7 +93,9 @@ class PicturePool {
         // Forget the shared entries of jobs that are gone.
         std::erase_if(shared_, [](const auto& entry) { return entry.second.expired(); });
       }
-      if (job && job->Claim()) job->Run();
+      if (!job) continue;
+      YieldToDrawing();  // a job is started between frames
+      if (job->Claim()) job->Run();
     }
   }
 
@@ -151,7 +155,7 @@ const std::optional<PreparedPicture>& PictureJob::Wait() {
   return result_;
 }
 
-std::shared_ptr<PictureJob> DecodeInBackground(std::span<const uint8_t> bytes, uint32_t width,
+std::shared_ptr<PictureJob> DecodeInBackground(const SharedBytes& bytes, uint32_t width,
                                                uint32_t height, int32_t filter, uint32_t maxSide,
                                                uint32_t limitWidth, uint32_t limitHeight) {
   return PicturePool::Instance().Queue(bytes, width, height, filter, maxSide, limitWidth,

@@ -10,9 +10,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <span>
 #include <vector>
 
+#include "common/shared_bytes.h"
 #include "platform/gpu/texture_loader.h"
 
 namespace glimmer {
@@ -47,7 +47,7 @@ class PictureJob {
   bool Claim();
   void Run();
 
-  std::vector<uint8_t> bytes_;
+  SharedBytes bytes_;
   uint32_t width_ = 0, height_ = 0;
   int32_t filter_ = 0;
   uint32_t maxSide_ = 0;
@@ -58,9 +58,9 @@ class PictureJob {
   std::optional<PreparedPicture> result_;
 };
 
-// Queues the bytes (copied) for PreparePicture(bytes, width, height, filter,
+// Queues the bytes (shared, not copied) for PreparePicture(bytes, width, height, filter,
 // no colour key, maxSide, limitWidth, limitHeight).
-std::shared_ptr<PictureJob> DecodeInBackground(std::span<const uint8_t> bytes, uint32_t width,
+std::shared_ptr<PictureJob> DecodeInBackground(const SharedBytes& bytes, uint32_t width,
                                                uint32_t height, int32_t filter, uint32_t maxSide,
                                                uint32_t limitWidth = 0, uint32_t limitHeight = 0);
 

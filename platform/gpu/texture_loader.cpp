@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/image/drawing_gate.h"
+
 namespace glimmer {
 namespace {
 
@@ -110,6 +112,7 @@ std::optional<PreparedPicture> PreparePicture(std::span<const uint8_t> bytes, ui
     decoded = DecodeImage(bytes);
   }
   if (!decoded) return std::nullopt;
+  YieldToDrawing();  // the fit after the decode
   PreparedPicture out;
   if (limited) {
     out.info = {sourceWidth, sourceHeight, 1};
@@ -129,8 +132,9 @@ std::optional<PreparedPicture> PreparePicture(std::span<const uint8_t> bytes, ui
 TexturePtr CreatePreparedTexture(GpuDevice& device, const Image& level0, uint32_t mipLevels,
                                  uint32_t usage, D3DFORMAT format, D3DPOOL pool) {
   const uint32_t levels = mipLevels == kD3dxDefault ? 0 : mipLevels;
+  // Level 0 uploaded, the others made from it: nothing to clear first.
   TexturePtr texture =
-      device.CreateTexture(level0.width, level0.height, levels, usage, format, pool);
+      device.CreateTextureToFill(level0.width, level0.height, levels, usage, format, pool);
   if (!texture) return nullptr;
   texture->UploadImage(0, level0);
   texture->GenerateMips();

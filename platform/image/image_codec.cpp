@@ -19,6 +19,8 @@
 // libjpeg needs <cstdio> before it.
 #include <jpeglib.h>
 
+#include "platform/image/drawing_gate.h"
+
 namespace glimmer {
 namespace {
 
@@ -350,6 +352,7 @@ std::optional<Image> DecodeJpegReduced(std::span<const uint8_t> bytes, uint32_t 
       sw, sh,
       [&d, &info, sw](uint32_t y) {
         for (; d->decoded <= y && !d->failed; ++d->decoded) {
+          if (d->decoded % 32 == 0) YieldToDrawing();
           JSAMPROW line = &d->rows[size_t{d->decoded % d->ringRows} * sw * 4];
           d->failed = !JpegTry(d->errors, [&] { jpeg_read_scanlines(&info, &line, 1); });
         }

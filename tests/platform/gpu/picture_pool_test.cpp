@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/image/drawing_gate.h"
 #include "tests/support/test_pictures.h"
 
 namespace glimmer {
@@ -49,6 +54,26 @@ TEST(PicturePool, ScreensOfDifferentSizesShareADecodeThatCoversEach) {
   if (first == second) {
     EXPECT_GE(first->Wait()->level0.width, 2000u);
   }
+}
+
+// Decoding waits while frames are drawn, yet holds up no frame and is not
+// starved: a drawing thread that waits for a picture gets it, and a decode
+// queued while another thread draws without pause still finishes.
+TEST(PicturePool, DecodesGoOnWhileFramesAreDrawn) {
+  {
+    const FrameDrawing drawing;
+    ASSERT_TRUE(Ask(Photo(140), 1600, 800)->Wait());
+  }
+  std::atomic<bool> stop{false};
+  std::thread frames([&stop] {
+    const FrameDrawing drawing;
+    while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  const auto job = Ask(Photo(200), 0, 0);
+  while (!job->Ready()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  stop = true;
+  frames.join();
+  EXPECT_TRUE(job->Wait());
 }
 
 }  // namespace

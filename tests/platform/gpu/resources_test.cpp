@@ -1,6 +1,8 @@
 // Device objects: loss and reset, textures from encoded pictures, GIF
 // frames, surface copies, and large indexed batches.
 
+#include <algorithm>
+
 #include "platform/gpu/texture_loader.h"
 #include "tests/platform/gpu/gpu_test_support.h"
 
@@ -69,6 +71,26 @@ TEST_F(Resources, LossReleasesDefaultPoolAndKeepsManaged) {
   EXPECT_EQ(device_->GetBackBufferDesc().Width, 32u);
   EXPECT_EQ(device_->GetViewport().Height, 16u);
   EXPECT_EQ(device_->GetDepthStencilSurface(), nullptr);
+}
+
+// New textures read zero in every level; a texture made to be filled keeps
+// every row uploaded into it, band by band.
+TEST_F(Resources, NewTexturesAreZeroedAndFilledOnesKeepTheirRows) {
+  const TexturePtr fresh = device_->CreateTexture(40, 24, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+  for (uint32_t level = 0; level < fresh->Levels(); ++level) {
+    const Image read = fresh->ReadLevel(level);
+    EXPECT_TRUE(std::all_of(read.rgba.begin(), read.rgba.end(), [](uint8_t b) { return b == 0; }))
+        << "level " << level;
+  }
+  const Image picture = Checker(37, 23);
+  const TexturePtr filled =
+      device_->CreateTextureToFill(37, 23, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED);
+  ASSERT_TRUE(filled);
+  for (uint32_t y = 0; y < 23; y += 5) filled->UploadRows(0, picture, y, 5);
+  EXPECT_EQ(filled->ReadLevel(0).rgba, picture.rgba);
+  EXPECT_EQ(device_->CreateTextureToFill(device_->MaxTextureSize() + 1, 4, 1, 0, D3DFMT_UNKNOWN,
+                                         D3DPOOL_MANAGED),
+            nullptr);
 }
 
 TEST_F(Resources, PictureWithoutFilterKeepsItsPixelsTopLeft) {
