@@ -102,6 +102,24 @@ TEST_F(ResourceManagerTest, KeysAreThePathAndTheStamp) {
   EXPECT_EQ(two.Textures[0]->ReadLevel(0).Pixel(0, 0)[0], 90);
 }
 
+// A loaded document holds each embedded file once: the lookup index shares
+// the stored record's bytes, and new bytes given to one copy leave the
+// others as they were.
+TEST_F(ResourceManagerTest, EmbeddedFilesAreHeldOnce) {
+  auto m = Manager([](ZT_DocResManager& r) {
+    r.PictureBlobs.push_back({{u"a.png", 1}, {{0, u"", Png(4, 4, 10), u"a.png"}}});
+    r.FileBlobs.push_back({{u"b.fx", 1}, {{0, u"", {1, 2, 3}, u"b.fx"}}});
+    r.FrameEntries.push_back({{u"c.gif", 1}, {{Png(2, 2), 0.1f}}});
+  });
+  EXPECT_EQ(m->Blobs.at({u"a.png", 1})[0].Data.data(), m->PictureBlobs[0].Blobs[0].Data.data());
+  EXPECT_EQ(m->Blobs.at({u"b.fx", 1})[0].Data.data(), m->FileBlobs[0].Blobs[0].Data.data());
+  EXPECT_EQ(m->Frames.at({u"c.gif", 1})[0].Data.data(), m->FrameEntries[0].Frames[0].Data.data());
+  ResourceBlob copy = m->FileBlobs[0].Blobs[0];
+  copy.Data = std::vector<uint8_t>{9};
+  EXPECT_EQ(m->FileBlobs[0].Blobs[0].Data, (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(m->Blobs.at({u"b.fx", 1})[0].Data, (std::vector<uint8_t>{1, 2, 3}));
+}
+
 TEST_F(ResourceManagerTest, GifFramesComeOnlyFromTheDocument) {
   WriteFile(folder_ / "birds.gif", Png(8, 8));  // a file of that name on disk is never read
   auto m = Manager([](ZT_DocResManager& r) {
