@@ -159,7 +159,7 @@ bool QVX_DocResManager::Upload(const std::vector<ResourceBlob>& blobs, PendingPi
       if (!p.textures[i]) continue;
     }
     if (budget == 0) return false;
-    const size_t rowBytes = size_t(level0.width) * 4;
+    const size_t rowBytes = size_t(level0.width) * level0.channels;
     uint32_t rows = level0.height - p.row;
     if (budget != SIZE_MAX)
       rows = std::min<uint32_t>(rows, uint32_t(std::max<size_t>(1, budget / rowBytes)));

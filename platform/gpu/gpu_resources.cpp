@@ -169,8 +169,9 @@ bool GpuTexture::UploadRows(uint32_t level, const Image& image, uint32_t y0, uin
   glBindTexture(GL_TEXTURE_2D, texture_);
   GlState()->TextureBound(texture_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  // RGB rows take alpha 1, as an opaque picture's RGBA would give.
   glTexSubImage2D(GL_TEXTURE_2D, GLint(level), 0, GLint(y0), GLsizei(image.width), GLsizei(rows),
-                  GL_RGBA, GL_UNSIGNED_BYTE, image.Pixel(0, y0));
+                  image.channels == 3 ? GL_RGB : GL_RGBA, GL_UNSIGNED_BYTE, image.Pixel(0, y0));
   return true;
 }
 
@@ -183,10 +184,11 @@ void GpuTexture::UploadImage(uint32_t level, const Image& image) {
   const size_t n = size_t(image.width) * image.height;
   std::vector<uint8_t> data(n * FormatOf(format_).bytes);
   for (size_t i = 0; i < n; ++i) {
-    const uint8_t* p = &image.rgba[i * 4];
+    const uint8_t* p = &image.rgba[i * image.channels];
+    const uint8_t alpha = image.channels == 4 ? p[3] : 255;
     switch (format_) {
       case D3DFMT_A8:
-        data[i] = p[3];
+        data[i] = alpha;
         break;
       case D3DFMT_V8U8:
         data[i * 2] = uint8_t(int(p[0]) - 128);
@@ -203,7 +205,7 @@ void GpuTexture::UploadImage(uint32_t level, const Image& image) {
         data[i * 4 + 1] = p[1];
         data[i * 4 + 2] = p[0];
         // DXT1 keeps one bit of alpha.
-        data[i * 4 + 3] = format_ == D3DFMT_DXT1 ? (p[3] >= 128 ? 255 : 0) : p[3];
+        data[i * 4 + 3] = format_ == D3DFMT_DXT1 ? (alpha >= 128 ? 255 : 0) : alpha;
         break;
     }
   }

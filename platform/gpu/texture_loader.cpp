@@ -94,9 +94,9 @@ std::optional<PreparedPicture> PreparePicture(std::span<const uint8_t> bytes, ui
     levelWidth = limitWidth ? std::min(tw, limitWidth) : tw;
     levelHeight = limitHeight ? std::min(th, limitHeight) : th;
     // A JPEG reduced by the tent filter is reduced as it decodes, without
-    // the decoded picture's memory.
+    // the decoded picture's memory, and waits for its upload as RGB.
     if (colorKey == 0 && (filter == -1 || (filter & 0x1F) == D3DX_FILTER_TRIANGLE)) {
-      if (std::optional<Image> level = DecodeJpegReduced(bytes, levelWidth, levelHeight)) {
+      if (std::optional<Image> level = DecodeJpegReduced(bytes, levelWidth, levelHeight, 3)) {
         PreparedPicture out;
         out.info = {sourceWidth, sourceHeight, 1};
         out.textureWidth = tw;

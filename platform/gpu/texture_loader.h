@@ -36,7 +36,7 @@ struct PreparedPicture {
   // The top level's size by the rules below before any reduction: what
   // placement and texture-to-picture ratios are computed from.
   uint32_t textureWidth = 0, textureHeight = 0;
-  Image level0;
+  Image level0;  // RGBA, or RGB (3 channels) for a JPEG reduced as it decodes
 };
 // A size rounded up to a power of two beyond `maxSide` (when not 0) takes
 // that side instead: the largest texture the device makes. A scaling

@@ -231,9 +231,9 @@ Taps TentTaps(uint32_t in, uint32_t out) {
 // y that never go back by more than the tent's reach.
 template <class Row>
 void ReduceOpaque(uint32_t srcWidth, uint32_t srcHeight, Row&& row, Image& out) {
-  const uint32_t width = out.width, height = out.height;
+  const uint32_t width = out.width, height = out.height, n = out.channels;
   const Taps xs = TentTaps(srcWidth, width), ys = TentTaps(srcHeight, height);
-  std::vector<float> column(size_t{srcWidth} * 4);
+  std::vector<float> column(size_t{srcWidth} * n);
   std::vector<size_t> xAt(width);
   for (size_t o = 0, at = 0; o < width; at += xs.count[o], ++o) xAt[o] = at;
   for (uint32_t y = 0, at = 0; y < height; at += ys.count[y], ++y) {
@@ -246,13 +246,13 @@ void ReduceOpaque(uint32_t srcWidth, uint32_t srcHeight, Row&& row, Image& out) 
     uint8_t* o = out.Pixel(0, y);
     for (uint32_t x = 0; x < width; ++x) {
       float sum[4] = {0, 0, 0, 0};
-      const float* p = &column[size_t{xs.first[x]} * 4];
-      for (uint32_t k = 0; k < xs.count[x]; ++k, p += 4) {
+      const float* p = &column[size_t{xs.first[x]} * n];
+      for (uint32_t k = 0; k < xs.count[x]; ++k, p += n) {
         const float w = xs.weights[xAt[x] + k];
-        for (int c = 0; c < 4; ++c) sum[c] += w * p[c];
+        for (uint32_t c = 0; c < n; ++c) sum[c] += w * p[c];
       }
-      for (int c = 0; c < 4; ++c)
-        o[size_t{x} * 4 + c] = uint8_t(std::clamp(sum[c] + 0.5f, 0.0f, 255.0f));
+      for (uint32_t c = 0; c < n; ++c)
+        o[size_t{x} * n + c] = uint8_t(std::clamp(sum[c] + 0.5f, 0.0f, 255.0f));
     }
   }
 }
@@ -307,8 +307,9 @@ Image ResizeTriangle(const Image& src, uint32_t width, uint32_t height) {
 }
 
 std::optional<Image> DecodeJpegReduced(std::span<const uint8_t> bytes, uint32_t width,
-                                       uint32_t height) {
-  if (!IsJpeg(bytes) || width == 0 || height == 0) return std::nullopt;
+                                       uint32_t height, uint32_t channels) {
+  if (!IsJpeg(bytes) || width == 0 || height == 0 || (channels != 3 && channels != 4))
+    return std::nullopt;
   struct Decode {
     jpeg_decompress_struct info{};
     JpegErrors errors{};
@@ -334,7 +335,7 @@ std::optional<Image> DecodeJpegReduced(std::span<const uint8_t> bytes, uint32_t 
   // DecodeImageAtLeast chooses).
   const uint32_t minWidth = std::min(width, w), minHeight = std::min(height, h);
   info.scale_denom = 8;
-  info.out_color_space = JCS_EXT_RGBA;
+  info.out_color_space = channels == 3 ? JCS_RGB : JCS_EXT_RGBA;
   for (info.scale_num = 1;; ++info.scale_num) {
     if (!JpegTry(d->errors, [&] { jpeg_calc_output_dimensions(&info); })) return std::nullopt;
     if (info.scale_num == 8 || (info.output_width >= minWidth && info.output_height >= minHeight))
@@ -342,21 +343,22 @@ std::optional<Image> DecodeJpegReduced(std::span<const uint8_t> bytes, uint32_t 
   }
   const uint32_t sw = info.output_width, sh = info.output_height;
   // Only a reduction streams; a picture kept or enlarged is decoded whole.
-  if ((width >= sw && height >= sh) || info.output_components != 4) return std::nullopt;
+  if ((width >= sw && height >= sh) || info.output_components != int(channels)) return std::nullopt;
   if (!JpegTry(d->errors, [&] { jpeg_start_decompress(&info); })) return std::nullopt;
   const Taps ys = TentTaps(sh, height);
+  const size_t rowBytes = size_t{sw} * channels;
   d->ringRows = *std::max_element(ys.count.begin(), ys.count.end());
-  d->rows.resize(size_t{d->ringRows} * sw * 4);
-  Image out{width, height, std::vector<uint8_t>(size_t{width} * height * 4)};
+  d->rows.resize(d->ringRows * rowBytes);
+  Image out{width, height, std::vector<uint8_t>(size_t{width} * height * channels), channels};
   ReduceOpaque(
       sw, sh,
-      [&d, &info, sw](uint32_t y) {
+      [&d, &info, rowBytes](uint32_t y) {
         for (; d->decoded <= y && !d->failed; ++d->decoded) {
           if (d->decoded % 32 == 0) YieldToDrawing();
-          JSAMPROW line = &d->rows[size_t{d->decoded % d->ringRows} * sw * 4];
+          JSAMPROW line = &d->rows[(d->decoded % d->ringRows) * rowBytes];
           d->failed = !JpegTry(d->errors, [&] { jpeg_read_scanlines(&info, &line, 1); });
         }
-        return &d->rows[size_t{y % d->ringRows} * sw * 4];
+        return &d->rows[(y % d->ringRows) * rowBytes];
       },
       out);
   if (d->failed) return std::nullopt;

@@ -88,6 +88,14 @@ TEST_F(Resources, NewTexturesAreZeroedAndFilledOnesKeepTheirRows) {
   ASSERT_TRUE(filled);
   for (uint32_t y = 0; y < 23; y += 5) filled->UploadRows(0, picture, y, 5);
   EXPECT_EQ(filled->ReadLevel(0).rgba, picture.rgba);
+  // The same picture as RGB rows reads back with alpha 1.
+  Image rgb{37, 23, {}, 3};
+  for (size_t i = 0; i < picture.rgba.size(); ++i)
+    if (i % 4 != 3) rgb.rgba.push_back(picture.rgba[i]);
+  const TexturePtr fromRgb =
+      device_->CreateTextureToFill(37, 23, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED);
+  for (uint32_t y = 0; y < 23; y += 5) fromRgb->UploadRows(0, rgb, y, 5);
+  EXPECT_EQ(fromRgb->ReadLevel(0).rgba, picture.rgba);
   EXPECT_EQ(device_->CreateTextureToFill(device_->MaxTextureSize() + 1, 4, 1, 0, D3DFMT_UNKNOWN,
                                          D3DPOOL_MANAGED),
             nullptr);

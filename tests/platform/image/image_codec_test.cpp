@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image_resize.h>
 
+#include <algorithm>
+
 #include "tests/support/test_pictures.h"
 
 namespace glimmer {
@@ -100,6 +102,15 @@ TEST(ImageCodec, AJpegReducedAsItDecodesMatchesTheWholeDecodeReduced) {
     EXPECT_EQ(streamed->width, lw);
     EXPECT_EQ(streamed->height, lh);
     EXPECT_TRUE(streamed->rgba == whole.rgba) << lw << " x " << lh;
+    // As RGB: the same colours without the alpha.
+    const auto rgbLevel = DecodeJpegReduced(jpeg, lw, lh, 3);
+    ASSERT_TRUE(rgbLevel);
+    ASSERT_EQ(rgbLevel->channels, 3u);
+    ASSERT_EQ(rgbLevel->rgba.size(), size_t{lw} * lh * 3);
+    size_t differing = 0;
+    for (size_t i = 0; i < size_t{lw} * lh; ++i)
+      differing += !std::equal(&whole.rgba[i * 4], &whole.rgba[i * 4 + 3], &rgbLevel->rgba[i * 3]);
+    EXPECT_EQ(differing, 0u) << lw << " x " << lh;
   }
   EXPECT_FALSE(DecodeJpegReduced(jpeg, w, h));
   EXPECT_FALSE(DecodeJpegReduced(jpeg, 2 * w, h + 1));
