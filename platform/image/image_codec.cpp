@@ -354,7 +354,7 @@ std::optional<Image> DecodeJpegReduced(std::span<const uint8_t> bytes, uint32_t 
       sw, sh,
       [&d, &info, rowBytes](uint32_t y) {
         for (; d->decoded <= y && !d->failed; ++d->decoded) {
-          if (d->decoded % 32 == 0) YieldToDrawing();
+          if (d->decoded % 8 == 0) YieldToDrawing();
           JSAMPROW line = &d->rows[(d->decoded % d->ringRows) * rowBytes];
           d->failed = !JpegTry(d->errors, [&] { jpeg_read_scanlines(&info, &line, 1); });
         }
