@@ -3,11 +3,11 @@
 // copied into a lookup index (or handed to a decode) copies no bytes. New
 // bytes are assigned as a whole and replace them for that copy only.
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace glimmer {

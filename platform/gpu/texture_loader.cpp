@@ -87,40 +87,34 @@ std::optional<PreparedPicture> PreparePicture(std::span<const uint8_t> bytes, ui
   const bool limited =
       (limitWidth || limitHeight) && scales && PictureSize(bytes, sourceWidth, sourceHeight) &&
       uint64_t{textureSide(width, sourceWidth)} * textureSide(height, sourceHeight) > kWholeTexels;
-  std::optional<Image> decoded;
-  uint32_t levelWidth = 0, levelHeight = 0;
-  if (limited) {
-    const uint32_t tw = textureSide(width, sourceWidth), th = textureSide(height, sourceHeight);
-    levelWidth = limitWidth ? std::min(tw, limitWidth) : tw;
-    levelHeight = limitHeight ? std::min(th, limitHeight) : th;
-    // A JPEG reduced by the tent filter is reduced as it decodes, without
-    // the decoded picture's memory, and waits for its upload as RGB.
-    if (colorKey == 0 && (filter == -1 || (filter & 0x1F) == D3DX_FILTER_TRIANGLE)) {
-      if (std::optional<Image> level = DecodeJpegReduced(bytes, levelWidth, levelHeight, 3)) {
-        PreparedPicture out;
-        out.info = {sourceWidth, sourceHeight, 1};
-        out.textureWidth = tw;
-        out.textureHeight = th;
-        out.level0 = std::move(*level);
-        return out;
-      }
-    }
-    // The level spans the whole picture: a JPEG need decode no finer than it.
-    decoded = DecodeImageAtLeast(bytes, std::min(levelWidth, sourceWidth),
-                                 std::min(levelHeight, sourceHeight));
-  } else {
-    decoded = DecodeImage(bytes);
-  }
-  if (!decoded) return std::nullopt;
-  YieldToDrawing();  // the fit after the decode
   PreparedPicture out;
   if (limited) {
     out.info = {sourceWidth, sourceHeight, 1};
     out.textureWidth = textureSide(width, sourceWidth);
     out.textureHeight = textureSide(height, sourceHeight);
-    out.level0 = FitToTexture(std::move(*decoded), levelWidth, levelHeight, filter, colorKey);
+    const uint32_t levelWidth =
+        limitWidth ? std::min(out.textureWidth, limitWidth) : out.textureWidth;
+    const uint32_t levelHeight =
+        limitHeight ? std::min(out.textureHeight, limitHeight) : out.textureHeight;
+    // A JPEG reduced by the tent filter is reduced as it decodes, without
+    // the decoded picture's memory, and waits for its upload as RGB.
+    std::optional<Image> level;
+    if (colorKey == 0 && (filter == -1 || (filter & 0x1F) == D3DX_FILTER_TRIANGLE))
+      level = DecodeJpegReduced(bytes, levelWidth, levelHeight, 3);
+    if (!level) {
+      // The level spans the whole picture: a JPEG need decode no finer than it.
+      std::optional<Image> decoded = DecodeImageAtLeast(bytes, std::min(levelWidth, sourceWidth),
+                                                        std::min(levelHeight, sourceHeight));
+      if (!decoded) return std::nullopt;
+      YieldToDrawing();  // the fit after the decode
+      level = FitToTexture(std::move(*decoded), levelWidth, levelHeight, filter, colorKey);
+    }
+    out.level0 = std::move(*level);
     return out;
   }
+  std::optional<Image> decoded = DecodeImage(bytes);
+  if (!decoded) return std::nullopt;
+  YieldToDrawing();  // the fit after the decode
   out.info = {decoded->width, decoded->height, 1};
   out.textureWidth = textureSide(width, decoded->width);
   out.textureHeight = textureSide(height, decoded->height);
