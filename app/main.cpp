@@ -12,7 +12,7 @@
 #include "app/config_command.h"
 #include "app/saver_command.h"
 #include "host/xscreensaver_install.h"
-#include "objects/object_nodes.h"
+#include "models/object_nodes.h"
 #include "show/show_schema.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "benchmarks/bench_support.h"
-#include "objects/generators/aurora.h"
-#include "objects/generators/falling_stars.h"
-#include "objects/generators/twinkling_stars.h"
+#include "generators/aurora.h"
+#include "generators/falling_stars.h"
+#include "generators/twinkling_stars.h"
 #include "platform/image/image_codec.h"
 #include "scene/slide.h"
 

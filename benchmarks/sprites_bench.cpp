@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "benchmarks/bench_support.h"
-#include "objects/fish.h"
-#include "objects/rain.h"
 #include "platform/image/image_codec.h"
 #include "scene/slide_show.h"
+#include "sprites/fish.h"
+#include "sprites/rain.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 # Sources of the core library and the program, collected per folder: a new
 # file in one of these folders joins the build without editing a list.
-set(GLIMMER_CORE_FOLDERS common platform store params render document scene particles effects
-                         objects sound show host)
+set(GLIMMER_CORE_FOLDERS common platform store params render document scene particles sprites
+                         effects sound generators texts models show host)
 set(GLIMMER_CORE_SOURCES)
 set(GLIMMER_GLSL_FILES)
 foreach(folder IN LISTS GLIMMER_CORE_FOLDERS)

@@ -8,8 +8,8 @@
 
 #include "common/wide_string.h"
 #include "document/document_source.h"
-#include "objects/text_picture.h"
 #include "show/show_document.h"
+#include "texts/text_picture.h"
 
 namespace glimmer {
 namespace {

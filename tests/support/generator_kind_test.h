@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "objects/generators/particle_generator.h"
+#include "generators/particle_generator.h"
 #include "params/time_lines.h"
 #include "store/stream_writer.h"
 #include "tests/support/scene_test.h"

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "objects/sprite_array.h"
 #include "params/time_lines.h"
+#include "sprites/sprite_array.h"
 #include "store/stream_writer.h"
 #include "tests/support/scene_test.h"
 

@@ -228,7 +228,7 @@ TEST(WindowTarget, ShowcaseSlidesMatchTheTexturePath) {
   // culled meshes with depth.
   RenderShowTwice("effects", {62, 1112});
   RenderShowTwice("particles", {62});
-  RenderShowTwice("objects3d", {62});
+  RenderShowTwice("models", {62});
 }
 
 }  // namespace
