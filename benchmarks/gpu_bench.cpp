@@ -187,16 +187,18 @@ void BM_BuiltinEffectFullScreen(benchmark::State& state) {
 BENCHMARK(BM_BuiltinEffectFullScreen)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same through a carried effect file: texture × tint, blended.
-void BM_CarriedEffectFullScreen(benchmark::State& state) {
-  testing::EffectFileWriter w;
-  w.AddFloat("Tint", 1, 4, {1, 1, 1, 0.5f});
-  w.AddTexture("Picture");
-  w.AddSampler("PictureSampler", "Picture");
-  w.AddTechnique("Tinted");
-  w.AddPass("P0");
+// Adds the tinting pass's states and pixel shader, loads the effect and
+// draws its technique over full-screen quads.
+void CarriedEffectPasses(benchmark::State& state, testing::EffectFileWriter& w,
+                         const char* technique, const char* label, bool placed) {
   w.AddState(13, 0, 1);                    // alpha blending
   w.AddState(6, 0, D3DBLEND_SRCALPHA);     // source blend
   w.AddState(7, 0, D3DBLEND_INVSRCALPHA);  // destination blend
+  if (placed) {
+    w.AddVertexShader(testing::AssembleShader(
+        "vs_2_0\ndcl_position v0\ndcl_texcoord v1\nm4x4 oPos, v0, c0\nmov oT0, v1\n",
+        {{"WorldViewProj", 0, 4, 4, true}}));
+  }
   w.AddPixelShader(testing::AssembleShader(
       "ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmul r0, r0, c0\nmov oC0, r0\n",
       {{"Tint", 0}}, {{"PictureSampler", 0}}));
@@ -207,9 +209,19 @@ void BM_CarriedEffectFullScreen(benchmark::State& state) {
     return;
   }
   Effect fx(Device(), carried.desc);
-  fx.SetTechnique("Tinted");
+  fx.SetTechnique(technique);
   fx.SetTexture("Picture", Picture());
-  EffectPasses(state, fx, "full-screen quads, carried effect");
+  EffectPasses(state, fx, label, placed);
+}
+
+void BM_CarriedEffectFullScreen(benchmark::State& state) {
+  testing::EffectFileWriter w;
+  w.AddFloat("Tint", 1, 4, {1, 1, 1, 0.5f});
+  w.AddTexture("Picture");
+  w.AddSampler("PictureSampler", "Picture");
+  w.AddTechnique("Tinted");
+  w.AddPass("P0");
+  CarriedEffectPasses(state, w, "Tinted", "full-screen quads, carried effect", false);
 }
 BENCHMARK(BM_CarriedEffectFullScreen)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -223,25 +235,8 @@ void BM_CarriedVertexEffectFullScreen(benchmark::State& state) {
   w.AddSampler("PictureSampler", "Picture");
   w.AddTechnique("Placed");
   w.AddPass("P0");
-  w.AddState(13, 0, 1);                    // alpha blending
-  w.AddState(6, 0, D3DBLEND_SRCALPHA);     // source blend
-  w.AddState(7, 0, D3DBLEND_INVSRCALPHA);  // destination blend
-  w.AddVertexShader(testing::AssembleShader(
-      "vs_2_0\ndcl_position v0\ndcl_texcoord v1\nm4x4 oPos, v0, c0\nmov oT0, v1\n",
-      {{"WorldViewProj", 0, 4, 4, true}}));
-  w.AddPixelShader(testing::AssembleShader(
-      "ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmul r0, r0, c0\nmov oC0, r0\n",
-      {{"Tint", 0}}, {{"PictureSampler", 0}}));
-  std::string error;
-  const CarriedEffect carried = LoadCarriedEffect(w.Build(), &Device(), &error);
-  if (!carried.desc || !carried.AllTranslated()) {
-    state.SkipWithError((error + carried.Summary()).c_str());
-    return;
-  }
-  Effect fx(Device(), carried.desc);
-  fx.SetTechnique("Placed");
-  fx.SetTexture("Picture", Picture());
-  EffectPasses(state, fx, "full-screen quads, carried effect with a vertex shader", true);
+  CarriedEffectPasses(state, w, "Placed", "full-screen quads, carried effect with a vertex shader",
+                      true);
 }
 BENCHMARK(BM_CarriedVertexEffectFullScreen)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -28,12 +28,11 @@ class ZT_ExpandFX : public ZT_CentralBased {
   MediaParamT<int32_t> motion{3};
 };
 
-class ExpandFX : public FxKind<ZT_ExpandFX> {
+class ExpandFX : public GridlessFxKind<ZT_ExpandFX> {
  public:
-  using FxKind::FxKind;
+  using GridlessFxKind::GridlessFxKind;
 
  protected:
-  uint32_t GridCells() const override { return 0; }
   void SetParameters(ZT_ABRender& renderer) override;
 };
 

@@ -20,14 +20,13 @@ class ZT_LightFX : public ZT_FX_Constructor {
   MediaParamT<int32_t> mode;
 };
 
-class LightFX : public FxKind<ZT_LightFX> {
+class LightFX : public GridlessFxKind<ZT_LightFX> {
  public:
-  using FxKind::FxKind;
+  using GridlessFxKind::GridlessFxKind;
   // The light's level b in [0, 1] at the effect's clock.
   float Level() const;
 
  protected:
-  uint32_t GridCells() const override { return 0; }
   void SetParameters(ZT_ABRender& renderer) override;
 };
 

@@ -25,12 +25,11 @@ class ZT_MoveFX : public ZT_DirectionBased {
   UINTSclaleTo<float> smear{0, 0.001f, 0.0f};
 };
 
-class MoveFX : public FxKind<ZT_MoveFX> {
+class MoveFX : public GridlessFxKind<ZT_MoveFX> {
  public:
-  using FxKind::FxKind;
+  using GridlessFxKind::GridlessFxKind;
 
  protected:
-  uint32_t GridCells() const override { return 0; }
   void SetParameters(ZT_ABRender& renderer) override;
 };
 

@@ -30,12 +30,11 @@ class ZT_RadialWaveFX : public ZT_CentralBased {
   MediaParamT<int32_t> inwards;
 };
 
-class RadialWaveFX : public FxKind<ZT_RadialWaveFX> {
+class RadialWaveFX : public GridlessFxKind<ZT_RadialWaveFX> {
  public:
-  using FxKind::FxKind;
+  using GridlessFxKind::GridlessFxKind;
 
  protected:
-  uint32_t GridCells() const override { return 0; }
   void SetParameters(ZT_ABRender& renderer) override;
 };
 

@@ -24,13 +24,12 @@ class ZT_RotationFX : public ZT_CentralBased {
   MediaParamT<int32_t> clockwise;
 };
 
-class RotationFX : public FxKind<ZT_RotationFX> {
+class RotationFX : public GridlessFxKind<ZT_RotationFX> {
  public:
-  using FxKind::FxKind;
+  using GridlessFxKind::GridlessFxKind;
   float Angle() const { return angle_; }
 
  protected:
-  uint32_t GridCells() const override { return 0; }
   void AdvanceFx(float t) override;
   void SetParameters(ZT_ABRender& renderer) override;
 

@@ -186,6 +186,16 @@ class FxKind : public ScreenEffectRuntime {
   const Ctor& settings() const { return static_cast<const Ctor&>(Constructor()); }
 };
 
+// The runtime of a screen-effect kind that makes no grid over its quad.
+template <class Ctor>
+class GridlessFxKind : public FxKind<Ctor> {
+ public:
+  using FxKind<Ctor>::FxKind;
+
+ protected:
+  uint32_t GridCells() const override { return 0; }
+};
+
 // A screen effect's description: techniques "Main" (over the target,
 // weighted by the result's alpha) and "MainFX" (the whole image, opaque),
 // each running the function of that name in `glsl`, with samplers for

@@ -39,12 +39,11 @@ class ZT_WaterFX : public ZT_FX_Constructor {
   ZT_ImageFileLink bump{u"common_res.dll"};
 };
 
-class WaterFX : public FxKind<ZT_WaterFX> {
+class WaterFX : public GridlessFxKind<ZT_WaterFX> {
  public:
-  using FxKind::FxKind;
+  using GridlessFxKind::GridlessFxKind;
 
  protected:
-  uint32_t GridCells() const override { return 0; }
   void Prepare() override;
   void SetParameters(ZT_ABRender& renderer) override;
 

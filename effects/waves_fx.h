@@ -24,12 +24,11 @@ class ZT_WavesFX : public ZT_FX_Constructor {
   MediaParamT<int32_t> side;
 };
 
-class WavesFX : public FxKind<ZT_WavesFX> {
+class WavesFX : public GridlessFxKind<ZT_WavesFX> {
  public:
-  using FxKind::FxKind;
+  using GridlessFxKind::GridlessFxKind;
 
  protected:
-  uint32_t GridCells() const override { return 0; }
   void SetParameters(ZT_ABRender& renderer) override;
 };
 

@@ -34,13 +34,7 @@ void ZT_BrownAnimation::UpdateRegion() {
 
 void ZT_BrownAnimation::InitRuntime(ZT_ParticlesObj& runtime) {
   ZT_TexParticleGenerator::InitRuntime(runtime);
-  QVX_DocResManager* resources = QVX_DocResManager::Current();
-  if (resources && !images.empty() && !images[0].Path().empty()) {
-    const TextureSet set = resources->FindTextures(images[0], 1);
-    frames = set.Textures;
-    frameDelays = set.Delays;
-  }
-  frameDelays.resize(frames.size(), 0.0f);
+  if (!images.empty()) LoadFrames(images[0]);
   UpdateRegion();
   uint32_t n = count.Value();
   if (n > kMaxGeneratorRecords) {
@@ -60,15 +54,7 @@ void ZT_BrownAnimation::InitRuntime(ZT_ParticlesObj& runtime) {
 
 void ZT_BrownAnimation::AdvanceParticles(float t, ZT_ParticlesObj& runtime) {
   animationSpeed.Advance(t);
-  const float now = animationSpeed.LocalTime;
-  if (now < lastSwitch) lastSwitch = now;
-  if (!frames.empty()) {
-    frameIndex %= frames.size();
-    if (now - lastSwitch > frameDelays[frameIndex]) {
-      lastSwitch = now;
-      frameIndex = (frameIndex + 1) % frames.size();
-    }
-  }
+  NextFrameAfterDelay(animationSpeed.LocalTime);
   motionSpeed.Advance(t);
   UpdateRegion();
   for (GeneratorParticle& p : wanderers) p.Step(motionSpeed.StepTime);
@@ -82,10 +68,7 @@ void ZT_BrownAnimation::AdvanceParticles(float t, ZT_ParticlesObj& runtime) {
 }
 
 void ZT_BrownAnimation::DrawParticles(ZT_ABRender& renderer, ZT_ParticlesObj& runtime) {
-  if (frames.empty() || !frames[frameIndex % frames.size()]) return;
-  renderer.Device().SetTexture(0, frames[frameIndex % frames.size()]);
-  runtime.DrawBuffer(renderer, 0, loadedEffect.get());
-  renderer.Device().SetTexture(0, nullptr);
+  DrawCurrentFrame(renderer, runtime, loadedEffect.get());
 }
 
 void ZT_BrownAnimation::Restart() {

@@ -5,11 +5,12 @@
 
 #include <vector>
 
+#include "generators/generator_frames.h"
 #include "generators/static_generators.h"
 
 namespace glimmer {
 
-class ZT_BrownAnimation : public ZT_ParticleRctRgnGenerator {
+class ZT_BrownAnimation : public ZT_ParticleRctRgnGenerator, public GeneratorFrames {
   GLIMMER_LAYER_KIND(ZT_BrownAnimation)
 
  public:
@@ -41,10 +42,6 @@ class ZT_BrownAnimation : public ZT_ParticleRctRgnGenerator {
   // Not stored.
   BrownianRegion wanderRegion;
   std::vector<GeneratorParticle> wanderers;
-  std::vector<TexturePtr> frames;
-  std::vector<float> frameDelays;
-  size_t frameIndex = 0;
-  float lastSwitch = 0;
 };
 
 }  // namespace glimmer

@@ -14,26 +14,12 @@ void ZT_CustomAirBrush::Serialize(Archive& ar, int32_t) {
 
 void ZT_CustomAirBrush::InitRuntime(ZT_ParticlesObj& runtime) {
   ZT_TexParticleGenerator::InitRuntime(runtime);
-  QVX_DocResManager* resources = QVX_DocResManager::Current();
-  if (resources && !animatedImage.Path().empty()) {
-    const TextureSet set = resources->FindTextures(animatedImage, 1);
-    frames = set.Textures;
-    frameDelays = set.Delays;
-    if (set.ImageWidth > 0) imageAspect = float(set.ImageHeight) / float(set.ImageWidth);
-  }
-  frameDelays.resize(frames.size(), 0.0f);
+  LoadFrames(animatedImage, &imageAspect);
   BuildDabGeometry(runtime);
 }
 
 void ZT_CustomAirBrush::StepFrames() {
-  const float now = speed.LocalTime;
-  if (now < lastSwitch) lastSwitch = now;
-  if (frames.empty()) return;
-  frameIndex %= frames.size();
-  if (now - lastSwitch > frameDelays[frameIndex]) {
-    lastSwitch = now;
-    frameIndex = (frameIndex + 1) % frames.size();
-  }
+  NextFrameAfterDelay(speed.LocalTime);
 }
 
 void ZT_CustomAirBrush::AdvanceParticles(float t, ZT_ParticlesObj& runtime) {

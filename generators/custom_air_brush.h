@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "generators/air_brush.h"
+#include "generators/generator_frames.h"
 
 namespace glimmer {
 
-class ZT_CustomAirBrush : public ZT_AirBrush {
+class ZT_CustomAirBrush : public ZT_AirBrush, public GeneratorFrames {
   GLIMMER_LAYER_KIND(ZT_CustomAirBrush)
 
  public:
@@ -31,12 +32,6 @@ class ZT_CustomAirBrush : public ZT_AirBrush {
 
   ZT_ImageFileLink animatedImage;
   MediaSpeedParam speed{100, 0.01f, 0.0f};
-
-  // Not stored.
-  std::vector<TexturePtr> frames;
-  std::vector<float> frameDelays;  // seconds
-  size_t frameIndex = 0;
-  float lastSwitch = 0;
 
  private:
   std::vector<TexturePtr> drawn_{nullptr};

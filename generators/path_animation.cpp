@@ -51,28 +51,14 @@ void ZT_PathAnimtion::Serialize(Archive& ar, int32_t version) {
 
 void ZT_PathAnimtion::InitRuntime(ZT_ParticlesObj& runtime) {
   ZT_TexParticleGenerator::InitRuntime(runtime);
-  QVX_DocResManager* resources = QVX_DocResManager::Current();
-  if (resources && !images.empty() && !images[0].Path().empty()) {
-    const TextureSet set = resources->FindTextures(images[0], 1);
-    frames = set.Textures;
-    frameDelays = set.Delays;
-  }
-  frameDelays.resize(frames.size(), 0.0f);
+  if (!images.empty()) LoadFrames(images[0]);
   path.Rebuild();
   runtime.ReserveQuads(0, std::min(count.Value(), kMaxGeneratorRecords));
 }
 
 void ZT_PathAnimtion::AdvanceParticles(float t, ZT_ParticlesObj& runtime) {
   animationSpeed.Advance(t);
-  const float now = animationSpeed.LocalTime;
-  if (now < lastSwitch) lastSwitch = now;
-  if (!frames.empty()) {
-    frameIndex %= frames.size();
-    if (now - lastSwitch > frameDelays[frameIndex]) {
-      lastSwitch = now;
-      frameIndex = (frameIndex + 1) % frames.size();
-    }
-  }
+  NextFrameAfterDelay(animationSpeed.LocalTime);
   motionSpeed.Advance(t);
   uint32_t n = count.Value();
   if (n > kMaxGeneratorRecords) {
@@ -90,10 +76,7 @@ void ZT_PathAnimtion::AdvanceParticles(float t, ZT_ParticlesObj& runtime) {
 }
 
 void ZT_PathAnimtion::DrawParticles(ZT_ABRender& renderer, ZT_ParticlesObj& runtime) {
-  if (frames.empty() || !frames[frameIndex % frames.size()]) return;
-  renderer.Device().SetTexture(0, frames[frameIndex % frames.size()]);
-  runtime.DrawBuffer(renderer, 0, loadedEffect.get());
-  renderer.Device().SetTexture(0, nullptr);
+  DrawCurrentFrame(renderer, runtime, loadedEffect.get());
 }
 
 void ZT_PathAnimtion::Restart() {

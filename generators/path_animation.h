@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "generators/generator_frames.h"
 #include "generators/particle_generator.h"
 #include "params/paths.h"
 
@@ -26,7 +27,7 @@ class ZT_PathGenerator : public ZT_TexParticleGenerator {
   SplinePath path;
 };
 
-class ZT_PathAnimtion : public ZT_PathGenerator {
+class ZT_PathAnimtion : public ZT_PathGenerator, public GeneratorFrames {
   GLIMMER_LAYER_KIND(ZT_PathAnimtion)
 
  public:
@@ -49,12 +50,6 @@ class ZT_PathAnimtion : public ZT_PathGenerator {
   UINTSclaleTo<float> travelSpeed{40, 1.0f, 0.0f};  // pixels per second
   MediaSpeedParam animationSpeed{100, 0.01f, 0.0f};
   MediaSpeedParam motionSpeed{50, 0.02f, 0.0f};
-
-  // Not stored.
-  std::vector<TexturePtr> frames;
-  std::vector<float> frameDelays;
-  size_t frameIndex = 0;
-  float lastSwitch = 0;
 };
 
 }  // namespace glimmer

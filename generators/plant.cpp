@@ -60,15 +60,7 @@ std::shared_ptr<const EffectDesc> MakePlantEffect() {
                {"WMagnitude", P::Float}, {"BMagnitude", P::Float}, {"color", P::Float4}};
   EffectPassDesc pass;
   pass.name = "P0";
-  pass.renderStates = {{D3DRS_ALPHABLENDENABLE, 1},
-                       {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-                       {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-                       {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-                       {D3DRS_CULLMODE, D3DCULL_NONE},
-                       {D3DRS_ZENABLE, 0},
-                       {D3DRS_ALPHATESTENABLE, 0},
-                       {D3DRS_LIGHTING, 0},
-                       {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL}};
+  pass.renderStates = AlphaBlendPassStates();
   pass.samplers = {{"TextureSampler", "Texture"}};
   pass.pixelShader = TechniqueShader("generators/plant.glsl", "Main");
   d->techniques = {{"Main", {pass}}};

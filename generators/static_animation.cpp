@@ -22,13 +22,7 @@ void ZT_StaticAnimation::Serialize(Archive& ar, int32_t) {
 
 void ZT_StaticAnimation::InitRuntime(ZT_ParticlesObj& runtime) {
   ZT_SingleRectGN::InitRuntime(runtime);
-  QVX_DocResManager* resources = QVX_DocResManager::Current();
-  if (resources && !images.empty() && !images[0].Path().empty()) {
-    const TextureSet set = resources->FindTextures(images[0], 1);
-    frames = set.Textures;
-    frameDelays = set.Delays;
-  }
-  frameDelays.resize(frames.size(), 0.0f);
+  if (!images.empty()) LoadFrames(images[0]);
 }
 
 void ZT_StaticAnimation::StepFrames() {
@@ -85,15 +79,7 @@ std::shared_ptr<const EffectDesc> MakeAnimationEffect() {
   d->params = {{"Texture", P::Texture}, {"Color", P::Float4}};
   EffectPassDesc pass;
   pass.name = "P0";
-  pass.renderStates = {{D3DRS_ALPHABLENDENABLE, 1},
-                       {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-                       {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-                       {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-                       {D3DRS_CULLMODE, D3DCULL_NONE},
-                       {D3DRS_ZENABLE, 0},
-                       {D3DRS_ALPHATESTENABLE, 0},
-                       {D3DRS_LIGHTING, 0},
-                       {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL}};
+  pass.renderStates = AlphaBlendPassStates();
   pass.samplers = {{"TextureSampler", "Texture"}};
   pass.pixelShader = TechniqueShader("generators/static_animation.glsl", "Blend_Normal");
   d->techniques = {{"Blend_Normal", {pass}}};

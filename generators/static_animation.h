@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "generators/generator_frames.h"
 #include "generators/static_generators.h"
 
 namespace glimmer {
@@ -12,7 +13,7 @@ namespace glimmer {
 // The shared module's effect of the animated picture.
 inline constexpr uint16_t kAnimationEffectId = 116;
 
-class ZT_StaticAnimation : public ZT_SingleRectGN {
+class ZT_StaticAnimation : public ZT_SingleRectGN, public GeneratorFrames {
   GLIMMER_LAYER_KIND(ZT_StaticAnimation)
 
  public:
@@ -35,12 +36,6 @@ class ZT_StaticAnimation : public ZT_SingleRectGN {
 
   MediaSpeedParam speed{100, 0.01f, 0.0f};
   int32_t reverse = 0;
-
-  // Not stored.
-  std::vector<TexturePtr> frames;
-  std::vector<float> frameDelays;  // seconds
-  size_t frameIndex = 0;
-  float lastSwitch = 0;
 
  private:
   std::vector<TexturePtr> drawn_{nullptr};

@@ -27,14 +27,6 @@ void FieldAsUInt32(Archive& ar, std::string_view name, MediaParamT<int32_t>& par
   if (ar.IsReading()) param.SetValue(static_cast<int32_t>(u));
 }
 
-void FieldWave(Archive& ar, std::string_view name, OscillationParam& wave) {
-  ar.BeginStruct(name);
-  Field(ar, "amplitude", wave.amplitude);
-  Field(ar, "frequency", wave.frequency);
-  Field(ar, "mode", wave.mode);
-  ar.EndStruct();
-}
-
 // Appearance versions before 7 store the texture as a list of entries, each
 // an image link (path, stamp) with a name and a grid; the links become the
 // texture's images and the first entry gives its name and grid.
@@ -69,6 +61,14 @@ void FieldLegacyTexture(Archive& ar, ZT_NamedFileLink& texture) {
 }
 
 }  // namespace
+
+void FieldWave(Archive& ar, std::string_view name, OscillationParam& wave) {
+  ar.BeginStruct(name);
+  Field(ar, "amplitude", wave.amplitude);
+  Field(ar, "frequency", wave.frequency);
+  Field(ar, "mode", wave.mode);
+  ar.EndStruct();
+}
 
 void ParticleAppearance::SerializeFields(Archive& ar, int32_t v) {
   if (v >= 7) {

@@ -42,6 +42,8 @@ struct OscillationParam {
   UINTSclaleTo<float> frequency{50, 0.1f, 0.0f};
   MediaParamT<int32_t> mode;
 };
+// An oscillation's fields (amplitude, frequency, mode) as one record `name`.
+void FieldWave(Archive& ar, std::string_view name, OscillationParam& wave);
 
 // Colour over life: mode 0 the first colour, 1 a gradient from colour 0 to
 // colour 1, 2 or more a pick from the list; colours are 0x00BBGGRR; the

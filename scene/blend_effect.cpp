@@ -68,15 +68,7 @@ std::shared_ptr<const EffectDesc> MakeBlend() {
   // The generators' passes: a shader pass with the given blending.
   auto blendedPass = [&](const char* technique, uint32_t src, uint32_t dest) {
     EffectPassDesc pass = shaderPass(technique);
-    pass.renderStates = {{D3DRS_ALPHABLENDENABLE, 1},
-                         {D3DRS_SRCBLEND, src},
-                         {D3DRS_DESTBLEND, dest},
-                         {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-                         {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL},
-                         {D3DRS_CULLMODE, D3DCULL_NONE},
-                         {D3DRS_ZENABLE, 0},
-                         {D3DRS_ALPHATESTENABLE, 0},
-                         {D3DRS_LIGHTING, 0}};
+    pass.renderStates = BlendPassStates(src, dest);
     return pass;
   };
   d->techniques = {

@@ -193,15 +193,7 @@ std::shared_ptr<const EffectDesc> MakeExplosionEffect() {
                {"phase_1st", P::Float},     {"textures_given", P::Float2}};
   EffectPassDesc pass;
   pass.name = "P0";
-  pass.renderStates = {{D3DRS_ALPHABLENDENABLE, 1},
-                       {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-                       {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-                       {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-                       {D3DRS_CULLMODE, D3DCULL_NONE},
-                       {D3DRS_ZENABLE, 0},
-                       {D3DRS_ALPHATESTENABLE, 0},
-                       {D3DRS_LIGHTING, 0},
-                       {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL}};
+  pass.renderStates = AlphaBlendPassStates();
   pass.samplers = {{"GradientSampler", "GradientTex", D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
                     D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP},
                    {"NoiseSampler", "NoiseTex", D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,

@@ -18,6 +18,34 @@
 
 namespace glimmer {
 
+// The value and structure members an archive defined out of line declares
+// (the binary reader, the JSON writer and reader): one list, so the
+// implementations cannot drift from the interface.
+#define GLIMMER_ARCHIVE_VALUES_OVERRIDE                           \
+  void Int32(std::string_view name, int32_t& v) override;         \
+  void UInt32(std::string_view name, uint32_t& v) override;       \
+  void Int16(std::string_view name, int16_t& v) override;         \
+  void Int64(std::string_view name, int64_t& v) override;         \
+  void UInt64(std::string_view name, uint64_t& v) override;       \
+  void Float(std::string_view name, float& v) override;           \
+  void Bool(std::string_view name, bool& v) override;             \
+  void Char(std::string_view name, char& v) override;             \
+  void Point(std::string_view name, Point32& v) override;         \
+  void String(std::string_view name, std::u16string& v) override; \
+  void Guid(std::string_view name, glimmer::Guid& v) override;    \
+  void Bytes(std::string_view name, std::vector<uint8_t>& data) override;
+#define GLIMMER_ARCHIVE_STRUCTURE_OVERRIDE                                                \
+  size_t BeginList(std::string_view name, size_t count, size_t minElementBytes) override; \
+  void EndList() override;                                                                \
+  void BeginStruct(std::string_view name) override;                                       \
+  void EndStruct() override;                                                              \
+  void BeginObject(std::string_view name, std::u16string& className, int32_t& version,    \
+                   bool polymorphic) override;                                            \
+  void EndObject() override;                                                              \
+  int32_t BeginBase(std::u16string_view className, int32_t currentVersion) override;      \
+  void EndBase() override;                                                                \
+  [[noreturn]] void Fail(const std::string& problem) override;
+
 class Archive {
  public:
   virtual ~Archive() = default;

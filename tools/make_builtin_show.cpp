@@ -15,38 +15,33 @@
 #include <utility>
 #include <vector>
 
+#include "common/byte_order.h"
 #include "platform/image/image_codec.h"
 #include "show/show_composer.h"
 
 namespace {
 
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
+using glimmer::PutLe16;
+using glimmer::PutLe32;
 
 // A 64×64 24-bit BMP: a dusk gradient with a soft sun.
 std::vector<uint8_t> DuskPicture() {
   const int w = 64, h = 64, stride = w * 3;
   std::vector<uint8_t> b = {'B', 'M'};
-  Put32(b, 54 + stride * h);
-  Put32(b, 0);
-  Put32(b, 54);
-  Put32(b, 40);
-  Put32(b, w);
-  Put32(b, h);
-  Put16(b, 1);
-  Put16(b, 24);
-  Put32(b, 0);
-  Put32(b, stride * h);
-  Put32(b, 2835);
-  Put32(b, 2835);
-  Put32(b, 0);
-  Put32(b, 0);
+  PutLe32(b, 54 + stride * h);
+  PutLe32(b, 0);
+  PutLe32(b, 54);
+  PutLe32(b, 40);
+  PutLe32(b, w);
+  PutLe32(b, h);
+  PutLe16(b, 1);
+  PutLe16(b, 24);
+  PutLe32(b, 0);
+  PutLe32(b, stride * h);
+  PutLe32(b, 2835);
+  PutLe32(b, 2835);
+  PutLe32(b, 0);
+  PutLe32(b, 0);
   for (int y = 0; y < h; ++y) {  // bottom-up rows, BGR
     const double t = double(y) / (h - 1);
     for (int x = 0; x < w; ++x) {
@@ -67,17 +62,17 @@ std::vector<uint8_t> DuskPicture() {
 std::vector<uint8_t> WaveOf(const std::vector<double>& samples, int rate) {
   const uint32_t n = uint32_t(samples.size());
   std::vector<uint8_t> b = {'R', 'I', 'F', 'F'};
-  Put32(b, 36 + n + (n & 1));
+  PutLe32(b, 36 + n + (n & 1));
   for (char c : std::string("WAVEfmt ")) b.push_back(uint8_t(c));
-  Put32(b, 16);
-  Put16(b, 1);
-  Put16(b, 1);
-  Put32(b, uint32_t(rate));
-  Put32(b, uint32_t(rate));
-  Put16(b, 1);
-  Put16(b, 8);
+  PutLe32(b, 16);
+  PutLe16(b, 1);
+  PutLe16(b, 1);
+  PutLe32(b, uint32_t(rate));
+  PutLe32(b, uint32_t(rate));
+  PutLe16(b, 1);
+  PutLe16(b, 8);
   for (char c : std::string("data")) b.push_back(uint8_t(c));
-  Put32(b, n);
+  PutLe32(b, n);
   for (double s : samples) b.push_back(uint8_t(std::lround(128 + 100 * std::clamp(s, -1.0, 1.0))));
   if (n & 1) b.push_back(128);
   return b;

@@ -54,16 +54,6 @@ void TreePool::Clear() {
 
 QVX_PtclSys_Geometry::QVX_PtclSys_Geometry() = default;
 
-namespace {
-void FieldWave(Archive& ar, std::string_view name, OscillationParam& wave) {
-  ar.BeginStruct(name);
-  Field(ar, "amplitude", wave.amplitude);
-  Field(ar, "frequency", wave.frequency);
-  Field(ar, "mode", wave.mode);
-  ar.EndStruct();
-}
-}  // namespace
-
 void QVX_PtclSys_Geometry::Serialize(Archive& ar, int32_t) {
   Field(ar, "name", name);
   Field(ar, "position", position);

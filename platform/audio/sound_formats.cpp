@@ -3,23 +3,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/byte_order.h"
+
 namespace glimmer {
 namespace {
 
-uint16_t Le16(const uint8_t* p) {
-  return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 bool Is(const uint8_t* p, const char* id) {
   return std::memcmp(p, id, 4) == 0;
 }
@@ -106,14 +94,14 @@ std::vector<uint8_t> CanonicalWave(std::span<const uint8_t> bytes, const WaveInf
   std::vector<uint8_t> out;
   out.reserve(28 + info.formatBytes + fmtPad + info.dataBytes);
   out.insert(out.end(), {'R', 'I', 'F', 'F'});
-  Put32(out, uint32_t(20 + info.formatBytes + fmtPad + info.dataBytes));
+  PutLe32(out, uint32_t(20 + info.formatBytes + fmtPad + info.dataBytes));
   out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  Put32(out, uint32_t(info.formatBytes));
+  PutLe32(out, uint32_t(info.formatBytes));
   const auto format = bytes.subspan(info.formatOffset, info.formatBytes);
   out.insert(out.end(), format.begin(), format.end());
   if (fmtPad) out.push_back(0);
   out.insert(out.end(), {'d', 'a', 't', 'a'});
-  Put32(out, uint32_t(info.dataBytes));
+  PutLe32(out, uint32_t(info.dataBytes));
   const auto data = bytes.subspan(info.dataOffset, info.dataBytes);
   out.insert(out.end(), data.begin(), data.end());
   return out;

@@ -80,17 +80,22 @@ const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>>& ShaderPassStates() {
   return states;
 }
 
+std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>> BlendPassStates(uint32_t source,
+                                                                     uint32_t dest) {
+  return {{D3DRS_ALPHABLENDENABLE, 1},
+          {D3DRS_SRCBLEND, source},
+          {D3DRS_DESTBLEND, dest},
+          {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+          {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL},
+          {D3DRS_CULLMODE, D3DCULL_NONE},
+          {D3DRS_ZENABLE, 0},
+          {D3DRS_ALPHATESTENABLE, 0},
+          {D3DRS_LIGHTING, 0}};
+}
+
 const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>>& AlphaBlendPassStates() {
-  static const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>> states = {
-      {D3DRS_ALPHABLENDENABLE, 1},
-      {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-      {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-      {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-      {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_ALL},
-      {D3DRS_CULLMODE, D3DCULL_NONE},
-      {D3DRS_ZENABLE, 0},
-      {D3DRS_ALPHATESTENABLE, 0},
-      {D3DRS_LIGHTING, 0}};
+  static const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>> states =
+      BlendPassStates(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
   return states;
 }
 

@@ -42,6 +42,9 @@ const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>>& ShaderPassStates();
 // (source alpha, one minus source alpha): all colour channels, no culling,
 // depth, alpha test or lighting.
 const std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>>& AlphaBlendPassStates();
+// The same with the given source and destination blend factors.
+std::vector<std::pair<D3DRENDERSTATETYPE, uint32_t>> BlendPassStates(uint32_t source,
+                                                                     uint32_t dest);
 
 }  // namespace glimmer
 

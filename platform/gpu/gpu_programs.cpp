@@ -19,19 +19,26 @@ using Uniform = ProgramUniform;
 
 std::atomic<uint32_t> g_nextShaderId{1};
 
-GLuint Compile(GLenum type, const std::string& source) {
+// The compiled shader, or 0 with the compiler's log in `log`.
+GLuint CompileShader(GLenum type, const std::string& source, std::string& log) {
   GLuint s = glCreateShader(type);
   const char* src = source.c_str();
   glShaderSource(s, 1, &src, nullptr);
   glCompileShader(s);
   GLint ok = 0;
   glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[2048];
-    glGetShaderInfoLog(s, sizeof log, nullptr, log);
-    glDeleteShader(s);
-    throw std::runtime_error(std::string("shader does not compile: ") + log + "\n" + source);
-  }
+  if (ok) return s;
+  char buffer[2048] = {};
+  glGetShaderInfoLog(s, sizeof buffer, nullptr, buffer);
+  log = buffer[0] ? buffer : "compile error";
+  glDeleteShader(s);
+  return 0;
+}
+
+GLuint Compile(GLenum type, const std::string& source) {
+  std::string log;
+  const GLuint s = CompileShader(type, source, log);
+  if (!s) throw std::runtime_error("shader does not compile: " + log + "\n" + source);
   return s;
 }
 
@@ -106,19 +113,8 @@ void ShaderCode::SetInt(const std::string& name, int value) {
 
 // What the GL compiler says about `source`; empty when it compiles.
 static std::string CompileError(GLenum type, const std::string& source) {
-  GLuint s = glCreateShader(type);
-  const char* src = source.c_str();
-  glShaderSource(s, 1, &src, nullptr);
-  glCompileShader(s);
-  GLint ok = 0;
-  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
   std::string log;
-  if (!ok) {
-    char buffer[2048] = {};
-    glGetShaderInfoLog(s, sizeof buffer, nullptr, buffer);
-    log = buffer[0] ? buffer : "compile error";
-  }
-  glDeleteShader(s);
+  if (const GLuint s = CompileShader(type, source, log)) glDeleteShader(s);
   return log;
 }
 

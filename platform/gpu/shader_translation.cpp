@@ -14,6 +14,19 @@
 namespace glimmer {
 namespace {
 
+// The lines of `text`, without their line ends.
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return lines;
+}
+
 // The GLSL 1.20 text of MojoShader made to follow FragmentPrelude().
 bool RewriteGlsl(const std::string& in, TranslatedPixelShader& out, std::string& error) {
   std::string s;
@@ -24,12 +37,7 @@ bool RewriteGlsl(const std::string& in, TranslatedPixelShader& out, std::string&
   // may not be initialised from an input in GLSL 3.30, so main does it.
   static const std::regex initialised(R"(^vec4 (ps_t\d+) = (gl_TexCoord\[\d+\]);$)");
   std::string atStart;
-  size_t pos = 0;
-  while (pos < in.size()) {
-    size_t end = in.find('\n', pos);
-    if (end == std::string::npos) end = in.size();
-    const std::string line = in.substr(pos, end - pos);
-    pos = end + 1;
+  for (const std::string& line : SplitLines(in)) {
     std::smatch m;
     if (line.rfind("#version", 0) == 0 || line.rfind("#extension", 0) == 0 ||
         line.rfind("uniform vec4 ps_uniforms_vec4[", 0) == 0)
@@ -139,12 +147,7 @@ bool RewriteVertexGlsl(const std::string& in, const std::map<std::string, int>& 
   static const std::regex attribute(R"(^attribute vec4 (\w+);$)");
   static const std::regex varying(R"(^varying (vec4 \w+;)$)");
   std::string s;
-  size_t pos = 0;
-  while (pos < in.size()) {
-    size_t end = in.find('\n', pos);
-    if (end == std::string::npos) end = in.size();
-    const std::string line = in.substr(pos, end - pos);
-    pos = end + 1;
+  for (const std::string& line : SplitLines(in)) {
     std::smatch m;
     if (line.rfind("#version", 0) == 0 || line.rfind("#extension", 0) == 0) continue;
     if (std::regex_match(line, m, uniforms)) {

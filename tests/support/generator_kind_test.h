@@ -13,33 +13,11 @@
 
 namespace glimmer::testing {
 
-class GeneratorKindTest : public SceneTest {
+class GeneratorKindTest : public LayerKindTest<ZT_ParticlesObj> {
  protected:
-  void SetUp() override {
-    SceneTest::SetUp();
-    context_.TargetWidth = context_.PictureWidth = 320;
-    context_.TargetHeight = context_.PictureHeight = 180;
-  }
-  // The runtime of `kind`, restarted as a slide start does.
-  template <class Ctor>
-  static std::shared_ptr<ZT_ParticlesObj> Start(const Ctor& kind) {
-    auto runtime = std::dynamic_pointer_cast<ZT_ParticlesObj>(kind.CreateRuntime());
-    runtime->Restart();
-    return runtime;
-  }
   template <class Ctor>
   static Ctor& Settings(ZT_ParticlesObj& runtime) {
     return static_cast<Ctor&>(runtime.Generator());
-  }
-  // Frames at `fps` from `from` up to `to`, calling `each` after every frame.
-  template <class Each>
-  static void Run(ZT_ParticlesObj& runtime, float from, float to, Each&& each, float fps = 50) {
-    for (int k = 0;; ++k) {
-      const float t = from + float(k) / fps;
-      if (t > to + 1e-4f) break;
-      runtime.Advance(t);
-      each(t);
-    }
   }
   // The centre and the extent of quad `i` of a buffer.
   struct QuadShape {

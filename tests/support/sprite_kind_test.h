@@ -12,30 +12,9 @@
 
 namespace glimmer::testing {
 
-class SpriteKindTest : public SceneTest {
+class SpriteKindTest : public LayerKindTest<ZT_SpriteArrayObj> {
  protected:
-  void SetUp() override {
-    SceneTest::SetUp();
-    context_.TargetWidth = context_.PictureWidth = 320;
-    context_.TargetHeight = context_.PictureHeight = 180;
-  }
-  // The group of `kind`, restarted as a slide start does.
-  template <class Ctor>
-  std::shared_ptr<ZT_SpriteArrayObj> Start(const Ctor& kind) {
-    auto group = std::dynamic_pointer_cast<ZT_SpriteArrayObj>(kind.CreateRuntime());
-    group->Restart();
-    return group;
-  }
-  // Frames at `fps` from `from` up to `to`, calling `each` after every frame.
-  template <class Each>
-  static void Run(ZT_SpriteArrayObj& group, float from, float to, Each&& each, float fps = 50) {
-    for (int k = 0;; ++k) {
-      const float t = from + float(k) / fps;
-      if (t > to + 1e-4f) break;
-      group.Advance(t);
-      each(t);
-    }
-  }
+  using LayerKindTest::Run;
   static void Run(ZT_SpriteArrayObj& group, float from, float to) {
     Run(group, from, to, [](float) {});
   }

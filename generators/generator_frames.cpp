@@ -1,0 +1,39 @@
+#include "generators/generator_frames.h"
+
+#include "document/resource_manager.h"
+#include "generators/particle_generator.h"
+#include "platform/gpu/gpu_device.h"
+#include "scene/renderer_interface.h"
+
+namespace glimmer {
+
+void GeneratorFrames::LoadFrames(const ZT_ImageFileLink& link, float* aspect) {
+  QVX_DocResManager* resources = QVX_DocResManager::Current();
+  if (resources && !link.Path().empty()) {
+    const TextureSet set = resources->FindTextures(link, 1);
+    frames = set.Textures;
+    frameDelays = set.Delays;
+    if (aspect && set.ImageWidth > 0) *aspect = float(set.ImageHeight) / float(set.ImageWidth);
+  }
+  frameDelays.resize(frames.size(), 0.0f);
+}
+
+void GeneratorFrames::NextFrameAfterDelay(float now) {
+  if (now < lastSwitch) lastSwitch = now;
+  if (frames.empty()) return;
+  frameIndex %= frames.size();
+  if (now - lastSwitch > frameDelays[frameIndex]) {
+    lastSwitch = now;
+    frameIndex = (frameIndex + 1) % frames.size();
+  }
+}
+
+void GeneratorFrames::DrawCurrentFrame(ZT_ABRender& renderer, ZT_ParticlesObj& runtime,
+                                       Effect* effect) const {
+  if (frames.empty() || !frames[frameIndex % frames.size()]) return;
+  renderer.Device().SetTexture(0, frames[frameIndex % frames.size()]);
+  runtime.DrawBuffer(renderer, 0, effect);
+  renderer.Device().SetTexture(0, nullptr);
+}
+
+}  // namespace glimmer

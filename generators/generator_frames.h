@@ -1,0 +1,36 @@
+#pragma once
+// The frames of an animated picture a generator shows: every frame of its
+// picture with the frame's delay, the frame on show and when it last changed.
+
+#include <cstddef>
+#include <vector>
+
+#include "document/file_links.h"
+#include "platform/gpu/gpu_resources.h"
+
+namespace glimmer {
+
+class Effect;
+class ZT_ABRender;
+class ZT_ParticlesObj;
+
+struct GeneratorFrames {
+  // Every frame of `link` with its delay, through the current resource
+  // manager; none for an empty link. `aspect`, when given, gets the
+  // picture's height over its width where the picture has a size.
+  void LoadFrames(const ZT_ImageFileLink& link, float* aspect = nullptr);
+  // Moves to the next frame (wrapping) once the current one's delay has
+  // passed at `now` on the animation clock.
+  void NextFrameAfterDelay(float now);
+  // Buffer 0 of `runtime` with the frame on show as texture 0; nothing
+  // without a frame.
+  void DrawCurrentFrame(ZT_ABRender& renderer, ZT_ParticlesObj& runtime, Effect* effect) const;
+
+  // Not stored.
+  std::vector<TexturePtr> frames;
+  std::vector<float> frameDelays;  // seconds
+  size_t frameIndex = 0;
+  float lastSwitch = 0;
+};
+
+}  // namespace glimmer
