@@ -455,11 +455,11 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
       device->EndScene();
       device->Present();
       if (encoder) {
-        encoder->AddFrame(device->ReadBackBuffer());
+        encoder->AddFrame(device->ReadFrame());
         if (withSound) sound.AddFrame(written, options.fps, *encoder);
       } else {
         const std::filesystem::path file = options.out / name;
-        if (!WritePng(file.string(), device->ReadBackBuffer()))
+        if (!WritePng(file.string(), device->ReadFrame()))
           throw std::runtime_error("cannot write " + file.string());
       }
       progress.Update(++written);

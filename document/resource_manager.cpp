@@ -47,11 +47,13 @@ bool ReadPictureArchive(std::span<const uint8_t> data, std::vector<ImageFrame>& 
   return true;
 }
 
-void ReportMissingEffect(const std::u16string& module, uint16_t id) {
-  static std::set<std::pair<std::u16string, uint16_t>> said;
-  if (said.insert({module, id}).second) {
-    std::cerr << "glimmer: no effect replaces " << ToUtf8(module) << " effect " << id
-              << "; the layers that use it draw nothing\n";
+void ReportMissingEffect(const std::u16string& module, uint16_t id, uint16_t standIn) {
+  static std::set<std::tuple<std::u16string, uint16_t, uint16_t>> said;
+  if (said.insert({module, id, standIn}).second) {
+    std::cerr << "glimmer: no effect replaces " << ToUtf8(module) << " effect " << id << "; "
+              << (standIn ? "the kind's built-in effect " + std::to_string(standIn) + " stands in"
+                          : std::string("the layers that use it draw nothing"))
+              << "\n";
   }
 }
 
@@ -347,12 +349,19 @@ GuidTexture QVX_DocResManager::GetGuidTexture(const Guid& id) {
   return out;
 }
 
-std::shared_ptr<Effect> QVX_DocResManager::GetEffect(const ZT_FileLink3& link) {
+std::shared_ptr<Effect> QVX_DocResManager::GetEffect(const ZT_FileLink3& link, uint16_t standIn) {
+  const ZT_FileLink3 builtin(u"common_res.dll", standIn);
+  if (standIn && link.Path().empty()) return GetEffect(builtin);
   const LinkKey& key = link.Value();
-  if (auto it = effects_.find(key); it != effects_.end()) return it->second;
+  if (auto it = effects_.find(key); it != effects_.end()) {
+    if (it->second || !standIn || link.Value() == builtin.Value()) return it->second;
+    ReportMissingEffect(link.FileName(), link.ResourceId(), standIn);
+    return GetEffect(builtin);
+  }
   // The effect file the document carries runs when every technique of it
   // translates; otherwise the player's replacement for that module id.
   std::shared_ptr<Effect> effect;
+  bool said = false;  // why the carried effect does not run, and what stands in
   if (device_) {
     const std::vector<uint8_t> bytes = FileBytes(link);
     std::string problem;
@@ -365,20 +374,27 @@ std::shared_ptr<Effect> QVX_DocResManager::GetEffect(const ZT_FileLink3& link) {
     }
     effect =
         std::shared_ptr<Effect>(CreateBuiltinEffect(*device_, link.FileName(), link.ResourceId()));
-    if (!effect && carried.desc && !carried.desc->techniques.empty())
+    // The techniques that translate run alone only where the kind has no
+    // built-in effect of its own to stand in.
+    if (!effect && !standIn && carried.desc && !carried.desc->techniques.empty())
       effect = std::make_shared<Effect>(*device_, carried.desc);
     if (!problem.empty()) {
+      said = true;
       std::cerr << "glimmer: the carried effect " << ToUtf8(link.FileName()) << " "
                 << link.ResourceId() << " does not run as it is (" << problem << "); "
                 << (effect && effect->Desc().name != "carried effect"
                         ? "the built-in effect stands in"
-                    : effect ? "its translated techniques run"
-                             : "nothing stands in")
+                    : effect  ? "its translated techniques run"
+                    : standIn ? "the kind's built-in effect stands in"
+                              : "nothing stands in")
                 << "\n";
     }
   }
-  if (!effect) ReportMissingEffect(link.FileName(), link.ResourceId());
-  return effects_[key] = effect;
+  effects_[key] = effect;
+  if (effect) return effect;
+  const bool isBuiltin = link.Value() == builtin.Value();
+  if (!said) ReportMissingEffect(link.FileName(), link.ResourceId(), isBuiltin ? 0 : standIn);
+  return standIn && !isBuiltin ? GetEffect(builtin) : effect;
 }
 
 std::vector<uint8_t> QVX_DocResManager::FileBytes(const ZT_FileLink3& link) {

@@ -108,9 +108,13 @@ class QVX_DocResManager : public LosableRegistry {
   // then a module or file the link names.
   TextureSet FindTextures(const ZT_FileLink3& link, int32_t filter);
   GuidTexture GetGuidTexture(const Guid& id);
-  // The built-in effect for the link's module id; null (said once on
-  // standard error) when the player has none.
-  std::shared_ptr<Effect> GetEffect(const ZT_FileLink3& link);
+  // The effect of a link: the carried effect file when all of it runs, else
+  // the built-in effect for the link's module id, else the techniques of the
+  // carried file that translate. When the link gives none, the built-in
+  // effect `standIn` of the shared module (the one the kind draws with by
+  // default) when given; null otherwise. What stands in is said once on
+  // standard error.
+  std::shared_ptr<Effect> GetEffect(const ZT_FileLink3& link, uint16_t standIn = 0);
   // The raw bytes of a file a link names (a sound, say): the blobs stored
   // under its key, then the module resource it names, then a file of that
   // name. Empty when none holds any.

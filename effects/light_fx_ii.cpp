@@ -41,8 +41,9 @@ void LightFX_II::SetParameters(ZT_ABRender&) {
   D3DXVECTOR4 c = Colour(s.colour.Value());
   c.w = std::clamp(s.strength.Scaled(), 0.0f, 1.0f) * b * Visibility();
   effect_->SetVector("BlendColor", c);
-  // Every blend technique draws with the mask as its alpha over what is
-  // there, on the effect quad or the whole slide alike.
+  // Over the effect quad the blend techniques draw with the mask as alpha;
+  // for the whole image (which replaces the target) they apply it themselves.
+  effect_->SetFloat("WholeImage", DrawMode() == FxMode::Quad ? 0.0f : 1.0f);
   effect_->SetTechnique(BlendTechnique(s.blend.Value()));
 }
 
@@ -50,9 +51,9 @@ GLIMMER_REGISTER_LAYER_KIND(ZT_LightFX_II, LightFX_II)
 
 namespace {
 std::shared_ptr<const EffectDesc> MakeLightEffect() {
-  auto d = std::make_shared<EffectDesc>(
-      *MakeScreenEffect("coloured light (1001)", "effects/light_fx_ii.glsl",
-                        {{"BlendColor", EffectParamType::Float4}}));
+  auto d = std::make_shared<EffectDesc>(*MakeScreenEffect(
+      "coloured light (1001)", "effects/light_fx_ii.glsl",
+      {{"BlendColor", EffectParamType::Float4}, {"WholeImage", EffectParamType::Float}}));
   const EffectPassDesc blended = d->techniques.front().passes.front();
   for (const char* name : kBlendTechniques) {
     EffectPassDesc p = blended;

@@ -1,18 +1,24 @@
 // Effect 1001: a coloured light. "BlendColor" is the light's colour (rgb)
 // and how much of the blend shows (a: strength × pulse × visibility);
 // "Mask" limits where it shines. Each blend technique returns the blended
-// picture with the mask as alpha, drawn over what is there, so it suits
-// the effect quad and the whole slide alike.
+// picture: over the effect quad with the mask as alpha, drawn over what is
+// there; for the whole image, mixed with the picture by the mask, opaque.
 uniform sampler2D BackgroundSampler;
 uniform sampler2D MaskSampler;
 uniform vec4 Scale;
 uniform vec4 BlendColor;
+// 1 where the technique draws the whole image from the scene copy (technique
+// modes 1 and 2), which replaces the target: the mask is then applied here
+// and the result is opaque. 0 over the effect quad, where the mask is the
+// alpha the result is blended over the target with.
+uniform float WholeImage;
 
 vec4 Lit(vec3 blended) {
   vec2 uv = v_tex0.xy;
   vec3 base = texture(BackgroundSampler, uv).rgb;
   float m = texture(MaskSampler, uv).a;
-  return vec4(mix(base, clamp(blended, 0.0, 1.0), clamp(BlendColor.a, 0.0, 1.0)), m);
+  vec3 lit = mix(base, clamp(blended, 0.0, 1.0), clamp(BlendColor.a, 0.0, 1.0));
+  return WholeImage > 0.5 ? vec4(mix(base, lit, m), 1.0) : vec4(lit, m);
 }
 
 vec3 Base() { return texture(BackgroundSampler, v_tex0.xy).rgb; }

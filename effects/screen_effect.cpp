@@ -179,7 +179,7 @@ void ScreenEffectRuntime::Prepare() {
   QVX_DocResManager* resources = QVX_DocResManager::Current();
   GpuDevice* device = CurrentDevice();
   if (!resources || !device) return;
-  effect_ = resources->GetEffect(Fx().effect);
+  effect_ = resources->GetEffect(Fx().effect, StandInEffect());
   if (!effect_) {
     static bool said = false;
     if (!said) {

@@ -143,6 +143,10 @@ class ScreenEffectRuntime : public ZT_ABObj {
   // The kind's own parameters, set right before its draw (the effect may be
   // shared with other layers).
   virtual void SetParameters(ZT_ABRender& renderer) = 0;
+  // The built-in effect of the shared module that draws the kind when its
+  // effect link gives none (a document's link to an effect the player cannot
+  // run): the one the kind links by default; 0 for none.
+  virtual uint16_t StandInEffect() const { return 0; }
   // Cells of the grid over the effect quad; 0 draws nothing in mode 0.
   virtual uint32_t GridCells() const { return 2; }
   // "Scale" in its short form (two floats) rather than four.
@@ -184,6 +188,16 @@ class FxKind : public ScreenEffectRuntime {
       : ScreenEffectRuntime(std::make_unique<Ctor>(constructor)) {}
   Ctor& settings() { return static_cast<Ctor&>(Constructor()); }
   const Ctor& settings() const { return static_cast<const Ctor&>(Constructor()); }
+
+ protected:
+  uint16_t StandInEffect() const override {
+    static const uint16_t id = [] {
+      const Ctor defaults;
+      return defaults.effect.FileName() == u"common_res.dll" ? defaults.effect.ResourceId()
+                                                             : uint16_t(0);
+    }();
+    return id;
+  }
 };
 
 // The runtime of a screen-effect kind that makes no grid over its quad.

@@ -51,7 +51,6 @@ void ZT_Aurora::BuildCurtain(ZT_ParticlesObj& runtime) {
   const float direction = float(swayDirection.Value()) * 3.14159265358979f / 180;
   const D3DXVECTOR3 u{std::cos(direction), std::sin(direction), 0};
   const float brush = float(brushSize.Value()), height = float(curtainHeight.Value());
-  const float a = Visibility();
   for (uint32_t i = 0; i < n; ++i) {
     const GeneratorParticle& d = dabs[i];
     const float g = d.params[kLifeFraction];
@@ -65,7 +64,7 @@ void ZT_Aurora::BuildCurtain(ZT_ParticlesObj& runtime) {
     const float opacity =
         std::sin(g / opacityWavelength.Scaled() + speed2.LocalTime) * opacityAmplitude.Scaled() + 1;
     WriteDabQuad(runtime, 0, i, d.position + u * sway, brush, rise * height, d.params[kSizeFactor],
-                 d.params[kRotation], colour1, d.params[kOpacityFactor] * opacity * a);
+                 d.params[kRotation], colour1, d.params[kOpacityFactor] * opacity);
   }
   runtime.UnlockBuffer(0);
 }

@@ -39,8 +39,11 @@ void ZT_Smoke::NewParticle(OriginParticle& p) {
 void ZT_Smoke::StepParticle(OriginParticle& p, float dt) {
   const float life = particleLifetime.Scaled();
   if (life > 0) p.scale += dt / life;
+  // Opacity rises past 1 while the puff is young and falls throughout; it is
+  // clamped where it is drawn, so a puff stays fully visible until its
+  // opacity has fallen back to 1.
   if (p.life > 0.8f * life) p.opacity += 5 * p.birthVisibility * dt;
-  p.opacity = std::clamp(p.opacity - dt, 0.0f, 1.0f);
+  p.opacity -= dt;
   p.angle += p.spin * dt;
 }
 
@@ -64,7 +67,8 @@ void ZT_Smoke::BuildPuffs(ZT_ParticlesObj& runtime) {
   const float s = float(size.Value());
   for (uint32_t i = 0; i < n; ++i) {
     const OriginParticle& p = emitted[i];
-    WriteDabQuad(runtime, 0, i, p.position, s, s, p.scale, p.angle, colour1, p.opacity);
+    WriteDabQuad(runtime, 0, i, p.position, s, s, p.scale, p.angle, colour1,
+                 std::clamp(p.opacity, 0.0f, 1.0f));
   }
   runtime.UnlockBuffer(0);
 }

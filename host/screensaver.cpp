@@ -356,7 +356,7 @@ void Screensaver::FrameLoop() {
       ScreenScope scope(slots_.front()->Screen());
       char name[32];
       std::snprintf(name, sizeof name, "frame_%05d.png", frames_);
-      WritePng((*options_.dumpFrames / name).string(), slots_.front()->Device().ReadBackBuffer());
+      WritePng((*options_.dumpFrames / name).string(), slots_.front()->Device().ReadFrame());
     }
     ++frames_;
     if (options_.maxFrames > 0 && frames_ >= options_.maxFrames) return;

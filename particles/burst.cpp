@@ -64,7 +64,8 @@ void BurstFamilyRuntime<Ctor>::InitNewborn(size_t i) {
   const QVX_BurstPtclSys& s = this->settings();
   ParticleEngine& engine = this->engine_;
   const float v = s.speed.Scaled(), r = float(s.range.Value());
-  engine.InitFromAppearance(i, v > 0 ? r / v : 0.0f);
+  // Life r ÷ v: a burst of no speed stays where it was thrown, for ever.
+  engine.InitFromAppearance(i, v > 0 ? r / v : INFINITY);
   Particle& p = engine.At(i);
   const float a = float(s.direction.Value()), spread = float(s.spread.Value());
   const float radius = float(s.offsetRadius.Value());
@@ -78,15 +79,17 @@ void BurstFamilyRuntime<Ctor>::InitNewborn(size_t i) {
     p.position = p.position + d * RandomUniform(0, radius);
   } else {
     p.position = p.position + aim(RandomUniform(0, radius), 0, 360);
-    // Aimed at the focal point where the spread's edges meet; a spread that
-    // meets nowhere (0 or a full turn) or no radius flies out at random.
+    // Aimed at the focal point where the spread's edges meet. A full turn
+    // puts it infinitely far along the direction, so every particle flies
+    // that way; without a spread or a radius they fly out at random.
     const float half = spread / 2 * 3.14159265358979f / 180.0f;
     const float sine = std::sin(half);
-    if (spread != 0 && radius != 0 && std::fabs(sine) > 1e-3f) {
-      const D3DXVECTOR4& dir = s.direction.Direction();
-      const D3DXVECTOR3 focus =
-          s.point.position + D3DXVECTOR3{dir.x, -dir.y, dir.z} * (radius / sine);
-      const D3DXVECTOR3 to = focus - p.position;
+    const D3DXVECTOR4& dir = s.direction.Direction();
+    const D3DXVECTOR3 along{dir.x, -dir.y, dir.z};
+    if (spread != 0 && radius != 0 && std::fabs(sine) <= 1e-3f) {
+      p.velocity = Length(along) > 0 ? Normalize(along) : D3DXVECTOR3{0, 0, 0};
+    } else if (spread != 0 && radius != 0) {
+      const D3DXVECTOR3 to = s.point.position + along * (radius / sine) - p.position;
       p.velocity = Length(to) > 0 ? Normalize(to) : D3DXVECTOR3{0, 0, 0};
     } else {
       p.velocity = aim(1, a - spread / 2, a + spread / 2);

@@ -29,8 +29,9 @@ void FieldSystem::BuildRoutines() {
 }
 
 size_t FieldSystem::Wanted() const {
-  const double wanted = std::floor(double(table_.Size()) * double(settings().fill.Scaled()));
-  return wanted > 0 ? size_t(std::min(wanted, double(table_.Size()))) : 0;
+  // int(P × fill) in single precision: 10 positions at fill 70 keep 7.
+  const float wanted = std::floor(float(table_.Size()) * settings().fill.Scaled());
+  return wanted > 0 ? size_t(std::min(wanted, float(table_.Size()))) : 0;
 }
 
 template <class AgeOf>

@@ -1,5 +1,7 @@
 #include "particles/particle_appearance.h"
 
+#include <cmath>
+
 #include "params/param_serialization.h"
 #include "store/archive.h"
 
@@ -61,6 +63,18 @@ void FieldLegacyTexture(Archive& ar, ZT_NamedFileLink& texture) {
 }
 
 }  // namespace
+
+bool AlongDirection(const D3DXVECTOR3& v, float& c, float& s) {
+  const float length = std::hypot(v.x, v.y);
+  if (!(length > 0) || !std::isfinite(length)) {
+    c = 1;
+    s = 0;
+    return false;
+  }
+  c = v.x / length;
+  s = v.y / length;
+  return true;
+}
 
 void FieldWave(Archive& ar, std::string_view name, OscillationParam& wave) {
   ar.BeginStruct(name);

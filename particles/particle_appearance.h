@@ -42,6 +42,12 @@ struct OscillationParam {
   UINTSclaleTo<float> frequency{50, 0.1f, 0.0f};
   MediaParamT<int32_t> mode;
 };
+// The turn about z of rotation mode 1, for flat systems and trees alike: the
+// cosine and sine that lay a quad's x axis along `v` in the picture plane.
+// False (and no turn) when `v` has no extent there. (The turn is made to
+// follow the direction itself, so a quad flying diagonally lies along its
+// flight rather than across it.)
+bool AlongDirection(const D3DXVECTOR3& v, float& c, float& s);
 // An oscillation's fields (amplitude, frequency, mode) as one record `name`.
 void FieldWave(Archive& ar, std::string_view name, OscillationParam& wave);
 

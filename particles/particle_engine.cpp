@@ -424,10 +424,8 @@ QuadCorners CornerCoordinates(const ParticleAppearance& a, const TextureFrames& 
 }
 
 void TurnAlong(float& c, float& s, const D3DXVECTOR3& v) {
-  const float length = Length(v);
-  if (!(length > 0)) return;
-  const D3DXVECTOR3 d = v * (1.0f / length);
-  const float rc = d.x, rs = std::copysign(std::sqrt(d.y * d.y + d.z * d.z), -d.y);
+  float rc, rs;
+  if (!AlongDirection(v, rc, rs)) return;
   const float nc = c * rc - s * rs, ns = s * rc + c * rs;
   c = nc;
   s = ns;

@@ -109,8 +109,12 @@ void ParticleSystemRuntime::StepAndEmit(float dt) {
 void ParticleSystemRuntime::Restart() {
   ZT_ABObj::Restart();
   Attach();
-  engine_.Clear();
-  if (System().timing.Value() != 0) return;
+  // A layer on a time line starts empty; any other warms up, on top of what
+  // it still holds from the last time its slide was shown.
+  if (System().timing.Value() != 0) {
+    engine_.Clear();
+    return;
+  }
   const int steps = WarmUpSteps(WarmUpTime());
   for (int k = 0; k < steps; ++k) StepAndEmit(0.1f);
 }
@@ -169,11 +173,9 @@ void ParticleSystemRuntime::DrawAppearance(ZT_ABRender& renderer,
   if (quads == 0 || !effect) return;
   DrawGlow(renderer, mesh, quads, a, frames, *effect, glow);
   effect->SetTexture("Texture0", frames.Current());
-  const bool premultiplied = a.texture.Value().PremultipliedAlpha;
-  renderer.DrawIndexedFxTechnique(mesh, *effect,
-                                  a.blend.Value() == 1 ? "BlendSum"
-                                  : premultiplied      ? "BlendNormal_AlphaPM"
-                                                       : "BlendNormal",
+  // Flat systems blend normally whatever the texture's premultiplied flag
+  // says; only tree leaves draw such textures through "BlendNormal_AlphaPM".
+  renderer.DrawIndexedFxTechnique(mesh, *effect, a.blend.Value() == 1 ? "BlendSum" : "BlendNormal",
                                   2 * quads);
 }
 

@@ -47,14 +47,8 @@ void ParticleTraceSystem::Drop(const D3DXVECTOR3& point, const D3DXVECTOR3& dire
   Particle& p = engine_.At(i);
   const float length = Length(direction);
   const D3DXVECTOR3 axis = length > 0 ? direction * (1.0f / length) : D3DXVECTOR3{1, 0, 0};
-  if (s.appearance.rotationMode.Value() == 1) {
-    // Turned once more, so the quad's x axis follows the path.
-    const float rc = axis.x,
-                rs = std::copysign(std::sqrt(axis.y * axis.y + axis.z * axis.z), -axis.y);
-    const float c = p.orientCos * rc - p.orientSin * rs, sn = p.orientSin * rc + p.orientCos * rs;
-    p.orientCos = c;
-    p.orientSin = sn;
-  }
+  // Turned once more, so the quad's x axis follows the path.
+  if (s.appearance.rotationMode.Value() == 1) TurnAlong(p.orientCos, p.orientSin, axis);
   // Off the path in a ring around its direction.
   D3DXMATRIX ring;
   D3DXMatrixRotationAxis(&ring, &axis, RandomUniform(0, 360) * kRadiansPerDegree);

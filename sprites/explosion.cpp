@@ -18,9 +18,7 @@ ZT_ExplosionConstructor::ZT_ExplosionConstructor() {
   effect = ZT_HLSLEffectFile(u"common_res.dll", kExplosionEffectId);
   size.StoreValue(250);
   motionSpeed.StoreValue(100);
-  // A fire's colours: orange burning to a deep red.
-  colour.StoreValue(0x0090FF);
-  secondColour.StoreValue(0x000070);
+  // The sprite colour stays the inherited white and the second colour black.
 }
 
 void ZT_ExplosionConstructor::Serialize(Archive& ar, int32_t version) {

@@ -28,12 +28,11 @@ void ZT_FXParticleSystemCtrl::Serialize(Archive& ar, int32_t) {
 void ZT_FXParticleSystemCtrl::LoadEffectResources() {
   QVX_DocResManager* resources = QVX_DocResManager::Current();
   if (!resources) return;
-  std::shared_ptr<Effect> loaded;
-  if (!effect.Path().empty()) loaded = resources->GetEffect(effect);
   // A document's own effect file the player cannot compile: the kind's
   // built-in effect has the same techniques and parameters.
-  if (!loaded && FallbackEffect() != 0)
-    loaded = resources->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", FallbackEffect()));
+  std::shared_ptr<Effect> loaded;
+  if (!effect.Path().empty() || FallbackEffect() != 0)
+    loaded = resources->GetEffect(effect, FallbackEffect());
   loadedEffect = std::move(loaded);
 }
 

@@ -153,9 +153,7 @@ void SerializeStyling(Archive& ar, TextStyling& s, MediaQuad* placement) {
   Field(ar, "timeLine", s.timeLine, TimingRegistry());
 }
 
-QVX_Text::QVX_Text() {
-  timing.SetCurrent(styling.timeLine);
-}
+QVX_Text::QVX_Text() = default;
 
 void QVX_Text::Serialize(Archive& ar, int32_t) {
   Field(ar, "textKind", textKind);
@@ -163,12 +161,9 @@ void QVX_Text::Serialize(Archive& ar, int32_t) {
   Field(ar, "style", style);
   Field(ar, "extraA", extraA);
   Field(ar, "extraB", extraB);
+  // The layer's smart timing switches the text on and off; the styling's
+  // own time line is kept as stored beside it.
   SerializeBase<ZT_ABObj_Constructor>(ar, *this);
-  // The styling's own time line switches the text on and off.
-  if (ar.IsReading() && styling.timeLine) {
-    styling.timeLine->Reset();
-    timing.SetCurrent(styling.timeLine);
-  }
 }
 
 TextTransition FadeEnd(int32_t type, float left, float top, float width, float height,
@@ -178,18 +173,21 @@ TextTransition FadeEnd(int32_t type, float left, float top, float width, float h
     case 1:
       t.alpha = 0;
       break;
+    // The offsets of the slides from the left, the right, below and above,
+    // as the format states them: from the placement's corner less the
+    // picture's size, or plus the target's.
     case 2:
-      t.dx = -(left + width);
-      break;  // from beyond the left edge
+      t.dx = left - width;
+      break;
     case 3:
-      t.dx = targetWidth - left;
-      break;  // from beyond the right edge
+      t.dx = left + targetWidth;
+      break;
     case 4:
-      t.dy = targetHeight - top;
-      break;  // from below
+      t.dy = top + targetHeight;
+      break;
     case 5:
-      t.dy = -(top + height);
-      break;  // from above
+      t.dy = top - height;
+      break;
     case 6:
       t.wipeY = 1;
       break;
@@ -234,15 +232,22 @@ void QVX_TextObj::Load() {
   loaded_ = true;
   QVX_Text& t = Text();
   TextStyling& s = t.styling;
-  effect_ = resources->GetEffect(s.effect);
-  if (!effect_)
-    effect_ = resources->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", kStyledTextEffectId));
-  // The text resource, with room round the glyphs for the glow and shadow.
-  const TextPicture glyphs = RasteriseText(t.text.Value(), t.style.Font());
-  if (!glyphs.image.empty()) {
+  effect_ = resources->GetEffect(s.effect, kStyledTextEffectId);
+  // The text resource, with room round the glyphs for the glow and shadow:
+  // the text picture the document carries (the first picture of the text's
+  // own link, rendered in the author's font and styling), else the string
+  // drawn in the style's font.
+  Image text;
+  const ZT_NamedFileLinkData& own = s.link1.Value();
+  if (!own.Images.empty()) {
+    if (auto carried = DecodeImage(resources->FileBytes(ZT_FileLink3(own.Images.front()))))
+      text = std::move(*carried);
+  }
+  if (text.empty()) text = RasteriseText(t.text.Value(), t.style.Font()).image;
+  if (!text.empty()) {
     const uint32_t margin =
         std::min<uint32_t>(std::max(s.groups[1].size.Value(), s.groups[2].size.Value()), 32) + 2;
-    const Image padded = Pad(glyphs.image, margin);
+    const Image padded = Pad(text, margin);
     pictureWidth_ = padded.width;
     pictureHeight_ = padded.height;
     pictures_[0] = Upload(padded);

@@ -2,9 +2,10 @@
 // Styled text: QVX_Text, the stored part every styled text ends with (its
 // string and style), the styling that the 2D and 3D kinds store before it
 // (TextStyling), and their runtime QVX_TextObj. The text resource, three
-// pictures of the same size, is drawn from the string and style at load:
-// the glyphs, their glow (the glyphs widened by the glow group's size) and
-// the background (the text box, softly edged). A frame draws the
+// pictures of the same size, is made at load: the text picture (the one the
+// document carries under the text's own link, else the string drawn in its
+// style), its glow (widened by the glow group's size) and the background
+// (the text box, softly edged). A frame draws the
 // background, then, unless the time line is hidden, the shadow and the
 // text (filled with a colour or an animated picture), all moved, faded or
 // wiped by the time line's transitions.
@@ -51,7 +52,7 @@ struct TextStyling {
   std::array<TextStyleGroup, 3> groups;
   MediaParamT<uint32_t> shadowSoftness{0};  // kept
   MediaDirection shadowDirection{45};
-  ZT_NamedFileLink link1;  // kept
+  ZT_NamedFileLink link1;  // the text picture the document carries, if any
   MediaParamT<int32_t> fillEnabled{0};
   ZT_NamedFileLink fillLink;
   UINTSclaleTo<float> fillScale{100, 0.01f, 0.0f};

@@ -204,9 +204,13 @@ void QVX_PSTree_Leaf::EnsureLinked() {
 
 void QVX_PSTree_Leaf::Spawn(const ParticleHandle& parent) {
   EnsureLinked();
+  if (!geometry) return;
   // The colour transform is in the geometry's table, so every particle the
-  // geometry makes for the leaf gets it with its phase.
-  QVX_PSTree_Node::Spawn(parent);
+  // geometry makes for the leaf gets it with its phase. A leaf's children
+  // stay with the document but are never played: they are not spawned.
+  std::vector<TreeParticle*>& spawned = spawned_.value;
+  spawned.clear();
+  geometry->Spawn(parent, spawned);
 }
 
 int QVX_PSTree_Leaf::AdvanceNode(float dt, const std::vector<TreeParticle*>& parents) {

@@ -282,8 +282,9 @@ bool PtclTr_Color::Apply(float, TreeParticle& p) const {
     return true;
   }
   if (mode == 2) {
-    // The nearest entry, so life 1.0 picks the last colour, not one past it.
-    c = list[size_t(std::nearbyint(float(list.size() - 1) * x))];
+    // Entry int(count × x), truncated; x = 1 (the end of life) takes the
+    // last entry rather than one past it.
+    c = list[std::min(size_t(float(list.size()) * x), list.size() - 1)];
   }
   p.colour = {channel(c, 0), channel(c, 8), channel(c, 16)};
   return true;
@@ -309,14 +310,15 @@ bool PtclTr_StandardSpin::Apply(float dt, TreeParticle& p) const {
     a += s[2];
   }
   D3DXMatrixRotationZ(&p.orientation, a);
-  if (mode == 1) {
-    const float length = Length(p.direction);
-    if (length > 0) {
-      D3DXMATRIX along, m;
-      D3DXMatrixRotationZ(&along, std::atan2(p.direction.y, p.direction.x));
-      D3DXMatrixMultiply(&m, &p.orientation, &along);
-      p.orientation = m;
-    }
+  float c, sn;
+  if (mode == 1 && AlongDirection(p.direction, c, sn)) {
+    D3DXMATRIX along, m;
+    D3DXMatrixIdentity(&along);
+    along.m[0][0] = along.m[1][1] = c;
+    along.m[0][1] = sn;
+    along.m[1][0] = -sn;
+    D3DXMatrixMultiply(&m, &p.orientation, &along);
+    p.orientation = m;
   }
   if (const TreeParticle* parent = p.parent.Get()) {
     D3DXMATRIX m;

@@ -1,6 +1,9 @@
 #include "platform/gpu/effect.h"
 
 #include <algorithm>
+#include <iostream>
+#include <set>
+#include <utility>
 
 namespace glimmer {
 
@@ -48,11 +51,21 @@ bool Effect::SetTechnique(const std::string& name) {
       return true;
     }
   }
+  // Nothing draws through a technique the effect does not have (one of a
+  // carried file that did not translate, say), rather than the one chosen
+  // before it.
+  technique_ = kNoTechnique;
+  static std::set<std::pair<std::string, std::string>> said;
+  if (said.insert({desc_->name, name}).second) {
+    std::cerr << "glimmer: the effect \"" << desc_->name << "\" has no technique \"" << name
+              << "\"; what draws through it is skipped\n";
+  }
   return false;
 }
 
 const std::string& Effect::Technique() const {
-  return desc_->techniques.at(technique_).name;
+  static const std::string none;
+  return technique_ < desc_->techniques.size() ? desc_->techniques[technique_].name : none;
 }
 
 Effect::Value* Effect::Find(const std::string& name) {
@@ -122,7 +135,8 @@ TexturePtr Effect::GetTexture(const std::string& name) const {
 }
 
 uint32_t Effect::Begin() {
-  const auto& technique = desc_->techniques.at(technique_);
+  if (technique_ >= desc_->techniques.size()) return 0;
+  const auto& technique = desc_->techniques[technique_];
   saved_ = {};
   for (const auto& pass : technique.passes) {
     for (const auto& [state, value] : pass.renderStates) {
@@ -209,16 +223,17 @@ void Effect::Apply(const EffectPassDesc& pass, PixelShader* shader, VertexShader
 }
 
 void Effect::BeginPass(uint32_t pass) {
-  const auto& technique = desc_->techniques.at(technique_);
-  if (!begun_ || pass >= technique.passes.size()) return;
+  if (!begun_ || technique_ >= desc_->techniques.size()) return;
+  const auto& technique = desc_->techniques[technique_];
+  if (pass >= technique.passes.size()) return;
   activePass_ = int(pass);
   Apply(technique.passes[pass], shaders_[technique_][pass].get(),
         vertexShaders_[technique_][pass].get());
 }
 
 void Effect::CommitChanges() {
-  if (activePass_ < 0) return;
-  const auto& technique = desc_->techniques.at(technique_);
+  if (activePass_ < 0 || technique_ >= desc_->techniques.size()) return;
+  const auto& technique = desc_->techniques[technique_];
   const size_t pass = size_t(activePass_);
   Apply(technique.passes[pass], shaders_[technique_][pass].get(),
         vertexShaders_[technique_][pass].get());

@@ -87,7 +87,8 @@ class Effect {
 
   const EffectDesc& Desc() const { return *desc_; }
   bool HasTechnique(const std::string& name) const;
-  // False (and no change) for a name the effect does not have.
+  // False for a name the effect does not have (said once); the effect then
+  // draws nothing (Begin gives no passes) until a technique it has is set.
   bool SetTechnique(const std::string& name);
   const std::string& Technique() const;
 
@@ -131,6 +132,7 @@ class Effect {
   GpuDevice& device_;
   std::shared_ptr<const EffectDesc> desc_;
   std::map<std::string, Value> values_;
+  static constexpr size_t kNoTechnique = SIZE_MAX;
   size_t technique_ = 0;
   // One pixel shader object per pass that has one, by technique and pass.
   std::vector<std::vector<std::unique_ptr<PixelShader>>> shaders_;

@@ -316,6 +316,14 @@ void GpuDevice::Clear(uint32_t flags, D3DCOLOR color, float z, uint32_t stencil)
 
 // ---------------------------------------------------------------- frames
 
+Image GpuDevice::ReadFrame() {
+  Image frame = ReadBackBuffer();
+  if (frame.channels == 4) {
+    for (size_t i = 3; i < frame.rgba.size(); i += 4) frame.rgba[i] = 255;
+  }
+  return frame;
+}
+
 void GpuDevice::Present() {
   if (state_ != DeviceState::Ok) return;
   MakeCurrent();
@@ -337,6 +345,22 @@ void GpuDevice::Present() {
     // Row 0 of the back buffer is the top of the window.
     glBlitFramebuffer(0, 0, GLint(backBuffer_->Width()), GLint(backBuffer_->Height()), 0, h, w, 0,
                       GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  }
+  // A window's frame is opaque whatever the blending left in alpha: where
+  // its framebuffer keeps alpha (a compositor would show it), it is set to 1.
+  if (windowAlphaBits_ < 0) {
+    gl_.BindFramebuffer(0);
+    GLint bits = 0;
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_BACK_LEFT,
+                                          GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE, &bits);
+    windowAlphaBits_ = bits;
+  }
+  if (windowAlphaBits_ > 0) {
+    gl_.BindFramebuffer(0);
+    gl_.Enable(GlStateCache::kScissorTest, false);
+    gl_.ColorMask(0x8);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
   }
   context_->SwapBuffers();
   windowDrawn_ = false;

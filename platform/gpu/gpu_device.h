@@ -200,6 +200,9 @@ class GpuDevice {
   // The pixels of a surface as RGBA, rows from the top.
   Image ReadSurface(const SurfacePtr& surface);
   Image ReadBackBuffer() { return ReadSurface(GetBackBuffer()); }
+  // The frame as a screen shows it: the back buffer with alpha 255, whatever
+  // the blending left in its alpha channel.
+  Image ReadFrame();
 
   // What the GL compiler says about a PixelShader source (the text after
   // FragmentPrelude()); empty when it compiles.
@@ -304,6 +307,7 @@ class GpuDevice {
   // Drawing into the window: wished by the caller, possible for this
   // window, chosen for this frame, and whether this frame drew there yet.
   bool wantDirect_ = false, windowUsable_ = false, direct_ = false, windowDrawn_ = false;
+  int windowAlphaBits_ = -1;  // alpha bits of the window's framebuffer, once asked
   bool windowAlpha_ = false;  // the window's framebuffer keeps alpha
   uint32_t fbo_ = 0, readFbo_ = 0, vao_ = 0;
   StreamBuffer streamVbo_, streamIbo_;

@@ -148,8 +148,10 @@ void FakeLake2D::PrepareResources() {
   const uint32_t c = TintColour.Value();
   tint_[0].color = tint_[2].color = DeviceColour(c, AlphaByte(bottom));
   tint_[1].color = tint_[3].color = DeviceColour(c, AlphaByte(shore));
-  haze_[0].color = haze_[2].color = DeviceColour(c, AlphaByte(shore));
-  haze_[1].color = haze_[3].color = DeviceColour(c, 0);
+  // The haze band rises from the shore line (vertices 1 and 3) to its clear
+  // top (vertices 0 and 2).
+  haze_[1].color = haze_[3].color = DeviceColour(c, AlphaByte(shore));
+  haze_[0].color = haze_[2].color = DeviceColour(c, 0);
   PlaceLake();
   MakeReflection();
   bump_.reset();

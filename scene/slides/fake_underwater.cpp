@@ -1,6 +1,5 @@
 #include "scene/slides/fake_underwater.h"
 
-#include "document/resource_manager.h"
 #include "scene/embedded_effects.h"
 #include "store/archive.h"
 #include "store/class_registry.h"
@@ -28,10 +27,6 @@ void FakeUndervater::PrepareResources() {
   ZT_2D_Light::PrepareResources();
   // The effect loads what it draws with on its first step.
   runtime_ = water_ ? water_->CreateRuntime() : nullptr;
-  hasEffect_ = false;
-  QVX_DocResManager* resources = QVX_DocResManager::Current();
-  if (auto* fx = dynamic_cast<EmbeddedFx*>(water_.get()); fx && resources)
-    hasEffect_ = resources->GetEffect(fx->EffectLink()) != nullptr;
 }
 
 void FakeUndervater::RestoreDeviceObjects() {
@@ -45,10 +40,10 @@ void FakeUndervater::AdvanceCamera(float t) {
 }
 
 void FakeUndervater::EndFrame(int flag) {
-  // The finished slide comes back from the capture as the scene texture and
-  // is drawn again through the water, which covers all of it; without an
-  // effect the slide is drawn back as it is.
-  EndCapture(hasEffect_);
+  // The finished slide comes back from the capture: it is drawn back as it
+  // is and becomes the scene texture, which the water then draws through
+  // where its quad and mask lie (all of the slide in technique mode 1).
+  EndCapture(false);
   if (runtime_) runtime_->Draw(*this);
   ZT_2D_Light::EndFrame(flag);
 }

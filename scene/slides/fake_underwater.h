@@ -30,7 +30,6 @@ class FakeUndervater : public ZT_2D_Light {
  private:
   std::unique_ptr<ZT_ABObj_Constructor> water_;
   std::shared_ptr<ZT_ABObj> runtime_;
-  bool hasEffect_ = false;
 };
 
 }  // namespace glimmer

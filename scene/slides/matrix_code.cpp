@@ -211,11 +211,18 @@ RainGrid::Config ZT_MatrixCodeLight::MakeConfig(uint32_t glyphCount) const {
 void ZT_MatrixCodeLight::RebuildGrid() {
   GpuDevice* d = CurrentDevice();
   const D3DSURFACE_DESC back = d ? d->GetBackBufferDesc() : D3DSURFACE_DESC{};
-  grid_ = std::make_unique<RainGrid>(MakeConfig(glyphCount_), back.Width, back.Height);
+  gridConfig_ = MakeConfig(glyphCount_);
+  gridWidth_ = back.Width;
+  gridHeight_ = back.Height;
+  grid_ = std::make_unique<RainGrid>(gridConfig_, gridWidth_, gridHeight_);
   grid_->ScatterMutations();
+  AttachGlyphs();
+  visited_ = 0;
+}
+
+void ZT_MatrixCodeLight::AttachGlyphs() {
   glyphs_.SetQuads(grid_->Columns() * grid_->Rows());
   glyphs_.SetTexture(glyphTexture_);
-  visited_ = 0;
 }
 
 void ZT_MatrixCodeLight::MakeLuminance() {
@@ -244,7 +251,17 @@ void ZT_MatrixCodeLight::PrepareResources() {
       glyphCount_ = set.ImageHeight / set.ImageWidth + 2;
     }
   }
-  RebuildGrid();
+  // The picture is made again when the slide comes back after it was let
+  // go: the rain then goes on where it stopped, unless the grid would now be
+  // made differently.
+  GpuDevice* d = CurrentDevice();
+  const D3DSURFACE_DESC back = d ? d->GetBackBufferDesc() : D3DSURFACE_DESC{};
+  if (grid_ && gridConfig_ == MakeConfig(glyphCount_) && gridWidth_ == back.Width &&
+      gridHeight_ == back.Height) {
+    AttachGlyphs();
+  } else {
+    RebuildGrid();
+  }
   MakeLuminance();
 }
 

@@ -29,6 +29,7 @@ class RainGrid {
     bool glitch = false;
     int32_t startMode = 2;  // 0 … 2
     uint32_t glyphCount = 2;
+    bool operator==(const Config&) const = default;
   };
   struct Stream {
     int32_t remaining = 0, delay = 0, head = 0;
@@ -129,11 +130,16 @@ class ZT_MatrixCodeLight : public ZT_2D_Light {
 
  private:
   void RebuildGrid();
+  // The glyph quads for the grid's cells, with the glyph strip.
+  void AttachGlyphs();
   void MakeLuminance();
   // One step of the rain, written into the glyph quads.
   void StepRain();
 
   std::unique_ptr<RainGrid> grid_;
+  // What the grid was made from: the settings and the screen's size.
+  RainGrid::Config gridConfig_;
+  uint32_t gridWidth_ = 0, gridHeight_ = 0;
   QuadBatch glyphs_{nullptr};
   TexturePtr glyphTexture_;
   uint32_t glyphCount_ = 2;

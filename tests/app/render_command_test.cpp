@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/image/image_codec.h"
 #include "show/show_composer.h"
@@ -96,6 +97,25 @@ TEST_F(RenderCommandTest, FarTimesFallIntoTheLoopAndOneFrameIsSingular) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out.find("Wrote 1 frame of 32x18"), 0u) << r.out;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "far"), fs::directory_iterator()), 1);
+}
+
+TEST_F(RenderCommandTest, FramesAreOpaqueWhateverTheBlendingLeftInAlpha) {
+  // The built-in show's layers blend into the frame's alpha channel too; a
+  // screen frame is opaque, and so is every PNG the renderer writes.
+  const Result r = Render("--size 64x36 --at 2,8,16,60 --out " + (dir_ / "frames").string(), dir_);
+  ASSERT_EQ(r.code, 0) << r.err;
+  size_t frames = 0;
+  for (const auto& entry : fs::directory_iterator(dir_ / "frames")) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    const auto frame = DecodeImage(bytes);
+    ASSERT_TRUE(frame) << entry.path();
+    ++frames;
+    size_t transparent = 0;
+    for (size_t i = 3; i < frame->rgba.size(); i += 4) transparent += frame->rgba[i] != 255;
+    EXPECT_EQ(transparent, 0u) << entry.path();
+  }
+  EXPECT_EQ(frames, 4u);
 }
 
 TEST_F(RenderCommandTest, WritesAVideoFile) {

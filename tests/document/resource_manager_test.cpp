@@ -284,6 +284,36 @@ TEST_F(ResourceManagerTest, EffectsComeFromTheBuiltinReplacements) {
       << "said once";
 }
 
+TEST_F(ResourceManagerTest, TheKindsOwnEffectStandsInForALinkThatGivesNone) {
+  // The kind draws with built-in effect 202 by default; its document links
+  // module ids the player has no effect for, and one carried file of which
+  // only some techniques translate.
+  auto m = Manager([](ZT_DocResManager& r) {
+    r.FileBlobs.push_back({{u"mine.dll", 5}, {{5, u"mine.dll", CarriedEffect97(true), u""}}});
+  });
+  ::testing::internal::CaptureStderr();
+  const auto blur = m->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 202));
+  const auto standing = m->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 9998), 202);
+  const auto again = m->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 9998), 202);
+  const auto partial = m->GetEffect(ZT_HLSLEffectFile(u"mine.dll", 5), 202);
+  const auto empty = m->GetEffect(ZT_HLSLEffectFile(), 202);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  ASSERT_NE(blur, nullptr);
+  EXPECT_EQ(standing, blur);
+  EXPECT_EQ(again, blur);
+  EXPECT_EQ(partial, blur) << "the kind's whole effect rather than some of the carried one";
+  EXPECT_EQ(empty, blur) << "an empty link draws with the kind's own, silently";
+  EXPECT_NE(said.find("no effect replaces common_res.dll effect 9998; the kind's built-in effect "
+                      "202 stands in"),
+            std::string::npos)
+      << said;
+  EXPECT_EQ(said.find("draw nothing"), std::string::npos) << said;
+  EXPECT_EQ(said.find("effect 9998", said.find("effect 9998") + 1), std::string::npos)
+      << "said once";
+  EXPECT_NE(said.find("mine.dll 5 does not run as it is"), std::string::npos) << said;
+  EXPECT_NE(said.find("the kind's built-in effect stands in"), std::string::npos) << said;
+}
+
 TEST_F(ResourceManagerTest, MeshesFromTheDocumentAndModules) {
   static const std::string kTriangle =
       "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n";

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/support/effect_kind_test.h"
 
 namespace glimmer::testing {
@@ -24,6 +26,23 @@ TEST(LightFXII, OlderVersionsReadTheirPrefix) {
     EXPECT_EQ(light.pulse.Value(), 2) << "version 1 stores no pulse: left as it was";
     EXPECT_STREQ(LightFX_II::BlendTechnique(3), "Linear_Dodge");
     EXPECT_STREQ(LightFX_II::BlendTechnique(9), "Blend_Normal");
+  }
+}
+
+TEST_F(EffectKindScene, TheLightShinesInsideItsMaskOnlyInEveryTechniqueMode) {
+  // Over the effect quad (mode 0, the whole slide by default) and as the
+  // whole image drawn from the scene copy (mode 1), for every blend.
+  for (const int32_t mode : {0, 1}) {
+    for (const int32_t blend : {0, 1, 4}) {
+      SCOPED_TRACE("mode " + std::to_string(mode) + " blend " + std::to_string(blend));
+      auto layer = std::make_shared<ZT_LightFX_II>();
+      layer->strength.SetValue(100);
+      layer->blend.SetValue(blend);
+      layer->techniqueMode.SetValue(mode);
+      const auto [inside, outside] = MaskedChange(layer, layer->strength, 1.3f);
+      EXPECT_GT(inside, 30 * 48 / 2u) << "the light shows inside the mask";
+      EXPECT_EQ(outside, 0u) << "and nowhere outside it";
+    }
   }
 }
 

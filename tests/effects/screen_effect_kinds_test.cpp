@@ -37,6 +37,22 @@ TEST_F(EffectKindScene, AGridKindAndAFullScreenKindChangeThePictureInsideTheirMa
   }
 }
 
+TEST_F(EffectKindScene, ALinkToAnEffectThePlayerCannotRunDrawsWithTheKindsOwn) {
+  // A document's link names its own module id (no carried file, no built-in
+  // of that id): the kind's built-in effect stands in, so the layer draws as
+  // it does with its default link.
+  for (const bool foreign : {false, true}) {
+    SCOPED_TRACE(foreign ? "a foreign link" : "the default link");
+    auto waves = std::make_shared<ZT_RadialWaveFX>();
+    waves->amplitude.SetValue(100);
+    waves->techniqueMode.SetValue(1);
+    if (foreign) waves->effect = ZT_HLSLEffectFile(u"common_res.dll", 181);
+    const auto [inside, outside] = MaskedChange(waves, waves->amplitude, 1.3f);
+    EXPECT_GT(inside, 30 * 48 / 4u) << "the effect shows inside the mask";
+    EXPECT_EQ(outside, 0u);
+  }
+}
+
 TEST_F(EffectKindScene, SlidersAtZeroSendOnlyFiniteValues) {
   const std::vector<std::u16string> kinds = {
       u"ZT_LightFX_II",    u"ZT_WaterFX",       u"ZT_MoveFX",     u"ZT_WaterfallFX",

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "tests/support/archive_helpers.h"
 #include "tests/support/generator_kind_test.h"
@@ -115,6 +116,21 @@ TEST_F(AuroraRuntime, AmplitudesAboveOneNeverTurnTheCurtainInsideOut) {
       ASSERT_GE(v[0].y, v[1].y) << "the top stays above the bottom";
     }
   });
+}
+
+TEST_F(AuroraRuntime, TheCurtainsOpacityIsItsWavesAloneWhateverTheTimeLinesVisibility) {
+  ZT_Aurora kind = ShowAurora();
+  std::vector<D3DCOLOR> colours[2];
+  for (const float visibility : {1.0f, 0.4f}) {
+    auto runtime = Start(kind);
+    runtime->Advance(0);
+    QVX_Timing& line = *runtime->GetTiming().Line();
+    line.CurrentVisibility = visibility;
+    runtime->Advance(0.5f);
+    for (uint32_t i = 0; i < 36; ++i)
+      colours[visibility < 1].push_back(Shape(*runtime, 0, i).colour);
+  }
+  EXPECT_EQ(colours[0], colours[1]);
 }
 
 }  // namespace

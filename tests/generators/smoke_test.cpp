@@ -1,11 +1,13 @@
 // The smoke: the emitter's stored form of both versions, a puff's draws from
-// state 1 (direction, spin, turn), its growth and opacity kept in [0, 1],
-// the smoke made in advance, and a hidden layer that ages its puffs without
-// emitting, then does not burst when shown again.
+// state 1 (direction, spin, turn), its growth and opacity (above 1 while young, clamped when
+// drawn), the smoke made in advance, and a hidden layer that ages its puffs without emitting, then
+// does not burst when shown again.
 
 #include "generators/smoke.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "params/random_source.h"
 #include "tests/support/archive_helpers.h"
@@ -57,17 +59,44 @@ TEST(SmokePuffs, DrawDirectionSpinThenTurnAndKeepOpacityInRange) {
   EXPECT_EQ(p.scale, 0.5f);
   EXPECT_EQ(p.opacity, 0.0f);
   EXPECT_FLOAT_EQ(p.acceleration.x, 10.0f);
-  float top = 0;
+  float top = 0, atOneAndAHalf = 0;
   for (int k = 0; k < 100; ++k) {
     p.life -= 0.02f;
     smoke.StepParticle(p, 0.02f);
     top = std::max(top, p.opacity);
-    EXPECT_GE(p.opacity, 0.0f);
-    EXPECT_LE(p.opacity, 1.0f);
+    if (k == 74) atOneAndAHalf = p.opacity;
   }
   EXPECT_NEAR(p.scale, 1.5f, 1e-3) << "half size to one and a half over the life";
-  EXPECT_NEAR(top, 0.4f * 4, 1.0) << "rises at 4 a second for the first fifth";
-  EXPECT_EQ(p.opacity, 0.0f) << "gone by the end";
+  // Rising at 5 - 1 a second for the first fifth, then falling at 1 a second:
+  // 1.6 at 0.4 s, above 1 (drawn fully visible) until 1.0 s, 0.5 at 1.5 s and
+  // 0 at the end of the life.
+  // (Within a step: whether the step at exactly a fifth still rises.)
+  EXPECT_NEAR(top, 0.4f * 4, 0.081) << "rises at 4 a second for the first fifth";
+  EXPECT_NEAR(atOneAndAHalf, 0.5f, 0.081) << "fading over the last second";
+  EXPECT_NEAR(p.opacity, 0.0f, 0.081) << "gone by the end";
+}
+
+TEST(SmokePuffs, StayFullyVisibleUntilTheirLastSecond) {
+  // The default 4 s life: 3.2 at 0.8 s, back to 1 at 3.0 s, 0 at 4.0 s.
+  ZT_Smoke smoke;
+  SeedRandom(1);
+  OriginParticle p;
+  smoke.NewParticle(p);
+  p.life = smoke.particleLifetime.Scaled();
+  ASSERT_NEAR(p.life, 4.0f, 1e-6);
+  for (int k = 1; k <= 200; ++k) {
+    p.life -= 0.02f;
+    smoke.StepParticle(p, 0.02f);
+    const float age = 0.02f * float(k);
+    const float shown = std::clamp(p.opacity, 0.0f, 1.0f);
+    if (age >= 0.3f && age <= 2.85f) {
+      EXPECT_EQ(shown, 1.0f) << "at " << age << " s";
+    }
+    if (age >= 3.05f && age <= 3.95f) {
+      EXPECT_NEAR(shown, 4.0f - age, 0.081) << "at " << age << " s";
+    }
+  }
+  EXPECT_NEAR(p.opacity, 0.0f, 0.081);
 }
 
 using SmokeRuntime = GeneratorKindTest;

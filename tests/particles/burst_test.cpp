@@ -55,14 +55,37 @@ TEST_F(BurstKind, DegenerateSpeedsAndFocalPointsStayFinite) {
     EXPECT_EQ(rt->Engine().Count(), 100u);
     EXPECT_TRUE(finite(rt->Engine())) << "spread " << spread;
   }
-  // No speed: a life of range ÷ 0 is no life at all.
+  // No speed: a life of range ÷ 0 is endless; the particles stay put.
   QVX_BurstPtclSys still;
   still.speed.SetValue(0);
   auto rt = Start(still);
   rt->Advance(0.02f);
   EXPECT_TRUE(finite(rt->Engine()));
-  rt->Advance(0.04f);
-  EXPECT_EQ(rt->Engine().Count(), 0u);
+  Run(*rt, 0.02f, 3.0f);
+  EXPECT_EQ(rt->Engine().Count(), 100u) << "none dies";
+  EXPECT_TRUE(finite(rt->Engine()));
+}
+
+TEST_F(BurstKind, AFullTurnOfSpreadWithTheOffsetFlagSendsEveryParticleOneWay) {
+  // The focal point of a 360 degree spread lies infinitely far along the
+  // direction: every particle flies that way, wherever it starts.
+  QVX_BurstPtclSys burst;
+  burst.offset.SetValue(1);
+  burst.offsetRadius.SetValue(30);
+  burst.spread.SetValue(360);
+  burst.direction.SetValue(90);  // up the screen
+  burst.appearance.gravityMode.SetValue(0);
+  auto rt = Start(burst);
+  rt->Advance(0.02f);
+  ASSERT_EQ(rt->Engine().Count(), 100u);
+  const D3DXVECTOR4& d = burst.direction.Direction();
+  for (size_t i = 0; i < rt->Engine().Count(); ++i) {
+    const D3DXVECTOR3 v = rt->Engine().At(i).velocity;
+    const float speed = Length(v);
+    ASSERT_GT(speed, 0.0f);
+    EXPECT_NEAR(v.x / speed, d.x, 1e-4) << i;
+    EXPECT_NEAR(v.y / speed, -d.y, 1e-4) << i;
+  }
 }
 
 TEST(BurstStoredForms, OlderVersionsSetTheGravityAndTheEnvelopesOfTheirTime) {
@@ -132,6 +155,26 @@ TEST_F(BurstKind, AFountainWarmsUpInFiftyStepsDrawingInItsOrder) {
   EXPECT_EQ(after, NextRandom());
   // The oldest was born at the first step and has lived 49 more.
   EXPECT_NEAR(rt->Engine().At(0).age, 4.9f, 1e-4);
+}
+
+TEST_F(BurstKind, ARestartWarmsUpOnTopOfTheSurvivorsUnlessTimed) {
+  // A layer shown again warms up over what it still holds; one on a time
+  // line starts empty.
+  for (const int32_t timing : {0, 1}) {
+    SCOPED_TRACE(timing);
+    QVX_FontainPtclSys fountain;
+    fountain.rate.rate.SetValue(50);  // one a warm-up step
+    fountain.range.SetValue(10000);   // nobody dies
+    fountain.timing.SetValue(timing);
+    auto rt = Start(fountain);
+    Run(*rt, 0, 1);
+    const size_t held = rt->Engine().Count();
+    if (timing == 0) {
+      ASSERT_GE(held, 50u) << "the warm-up's and the second's";
+    }
+    rt->Restart();
+    EXPECT_EQ(rt->Engine().Count(), timing == 0 ? held + 50 : 0u);
+  }
 }
 
 }  // namespace

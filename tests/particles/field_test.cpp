@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 #include "tests/support/particle_kind_test.h"
 
@@ -33,6 +34,21 @@ TEST_F(FieldKind, KeepsItsShareOfPositionsOccupiedWithMixedAges) {
     std::set<float> places;
     for (size_t i = 0; i < 5; ++i) places.insert(rt->Engine().At(i).position.x);
     ASSERT_EQ(places.size(), 5u) << "one particle a position";
+  }
+}
+
+TEST_F(FieldKind, TheShareIsTakenInSinglePrecision) {
+  // 10 × 0.7f is 7 in single precision (6.99999988 in double).
+  for (const auto& [fill, kept] : {std::pair{70u, 7u}, {50u, 5u}, {100u, 10u}, {0u, 0u}}) {
+    SCOPED_TRACE(fill);
+    QVX_FieldPtclSys field;
+    for (int i = 0; i < 10; ++i) field.positions.push_back({float(10 * i), 5, 0});
+    field.fill.SetValue(fill);
+    field.life.SetValue(100);
+    auto rt = Start(field);
+    EXPECT_EQ(rt->Engine().Count(), kept);
+    rt->Advance(0.5f);
+    EXPECT_EQ(rt->Engine().Count(), kept);
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "document/resource_manager.h"
 #include "particles/groving_line.h"
@@ -72,6 +73,37 @@ TEST_F(LineBlend, TheMultiplyBlendTintsTheSceneUnderTheRibbonOnly) {
     EXPECT_TRUE(NearColor(off, 0xC8C8C8FF, 3)) << "the scene stays: " << std::hex << off;
     EXPECT_TRUE(NearColor(on, expected, 3)) << std::hex << on;
   }
+}
+
+TEST_F(LineBlend, AFlatSystemBlendsNormallyWhateverItsTexturesPremultipliedFlag) {
+  // A half transparent red ribbon: drawn the same whether the texture says
+  // its colour is premultiplied or not (only tree leaves draw such textures
+  // with the premultiplied blend).
+  std::vector<uint32_t> drawn;
+  for (const bool premultiplied : {false, true}) {
+    SCOPED_TRACE(premultiplied);
+    std::ofstream(dir_ / "show.json") << R"({"slides": [{"class": "ZT_SlideContainer",
+      "duration": 5, "slide": {"class": "ZT_2D_Light", "picture": {"Path": "grey.png"}},
+      "visualLayers": [{"class": "QVX_GrovingLine", "QVX_StaticLineCtrl": {"width": 12,
+        "QVX_LineCtrl": {"showHead": 0,
+          "path": [{"position": {"x": -10, "y": 24, "z": 0}},
+                   {"position": {"x": 80, "y": 24, "z": 0}}],
+          "lineLook": {"name": "ribbon", "colours": [255], "transparency": 50, "blend": 0,
+            "texture": {"Name": "White", "PremultipliedAlpha": )"
+                                      << (premultiplied ? "true" : "false") << R"(,
+              "Primary": {"Path": "common_res.dll", "Stamp": 78}}},
+          "QVX_ParticleSystemCtrl": {"speed": 100}}}}]}]})";
+    ShowDocument doc = LoadShow(ComposeShowFile(dir_ / "show.json"));
+    RenderContext context;
+    doc.resources->Attach(*device_);
+    ScreenScope scope(doc.resources->ScreenFor(device_, &context));
+    doc.show->Instantiate(2);
+    doc.show->AdvanceShow(1.5f);
+    doc.show->RenderShow();
+    drawn.push_back(Pixel(kWidth / 2, kHeight / 2));
+  }
+  EXPECT_NE(drawn[0], 0xC8C8C8FFu) << "the ribbon shows";
+  EXPECT_TRUE(NearColor(drawn[1], drawn[0], 2)) << std::hex << drawn[0] << " " << drawn[1];
 }
 
 }  // namespace

@@ -183,5 +183,39 @@ TEST_F(ParticleQuads, AlongTheFlightTurnsWithTheVelocityAndKeepsItsSizeAtRest) {
   EXPECT_NEAR(std::hypot(v[6].x - v[4].x, v[6].y - v[4].y), 10.0f, 1e-4);
 }
 
+TEST_F(ParticleQuads, AlongTheFlightLiesAlongADiagonalFlightToo) {
+  // Rotation mode 1 lays the quad's width along the velocity in every
+  // direction, flat systems and trees alike (never across a diagonal).
+  ParticleAppearance a;
+  a.rotationMode.SetValue(1);
+  ParticleEngine engine(a, u"test");
+  engine.AddAppearanceRoutines();
+  const D3DXVECTOR3 flights[] = {{3, 3, 0}, {-2, 1, 0}, {1, -4, 0}};
+  for (const D3DXVECTOR3& velocity : flights) {
+    ASSERT_TRUE(engine.Spawn({50, 50, 0}));
+    Particle& p = engine.At(engine.Count() - 1);
+    engine.InitFromAppearance(engine.Count() - 1, 5.0f);
+    p.orientCos = 1;
+    p.orientSin = 0;
+    p.velocity = velocity;
+  }
+  ZT_IndexedMesh<DX_V::PCT> mesh(device_);
+  ASSERT_EQ(engine.BuildQuads(mesh, 10.0f, TextureFrames{}, 0), 3u);
+  const auto* v = reinterpret_cast<const DX_V::PCT*>(mesh.VertexBuffer->Data());
+  for (size_t q = 0; q < 3; ++q) {
+    SCOPED_TRACE(q);
+    // Corners 0 and 2 are the two ends of the quad's width.
+    const float wx = v[4 * q + 2].x - v[4 * q].x, wy = v[4 * q + 2].y - v[4 * q].y;
+    const D3DXVECTOR3 f = flights[q];
+    EXPECT_NEAR(wx * f.y - wy * f.x, 0.0f, 1e-3) << "parallel to the flight";
+    EXPECT_GT(wx * f.x + wy * f.y, 0.0f) << "and the same way";
+  }
+  float c = 0, s = 0;
+  ASSERT_TRUE(AlongDirection({3, 3, 7}, c, s));
+  EXPECT_NEAR(c, std::sqrt(0.5f), 1e-6);
+  EXPECT_NEAR(s, std::sqrt(0.5f), 1e-6);
+  EXPECT_FALSE(AlongDirection({0, 0, 7}, c, s)) << "no extent in the picture plane";
+}
+
 }  // namespace
 }  // namespace glimmer::testing

@@ -125,5 +125,23 @@ TEST_F(RainOnGlassKind, TwoDropsLandingTogetherMergeIntoOneThatSlides) {
   EXPECT_TRUE(RainFlags(merged) & kRainSliding);
 }
 
+TEST_F(RainOnGlassKind, DropsStepTwiceAFrameAndFallInWithinOneTenthSecondFrame) {
+  // The frame's step and the emission's own: a drop 0.1 s old by the clock
+  // has lived 0.2 s, past its 0.15 s of falling in.
+  ZT_RainOnGlass rain;
+  rain.timing.SetValue(1);
+  rain.rate.rate.SetValue(30);  // one in a step of 0.2 s
+  rain.glass.quad.SetCentered(320, 180, {160, 90, 0});
+  auto runtime = Start(rain);
+  runtime->Advance(0.0f);
+  runtime->Advance(0.2f);
+  ASSERT_EQ(runtime->Engine().Count(), 1u);
+  EXPECT_TRUE(RainFlags(runtime->Engine().At(0)) & kRainFallingIn);
+  static_cast<ZT_RainOnGlass&>(runtime->Constructor()).rate.rate.SetValue(0);
+  runtime->Advance(0.3f);
+  ASSERT_EQ(runtime->Engine().Count(), 1u);
+  EXPECT_FALSE(RainFlags(runtime->Engine().At(0)) & kRainFallingIn) << "landed";
+}
+
 }  // namespace
 }  // namespace glimmer::testing

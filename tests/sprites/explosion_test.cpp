@@ -42,6 +42,12 @@ void WriteExplosion(ZT_IOF_W& w, int32_t version) {
   WriteSpriteBase(w, 7);
 }
 
+TEST(ExplosionDefaults, TheSecondColourIsBlackAndTheSpriteColourTheInheritedWhite) {
+  const ZT_ExplosionConstructor boom;
+  EXPECT_EQ(boom.secondColour.Value(), 0u);
+  EXPECT_EQ(boom.colour.Value(), 0xFFFFFFu);
+}
+
 TEST(ExplosionStored, ReadsEveryVersion) {
   for (int32_t v = 1; v <= 3; ++v) {
     SCOPED_TRACE("version " + std::to_string(v));

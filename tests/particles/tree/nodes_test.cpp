@@ -299,5 +299,29 @@ TEST_F(TreeNodeRun, SwarmsTracesAndPathsPlay) {
   for (const TreeBatch& b : mesh->Batches()) EXPECT_GT(b.count, 0u);
 }
 
+TEST_F(TreeNodeRun, ALeafsChildrenAreKeptButNeverPlayed) {
+  // A leaf under a leaf: stored with the document, never spawned, stepped or
+  // drawn, so nothing piles up in it however long the tree runs.
+  auto root = TreeFromJson(R"({"class": "QVX_PSTree_Root", "position": {"x": 160, "y": 90, "z": 0},
+    "children": [{"class": "QVX_PSTree_Stem", "QVX_PSTree_Node": {"name": "sparks",
+      "geometry": {"class": "QVX_PSGeomEmit_Sector", "radius": 20,
+        "QVX_PSGeometry_Emitter": {"count": 10, "speed": 60, "life": 3}},
+      "children": [{"class": "QVX_PSTree_Leaf", "QVX_PSTree_Node": {"name": "sprites",
+        "geometry": {"class": "QVX_PSGeometry_Point"},
+        "children": [{"class": "QVX_PSTree_Leaf", "QVX_PSTree_Node": {"name": "inner",
+          "geometry": {"class": "QVX_PSGeometry_Point"}}}]}}]}}]})");
+  ASSERT_TRUE(root);
+  auto mesh = StartTree(*root);
+  RunTree(*mesh, 0, 60);
+  auto& sparks = *mesh->Root().children[0];
+  auto& sprites = *sparks.children[0];
+  ASSERT_EQ(sprites.children.size(), 1u) << "the inner leaf is kept";
+  const size_t live = sparks.geometry->pool.Count();
+  EXPECT_GT(live, 0u);
+  EXPECT_EQ(sprites.geometry->pool.Count(), live) << "one sprite a spark";
+  EXPECT_EQ(sprites.children[0]->geometry->pool.Count(), 0u) << "the inner leaf spawns nothing";
+  EXPECT_EQ(mesh->BatchesInUse(), 1u) << "and draws nothing";
+}
+
 }  // namespace
 }  // namespace glimmer::testing

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "params/random_source.h"
 #include "particles/tree/followers.h"
@@ -94,6 +95,17 @@ TEST(TreeTransforms, ColourPickEndsOnTheLastEntryAndGradientsInterpolate) {
   p.life = 0.0f;
   colour.Apply(0, p);
   EXPECT_EQ(p.colour, (D3DXVECTOR3{255, 0, 0}));
+  // Entry int(3 × x), truncated: the middle entry from a third of the life
+  // on (the nearest of two steps would take the first until a quarter and
+  // the middle only from there to three quarters).
+  for (const auto& [life, expected] : {std::pair{0.3f, D3DXVECTOR3{255, 0, 0}},
+                                       {0.34f, D3DXVECTOR3{0, 255, 0}},
+                                       {0.66f, D3DXVECTOR3{0, 255, 0}},
+                                       {0.7f, D3DXVECTOR3{0, 0, 255}}}) {
+    p.life = life;
+    colour.Apply(0, p);
+    EXPECT_EQ(p.colour, expected) << life;
+  }
   table.mode.SetValue(1);
   p.life = 0.5f;
   colour.Apply(0, p);

@@ -46,6 +46,29 @@ TEST_F(Effects, RegistryKnowsTheModuleIds) {
   EXPECT_NEAR(sum, 1.0f, 1e-6);
 }
 
+TEST_F(Effects, ATechniqueTheEffectLacksDrawsNothingRatherThanTheOneBefore) {
+  auto blur = CreateBuiltinEffect(*device_, u"common_res.dll", 202);
+  ASSERT_TRUE(blur->SetTechnique("GaussianBlurH"));
+  EXPECT_GT(blur->Begin(), 0u);
+  blur->End();
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(blur->SetTechnique("Untranslated"));
+  blur->SetTechnique("Untranslated");
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(blur->Begin(), 0u) << "no passes: nothing is drawn";
+  blur->BeginPass(0);
+  blur->CommitChanges();
+  blur->EndPass();
+  blur->End();
+  EXPECT_EQ(blur->Technique(), "");
+  EXPECT_NE(said.find("has no technique \"Untranslated\""), std::string::npos) << said;
+  EXPECT_EQ(said.find("Untranslated", said.find("Untranslated") + 20), std::string::npos)
+      << "said once";
+  ASSERT_TRUE(blur->SetTechnique("GaussianBlurV"));
+  EXPECT_GT(blur->Begin(), 0u) << "a technique it has draws again";
+  blur->End();
+}
+
 TEST_F(Effects, HorizontalBlurOfOneTexelGivesTheBinomialRow) {
   constexpr uint32_t W = 32, H = 4;
   TexturePtr src =

@@ -101,6 +101,22 @@ TEST_F(FakeLake, AHitchTurnsTheRipplesByOneClampedStepOnly) {
   EXPECT_NEAR(std::hypot(m[0], m[2]), 0.04f, 1e-6f);
 }
 
+TEST_F(FakeLake, TheHazeIsStrongestAtTheShoreLineAndClearAtItsTop) {
+  // A white tint, opaque at the shore line (no fade), and a haze band of 16
+  // pixels above the shore line at half height, over the blue left half.
+  FakeLake2D* lake = Start<FakeLake2D>(
+      R"("class": "FakeLake2D", "Waterline": 0, "TintAlpha": 125, "TintFade": 0, )"
+      R"("TintColour": 16777215, "HazeHeight": 16)");
+  ASSERT_NE(lake, nullptr);
+  Frame(0.3f);
+  const auto whiteness = [&](uint32_t y) { return int(Pixel(10, y) >> 24) - 0x30; };
+  EXPECT_TRUE(NearColor(Pixel(10, 6), 0x3060C0FF, 3)) << "the picture above the band";
+  EXPECT_LT(whiteness(9), 0x30) << "nearly clear at the band's top";
+  EXPECT_GT(whiteness(23), 0xB0) << "nearly the tint at the shore line";
+  EXPECT_GT(whiteness(23), whiteness(16));
+  EXPECT_GT(whiteness(16), whiteness(9));
+}
+
 TEST_F(FakeLake, TheLakeMirrorsThePictureWithRipplesAndTint) {
   // The picture: blue left half, yellow right half; the lake is its lower 37.5 %.
   FakeLake2D* lake = Start<FakeLake2D>(R"("class": "FakeLake2D", "TintAlpha": 0)");

@@ -59,15 +59,33 @@ TEST_F(Underwater, TheSlideSwaysThroughTheWater) {
   EXPECT_TRUE(NearColor(Pixel(4, 24), 0x3060C0FF, 60)) << "still the picture, tinted";
 }
 
-TEST_F(Underwater, WithoutItsEffectTheSlideIsShownAsItIs) {
+TEST_F(Underwater, ALinkThePlayerCannotRunDrawsWithItsOwnWater) {
   auto* slide = Start<FakeUndervater>(
-      R"("class": "FakeUndervater",
-         "water": {"ZT_FX_Constructor": {"effect": {"Path": "nowhere.fx", "Stamp": 3}}})");
+      R"("class": "FakeUndervater", "water": {"Amplitude": 400, "ZT_FX_Constructor": {
+         "speed": 100, "effect": {"Path": "nowhere.fx", "Stamp": 3}}})");
   ASSERT_NE(slide, nullptr);
-  Frame(0.1f);
-  Frame(0.2f);
-  EXPECT_TRUE(NearColor(Pixel(4, 24), 0x3060C0FF, 3));
-  EXPECT_TRUE(NearColor(Pixel(60, 24), 0xE0C040FF, 3));
+  Frame(0.0f);
+  const Image first = Back();
+  Frame(1.0f);
+  EXPECT_GT(CountDifferingPixels(first, Back(), 8), 0u) << "the built-in water sways";
+}
+
+TEST_F(Underwater, TheSlideShowsWhereTheWaterQuadDoesNotReach) {
+  // The water's quad covers the lower half only: the upper half is the
+  // slide as it is (never the capture's clear colour), the lower half sways.
+  auto* slide = Start<FakeUndervater>(
+      R"("class": "FakeUndervater", "water": {"Amplitude": 400, "ZT_FX_Constructor": {
+         "speed": 100, "techniqueMode": 0, "effectQuad": {
+           "corner0": {"x": 0, "y": 24, "z": 0}, "corner1": {"x": 0, "y": 48, "z": 0},
+           "corner2": {"x": 64, "y": 24, "z": 0}, "corner3": {"x": 64, "y": 48, "z": 0}}}})");
+  ASSERT_NE(slide, nullptr);
+  for (int f = 0; f < 5; ++f) {
+    Frame(0.2f * float(f));
+    SCOPED_TRACE(f);
+    EXPECT_TRUE(NearColor(Pixel(4, 4), 0x3060C0FF, 3)) << std::hex << Pixel(4, 4);
+    EXPECT_TRUE(NearColor(Pixel(60, 4), 0xE0C040FF, 3)) << std::hex << Pixel(60, 4);
+    EXPECT_TRUE(NearColor(Pixel(4, 20), 0x3060C0FF, 3)) << std::hex << Pixel(4, 20);
+  }
 }
 
 }  // namespace

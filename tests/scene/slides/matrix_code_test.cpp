@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "params/random_source.h"
 #include "tests/support/archive_helpers.h"
 #include "tests/support/slide_kind_test.h"
@@ -146,6 +149,33 @@ TEST_F(MatrixCode, GreenGlyphsFallOverTheBlackenedPicture) {
     if (back.rgba[i + 1] > 60 && back.rgba[i + 1] > back.rgba[i + 2]) ++green;
   }
   EXPECT_GT(green, 10u) << "glyphs were drawn";
+}
+
+TEST_F(MatrixCode, TheRainGoesOnWhereItStoppedWhenTheSlideComesBack) {
+  // A show of three or more slides lets the rain slide's picture go while the
+  // others play and makes it again when the slide comes back.
+  auto* rain = Start<ZT_MatrixCodeLight>(
+      R"("class": "ZT_MatrixCodeLight", "GlyphSize": 8, "Speed": 100, "Background": 2)");
+  ASSERT_NE(rain, nullptr);
+  for (int f = 0; f < 40; ++f) Frame(0.05f * float(f));
+  ASSERT_NE(rain->Grid(), nullptr);
+  const auto cells = [&] {
+    std::vector<uint32_t> all;
+    RainGrid& g = const_cast<RainGrid&>(*rain->Grid());
+    for (uint32_t r = 0; r < g.Rows(); ++r) {
+      for (uint32_t c = 0; c < g.Columns(); ++c) all.push_back(g.Cell(c, r));
+    }
+    return all;
+  };
+  const std::vector<uint32_t> before = cells();
+  ASSERT_NE(std::count(before.begin(), before.end(), 0u), std::ptrdiff_t(before.size()))
+      << "the rain has fallen";
+  rain->ReleasePicture();
+  rain->EnsurePicture();
+  ASSERT_TRUE(rain->PictureReady());
+  EXPECT_EQ(cells(), before) << "the grid is kept, not made empty again";
+  Frame(2.05f);
+  EXPECT_GT(rain->Visited(), 0u) << "and goes on falling";
 }
 
 TEST_F(MatrixCode, BrightnessFollowsThePictureOnBlack) {
