@@ -358,6 +358,11 @@ void ParticleEngine::SubStep(size_t first, float dt) {
   StepRange(first, [dt, n](size_t k) { return float(k) * dt / float(n); });
 }
 
+void ParticleEngine::StepFrom(size_t first, float dt) {
+  if (first >= particles_.size()) return;
+  StepRange(first, [dt](size_t) { return dt; });
+}
+
 Particle* ParticleEngine::FindByTag(uint32_t tag) {
   const auto find = [&](size_t from, size_t to) -> Particle* {
     const auto begin = particles_.begin() + std::ptrdiff_t(from);

@@ -180,6 +180,8 @@ class ParticleEngine {
   void StepAll(float dt);
   // Steps the particles from `first` on, the k-th of the n by k × dt / n.
   void SubStep(size_t first, float dt);
+  // Steps the particles from `first` on by dt each.
+  void StepFrom(size_t first, float dt);
   // Removes particle i at once (its death hook runs).
   void Kill(size_t i);
   // Keeps the first n particles.

@@ -70,6 +70,7 @@ bool ShootingLineSystem::Emit(float dt, size_t) {
   }
   const int32_t n = s.interval.Count(Visibility() * dt);
   const D3DXVECTOR3 start = s.path.PointAt(0)->Value();
+  const size_t first = engine_.Count();
   for (int32_t k = 0; k < n; ++k) {
     if (!engine_.Spawn(start)) break;
     const size_t i = engine_.Count() - 1;
@@ -84,7 +85,9 @@ bool ShootingLineSystem::Emit(float dt, size_t) {
                         .phase = engine_.State(i, engine_.Routines()[sway_])[0],
                         .side = side});
   }
-  return n > 0;
+  // Each new head is stepped by the whole step, not sub-stepped.
+  engine_.StepFrom(first, dt);
+  return false;
 }
 
 float ShootingLineSystem::SwayAt(const Streak& streak, float a) const {
@@ -191,8 +194,9 @@ void ShootingLineSystem::Advance(float t) {
   QVX_ShootingLine& s = settings();
   MediaSpeedParam& clock = s.QVX_ParticleSystemCtrl::speed;
   clock.Advance(t);
+  // Only the heads' appearance animates; the trails keep their look's first
+  // texture frame.
   AdvanceAppearanceClocks(t);
-  ribbon_.AdvanceClocks(s.lineLook, t);
   age_.speed = s.speed.Scaled();
   Step(clock.StepTime);
   // The heads' offsets from their tips, along and across their flight.

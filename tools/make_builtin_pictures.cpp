@@ -233,6 +233,33 @@ Painter FlameTongues() {
 }
 
 // Quantised so that the palette stays small.
+// The glass ball's overlays: a white highlight up left (58) and a faint
+// bright crescent along the lower right of the rim (59), inside the circle
+// the picture spans; and the soft shadow below the ball (184).
+Painter GlassHighlight() {
+  return [](double x, double y) {
+    const double px = x * 2 - 1, py = y * 2 - 1;
+    if (px * px + py * py > 1) return Rgba{255, 255, 255, 0};
+    const double hx = px + 0.38, hy = py + 0.42;
+    return Rgba{255, 255, 255, ToByte(std::exp(-(hx * hx + hy * hy) * 14) * 0.85)};
+  };
+}
+Painter GlassCrescent() {
+  return [](double x, double y) {
+    const double px = x * 2 - 1, py = y * 2 - 1, r = std::sqrt(px * px + py * py);
+    if (r > 1) return Rgba{255, 255, 255, 0};
+    const double toward = std::max(0.0, (px + py) / std::sqrt(2.0));
+    const double edge = std::exp(-(1 - r) * (1 - r) * 400);
+    return Rgba{255, 255, 255, ToByte(edge * toward * 0.5)};
+  };
+}
+Painter GlassShadow() {
+  return [](double x, double y) {
+    const double px = x * 2 - 1, py = y * 2 - 1;
+    return Rgba{0, 0, 0, ToByte(std::exp(-(px * px + py * py) * 3) * 0.6)};
+  };
+}
+
 Painter Quantised(Painter p, int levels) {
   return [=](double x, double y) {
     Rgba c = p(x, y);
@@ -538,6 +565,8 @@ int main(int argc, char** argv) {
       {40, 20, 320, 3, GlyphStrip()},
       {54, 10, 10, 6, Spot(1.5)},
       {57, 128, 32, 6, Streak(0.18)},
+      {58, 256, 256, 6, GlassHighlight()},
+      {59, 256, 256, 6, GlassCrescent()},
       {60, 32, 32, 6, Spot(2.0)},
       {61, 32, 32, 6, Spot(0.6)},
       {62, 64, 64, 6, Spot(1.2)},
@@ -564,6 +593,7 @@ int main(int argc, char** argv) {
        [](double, double) {
          return Rgba{255, 255, 255, 255};
        }},
+      {184, 256, 64, 6, GlassShadow()},
       {1100, 128, 128, 6, ButterflyWing()},
       {1101, 16, 64, 6, ButterflyBody()},
       {1102, 256, 256, 6, ClockDial()},

@@ -85,31 +85,6 @@ std::vector<uint8_t> ZT_GlassBallLight::GradientTexels() const {
 }
 
 namespace {
-// A white highlight up left and a darker rim: the glass's own shading,
-// laid over the ball with its alpha.
-Image ShineImage() {
-  constexpr uint32_t n = 256;
-  Image image{n, n, std::vector<uint8_t>(size_t{n} * n * 4)};
-  for (uint32_t y = 0; y < n; ++y) {
-    for (uint32_t x = 0; x < n; ++x) {
-      const float px = (float(x) + 0.5f) / n * 2 - 1, py = (float(y) + 0.5f) / n * 2 - 1;
-      const float r = std::sqrt(px * px + py * py);
-      uint8_t* p = image.Pixel(x, y);
-      if (r > 1) {
-        p[0] = p[1] = p[2] = p[3] = 0;
-        continue;
-      }
-      const float hx = px + 0.38f, hy = py + 0.42f;
-      const float highlight = std::exp(-(hx * hx + hy * hy) * 14) * 0.85f;
-      const float rim = std::pow(r, 6.0f) * 0.55f;
-      const float a = std::clamp(highlight + rim, 0.0f, 1.0f);
-      const float white = a > 0 ? highlight / a : 0;
-      p[0] = p[1] = p[2] = uint8_t(std::clamp(white, 0.0f, 1.0f) * 255);
-      p[3] = uint8_t(a * 255);
-    }
-  }
-  return image;
-}
 
 // A pre-transformed vertex with one texture coordinate set (the background).
 struct BackgroundVertex {
@@ -160,7 +135,6 @@ void ZT_GlassBallLight::PrepareResources() {
     gradient_->UploadLevel(0, GradientTexels().data());
     gradient_->GenerateMips();
   }
-  shine_ = MakeTexture(*d, ShineImage());
 }
 
 void ZT_GlassBallLight::RestoreDeviceObjects() {
@@ -266,11 +240,10 @@ void ZT_GlassBallLight::EndFrame(int flag) {
   d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, ball.data(), sizeof(BallVertex));
   d.SetTexture(1, nullptr);
 
-  // The glass: its shine, then the overlays that are there, without the
-  // wobble.
+  // The glass: the overlays that are shown, without the wobble.
   kNormalAlpha.Apply(d);
   d.SetFVF(kBallFvf);
-  for (const TexturePtr& over : {shine_, ShowOverlay1.Value() ? overlay1_ : TexturePtr{},
+  for (const TexturePtr& over : {ShowOverlay1.Value() ? overlay1_ : TexturePtr{},
                                  ShowOverlay2.Value() ? overlay2_ : TexturePtr{}}) {
     if (!over) continue;
     d.SetTexture(0, over);

@@ -56,8 +56,7 @@ class ZT_GlassBallLight : public ZT_2D_Light {
   SmartCOLORREF Colour2{0};
 
  private:
-  TexturePtr ballBump_, ballMask_, gradient_, shine_, overlay1_, overlay2_, below_,
-      backgroundImage_;
+  TexturePtr ballBump_, ballMask_, gradient_, overlay1_, overlay2_, below_, backgroundImage_;
   float wobble_ = 0, total_ = 0, last_ = 0;
 };
 

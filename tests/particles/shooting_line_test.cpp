@@ -120,6 +120,22 @@ TEST_F(ShootingLineKind, ARestartWarmsUpOrStartsEmptyAndShootsAgain) {
   EXPECT_GE(Of(*t).Streaks().size(), 3u) << "shooting again after the restart";
 }
 
+TEST_F(ShootingLineKind, ANewHeadStepsTheWholeStepAndOnlyTheHeadsLookAnimates) {
+  auto rt = Start(Shooter());
+  rt->Advance(0);
+  size_t born = 0;
+  for (int k = 1; k <= 20 && born == 0; ++k) {
+    rt->Advance(0.1f * float(k));
+    born = rt->Engine().Count();
+  }
+  ASSERT_EQ(born, 1u);
+  EXPECT_GT(rt->Engine().At(0).age, 0.0f) << "stepped by its frame's step at birth";
+  Run(*rt, 2.0f, 3.0f);
+  const QVX_ShootingLine& s = Of(*rt).settings();
+  EXPECT_GT(s.appearance.textureSpeed.LocalTime, 0.0f);
+  EXPECT_EQ(s.lineLook.textureSpeed.LocalTime, 0.0f) << "the trail's look does not animate";
+}
+
 TEST(ShootingLineStoredForms, VersionOneHasItsLooksTheOtherWayRound) {
   QVX_ShootingLine in = Shooter();
   in.appearance.name.SetValue(u"trail");

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "tests/support/archive_helpers.h"
 #include "tests/support/slide_kind_test.h"
@@ -106,6 +107,30 @@ TEST_F(GlassBall, TheSlideIsSeenInABallOverTheGradient) {
   EXPECT_EQ(device_->GetTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS),
             uint32_t(D3DTTFF_DISABLE))
       << "the projective transform is not left on";
+}
+
+TEST_F(GlassBall, TheGlassShowsOnlyTheOverlaysThatAreOnWithThePlayersOwnPictures) {
+  // Over a dark slide and gradient: with both overlays off nothing in the
+  // ball is brighter than what it shows; the first overlay (the player's own
+  // picture 58) adds its highlight up left.
+  size_t bright[2] = {};
+  for (const int on : {0, 1}) {
+    auto* ball = Start<ZT_GlassBallLight>(
+        R"("class": "ZT_GlassBallLight", "Colour1": 1052688, "Colour2": 1052688, "Motion": 0,
+           "ShowOverlay1": )" +
+            std::to_string(on) + R"(, "ShowOverlay2": 0, "ShowBelow": 0)",
+        64, 48, 0x101010, 0x101010);
+    ASSERT_NE(ball, nullptr);
+    Frame(0.1f);
+    Frame(0.2f);
+    for (uint32_t y = 4; y < 44; ++y) {
+      for (uint32_t x = 12; x < 52; ++x) bright[on] += (Pixel(x, y) >> 24) > 0x80;
+    }
+    scope_.reset();
+    doc_.reset();
+  }
+  EXPECT_EQ(bright[0], 0u) << "no shine of the player's own with the overlays off";
+  EXPECT_GT(bright[1], 0u) << "the highlight overlay";
 }
 
 }  // namespace
