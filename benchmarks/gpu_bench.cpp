@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -58,17 +59,22 @@ void SpriteStates(GpuDevice& d) {
   d.SetFVF(kFvf);
 }
 
+// The frame covered by one pre-transformed quad, half transparent white.
+std::array<TlVertex, 4> FullScreenQuad() {
+  return {{{0, float(kH), 0.5f, 1, 0x80FFFFFF, 0, 1},
+           {0, 0, 0.5f, 1, 0x80FFFFFF, 0, 0},
+           {float(kW), float(kH), 0.5f, 1, 0x80FFFFFF, 1, 1},
+           {float(kW), 0, 0.5f, 1, 0x80FFFFFF, 1, 0}}};
+}
+
 void BM_FullScreenQuads(benchmark::State& state) {
   GpuDevice& d = Device();
   SpriteStates(d);
-  const TlVertex quad[4] = {{0, float(kH), 0.5f, 1, 0x80FFFFFF, 0, 1},
-                            {0, 0, 0.5f, 1, 0x80FFFFFF, 0, 0},
-                            {float(kW), float(kH), 0.5f, 1, 0x80FFFFFF, 1, 1},
-                            {float(kW), 0, 0.5f, 1, 0x80FFFFFF, 1, 0}};
+  const std::array<TlVertex, 4> quad = FullScreenQuad();
   constexpr int kPerIteration = 10;
   for (auto _ : state) {
     for (int i = 0; i < kPerIteration; ++i)
-      d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TlVertex));
+      d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(TlVertex));
     d.Finish();
   }
   state.SetItemsProcessed(state.iterations() * kPerIteration);
@@ -148,10 +154,7 @@ BENCHMARK(BM_StateChangeCacheHit)->Arg(0)->Arg(1)->UseRealTime();
 void EffectPasses(benchmark::State& state, Effect& fx, const char* label, bool placed = false) {
   GpuDevice& d = Device();
   SpriteStates(d);
-  const TlVertex quad[4] = {{0, float(kH), 0.5f, 1, 0x80FFFFFF, 0, 1},
-                            {0, 0, 0.5f, 1, 0x80FFFFFF, 0, 0},
-                            {float(kW), float(kH), 0.5f, 1, 0x80FFFFFF, 1, 1},
-                            {float(kW), 0, 0.5f, 1, 0x80FFFFFF, 1, 0}};
+  const std::array<TlVertex, 4> quad = FullScreenQuad();
   struct Vertex {
     float x, y, z, u, v;
   };
@@ -166,7 +169,7 @@ void EffectPasses(benchmark::State& state, Effect& fx, const char* label, bool p
       if (placed) {
         d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, clipQuad, sizeof(Vertex));
       } else {
-        d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TlVertex));
+        d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof(TlVertex));
       }
     }
     fx.EndPass();

@@ -20,14 +20,7 @@ std::vector<uint8_t> Stored(int32_t version) {
   ZT_IOF_W w;
   for (uint32_t v : {30u, 16u, 50u, 300u, 100u, 200u}) w.WriteUInt32(v);
   if (version >= 2) w.WriteUInt32(25);
-  w.WriteHeader(u"ZT_ParticleRctRgnGenerator", 1);
-  const float corners[4][2] = {{10, 20}, {10, 80}, {110, 20}, {110, 80}};
-  for (const auto& c : corners) {
-    w.WriteFloat(c[0]);
-    w.WriteFloat(c[1]);
-    w.WriteFloat(0);
-  }
-  WriteTexGeneratorBase(w, 3);
+  WriteRectRegionBase(w);
   return w.Take();
 }
 

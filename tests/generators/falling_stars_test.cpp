@@ -24,14 +24,7 @@ TEST(FallingStarsStored, ReadsItsFieldsAndTheRectangle) {
   w.WriteUInt32(9);    // star size
   w.WriteUInt32(50);   // trail: 3 star sizes
   for (uint32_t v : {150u, 20u, 40u}) w.WriteUInt32(v);
-  w.WriteHeader(u"ZT_ParticleRctRgnGenerator", 1);
-  const float corners[4][2] = {{10, 20}, {10, 80}, {110, 20}, {110, 80}};
-  for (const auto& c : corners) {
-    w.WriteFloat(c[0]);
-    w.WriteFloat(c[1]);
-    w.WriteFloat(0);
-  }
-  WriteTexGeneratorBase(w, 3);
+  WriteRectRegionBase(w);
   ZT_FallingStars stars;
   ReadWith(w.Take(), [&](Archive& ar) { stars.Serialize(ar, 1); });
   EXPECT_FLOAT_EQ(stars.starSpeed.Scaled(), 80.0f);

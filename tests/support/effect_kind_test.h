@@ -70,6 +70,14 @@ class EffectKindScene : public SceneTest {
     doc.show->RenderShow();
     return Back();
   }
+  // At time t, `layer` changes more than `least` pixels inside the mask and
+  // none outside it (against itself with `strength` at 0).
+  void ExpectChangeInsideTheMaskOnly(std::shared_ptr<ZT_FX_Constructor> layer,
+                                     UINTSclaleTo<float>& strength, size_t least, float t = 1.3f) {
+    const auto [inside, outside] = MaskedChange(std::move(layer), strength, t);
+    EXPECT_GT(inside, least) << "the effect shows inside the mask";
+    EXPECT_EQ(outside, 0u) << "and nowhere outside it";
+  }
   // The pixels inside the mask (x < 30) and outside it (x > 34) that differ
   // at time t between `layer` as set and the same layer with `strength` at
   // 0, which draws the same way (the same scene copy) but changes nothing.

@@ -99,4 +99,17 @@ inline void WriteTexGeneratorBase(ZT_IOF_W& w, int32_t version, int32_t generato
   w.WriteString(u"generator");
 }
 
+// The placed rectangle's part (corners 10..110 × 20..80) over the textured
+// generator base of version 3.
+inline void WriteRectRegionBase(ZT_IOF_W& w) {
+  w.WriteHeader(u"ZT_ParticleRctRgnGenerator", 1);
+  const float corners[4][2] = {{10, 20}, {10, 80}, {110, 20}, {110, 80}};
+  for (const auto& c : corners) {
+    w.WriteFloat(c[0]);
+    w.WriteFloat(c[1]);
+    w.WriteFloat(0);
+  }
+  WriteTexGeneratorBase(w, 3);
+}
+
 }  // namespace glimmer::testing
