@@ -350,6 +350,69 @@ float QVX_PartyBalloon::ExtraTurn(const TreeParticle& p) const {
   return std::isfinite(a) ? a * (kTwoPi / 360.0f) : 0.0f;
 }
 
+void QVX_PartyBalloon::AttachNode(QVX_DocResManager* resources, GpuDevice* device) {
+  QVX_PSTree_Leaf::AttachNode(resources, device);
+  Strings& st = strings_.value;
+  if (device && !st.quads) st.quads = std::make_unique<ZT_IndexedMesh<DX_V::PCT>>(device);
+  if (resources) {
+    const TextureSet white = resources->GetLinkTextures(ZT_FileLink3(u"common_res.dll", 78));
+    st.white = white.empty() ? nullptr : white.Textures.front();
+  }
+}
+
+void QVX_PartyBalloon::BuildNode(std::vector<TreeBatch>& batches, size_t& index) {
+  QVX_PSTree_Leaf::BuildNode(batches, index);
+  Strings& st = strings_.value;
+  st.count = 0;
+  if (!geometry || !st.quads) return;
+  const std::vector<TreeParticle*>& live = geometry->pool.Live();
+  const uint32_t n = uint32_t(live.size());
+  if (n == 0) return;
+  DX_V::PCT* v = LockQuads(*st.quads, n);
+  if (!v) return;
+  const TextureFrames& frames = Frames();
+  const float base = float(look.baseSize.Value());
+  const float cellAspect =
+      frames.aspect * float(std::max(1, geometry->columns)) / float(std::max(1, geometry->rows));
+  const float alphaByte = float(look.colours.transparency.Scaled());
+  const QuadCorners whole{{0, 0, 1, 1}, {1, 0, 1, 0}};
+  const float cell[4] = {1, 1, 0, 0};
+  for (uint32_t k = 0; k < n; ++k) {
+    const TreeParticle& p = *live[k];
+    const float size = base * p.ChainFactor(1);
+    const float height = size * cellAspect;
+    // The middle of the balloon's lower edge, as its quad is turned.
+    D3DXMATRIX m = p.orientation;
+    if (const float turn = ExtraTurn(p); turn != 0) {
+      D3DXMATRIX r;
+      D3DXMatrixRotationZ(&r, turn);
+      D3DXMatrixMultiply(&m, &r, &p.orientation);
+    }
+    const D3DXVECTOR3 down0{0, height / 2, 0};
+    D3DXVECTOR3 down;
+    D3DXVec3TransformNormal(&down, &down0, &m);
+    const D3DXVECTOR3 top = p.World() + down;
+    const float half = std::max(size / 80, 0.5f), length = 1.5f * height;
+    const D3DXVECTOR3 corners[4] = {
+        top + D3DXVECTOR3{-half, length, 0}, top + D3DXVECTOR3{-half, 0, 0},
+        top + D3DXVECTOR3{half, length, 0}, top + D3DXVECTOR3{half, 0, 0}};
+    const uint32_t alpha = QuadColour(p, alphaByte) & 0xFF000000u;
+    WriteQuad(v + 4 * k, corners, alpha | 0x00C8C8C8u, whole, cell);
+  }
+  st.quads->VertexBuffer->Unlock();
+  st.count = n;
+}
+
+void QVX_PartyBalloon::DrawNode(TreeDrawing& d) {
+  const Strings& st = strings_.value;
+  Effect* effect = LoadedEffect() ? LoadedEffect() : d.rootEffect;
+  if (st.count > 0 && st.quads && st.white && effect) {
+    effect->SetTexture("Texture0", st.white);
+    d.renderer->DrawIndexedFxTechnique(*st.quads, *effect, "BlendNormal", 2 * st.count);
+  }
+  QVX_PSTree_Leaf::DrawNode(d);
+}
+
 GLIMMER_REGISTER_CLASS(ItemRegistry, QVX_PSTree_Stem)
 GLIMMER_REGISTER_CLASS(ItemRegistry, QVX_PSTree_Leaf)
 GLIMMER_REGISTER_CLASS(ItemRegistry, QVX_PSTree_Trace)

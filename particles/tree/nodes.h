@@ -141,6 +141,9 @@ class QVX_PSTree_Leaf : public QVX_PSTree_Node {
     return 0;
   }
   void SerializeLeaf(Archive& ar);
+  // The loaded texture frames and effect (null when none).
+  const TextureFrames& Frames() const { return loaded_.value.frames; }
+  Effect* LoadedEffect() const { return loaded_.value.effect.get(); }
 
  private:
   struct Loaded {
@@ -171,20 +174,39 @@ class QVX_PSTree_Trace : public QVX_PSTree_Leaf {
   LeafLink MakeLink() const override;
 };
 
-// A leaf of balloons that sway about their centres: the sway's angle
-// (degrees) and frequency (u × 0.01 swings a second).
+// A leaf of balloons that sway about their centres on strings: the sway's
+// angle (degrees) and frequency (u × 0.01 swings a second). Each balloon's
+// string hangs straight down from the middle of its lower edge, one and a
+// half balloons long, drawn under the balloons in a light grey.
 class QVX_PartyBalloon : public QVX_PSTree_Leaf {
   GLIMMER_STORED_CLASS(QVX_PartyBalloon)
   GLIMMER_TREE_ITEM(QVX_PartyBalloon)
 
  public:
   void Serialize(Archive& ar, int32_t version) override;
+  // The balloons' batch, then their strings.
+  void BuildNode(std::vector<TreeBatch>& batches, size_t& index) override;
+  // The strings, then the balloons over them.
+  void DrawNode(TreeDrawing& drawing) override;
+  void AttachNode(QVX_DocResManager* resources, GpuDevice* device) override;
+
+  // The strings' quads (one a balloon) as last built.
+  const ZT_IndexedMesh<DX_V::PCT>* StringQuads() const { return strings_.value.quads.get(); }
+  uint32_t StringCount() const { return strings_.value.count; }
 
   UINTSclaleTo<float> swayAngle{15, 1.0f, 0.0f};
   UINTSclaleTo<float> swayFrequency{50, 0.01f, 0.0f};
 
  protected:
   float ExtraTurn(const TreeParticle& p) const override;
+
+ private:
+  struct Strings {
+    std::unique_ptr<ZT_IndexedMesh<DX_V::PCT>> quads;
+    uint32_t count = 0;
+    TexturePtr white;  // the strings' texture: the shared module's plain white
+  };
+  FreshOnCopy<Strings> strings_;
 };
 
 }  // namespace glimmer

@@ -323,5 +323,35 @@ TEST_F(TreeNodeRun, ALeafsChildrenAreKeptButNeverPlayed) {
   EXPECT_EQ(mesh->BatchesInUse(), 1u) << "and draws nothing";
 }
 
+TEST_F(TreeNodeRun, BalloonsHangOnStringsBelowThem) {
+  auto root = TreeFromJson(R"({"class": "QVX_PSTree_Root", "position": {"x": 160, "y": 90, "z": 0},
+    "children": [{"class": "QVX_PSTree_Stem", "QVX_PSTree_Node": {"name": "risers",
+      "geometry": {"class": "QVX_PSGeomEmit_Sector", "radius": 20,
+        "QVX_PSGeometry_Emitter": {"count": 10, "speed": 30, "life": 5}},
+      "children": [{"class": "QVX_PartyBalloon", "QVX_PSTree_Leaf": {
+        "baseSize": 24,
+        "QVX_PSTree_Node": {"name": "balloons", "geometry": {"class": "QVX_PSGeometry_Point"}}}}]}}]})");
+  ASSERT_TRUE(root);
+  auto mesh = StartTree(*root);
+  RunTree(*mesh, 0, 2);
+  auto& balloons = static_cast<QVX_PartyBalloon&>(*mesh->Root().children[0]->children[0]);
+  const std::vector<TreeParticle*>& live = balloons.geometry->pool.Live();
+  ASSERT_GT(live.size(), 0u);
+  ASSERT_EQ(balloons.StringCount(), live.size()) << "a string a balloon";
+  ASSERT_NE(balloons.StringQuads(), nullptr);
+  const auto* v = static_cast<const DX_V::PCT*>(balloons.StringQuads()->VertexBuffer->Lock(0, 0));
+  for (size_t k = 0; k < live.size(); ++k) {
+    SCOPED_TRACE(k);
+    const D3DXVECTOR3 c = live[k]->World();
+    const DX_V::PCT* q = v + 4 * k;
+    EXPECT_GT(q[1].y, c.y) << "the string starts below the balloon's middle";
+    EXPECT_NEAR(q[0].y - q[1].y, 1.5f * 24, 1e-3) << "and hangs a balloon and a half down";
+    EXPECT_NEAR(q[0].x, q[1].x, 1e-4) << "straight down";
+    EXPECT_LT(std::fabs(q[0].x - c.x), 24.0f);
+    EXPECT_EQ(q[0].color & 0x00FFFFFFu, 0x00C8C8C8u);
+  }
+  balloons.StringQuads()->VertexBuffer->Unlock();
+}
+
 }  // namespace
 }  // namespace glimmer::testing
