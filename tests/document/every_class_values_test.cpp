@@ -267,6 +267,7 @@ TEST(EveryStoredClass, OlderVersionsKeepTheFieldsTheyHoldThroughTheCurrentOne) {
       }
     }
   }
+  RecordProperty("versions_checked", int(checked));
   EXPECT_GE(checked, 30u) << "older versions checked";
   EXPECT_TRUE(failures.empty()) << failures.size() << " of " << checked << ": "
                                 << ::testing::PrintToString(failures);
