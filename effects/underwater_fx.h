@@ -21,13 +21,13 @@ class ZT_UnderwaterFX : public ZT_FX_Constructor {
   UINTSclaleTo<float> frequency{50, 0.002f, 0.001f};
 };
 
-class UnderwaterFX : public FxKind<ZT_UnderwaterFX> {
+// It makes no grid: in technique mode 0 it draws nothing, in modes 1 and 2
+// it covers the whole slide whatever its quad.
+class UnderwaterFX : public GridlessFxKind<ZT_UnderwaterFX> {
  public:
-  using FxKind::FxKind;
+  using GridlessFxKind::GridlessFxKind;
 
  protected:
-  // The slide draws it over the finished slide: always the effect quad.
-  FxMode DrawMode() const override { return FxMode::Quad; }
   void SetParameters(ZT_ABRender& renderer) override;
 };
 

@@ -15,10 +15,12 @@ namespace {
 
 class UnderwaterFx : public SlideKindTest {
  protected:
-  // The slide (two flat halves) through the water at 1.3 s.
+  // The slide (two flat halves) through the water, over the whole slide
+  // (technique mode 1), at 1.3 s.
   Image At(uint32_t amplitude) {
     Start<FakeUndervater>(R"("class": "FakeUndervater", "water": {"Amplitude": )" +
-                          std::to_string(amplitude) + R"(, "ZT_FX_Constructor": {"speed": 100}})");
+                          std::to_string(amplitude) +
+                          R"(, "ZT_FX_Constructor": {"speed": 100, "techniqueMode": 1}})");
     Frame(0.5f);
     Frame(1.3f);
     return Back();
@@ -47,7 +49,7 @@ TEST_F(UnderwaterFx, EveryFrequencyDrawsTheSlide) {
     SCOPED_TRACE(frequency);
     Start<FakeUndervater>(
         R"("class": "FakeUndervater", "water": {"Amplitude": 400, "Frequency": )" +
-        std::string(frequency) + "}");
+        std::string(frequency) + R"(, "ZT_FX_Constructor": {"techniqueMode": 1}})");
     Frame(0.1f);
     Frame(0.6f);
     // Both halves of the picture still show, tinted, neither black nor lost.
