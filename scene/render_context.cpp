@@ -27,6 +27,8 @@ void RenderContext::Place(const ScreenRect& screen, float pw, float ph, int mode
   D3DXMatrixScaling(&scale, Placed.width / pw, Placed.height / ph, 1);
   D3DXMatrixTranslation(&move, screen.x + Placed.x, screen.y + Placed.y, 0);
   View = scale * move;
+  D3DXMatrixTranslation(&move, Placed.x, Placed.y, 0);
+  PlacedView = scale * move;
   D3DXMatrixInverse(&ViewInverse, nullptr, &View);
   D3DXMatrixOrthoOffCenterLH(&Projection, 0, backWidth, backHeight, 0, -5000, 5000);
   // Four quads framing the picture out to 1000 units, in picture coordinates.

@@ -55,6 +55,9 @@ class RenderContext {
   D3DXMATRIX GetWorld(const D3DXMATRIX& object) const;
 
   D3DXMATRIX Projection, View, ViewInverse, Identity, CameraMatrix, ParallaxMatrix;
+  // View without the screen rectangle's offset: picture coordinates to the
+  // placed rectangle's pixels.
+  D3DXMATRIX PlacedView;
   D3DXVECTOR3 CameraOffset;
   float PictureWidth = 0, PictureHeight = 0;  // the size used for the placement
   float TargetWidth = 0, TargetHeight = 0;

@@ -122,7 +122,7 @@ void ZT_FlameLight::DrawFire() {
   const float time = fire->EffectTime();
   D3DXMatrixIdentity(&c.ParallaxMatrix);
   e.SetMatrix("WorldViewProj", c.GetWorld(fireQuad_.World) * c.View * c.Projection);
-  e.SetMatrix("ViewProj", c.CameraMatrix * c.Projection);
+  e.SetMatrix("ViewProj", c.PlacedView * c.Projection);
   e.SetTexture("Noise", fire->Picture(0));
   e.SetTexture("Pattern", fire->Picture(1));
   e.SetVector("c11", {0, 1.3f * time, 0, 0});

@@ -125,5 +125,25 @@ TEST_F(Flame, FlamesBurnOverTheLowerPartThroughTheHaze) {
   EXPECT_FLOAT_EQ(v[3].v, 0.95f);
 }
 
+TEST_F(Flame, TheFiresViewProjectionIsThePlacedViewWithoutTheScreenOffset) {
+  // A wide picture fitted into the screen (no haze, so no capture): placed
+  // 12 pixels down. "ViewProj"
+  // is the view without the screen rectangle's offset, times the projection.
+  auto* flame = Start<ZT_FlameLight>(R"("class": "ZT_FlameLight", "HeatHaze": 0)", 64, 24);
+  ASSERT_NE(flame, nullptr);
+  Frame(0.1f);
+  Frame(0.2f);
+  const std::shared_ptr<Effect> fire =
+      QVX_DocResManager::Current()->GetEffect(ZT_HLSLEffectFile(u"common_res.dll", 1015));
+  ASSERT_NE(fire, nullptr);
+  D3DXMATRIX viewProj;
+  fire->GetFloatArray("ViewProj", &viewProj.m[0][0], 16);
+  const D3DXMATRIX expected = context_.PlacedView * context_.Projection;
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) EXPECT_NEAR(viewProj.m[r][c], expected.m[r][c], 1e-5) << r << c;
+  }
+  EXPECT_NE(context_.PlacedView.m[3][1], 0.0f) << "the placement's own offset is in it";
+}
+
 }  // namespace
 }  // namespace glimmer::testing
