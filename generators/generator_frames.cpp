@@ -2,6 +2,7 @@
 
 #include "document/resource_manager.h"
 #include "generators/particle_generator.h"
+#include "platform/gpu/effect.h"
 #include "platform/gpu/gpu_device.h"
 #include "scene/renderer_interface.h"
 
@@ -30,8 +31,20 @@ void GeneratorFrames::NextFrameAfterDelay(float now) {
 
 void GeneratorFrames::DrawCurrentFrame(ZT_ABRender& renderer, ZT_ParticlesObj& runtime,
                                        Effect* effect) const {
-  if (frames.empty() || !frames[frameIndex % frames.size()]) return;
-  renderer.Device().SetTexture(0, frames[frameIndex % frames.size()]);
+  if (frames.empty()) return;
+  DrawOnStage0(renderer, runtime, frames[frameIndex % frames.size()], effect);
+}
+
+void DrawOnStage0(ZT_ABRender& renderer, ZT_ParticlesObj& runtime, const TexturePtr& picture,
+                  Effect* effect) {
+  if (!picture) return;
+  if (effect) {
+    if (effect->Desc().techniques.empty() ||
+        !effect->SetTechnique(effect->Desc().techniques.front().name))
+      return;
+    effect->SetTexture("Texture1", picture);
+  }
+  renderer.Device().SetTexture(0, picture);
   runtime.DrawBuffer(renderer, 0, effect);
   renderer.Device().SetTexture(0, nullptr);
 }

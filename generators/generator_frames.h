@@ -33,4 +33,12 @@ struct GeneratorFrames {
   float lastSwitch = 0;
 };
 
+// Buffer 0 of `runtime` with `picture` as the texture of stage 0; nothing
+// without a picture. Through an effect, the effect's first technique runs (the
+// one a freshly loaded effect has selected, whatever other layers sharing it
+// chose) with the picture also as its "Texture1", the parameter its sampler
+// reads, so the picture's shape and colour show.
+void DrawOnStage0(ZT_ABRender& renderer, ZT_ParticlesObj& runtime, const TexturePtr& picture,
+                  Effect* effect);
+
 }  // namespace glimmer

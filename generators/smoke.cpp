@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "generators/generator_frames.h"
 #include "params/param_serialization.h"
 #include "params/random_source.h"
 #include "platform/gpu/gpu_device.h"
@@ -74,11 +75,7 @@ void ZT_Smoke::BuildPuffs(ZT_ParticlesObj& runtime) {
 }
 
 void ZT_Smoke::DrawParticles(ZT_ABRender& renderer, ZT_ParticlesObj& runtime) {
-  const TexturePtr picture = Picture(0);
-  if (!picture) return;
-  renderer.Device().SetTexture(0, picture);
-  runtime.DrawBuffer(renderer, 0, loadedEffect.get());
-  renderer.Device().SetTexture(0, nullptr);
+  DrawOnStage0(renderer, runtime, Picture(0), loadedEffect.get());
 }
 
 GLIMMER_REGISTER_GENERATOR_KIND(ZT_Smoke)

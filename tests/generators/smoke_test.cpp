@@ -12,6 +12,7 @@
 #include "params/random_source.h"
 #include "tests/support/archive_helpers.h"
 #include "tests/support/generator_kind_test.h"
+#include "tests/support/slide_kind_test.h"
 
 namespace glimmer::testing {
 namespace {
@@ -124,6 +125,42 @@ TEST_F(SmokeRuntime, IsEstablishedAtOnceAndAHiddenLayerNeitherEmitsNorBursts) {
   line.CurrentVisibility = 1;
   runtime->Advance(10.02f);
   EXPECT_LE(smoke.emitted.size(), 1u) << "no burst of what was due while hidden";
+}
+
+}  // namespace
+}  // namespace glimmer::testing
+
+namespace glimmer::testing {
+namespace {
+
+class SmokeDrawn : public SlideKindTest {};
+
+// The puffs are drawn with their picture on stage 0, also through effect 97:
+// a white soft spot over a blue slide lightens the smoke, with
+// or without the effect link (it once drew opaque black squares through it).
+TEST_F(SmokeDrawn, ThePuffPictureShowsThroughTheBlendEffect) {
+  std::vector<uint32_t> centre;
+  for (const int effectId : {0, 97}) {
+    layers_ = R"({"class": "ZT_Smoke", "wind": 50, "ZT_ParticleOriginGenerator": {
+      "lifetime": 100, "rate": 10, "size": 24, "direction": 90, "spread": 0, "speed": 0,
+      "ZT_StaticGenerator": {"origin": {"x": 32, "y": 24, "z": 0}, "ZT_TexParticleGenerator": {
+        "images": [{"Path": "common_res.dll", "Stamp": 62}],
+        "effect": {"Path": ")" +
+              std::string(effectId ? "common_res.dll" : "") + R"(", "Stamp": )" +
+              std::to_string(effectId) + R"(},
+        "colour1": 16777215, "transparency1": 0, "colour2": 16777215, "transparency2": 0,
+        "blendMode": 0, "ZT_ParticleGenerator": {"ZT_ABObj_Constructor": {"name": "smoke"}}}}}})";
+    ASSERT_NE(Start<ZT_2D_Light>("", 64, 48, 0x0000C0, 0x0000C0), nullptr);
+    Frame(0.0f);
+    // The puffs rise from the origin: the lightest pixel of the smoke.
+    uint32_t lightest = 0;
+    for (uint32_t y = 0; y < 48; ++y)
+      for (uint32_t x = 0; x < 64; ++x) lightest = std::max(lightest, Pixel(x, y));
+    centre.push_back(lightest);
+    EXPECT_GT(centre.back() >> 24, 0xB0u) << "effect " << effectId << ": the smoke is light";
+    EXPECT_TRUE(NearColor(Pixel(2, 2), 0x0000C0FF, 8)) << "the corner keeps the slide";
+  }
+  EXPECT_TRUE(NearColor(centre[0], centre[1], 48)) << "the same soft puffs either way";
 }
 
 }  // namespace

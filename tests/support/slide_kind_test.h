@@ -35,7 +35,8 @@ class SlideKindTest : public GpuTest {
     std::filesystem::remove_all(dir_);
   }
 
-  // Loads the show and starts its one slide; returns the slide.
+  // Loads the show and starts its one slide; returns the slide. Empty fields
+  // make a plain picture slide.
   template <class Slide>
   Slide* Start(const std::string& slideFields, uint32_t w = 64, uint32_t h = 48,
                uint32_t left = 0x3060C0, uint32_t right = 0xE0C040) {
@@ -51,10 +52,11 @@ class SlideKindTest : public GpuTest {
       }
     }
     WritePng((dir_ / "picture.png").string(), picture);
+    const std::string light = R"("picture": {"Path": "picture.png"}, "camera": {"Mode": 0})";
     std::ofstream(dir_ / "show.json")
         << R"({"slides": [{"class": "ZT_SlideContainer", "fadeIn": 0, "fadeOut": 0, "duration": 30, "slide": {)"
-        << slideFields
-        << R"(, "ZT_2D_Light": {"picture": {"Path": "picture.png"}, "camera": {"Mode": 0}}})"
+        << (slideFields.empty() ? R"("class": "ZT_2D_Light", )" + light + "}"
+                                : slideFields + R"(, "ZT_2D_Light": {)" + light + "}}")
         << (layers_.empty() ? "" : ", \"visualLayers\": [" + layers_ + "]") << "}]}";
     doc_.emplace(LoadShow(ComposeShowFile(dir_ / "show.json")));
     doc_->resources->Attach(*device_);
