@@ -34,7 +34,7 @@ void ZT_BrownAnimation::UpdateRegion() {
 
 void ZT_BrownAnimation::InitRuntime(ZT_ParticlesObj& runtime) {
   ZT_TexParticleGenerator::InitRuntime(runtime);
-  if (!images.empty()) LoadFrames(images[0]);
+  if (!images.empty()) LoadFrames(images[0], imagePath.Value() != 0);
   UpdateRegion();
   uint32_t n = count.Value();
   if (n > kMaxGeneratorRecords) {

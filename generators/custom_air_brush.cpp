@@ -14,7 +14,7 @@ void ZT_CustomAirBrush::Serialize(Archive& ar, int32_t) {
 
 void ZT_CustomAirBrush::InitRuntime(ZT_ParticlesObj& runtime) {
   ZT_TexParticleGenerator::InitRuntime(runtime);
-  LoadFrames(animatedImage, &imageAspect);
+  LoadFrames(animatedImage, imagePath.Value() != 0, &imageAspect);
   BuildDabGeometry(runtime);
 }
 

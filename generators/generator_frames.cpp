@@ -8,10 +8,19 @@
 
 namespace glimmer {
 
-void GeneratorFrames::LoadFrames(const ZT_ImageFileLink& link, float* aspect) {
+TextureSet LoadGeneratorPicture(const ZT_ImageFileLink& link, bool alternative) {
   QVX_DocResManager* resources = QVX_DocResManager::Current();
-  if (resources && !link.Path().empty()) {
-    const TextureSet set = resources->FindTextures(link, 1);
+  if (!resources || link.Path().empty()) return {};
+  if (alternative) {
+    TextureSet set = resources->GetFrameTextures(link, 1);
+    if (!set.empty()) return set;
+  }
+  return resources->FindTextures(link, 1);
+}
+
+void GeneratorFrames::LoadFrames(const ZT_ImageFileLink& link, bool alternative, float* aspect) {
+  const TextureSet set = LoadGeneratorPicture(link, alternative);
+  if (!set.empty()) {
     frames = set.Textures;
     frameDelays = set.Delays;
     if (aspect && set.ImageWidth > 0) *aspect = float(set.ImageHeight) / float(set.ImageWidth);

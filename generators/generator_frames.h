@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/file_links.h"
+#include "document/resource_manager.h"
 #include "platform/gpu/gpu_resources.h"
 
 namespace glimmer {
@@ -14,11 +15,19 @@ class Effect;
 class ZT_ABRender;
 class ZT_ParticlesObj;
 
+// The frames of a generator's picture through the current resource manager;
+// none without a manager or for an empty link. The ordinary path takes what
+// the document carries for the link first; the alternative one (a non-zero
+// image-path setting) takes the link's frame list first, with pixels kept at
+// the top left, and falls back to the ordinary path where that finds nothing,
+// so that a picture carried only as a file is not lost.
+TextureSet LoadGeneratorPicture(const ZT_ImageFileLink& link, bool alternative);
+
 struct GeneratorFrames {
-  // Every frame of `link` with its delay, through the current resource
-  // manager; none for an empty link. `aspect`, when given, gets the
-  // picture's height over its width where the picture has a size.
-  void LoadFrames(const ZT_ImageFileLink& link, float* aspect = nullptr);
+  // Every frame of `link` with its delay, by the image path (see
+  // LoadGeneratorPicture). `aspect`, when given, gets the picture's height
+  // over its width where the picture has a size.
+  void LoadFrames(const ZT_ImageFileLink& link, bool alternative, float* aspect = nullptr);
   // Moves to the next frame (wrapping) once the current one's delay has
   // passed at `now` on the animation clock.
   void NextFrameAfterDelay(float now);

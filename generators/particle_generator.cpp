@@ -6,6 +6,7 @@
 
 #include "common/wide_string.h"
 #include "document/resource_manager.h"
+#include "generators/generator_frames.h"
 #include "params/param_serialization.h"
 #include "params/random_source.h"
 #include "platform/gpu/effect.h"
@@ -214,11 +215,9 @@ void ZT_TexParticleGenerator::Serialize(Archive& ar, int32_t version) {
 void ZT_TexParticleGenerator::InitRuntime(ZT_ParticlesObj&) {
   QVX_DocResManager* resources = QVX_DocResManager::Current();
   if (!resources) return;
-  // Both image paths go through the manager's one picture lookup.
   textures.clear();
   for (size_t i = 0; i < images.size(); ++i) {
-    const TextureSet set =
-        images[i].Path().empty() ? TextureSet{} : resources->FindTextures(images[i], 1);
+    const TextureSet set = LoadGeneratorPicture(images[i], imagePath.Value() != 0);
     textures.push_back(set.empty() ? nullptr : set.Textures.front());
     if (i == 0 && set.ImageWidth > 0) imageAspect = float(set.ImageHeight) / float(set.ImageWidth);
   }

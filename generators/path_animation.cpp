@@ -51,7 +51,7 @@ void ZT_PathAnimtion::Serialize(Archive& ar, int32_t version) {
 
 void ZT_PathAnimtion::InitRuntime(ZT_ParticlesObj& runtime) {
   ZT_TexParticleGenerator::InitRuntime(runtime);
-  if (!images.empty()) LoadFrames(images[0]);
+  if (!images.empty()) LoadFrames(images[0], imagePath.Value() != 0);
   path.Rebuild();
   runtime.ReserveQuads(0, std::min(count.Value(), kMaxGeneratorRecords));
 }

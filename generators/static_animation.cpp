@@ -22,7 +22,7 @@ void ZT_StaticAnimation::Serialize(Archive& ar, int32_t) {
 
 void ZT_StaticAnimation::InitRuntime(ZT_ParticlesObj& runtime) {
   ZT_SingleRectGN::InitRuntime(runtime);
-  if (!images.empty()) LoadFrames(images[0]);
+  if (!images.empty()) LoadFrames(images[0], imagePath.Value() != 0);
 }
 
 void ZT_StaticAnimation::StepFrames() {
