@@ -319,6 +319,42 @@ TEST_F(Playback, LayersThatSampleTheSceneGetACopy) {
   EXPECT_TRUE(NearColor(Pixel(20, 20), 0xFF0080FF, 3));
 }
 
+// A layer that asks for a kept copy draws the whole final image itself: one
+// that then draws only small quads (a line's head glow, a firefly) leaves the
+// rest of the frame without the scene. That is why those layers ask for
+// their copy without keeping it, and the scene around their quads stays.
+TEST_F(Playback, AKeptCopyDrawnOverOnlyInPlacesLosesTheRestOfTheScene) {
+  for (const bool keep : {true, false}) {
+    ShowDocument loaded = Start(TimedShow(1, 1, 10, 1), 0);
+    ZT_SlideContainer& slide = *loaded.show->slides[0];
+    {
+      ScreenScope scope(WithLiveObjects(&loaded.show->LiveObjects()));
+      slide.visualObjects.push_back(ProbeLayer().CreateRuntime());
+    }
+    auto& head = static_cast<ProbeObject&>(*slide.visualObjects.back());
+    head.needs = true;
+    head.keepOwnCopy = keep;
+    head.draw = [&](ZT_ABRender&) {
+      GpuDevice& d = *CurrentDevice();
+      const TlVertex v[4] = {{4, 12, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                             {4, 4, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                             {12, 12, 0.5f, 1, 0xFFFFFFFF, 1, 1},
+                             {12, 4, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
+      d.SetTexture(0, nullptr);
+      d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+      d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+      d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+      d.SetFVF(kTlFvf);
+      d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TlVertex));
+    };
+    loaded.show->AdvanceShow(0);
+    loaded.show->RenderShow();
+    EXPECT_TRUE(NearColor(Pixel(8, 8), 0xFFFFFFFF, 3)) << "keep " << keep << ": the head";
+    EXPECT_EQ(NearColor(Pixel(40, 30), 0xFF00FFFF, 3), !keep)
+        << "keep " << keep << ": the picture around the head";
+  }
+}
+
 // The program renders the same bytes every time.
 TEST(RenderCommand, FramesAreDeterministic) {
   const auto dir = std::filesystem::temp_directory_path() / "glimmer_render_test";
