@@ -308,6 +308,26 @@ std::vector<uint8_t> SparkSheet() {
   });
 }
 
+// The lakes' bump map, tiling: the slopes of a few crossing waves whose
+// periods divide the tile, as (du, dv) about one half in red and green.
+std::vector<uint8_t> RipplesPicture() {
+  struct Wave {
+    double kx, ky, amplitude, phase;
+  };
+  static constexpr Wave waves[] = {{3, 5, 1.0, 0.3},  {-7, 4, 0.6, 1.9}, {11, -6, 0.35, 4.1},
+                                   {2, 13, 0.3, 2.7}, {17, 9, 0.2, 5.3}, {-23, 19, 0.12, 0.9}};
+  return SpritePicture(256, 256, [](double u, double v, double* c) {
+    double du = 0, dv = 0;
+    for (const Wave& w : waves) {
+      const double a = 2 * M_PI * (w.kx * u + w.ky * v) + w.phase;
+      // The slope of amplitude × sin(a), in units of the steepest wave.
+      du += w.amplitude * w.kx * std::cos(a) / 17;
+      dv += w.amplitude * w.ky * std::cos(a) / 17;
+    }
+    c[0] = 0.5 + 0.5 * du, c[1] = 0.5 + 0.5 * dv, c[2] = 0.5, c[3] = 1;
+  });
+}
+
 bool WriteFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
   out << text;
@@ -351,9 +371,10 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 3; ++i)
     ok = ok && WriteFile((work / (std::string(names[i]) + ".png")).string(), bytesOf(Landscape(i)));
   const std::pair<const char*, std::vector<uint8_t>> sprites[] = {
-      {"Fish.png", FishPicture()},     {"Bird.png", BirdPicture()}, {"Blade.png", BladePicture()},
-      {"Flower.png", FlowerPicture()}, {"Drop.png", DropPicture()}, {"Bolt.png", BoltPicture()},
-      {"Spark.png", SparkSheet()},
+      {"Fish.png", FishPicture()},   {"Bird.png", BirdPicture()},
+      {"Blade.png", BladePicture()}, {"Flower.png", FlowerPicture()},
+      {"Drop.png", DropPicture()},   {"Bolt.png", BoltPicture()},
+      {"Spark.png", SparkSheet()},   {"Ripples.png", RipplesPicture()},
   };
   for (const auto& [name, bytes] : sprites)
     ok = ok && WriteFile((work / name).string(), bytesOf(bytes));

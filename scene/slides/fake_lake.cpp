@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
-#include <numbers>
 #include <vector>
 
 #include "document/resource_manager.h"
@@ -58,37 +57,6 @@ void SetRectangle(std::array<FakeLake2D::ColourVertex, 4>& q, float x, float y, 
   q[1] = {x, y, 0, q[1].color};
   q[2] = {x + w, y + h, 0, q[2].color};
   q[3] = {x + w, y, 0, q[3].color};
-}
-
-// Ripples when the document carries no bump map: a tiling 256 × 256 V8U8
-// map of the slopes of a few crossing waves whose periods divide the tile.
-TexturePtr MakeRipples(GpuDevice& d) {
-  constexpr uint32_t n = 256;
-  TexturePtr t = d.CreateTexture(n, n, 1, 0, D3DFMT_V8U8, D3DPOOL_MANAGED);
-  if (!t) return nullptr;
-  struct Wave {
-    float kx, ky, amplitude, phase;
-  };
-  constexpr Wave waves[] = {{3, 5, 1.0f, 0.3f},  {-7, 4, 0.6f, 1.9f}, {11, -6, 0.35f, 4.1f},
-                            {2, 13, 0.3f, 2.7f}, {17, 9, 0.2f, 5.3f}, {-23, 19, 0.12f, 0.9f}};
-  constexpr float twoPi = 2 * std::numbers::pi_v<float>;
-  std::vector<int8_t> texels(size_t{n} * n * 2);
-  for (uint32_t y = 0; y < n; ++y) {
-    for (uint32_t x = 0; x < n; ++x) {
-      float du = 0, dv = 0;
-      for (const Wave& w : waves) {
-        const float a = twoPi * (w.kx * float(x) + w.ky * float(y)) / float(n) + w.phase;
-        // The slope of amplitude × sin(a) along x and y, in units of the steepest wave.
-        du += w.amplitude * w.kx * std::cos(a) / 17;
-        dv += w.amplitude * w.ky * std::cos(a) / 17;
-      }
-      int8_t* p = &texels[(size_t{y} * n + x) * 2];
-      p[0] = int8_t(std::clamp(std::lround(du * 127), -127L, 127L));
-      p[1] = int8_t(std::clamp(std::lround(dv * 127), -127L, 127L));
-    }
-  }
-  t->UploadLevel(0, texels.data());
-  return t;
 }
 
 }  // namespace
@@ -157,7 +125,6 @@ void FakeLake2D::PrepareResources() {
   bump_.reset();
   if (QVX_DocResManager* resources = QVX_DocResManager::Current())
     bump_ = resources->GetGuidTexture(BumpId).Texture;
-  if (!bump_ && CurrentDevice()) bump_ = MakeRipples(*CurrentDevice());
 }
 
 void FakeLake2D::RestoreDeviceObjects() {

@@ -57,7 +57,8 @@ class SlideKindTest : public GpuTest {
         << R"({"slides": [{"class": "ZT_SlideContainer", "fadeIn": 0, "fadeOut": 0, "duration": 30, "slide": {)"
         << (slideFields.empty() ? R"("class": "ZT_2D_Light", )" + light + "}"
                                 : slideFields + R"(, "ZT_2D_Light": {)" + light + "}}")
-        << (layers_.empty() ? "" : ", \"visualLayers\": [" + layers_ + "]") << "}]}";
+        << (layers_.empty() ? "" : ", \"visualLayers\": [" + layers_ + "]") << "}]"
+        << (resources_.empty() ? "" : ", \"resources\": " + resources_) << "}";
     doc_.emplace(LoadShow(ComposeShowFile(dir_ / "show.json")));
     doc_->resources->Attach(*device_);
     scope_.emplace(doc_->resources->ScreenFor(device_, &context_));
@@ -71,7 +72,8 @@ class SlideKindTest : public GpuTest {
   }
 
   std::filesystem::path dir_;
-  std::string layers_;  // the slide's layers, JSON objects separated by commas
+  std::string layers_;     // the slide's layers, JSON objects separated by commas
+  std::string resources_;  // the document's resources, a JSON object; files in dir_
   RenderContext context_;
   std::optional<ShowDocument> doc_;
   std::optional<ScreenScope> scope_;
