@@ -215,15 +215,20 @@ void QVX_PSGeometry_Emitter::Emit(float dt, TreeParticle& parent, std::vector<Tr
   const uint32_t n = EmissionCount(parent.age, dt);
   const ParticleHandle handle = attached != 0 ? parent.Handle() : ParticleHandle{};
   const D3DXVECTOR3 at = attached != 0 ? position.Value() : parent.World() + position.Value();
+  // The shared setup of every new particle first, then each one's own
+  // direction, speed and transforms: the random draws come in that order.
+  const size_t first = out.size();
   for (uint32_t k = 0; k < n; ++k) {
     TreeParticle* p = Allocate();
     if (!p) break;
     p->Initialise(handle);
     p->position = at;
     InitParticle(*p);
-    Place(*p, parent);
-    InitRest(*p);
     out.push_back(p);
+  }
+  for (size_t k = first; k < out.size(); ++k) {
+    Place(*out[k], parent);
+    InitRest(*out[k]);
   }
 }
 

@@ -133,8 +133,9 @@ class QVX_PSGeometry_Emitter : public QVX_PtclSys_Geometry {
   // evenly over every burst, none during pauses or before the delay; none
   // for a count or duration of 0 or a non-finite timing.
   uint32_t EmissionCount(float T, float dt) const;
-  // Every emission: the particles due for `parent`, each with its life,
-  // its place, InitParticle, then the kind's own direction, speed and draws.
+  // Every emission: the particles due for `parent`, each with its life, its
+  // place and InitParticle; then, for each of them in turn, the kind's own
+  // direction, speed and draws.
   void Emit(float dt, TreeParticle& parent, std::vector<TreeParticle*>& out) override;
 
   float life = 2.0f;

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include "params/random_source.h"
 #include "tests/particles/tree/tree_test_support.h"
 
 namespace glimmer::testing {
@@ -254,6 +255,36 @@ TEST(TreeNodes, FollowersDieInTheStepTheirParentDies) {
   // The freed slot is reused with a new generation.
   TreeParticle* again = sparks.CreateParticle({});
   EXPECT_EQ(again, spark);
+}
+
+// An emission's random draws: the shared setup (life, place, size and
+// opacity jitter) of every particle of the step first, then each one's own
+// direction and speed. So the first particle's direction depends on how many
+// are born with it, its shared setup does not.
+TEST(TreeNodes, AnEmissionSetsUpEveryParticleBeforeDrawingTheirDirections) {
+  struct First {
+    float size;
+    D3DXVECTOR3 direction;
+  };
+  const auto firstOf = [](uint32_t count) {
+    QVX_PSGeomEmit_Point parents, point;
+    TreeParticle* parent = parents.CreateParticle({});
+    point.count = count;
+    point.duration = 1;
+    point.spread.SetValue(360);
+    point.size.Spread.SetValue(80);
+    std::vector<TreeParticle*> out;
+    SeedRandom(7);
+    point.Emit(1.0f, *parent, out);
+    EXPECT_EQ(out.size(), count);
+    point.Step(0.0f);  // the jittered size applied
+    return out.empty() ? First{} : First{out[0]->base[1], out[0]->direction};
+  };
+  const First alone = firstOf(1), ofFour = firstOf(4);
+  EXPECT_EQ(alone.size, ofFour.size) << "the shared setup comes first either way";
+  EXPECT_NE(alone.size, 1.0f) << "and it draws";
+  EXPECT_GT(Length(alone.direction - ofFour.direction), 1e-3f)
+      << "the direction waits for the whole burst's setup";
 }
 
 class TreeNodeRun : public TreeTest {};
