@@ -367,6 +367,10 @@ Particle* ParticleEngine::FindByTag(uint32_t tag) {
   const auto find = [&](size_t from, size_t to) -> Particle* {
     const auto begin = particles_.begin() + std::ptrdiff_t(from);
     const auto end = particles_.begin() + std::ptrdiff_t(to);
+    if (!tagsInOrder_) {
+      const auto it = std::find_if(begin, end, [tag](const Particle& p) { return p.tag == tag; });
+      return it != end ? &*it : nullptr;
+    }
     const auto it =
         std::lower_bound(begin, end, tag, [](const Particle& p, uint32_t t) { return p.tag < t; });
     return it != end && it->tag == tag ? &*it : nullptr;
@@ -374,6 +378,23 @@ Particle* ParticleEngine::FindByTag(uint32_t tag) {
   if (!stepping_) return find(0, particles_.size());
   if (Particle* p = find(0, stepKept_)) return p;
   return find(stepNext_, particles_.size());
+}
+
+void ParticleEngine::Reorder(const std::vector<uint32_t>& order) {
+  const size_t n = particles_.size();
+  if (order.size() != n || stepping_) return;
+  bool moved = false;
+  for (size_t k = 0; k < n && !moved; ++k) moved = order[k] != k;
+  if (!moved) return;
+  reorderParticles_.assign(particles_.begin(), particles_.end());
+  reorderState_.assign(state_.begin(), state_.end());
+  for (size_t k = 0; k < n; ++k) {
+    const size_t from = order[k];
+    particles_[k] = reorderParticles_[from];
+    std::copy_n(reorderState_.begin() + std::ptrdiff_t(from * stride_), stride_,
+                state_.begin() + std::ptrdiff_t(k * stride_));
+  }
+  tagsInOrder_ = false;
 }
 
 void ParticleEngine::Kill(size_t i) {

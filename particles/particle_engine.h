@@ -208,11 +208,17 @@ class ParticleEngine {
   // `slot.state` in it.
   float* StateRow(size_t i) { return state_.data() + i * stride_; }
 
-  // The live particle with `tag`, or null, for kinds whose tags increase
-  // with birth (a binary search over the birth-ordered pool). During a step
-  // it looks among the particles already stepped and those still to step,
-  // so a particle that died earlier in the step is not found.
+  // The live particle with `tag`, or null: a binary search while the tags
+  // increase with the places (kinds whose tags follow birth), a search of
+  // every place once the pool has been reordered. During a step it looks
+  // among the particles already stepped and those still to step, so a
+  // particle that died earlier in the step is not found.
   Particle* FindByTag(uint32_t tag);
+
+  // Puts the particles (with their states) in `order`: place k gets the
+  // particle at place order[k]; `order` holds every place once. Between
+  // steps only. Buffers are kept for the next reorder.
+  void Reorder(const std::vector<uint32_t>& order);
 
  private:
   bool Age(size_t i, Particle& p, float dt);
@@ -244,6 +250,10 @@ class ParticleEngine {
   // [stepNext_, end) the particles still in their places.
   bool stepping_ = false;
   size_t stepKept_ = 0, stepNext_ = 0;
+  // False once Reorder has moved particles out of birth order.
+  bool tagsInOrder_ = true;
+  std::vector<Particle> reorderParticles_;
+  std::vector<float> reorderState_;
 };
 
 // The state row of the particle a routine is applied to, from the routine's

@@ -56,7 +56,7 @@ class RainOnGlassSystem : public ParticleKindRuntime<ZT_RainOnGlass> {
   InteractionContext interaction_;
   size_t fallSlot_ = 0, dynamicSlot_ = 0, colourSlot_ = 0;
   std::vector<D3DXVECTOR3> positions_;
-  std::vector<OverlapEntry> scratch_;
+  OverlapScratch scratch_;
   bool capReported_ = false;
 };
 

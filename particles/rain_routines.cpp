@@ -163,24 +163,17 @@ void RainDrops::Identify(size_t i) {
 }
 
 void RainDrops::Renumber(size_t count) {
-  // The merges first, while the old ids still order the pool.
+  // The merges first, while the old ids still name the drops (the sweep
+  // reorders the pool, so the ids are looked for, not bisected).
   if (hasMerge_) {
     const RoutineSlot& merge = MergeSlot();
     for (size_t k = 0; k < count; ++k) {
       float* s = engine_.State(k, merge);
       if (s[kActive] == 0) continue;
       const uint32_t old = std::bit_cast<uint32_t>(s[kTarget]);
-      size_t lo = 0, hi = count;  // the first drop whose id is not below `old`
-      while (lo < hi) {
-        const size_t mid = (lo + hi) / 2;
-        if (engine_.At(mid).tag < old) {
-          lo = mid + 1;
-        } else {
-          hi = mid;
-        }
-      }
-      const bool found = lo < count && engine_.At(lo).tag == old;
-      s[kTarget] = std::bit_cast<float>(found ? uint32_t(lo + 1) : 0u);
+      size_t at = 0;
+      while (at < count && engine_.At(at).tag != old) ++at;
+      s[kTarget] = std::bit_cast<float>(at < count ? uint32_t(at + 1) : 0u);
     }
   }
   for (size_t k = 0; k < count; ++k) engine_.At(k).tag = uint32_t(k + 1);
@@ -222,29 +215,40 @@ bool RainMergeStep(const RoutineSlot& slot, Particle& p, float* s, float dt) {
 // ---- The overlap sweep
 
 void SweepOverlaps(ParticleEngine& engine, float size, const RoutineAction& action,
-                   std::vector<OverlapEntry>& scratch) {
-  scratch.clear();
+                   OverlapScratch& scratch) {
+  std::vector<OverlapEntry>& entries = scratch.entries;
+  std::vector<uint32_t>& order = scratch.order;
+  entries.clear();
+  order.clear();
   const float h = size / 2;
-  for (size_t i = 0; i < engine.Count(); ++i) {
-    const Particle& p = engine.At(i);
+  const auto square = [h](const Particle& p, uint32_t i) {
     const float r = std::fabs(p.rnd1 * h);
-    const OverlapEntry e{p.position.y - r, p.position.y + r, p.position.x - r, p.position.x + r,
-                         uint32_t(i)};
-    // A square that is not a number touches nothing.
-    if (std::isfinite(e.top) && std::isfinite(e.bottom) && std::isfinite(e.left) &&
-        std::isfinite(e.right)) {
-      scratch.push_back(e);
-    }
+    return OverlapEntry{p.position.y - r, p.position.y + r, p.position.x - r, p.position.x + r, i};
+  };
+  const auto finite = [](const OverlapEntry& e) {
+    return std::isfinite(e.top) && std::isfinite(e.bottom) && std::isfinite(e.left) &&
+           std::isfinite(e.right);
+  };
+  for (size_t i = 0; i < engine.Count(); ++i) {
+    const OverlapEntry e = square(engine.At(i), uint32_t(i));
+    if (finite(e)) entries.push_back(e);
   }
-  // Ordered by top edge, and by birth among equal tops: a stable order
-  // without the buffer a stable sort allocates.
-  std::sort(scratch.begin(), scratch.end(), [](const OverlapEntry& a, const OverlapEntry& b) {
+  // Stable by top edge: equal tops keep their places' order. The index
+  // breaks ties, so no buffer of a stable sort is needed.
+  std::sort(entries.begin(), entries.end(), [](const OverlapEntry& a, const OverlapEntry& b) {
     return a.top < b.top || (a.top == b.top && a.index < b.index);
   });
-  for (size_t k = 0; k < scratch.size(); ++k) {
-    const OverlapEntry& p = scratch[k];
-    for (size_t m = k + 1; m < scratch.size(); ++m) {
-      const OverlapEntry& q = scratch[m];
+  for (const OverlapEntry& e : entries) order.push_back(e.index);
+  // A square that is not a number touches nothing; it goes last.
+  for (size_t i = 0; i < engine.Count(); ++i) {
+    if (!finite(square(engine.At(i), uint32_t(i)))) order.push_back(uint32_t(i));
+  }
+  engine.Reorder(order);
+  for (size_t k = 0; k < entries.size(); ++k) entries[k].index = uint32_t(k);
+  for (size_t k = 0; k < entries.size(); ++k) {
+    const OverlapEntry& p = entries[k];
+    for (size_t m = k + 1; m < entries.size(); ++m) {
+      const OverlapEntry& q = entries[m];
       if (q.top > p.bottom) break;
       if (q.left > p.right || q.right < p.left) continue;
       if (!action.Act(engine.At(p.index), engine.StateRow(p.index), &engine.At(q.index))) break;

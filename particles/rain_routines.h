@@ -148,14 +148,20 @@ inline constexpr float kMaxMergedSize = 1.3f;
 bool RainMergeStep(const RoutineSlot& slot, Particle& p, float* state, float dt);
 
 // ---- The overlap sweep: every particle is a square of half-side
-// rnd1 × size / 2 about its position; `action` runs on each pair that
-// touches, the one whose top is higher first (birth order among equal
-// tops). `scratch` is reused from step to step.
+// rnd1 × size / 2 about its position. The pool is sorted in place by the
+// squares' top edges (stably: the earlier place first among equal tops;
+// squares that are not numbers after all the others), so the drops draw in
+// that order too; then `action` runs on each pair that touches, the one
+// higher in the list first. `scratch` is reused from step to step.
 struct OverlapEntry {
   float top, bottom, left, right;
   uint32_t index;
 };
+struct OverlapScratch {
+  std::vector<OverlapEntry> entries;
+  std::vector<uint32_t> order;
+};
 void SweepOverlaps(ParticleEngine& engine, float size, const RoutineAction& action,
-                   std::vector<OverlapEntry>& scratch);
+                   OverlapScratch& scratch);
 
 }  // namespace glimmer

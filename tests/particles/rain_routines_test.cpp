@@ -42,7 +42,7 @@ struct Pool {
   PRC_CrossLine left{1, 0, 0};
   PRA_Die die;
   InteractionContext leftDies{.condition = &left, .action = &die};
-  std::vector<OverlapEntry> scratch;
+  OverlapScratch scratch;
 };
 
 TEST(RainMerge, TwoTouchingDropsBecomeOneOfTheCubeRootOfTheirCubesAtMost1_3) {
@@ -194,7 +194,33 @@ TEST(OverlapSweep, PairsByTopThenBirthSkipsTheApartAndStopsWhenTold) {
     SweepOverlaps(pool.engine, 10, r, pool.scratch);
     using Pairs = std::vector<std::pair<uint32_t, uint32_t>>;
     EXPECT_EQ(r.pairs, (stop ? Pairs{{2, 3}, {3, 5}} : Pairs{{2, 3}, {2, 5}, {3, 5}}));
+    // The pool itself is in the sweep's order now, so the drops draw in it.
+    std::vector<uint32_t> tags;
+    for (size_t i = 0; i < pool.engine.Count(); ++i) tags.push_back(pool.engine.At(i).tag);
+    EXPECT_EQ(tags, (std::vector<uint32_t>{1, 2, 3, 5, 4, 6}));
   }
+}
+
+TEST(OverlapSweep, AMergeFindsItsTargetInTheReorderedPool) {
+  // The drop born second has the higher top: the sweep puts it first and it
+  // flies into the older one, which it still finds by its id.
+  Pool pool;
+  const uint32_t lower = pool.Drop({104, 96, 0}, 0.8f).tag;
+  const uint32_t higher = pool.Drop({100, 90, 0}, 0.6f).tag;
+  SweepOverlaps(pool.engine, 20, pool.merge, pool.scratch);
+  ASSERT_EQ(pool.engine.At(0).tag, higher);
+  ASSERT_TRUE(RainFlags(pool.engine.At(0)) & kRainMerging);
+  pool.engine.StepAll(0.05f);
+  EXPECT_NEAR(pool.Find(higher)->position.x, 102, 1e-4) << "half way in half the time";
+  pool.engine.StepAll(0.06f);
+  ASSERT_EQ(pool.engine.Count(), 1u);
+  EXPECT_EQ(pool.engine.At(0).tag, lower);
+  EXPECT_FLOAT_EQ(pool.engine.At(0).rnd1, std::cbrt(0.6f * 0.6f * 0.6f + 0.8f * 0.8f * 0.8f));
+  // Ids about to run out: renumbered by place, the survivor keeps its drop.
+  pool.drops.SetNextId(UINT32_MAX);
+  pool.Drop({10, 10, 0}, 0.5f);
+  EXPECT_EQ(pool.engine.At(0).tag, 1u);
+  EXPECT_EQ(pool.drops.NextId(), 3u);
 }
 
 }  // namespace
