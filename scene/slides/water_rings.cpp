@@ -318,6 +318,30 @@ void ZT_WaterRingLight::SetLighting(GpuDevice& d) const {
   d.SetMaterial(material);
 }
 
+D3DXMATRIX ZT_WaterRingLight::EyeInverse() {
+  D3DXMATRIX rotation, lift, eye, inverse;
+  D3DXMatrixRotationX(&rotation, -std::numbers::pi_v<float> / 2);
+  D3DXMatrixTranslation(&lift, kEye.x, kEye.y, kEye.z);
+  eye = rotation * lift;
+  D3DXMatrixInverse(&inverse, nullptr, &eye);
+  return inverse;
+}
+
+D3DXMATRIX ZT_WaterRingLight::LightingWorld(const D3DXMATRIX& placed, float pw, float ph, float ww,
+                                            float wh) {
+  const float sx = placed.m[0][0], sy = placed.m[1][1];
+  const float tx = placed.m[3][0], ty = placed.m[3][1];
+  D3DXMATRIX scale = placed;
+  scale.m[3][0] = scale.m[3][1] = 0;
+  const float ox = sx != 0 && pw != 0 ? ww * tx / (sx * pw) : 0;
+  const float oy = sy != 0 && ph != 0 ? wh * ty / (sy * ph) : 0;
+  D3DXMATRIX t1, t2;
+  D3DXMatrixTranslation(&t1, ww / 2 + (std::isfinite(ox) ? ox : 0), 0,
+                        wh / 2 + (std::isfinite(oy) ? oy : 0));
+  D3DXMatrixTranslation(&t2, -ww / 2, wh / 2, 0);
+  return t1 * EyeInverse() * scale * t2;
+}
+
 void ZT_WaterRingLight::DrawWater(const TexturePtr& texture) {
   GpuDevice& d = Device();
   // Clip planes off and the device's lighting on for the surface; both are
@@ -328,31 +352,44 @@ void ZT_WaterRingLight::DrawWater(const TexturePtr& texture) {
   d.SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
   RenderContext& c = Context();
   D3DXMatrixIdentity(&c.ParallaxMatrix);
-  // Lighting happens in the eye's space (the eye 120 above the water looking
-  // down): world = the eye's inverse, view = identity. The projection takes
-  // the eye's space back to the water's world, the water's world to picture
-  // pixels (height only changes the depth) and on through the picture's
-  // placement and camera, so each grid point lies over its picture pixel.
-  D3DXMATRIX eye, rotation, lift, eyeInverse;
-  D3DXMatrixRotationX(&rotation, -std::numbers::pi_v<float> / 2);
-  D3DXMatrixTranslation(&lift, kEye.x, kEye.y, kEye.z);
-  eye = rotation * lift;
-  D3DXMatrixInverse(&eyeInverse, nullptr, &eye);
+  // The grid lands where its picture pixels are: water world to picture
+  // pixels (the height only changes the depth), then the picture's placement
+  // and camera. The lighting happens in the space of the world transform
+  // T1 × eye⁻¹ × S × T2, with the view the identity: the water shifted so
+  // that the placement's offset is undone, seen from the eye 120 above it
+  // looking down, scaled as the placement scales (S: the placement without
+  // its translation) and moved to the screen's corner. The projection takes
+  // that space on to the screen, so the highlight falls where that space
+  // puts it and every grid point still lies over its pixel.
   const float pw = pictureWidth_ > 0 ? float(pictureWidth_) : 1;
   const float ph = pictureHeight_ > 0 ? float(pictureHeight_) : 1;
+  const float ww = water_.WorldWidth(), wh = water_.WorldHeight();
   D3DXMATRIX toPicture;
   D3DXMatrixIdentity(&toPicture);
-  toPicture.m[0][0] = pw / water_.WorldWidth();
+  toPicture.m[0][0] = pw / ww;
   toPicture.m[1][1] = 0;
-  toPicture.m[2][1] = ph / water_.WorldHeight();
+  toPicture.m[2][1] = ph / wh;
   toPicture.m[2][2] = 0;
   toPicture.m[3][0] = pw / 2;
   toPicture.m[3][1] = ph / 2;
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
-  d.SetTransform(D3DTS_WORLD, eyeInverse);
+  const D3DXMATRIX placed = c.GetWorld(identity) * c.View;
+  const D3DXMATRIX screen = toPicture * placed * c.Projection;
+  const D3DXMATRIX world = LightingWorld(placed, pw, ph, ww, wh);
+  D3DXMATRIX back;
+  if (D3DXMatrixInverse(&back, nullptr, &world)) {
+    d.SetTransform(D3DTS_WORLD, world);
+    d.SetTransform(D3DTS_PROJECTION, back * screen);
+  } else {
+    // A placement that flattens the picture: lit in the eye's space.
+    const D3DXMATRIX eyeInverse = EyeInverse();
+    D3DXMATRIX eye;
+    D3DXMatrixInverse(&eye, nullptr, &eyeInverse);
+    d.SetTransform(D3DTS_WORLD, eyeInverse);
+    d.SetTransform(D3DTS_PROJECTION, eye * screen);
+  }
   d.SetTransform(D3DTS_VIEW, identity);
-  d.SetTransform(D3DTS_PROJECTION, eye * toPicture * c.GetWorld(identity) * c.View * c.Projection);
   // The refracted picture as it is, plus the light's highlight.
   constexpr StateBlock kWater{};
   kWater.Apply(d);

@@ -120,6 +120,16 @@ class ZT_WaterRingLight : public ZT_2D_Light {
   UINTSclaleTo<float> Specular{90, 0.01f, 0.0f};
   UINTSclaleTo<float> SpecularPower{50, 0.8f, 0.0f};
 
+  // The inverse of the eye's matrix: the eye at kEye looking down.
+  static D3DXMATRIX EyeInverse();
+  // The world transform the water is lit in, for the placement matrix
+  // `placed` (the camera's world × view), the picture's pw × ph pixels and
+  // the water world's ww × wh: T1 × eye⁻¹ × S × T2, with S the placement
+  // without its translation, T1 the translation (ww / 2 + ox, 0, wh / 2 + oy)
+  // that undoes the placement's offset (ox = ww·tx ÷ (sx·pw), oy likewise)
+  // and T2 the translation (−ww / 2, wh / 2, 0).
+  static D3DXMATRIX LightingWorld(const D3DXMATRIX& placed, float pw, float ph, float ww, float wh);
+
  private:
   void DrawWater(const TexturePtr& texture);
   // The light and material of the highlight.

@@ -181,3 +181,42 @@ TEST_F(WaterRings, TheWaterComesBackAfterADeviceResetAndAFinerGrid) {
 
 }  // namespace
 }  // namespace glimmer::testing
+
+namespace glimmer::testing {
+namespace {
+
+// Calm water over a black picture shows only the light's highlight. With the
+// picture placed at half scale it is lit in the space of the world transform
+// T1 × eye⁻¹ × S × T2: a water point (x, 0, z) lies at
+// (½(x + w/2) − w/2, −½(z + h/2) + h/2, −120) there, its normal along +z, and
+// the light (0.5, 1, −1) gives it Specular × (n·h)^power. In the eye's own
+// space (x, −z, −120) the highlight would be brighter and placed otherwise.
+TEST_F(WaterRings, TheHighlightIsLitInTheSpaceOfThePlacedWater) {
+  auto* slide = Start<ZT_WaterRingLight>(R"("class": "ZT_WaterRingLight", "DropStrength": 0,
+      "DropRate": 0, "Specular": 100, "SpecularPower": 10)",
+                                         128, 96, 0x000000, 0x000000);
+  ASSERT_NE(slide, nullptr);
+  Frame(0.5f);
+  const float ww = slide->Water().WorldWidth(), wh = slide->Water().WorldHeight();
+  const D3DXVECTOR3 towardsLight = Normalize(D3DXVECTOR3{-0.5f, -1, 1});
+  const auto highlight = [&](const D3DXVECTOR3& at) {
+    const D3DXVECTOR3 h = Normalize(towardsLight - Normalize(at));
+    return 255 * std::pow(std::max(h.z, 0.0f), 8.0f);
+  };
+  float modelsApart = 0;
+  for (const auto& [X, Y] :
+       std::vector<std::pair<uint32_t, uint32_t>>{{2, 2}, {60, 2}, {2, 45}, {60, 45}, {32, 24}}) {
+    // The device pixel's centre on the 128 × 96 picture, then on the water.
+    const float x = (2 * float(X) + 1) * ww / 128 - ww / 2;
+    const float z = (2 * float(Y) + 1) * wh / 96 - wh / 2;
+    const float placed =
+        highlight({0.5f * (x + ww / 2) - ww / 2, -0.5f * (z + wh / 2) + wh / 2, -120});
+    const float eye = highlight({x, -z, -120});
+    modelsApart = std::max(modelsApart, std::fabs(placed - eye));
+    EXPECT_NEAR(float(Pixel(X, Y) >> 24), placed, 10) << "at (" << X << ", " << Y << ")";
+  }
+  EXPECT_GT(modelsApart, 20) << "the two spaces light the samples differently";
+}
+
+}  // namespace
+}  // namespace glimmer::testing
