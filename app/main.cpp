@@ -13,6 +13,7 @@
 #include "app/saver_command.h"
 #include "host/xscreensaver_install.h"
 #include "models/object_nodes.h"
+#include "platform/library_output.h"
 #include "show/show_schema.h"
 
 namespace {
@@ -32,6 +33,8 @@ XScreenSaver's hack options:
   -window                    a window of our own, as /t
   -fps                       print the device and the frame rate on stderr
 Options for all of these:
+  --verbose                     also show the libraries' own messages (SDL's,
+                                ALSA's, Mesa's), held back otherwise
   --position stretch|fit|fill   how pictures meet the screen (default: the
                                 settings file's PicPos, Fill)
   --volume N, --mute            sound volume 0..100, mute
@@ -75,6 +78,20 @@ int Usage(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string(argv[1]) == "--version" || std::string(argv[1]) == "-V")) {
+    std::cout << "glimmer " << GLIMMER_VERSION << "\n";
+    return 0;
+  }
+  // --verbose anywhere on the line lets the libraries' own messages through.
+  bool verbose = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) != "--verbose") continue;
+    verbose = true;
+    for (int k = i; k + 1 < argc; ++k) argv[k] = argv[k + 1];
+    --argc;
+    --i;
+  }
+  glimmer::ShowLibraryOutput(verbose);
   if (!IsSubcommandLine(argc, argv)) {
     // A screen-saver command line: switches, daemon options, or nothing (the
     // settings dialog).
@@ -88,6 +105,11 @@ int main(int argc, char** argv) {
       "glimmer"};
   app.footer(kSaverHelp);
   app.require_subcommand(1);
+  app.set_version_flag("-V,--version", std::string("glimmer ") + GLIMMER_VERSION);
+  bool verboseFlag = verbose;  // taken out above; listed here for --help
+  app.add_flag("--verbose", verboseFlag,
+               "Also show the libraries' own messages (SDL's, ALSA's, Mesa's), held back\n"
+               "otherwise");
 
   glimmer::DocumentArgs docArgs;
   std::optional<std::filesystem::path> dumpDir;

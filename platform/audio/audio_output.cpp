@@ -8,8 +8,10 @@
 #include <array>
 #include <cmath>
 #include <iostream>
+#include <optional>
 
 #include "platform/audio/sound_formats.h"
+#include "platform/library_output.h"
 
 namespace glimmer {
 
@@ -197,6 +199,9 @@ bool OpenMixer(const char* driver, const char* consequence) {
   OutputState& s = State();
   if (driver) SDL_setenv("SDL_AUDIODRIVER", driver, 1);
   std::string error;  // stays empty when the library loads
+  // SDL's and ALSA's own lines while the device opens stay back; what
+  // failed is said once below.
+  std::optional<QuietLibraryOutput> quiet(std::in_place);
   if (mix::Load(error) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     error = SDL_GetError();
   } else if (error.empty()) {
@@ -209,6 +214,7 @@ bool OpenMixer(const char* driver, const char* consequence) {
       SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
   }
+  quiet.reset();
   if (!error.empty()) {
     if (!s.failureSaid) {
       std::cerr << "glimmer: no sound output (" << error << "); " << consequence << "\n";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/error_codes.h"
+#include "platform/library_output.h"
 
 namespace glimmer {
 namespace {
@@ -32,6 +33,7 @@ class EglContext final : public GlContext {
 };
 
 EGLContext CreateCoreContext(EGLDisplay display) {
+  QuietLibraryOutput quiet;  // Mesa's own lines while its drivers load
   EGLint major = 0, minor = 0;
   if (!eglInitialize(display, &major, &minor)) return EGL_NO_CONTEXT;
   if (!eglBindAPI(EGL_OPENGL_API)) return EGL_NO_CONTEXT;
@@ -158,7 +160,11 @@ std::unique_ptr<GlContext> CreateWindowContext(SDL_Window* window) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_GLContext context = SDL_GL_CreateContext(window);
+  SDL_GLContext context = nullptr;
+  {
+    QuietLibraryOutput quiet;
+    context = SDL_GL_CreateContext(window);
+  }
   if (!context) {
     throw GlimmerError(ErrorCode::CreateDeviceFailed,
                        std::string("no OpenGL 3.3 core context on the window: ") + SDL_GetError());
@@ -172,6 +178,7 @@ std::unique_ptr<GlContext> CreatePbufferContext(int width, int height) {
   if (!epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless")) return nullptr;
   EGLDisplay display =
       eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  QuietLibraryOutput quiet;
   EGLint major = 0, minor = 0;
   if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor) ||
       !eglBindAPI(EGL_OPENGL_API)) {

@@ -13,6 +13,7 @@
 
 #include "common/error_codes.h"
 #include "platform/gpu/gl_context.h"
+#include "platform/library_output.h"
 
 namespace glimmer {
 namespace {
@@ -71,7 +72,12 @@ void LoadDialogFont(SDL_Window* window) {
 std::unique_ptr<UiWindow> UiWindow::Open(const std::string& title, int width, int height,
                                          std::string* error) {
   std::unique_ptr<UiWindow> ui(new UiWindow);
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+  bool started = false;
+  {
+    QuietLibraryOutput quiet;
+    started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  }
+  if (!started) {
     SetError(error, std::string("no display: ") + SDL_GetError());
     return nullptr;
   }

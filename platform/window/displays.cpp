@@ -2,12 +2,17 @@
 
 #include <SDL.h>
 
+#include "platform/library_output.h"
+
 namespace glimmer {
 
 bool StartVideo(std::string& error) {
-  if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    error = SDL_GetError();
-    return false;
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+    QuietLibraryOutput quiet;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      error = SDL_GetError();
+      return false;
+    }
   }
   // SDL falls back to drivers that show nothing (offscreen, dummy, a bare
   // console): a saver needs a desktop.

@@ -1,0 +1,74 @@
+// The command line as people expect it: the version on --version and -V,
+// and the libraries' own lines held back unless --verbose is given.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace glimmer {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramRun {
+  int code = -1;
+  std::string out, err;
+};
+
+// The program with `args` (and `env` before it), its exit code and output.
+ProgramRun Glimmer(const std::string& args, const std::string& env = "") {
+  const fs::path dir = fs::temp_directory_path() / ("glimmer_cli_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string cmd = env + " " + GLIMMER_BINARY + " " + args + " > " + (dir / "out").string() +
+                          " 2> " + (dir / "err").string() + " < /dev/null";
+  const int status = std::system(cmd.c_str());
+  const auto read = [](const fs::path& p) {
+    std::ifstream in(p);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  };
+  ProgramRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(dir / "out"), read(dir / "err")};
+  fs::remove_all(dir);
+  return r;
+}
+
+TEST(ProgramCommandLine, VersionOnBothSpellingsWithoutStartingTheSaver) {
+  for (const char* flag : {"--version", "-V"}) {
+    const ProgramRun r = Glimmer(flag, "env -u DISPLAY -u WAYLAND_DISPLAY");
+    EXPECT_EQ(r.code, 0) << flag;
+    EXPECT_EQ(r.out, std::string("glimmer ") + GLIMMER_VERSION + "\n") << flag;
+    EXPECT_EQ(r.err, "") << flag << ": no saver, no display wanted";
+  }
+  const ProgramRun help = Glimmer("--help");
+  EXPECT_EQ(help.code, 0);
+  EXPECT_NE(help.out.find("--version"), std::string::npos);
+  EXPECT_NE(help.out.find("--verbose"), std::string::npos);
+}
+
+TEST(ProgramCommandLine, TheLibrariesLinesStayBackUnlessVerbose) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display to play on";
+  // ALSA without a card says a great deal while SDL opens it.
+  const std::string env = "env -u XDG_RUNTIME_DIR SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH=";
+  const std::string args = "play --max-frames 2 --size 64x48";
+  const ProgramRun verbose = Glimmer(args + " --verbose", env);
+  ASSERT_EQ(verbose.code, 0) << verbose.err;
+  if (verbose.err.find("ALSA lib") == std::string::npos &&
+      verbose.err.find("XDG_RUNTIME_DIR") == std::string::npos) {
+    GTEST_SKIP() << "the libraries said nothing of their own here (a sound device works)";
+  }
+  const ProgramRun quiet = Glimmer(args, env);
+  ASSERT_EQ(quiet.code, 0) << quiet.err;
+  std::istringstream lines(quiet.err);
+  for (std::string line; std::getline(lines, line);)
+    EXPECT_EQ(line.rfind("glimmer: ", 0), 0u) << "only our own lines: " << line;
+  EXPECT_NE(quiet.err.find("no sound output"), std::string::npos) << "what failed is still said";
+}
+
+}  // namespace
+}  // namespace glimmer
