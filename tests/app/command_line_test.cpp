@@ -1,5 +1,6 @@
 // The command line as people expect it: the version on --version and -V,
-// and the libraries' own lines held back unless --verbose is given.
+// the libraries' own lines held back unless --verbose is given, and bash
+// completing subcommands, options, their values and show files.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -68,6 +69,31 @@ TEST(ProgramCommandLine, TheLibrariesLinesStayBackUnlessVerbose) {
   for (std::string line; std::getline(lines, line);)
     EXPECT_EQ(line.rfind("glimmer: ", 0), 0u) << "only our own lines: " << line;
   EXPECT_NE(quiet.err.find("no sound output"), std::string::npos) << "what failed is still said";
+}
+
+TEST(ProgramCommandLine, BashCompletesSubcommandsOptionsValuesAndShows) {
+  const fs::path dir = fs::temp_directory_path() / ("glimmer_comp_" + std::to_string(::getpid()));
+  fs::create_directories(dir / "folder");
+  for (const char* name : {"show.dds", "show.json", "notes.txt"}) std::ofstream(dir / name) << "x";
+  const fs::path script = fs::path(GLIMMER_SOURCE_DIR) / "packaging/glimmer.bash-completion";
+  const auto complete = [&](const std::string& words) {
+    const fs::path out = dir / "out";
+    const std::string cmd = "cd " + dir.string() + " && bash -c 'source " + script.string() +
+                            "; COMP_WORDS=(" + words +
+                            "); COMP_CWORD=$((${#COMP_WORDS[@]}-1)); _glimmer; "
+                            "printf \"%s\\n\" \"${COMPREPLY[@]}\" | sort | tr \"\\n\" \" \"' > " +
+                            out.string();
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    std::ifstream in(out);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  };
+  EXPECT_EQ(complete("glimmer re"), "render ");
+  EXPECT_EQ(complete("glimmer render --pos"), "--position ");
+  EXPECT_EQ(complete("glimmer play --position \"\""), "fill fit stretch ");
+  EXPECT_EQ(complete("glimmer info \"\""), "folder show.dds show.json ") << "shows, not notes";
+  EXPECT_EQ(complete("glimmer compose \"\""), "folder show.json ");
+  EXPECT_EQ(complete("glimmer config \"\""), "get list path set ");
+  fs::remove_all(dir);
 }
 
 }  // namespace
