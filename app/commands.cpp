@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -60,8 +61,22 @@ LoadedDocument Load(const DocumentArgs& args) {
 
 }  // namespace
 
+bool IsJsonShow(const std::filesystem::path& file) {
+  std::string ext = file.extension().string();
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".json";
+}
+
 DocumentBytes FindShow(const DocumentArgs& args) {
   SetSearchFolders(args);
+  if (args.file && IsJsonShow(*args.file)) {
+    // A JSON show is composed in memory, as compose would write it.
+    try {
+      return {ComposeShowFile(*args.file), args.file->string()};
+    } catch (const JsonFormatError& e) {
+      throw JsonFormatError(args.file->string() + ": " + e.what());
+    }
+  }
   DocumentSearch search;
   search.file = args.file;
   search.builtin = BuiltinShow();

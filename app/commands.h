@@ -17,9 +17,14 @@ struct DocumentArgs {
 };
 
 // The document's bytes (the named file, a show carried by the program, or
-// the built-in show), with the resource-module search folders set for it.
-// Throws GlimmerError 0x8200000B.
+// the built-in show), with the resource-module search folders set for it. A
+// named JSON show (".json") is composed in memory first. Throws GlimmerError
+// 0x8200000B, or JsonFormatError naming the file and the field for a JSON
+// show that does not compose.
 DocumentBytes FindShow(const DocumentArgs& args);
+
+// Whether `file` names a JSON show (by its extension, in any case).
+bool IsJsonShow(const std::filesystem::path& file);
 
 // Each returns the process exit code; failures go to standard error.
 int RunInfo(const DocumentArgs& args, std::ostream& out);

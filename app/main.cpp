@@ -100,7 +100,8 @@ int main(int argc, char** argv) {
   CLI::App app{
       "glimmer: plays animated screensaver shows.\n"
       "Without FILE, commands use the show carried by this program (its built-in show,\n"
-      "or one packed into it). FILE may be a show document or a Windows screensaver\n"
+      "or one packed into it). FILE may be a show document, a JSON show (as \"dump -o\"\n"
+      "writes it, composed in memory) or a Windows screensaver\n"
       "(.scr/.exe) carrying its show as resource \"DDS\" 107.",
       "glimmer"};
   app.footer(kSaverHelp);
@@ -121,10 +122,10 @@ int main(int argc, char** argv) {
 
   CLI::App* info =
       app.add_subcommand("info", "Describe a show: banner, slides, layers, resources, music");
-  info->add_option("FILE", docArgs.file, "Show document or screensaver program");
+  info->add_option("FILE", docArgs.file, "Show document, JSON show or screensaver program");
 
   CLI::App* dump = app.add_subcommand("dump", "Print a show in its readable JSON form");
-  dump->add_option("FILE", docArgs.file, "Show document or screensaver program");
+  dump->add_option("FILE", docArgs.file, "Show document, JSON show or screensaver program");
   dump->add_option("-o,--out", dumpDir,
                    "Write DIR/show.json and the embedded files under DIR/files instead");
 
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
       "render",
       "Play a show headless and write its frames as PNG files or a video (frame k shows\n"
       "time k / fps)");
-  render->add_option("FILE", docArgs.file, "Show document or screensaver program");
+  render->add_option("FILE", docArgs.file, "Show document, JSON show or screensaver program");
   render->add_option("--size", size, "Frame size WxH")->capture_default_str();
   render->add_option("--fps", renderOptions.fps, "Frames per second (0.01 to 1000)")
       ->capture_default_str();
@@ -177,7 +178,7 @@ int main(int argc, char** argv) {
       "play",
       "Play a show in a window (or full screen) until it is closed.\n"
       "Keys in the window: space pauses and resumes, F toggles full screen, Escape or Q quits");
-  play->add_option("FILE", docArgs.file, "Show document or screensaver program");
+  play->add_option("FILE", docArgs.file, "Show document, JSON show or screensaver program");
   play->add_flag("--fullscreen", playOptions.fullscreen,
                  "Full screen on the best display; a key, a click or mouse moves end it");
   play->add_option("--size", playSize, "Window size WxH")->capture_default_str();

@@ -118,6 +118,34 @@ TEST_F(RenderCommandTest, FramesAreOpaqueWhateverTheBlendingLeftInAlpha) {
   EXPECT_EQ(frames, 4u);
 }
 
+// A JSON show plays as the document compose makes of it; one that does not
+// compose fails in one line naming the file and the field.
+TEST_F(RenderCommandTest, AJsonShowRendersAsItsComposedDocument) {
+  const std::string glimmer = GLIMMER_BINARY;
+  const fs::path json = dir_ / "json" / "show.json", doc = dir_ / "composed.dds";
+  ASSERT_EQ(
+      std::system((glimmer + " dump -o " + (dir_ / "json").string() + " > /dev/null").c_str()), 0);
+  ASSERT_EQ(
+      std::system(
+          (glimmer + " compose " + json.string() + " -o " + doc.string() + " > /dev/null").c_str()),
+      0);
+  const std::string at = " --size 48x27 --at 3,9 --out ";
+  ASSERT_EQ(Render(json.string() + at + (dir_ / "a").string(), dir_).code, 0);
+  ASSERT_EQ(Render(doc.string() + at + (dir_ / "b").string(), dir_).code, 0);
+  for (const char* frame : {"at_00003.000.png", "at_00009.000.png"}) {
+    std::ifstream a(dir_ / "a" / frame, std::ios::binary), b(dir_ / "b" / frame, std::ios::binary);
+    const std::string one((std::istreambuf_iterator<char>(a)), {});
+    const std::string two((std::istreambuf_iterator<char>(b)), {});
+    EXPECT_FALSE(one.empty()) << frame;
+    EXPECT_EQ(one, two) << frame << " of the JSON show and of its document";
+  }
+  const fs::path bad = dir_ / "bad.json";
+  std::ofstream(bad) << R"({"slides": [{"class": "ZT_SlideContainer", "fadeIn": "soon"}]})";
+  const Result r = Render(bad.string() + at + (dir_ / "c").string(), dir_);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "glimmer: " + bad.string() + ": slides[0].fadeIn: expected a number\n");
+}
+
 TEST_F(RenderCommandTest, WritesAVideoFile) {
   const fs::path file = dir_ / "show.mp4";
   const Result r = Render("--size 64x36 --fps 10 --seconds 1.5 --out " + file.string(), dir_);
