@@ -19,6 +19,7 @@
 #include "document/document_source.h"
 #include "document/resource_modules.h"
 #include "host/saver_settings.h"
+#include "host/xscreensaver_install.h"
 #include "platform/audio/audio_output.h"
 #include "platform/gpu/carried_effect.h"
 #include "platform/gpu/gpu_device.h"
@@ -240,6 +241,33 @@ int Authoring(Step&& step) {
   }
 }
 }  // namespace
+
+int RunInstallXScreenSaver(const std::vector<std::filesystem::path>& shows, std::ostream& out,
+                           std::ostream& err) {
+  if (shows.empty()) return InstallXScreenSaver({}, out, err);
+  int result = 0;
+  for (const std::filesystem::path& file : shows) {
+    try {
+      DocumentArgs args;
+      args.file = file;
+      LoadShow(FindShow(args).bytes);
+    } catch (const std::exception& e) {
+      err << "glimmer: " << file.string() << " is not installed: " << e.what() << "\n";
+      result = 1;
+      continue;
+    }
+    InstallOptions options;
+    options.show = std::filesystem::absolute(file);
+    const int done = InstallXScreenSaverShow(options, file.stem().string(), out, err);
+    if (done != 0) result = 1;
+  }
+  return result;
+}
+
+int RunUninstallXScreenSaver(const std::vector<std::filesystem::path>& shows, std::ostream& out,
+                             std::ostream& err) {
+  return UninstallXScreenSaver({}, shows, out, err);
+}
 
 int RunCompose(const std::filesystem::path& json, const std::filesystem::path& out,
                std::ostream& os) {

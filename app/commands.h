@@ -26,6 +26,17 @@ DocumentBytes FindShow(const DocumentArgs& args);
 // Whether `file` names a JSON show (by its extension, in any case).
 bool IsJsonShow(const std::filesystem::path& file);
 
+// install-xscreensaver: without shows, the player's own hack; otherwise one
+// hack a show that loads, named by its file's name (documents store no title),
+// each show that does not load skipped with one message. Returns 0 when every
+// show was installed, 1 when one was skipped or a file could not be written.
+int RunInstallXScreenSaver(const std::vector<std::filesystem::path>& shows, std::ostream& out,
+                           std::ostream& err);
+// uninstall-xscreensaver: takes our hacks (those of `shows` only, when given)
+// out of the programs list, with their links and descriptions.
+int RunUninstallXScreenSaver(const std::vector<std::filesystem::path>& shows, std::ostream& out,
+                             std::ostream& err);
+
 // Each returns the process exit code; failures go to standard error.
 int RunInfo(const DocumentArgs& args, std::ostream& out);
 int RunDump(const DocumentArgs& args, const std::optional<std::filesystem::path>& outDir,

@@ -49,9 +49,9 @@ Settings live in $XDG_CONFIG_HOME/glimmerframe/settings.ini (see "glimmer config
 bool IsSubcommandLine(int argc, char** argv) {
   if (argc < 2) return false;
   const std::string first = argv[1];
-  for (const char* name :
-       {"info", "dump", "classes", "render", "play", "config", "install-xscreensaver", "compose",
-        "pack", "schema", "-h", "--help", "--modules", "--help-all"}) {
+  for (const char* name : {"info", "dump", "classes", "render", "play", "config",
+                           "install-xscreensaver", "uninstall-xscreensaver", "compose", "pack",
+                           "schema", "-h", "--help", "--modules", "--help-all"}) {
     if (first == name || first.rfind(std::string("--modules="), 0) == 0) return true;
   }
   return false;
@@ -205,13 +205,21 @@ int main(int argc, char** argv) {
   config->add_option("ARGS", configArgs, "get NAME | set NAME VALUE | list | path");
   config->allow_extras();
 
-  glimmer::InstallOptions installOptions;
+  std::vector<std::filesystem::path> installShows, uninstallShows;
   CLI::App* install = app.add_subcommand(
-      "install-xscreensaver", "Install this program as an XScreenSaver hack for the current user");
+      "install-xscreensaver",
+      "Install this program as an XScreenSaver hack for the current user; with shows,\n"
+      "one hack a show, named by its file (shows that do not load are skipped)");
   install
-      ->add_option("FILE", installOptions.show,
-                   "The show the hack plays (default: the built-in one)")
+      ->add_option("FILE", installShows,
+                   "The shows the hacks play (default: one hack playing the built-in show)")
       ->check(CLI::ExistingFile);
+  CLI::App* uninstall = app.add_subcommand(
+      "uninstall-xscreensaver",
+      "Take this program's hacks out of the XScreenSaver programs list (all of them, or\n"
+      "those playing the shows named), with their links and descriptions; the other\n"
+      "hacks and settings stay as they are");
+  uninstall->add_option("FILE", uninstallShows, "Only the hacks playing these shows");
 
   std::filesystem::path composeIn, composeOut, packIn, packOut;
   CLI::App* compose = app.add_subcommand(
@@ -244,10 +252,9 @@ int main(int argc, char** argv) {
   }
   if (compose->parsed()) return glimmer::RunCompose(composeIn, composeOut, std::cout);
   if (pack->parsed()) return glimmer::RunPack(packIn, packOut, std::cout);
-  if (install->parsed()) {
-    if (installOptions.show) installOptions.show = std::filesystem::absolute(*installOptions.show);
-    return glimmer::InstallXScreenSaver(installOptions, std::cout, std::cerr);
-  }
+  if (install->parsed()) return glimmer::RunInstallXScreenSaver(installShows, std::cout, std::cerr);
+  if (uninstall->parsed())
+    return glimmer::RunUninstallXScreenSaver(uninstallShows, std::cout, std::cerr);
 
   if (play->parsed()) {
     if (!ParseSize(playSize, playOptions.width, playOptions.height))

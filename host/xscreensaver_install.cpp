@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -19,7 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kLabel = "Glimmerframe";
 constexpr const char* kSystemConfigDir = "/usr/share/xscreensaver/config";
 
 bool IsBlank(char c) {
@@ -97,10 +97,10 @@ std::string HackName(const fs::path& program) {
   return name;
 }
 
-// The program that a programs-list entry runs: after the optional '-'
-// (disabled), visual ("GL:") and quoted name, the first word. `disabled`
-// tells whether the entry began with '-'.
-std::string EntryProgram(std::string_view entry, bool* disabled) {
+// The command words of a programs-list entry: after the optional '-'
+// (disabled), visual ("GL:") and quoted name, its words, a word in single
+// quotes taken whole. `disabled` tells whether the entry began with '-'.
+std::vector<std::string> EntryWords(std::string_view entry, bool* disabled) {
   entry = TrimLeft(entry);
   *disabled = false;
   if (entry.starts_with('-')) {
@@ -116,13 +116,28 @@ std::string EntryProgram(std::string_view entry, bool* disabled) {
     entry =
         close == std::string_view::npos ? std::string_view() : TrimLeft(entry.substr(close + 1));
   }
-  if (entry.starts_with('\'')) {
-    const size_t close = entry.find('\'', 1);
-    return std::string(entry.substr(1, close == std::string_view::npos ? close : close - 1));
+  std::vector<std::string> words;
+  while (!entry.empty()) {
+    if (entry.starts_with('\'')) {
+      const size_t close = entry.find('\'', 1);
+      words.emplace_back(entry.substr(1, close == std::string_view::npos ? close : close - 1));
+      entry = close == std::string_view::npos ? std::string_view() : entry.substr(close + 1);
+    } else {
+      size_t end = 0;
+      while (end < entry.size() && !IsBlank(entry[end]) && entry[end] != '\\') ++end;
+      if (end == 0) break;
+      words.emplace_back(entry.substr(0, end));
+      entry = entry.substr(end);
+    }
+    entry = TrimLeft(entry);
   }
-  size_t end = 0;
-  while (end < entry.size() && !IsBlank(entry[end]) && entry[end] != '\\') ++end;
-  return std::string(entry.substr(0, end));
+  return words;
+}
+
+// The program that a programs-list entry runs: its first command word.
+std::string EntryProgram(std::string_view entry, bool* disabled) {
+  const std::vector<std::string> words = EntryWords(entry, disabled);
+  return words.empty() ? std::string() : words.front();
 }
 
 bool EndsWithContinuation(std::string_view line) {
@@ -153,6 +168,31 @@ std::optional<std::string> ReadWhole(const fs::path& path) {
   return text.str();
 }
 
+// `text` as lines without their '\n'; whether it ended with one.
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      break;
+    }
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines, bool finalNewline) {
+  std::string out;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    out += lines[i];
+    if (i + 1 < lines.size() || finalNewline) out += '\n';
+  }
+  return out;
+}
+
 bool HasProgramsList(std::string_view text) {
   size_t start = 0;
   while (start < text.size()) {
@@ -172,11 +212,12 @@ std::string HackCommand(const fs::path& program, const std::optional<fs::path>& 
   return command + " -root";
 }
 
-std::string HackDescriptionXml(const fs::path& program, const std::optional<fs::path>& show) {
+std::string HackDescriptionXml(const fs::path& program, const std::optional<fs::path>& show,
+                               std::string_view label) {
   std::ostringstream xml;
   xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n\n"
-      << "<screensaver name=\"" << XmlEscape(HackName(program)) << "\" _label=\"" << kLabel
-      << "\">\n\n";
+      << "<screensaver name=\"" << XmlEscape(HackName(program)) << "\" _label=\""
+      << XmlEscape(label) << "\">\n\n";
   if (show) xml << "  <command arg=\"" << XmlEscape(ShellWord(show->string())) << "\"/>\n";
   xml << "  <command arg=\"-root\"/>\n\n"
       << "  <select id=\"position\">\n"
@@ -225,31 +266,12 @@ std::string DefaultProgramsList(std::string_view appDefaults) {
 }
 
 std::string WithProgramsEntry(std::string_view text, const fs::path& program,
-                              std::string_view command, bool* replaced) {
+                              std::string_view command, bool* replaced, std::string_view label) {
   if (replaced) *replaced = false;
-  std::vector<std::string> lines;
-  {
-    size_t start = 0;
-    while (start < text.size()) {
-      const size_t end = text.find('\n', start);
-      if (end == std::string_view::npos) {
-        lines.emplace_back(text.substr(start));
-        break;
-      }
-      lines.emplace_back(text.substr(start, end - start));
-      start = end + 1;
-    }
-  }
+  std::vector<std::string> lines = SplitLines(text);
   const bool endedWithNewline = text.empty() || text.back() == '\n';
-  const std::string entry = "  GL: \"" + std::string(kLabel) + "\"  " + std::string(command);
-  const auto join = [&](bool finalNewline) {
-    std::string out;
-    for (size_t i = 0; i < lines.size(); ++i) {
-      out += lines[i];
-      if (i + 1 < lines.size() || finalNewline) out += '\n';
-    }
-    return out;
-  };
+  const std::string entry = "  GL: \"" + std::string(label) + "\"  " + std::string(command);
+  const auto join = [&](bool finalNewline) { return JoinLines(lines, finalNewline); };
 
   size_t header = lines.size();
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -320,6 +342,201 @@ std::string WithProgramsEntry(std::string_view text, const fs::path& program,
   return join(true);
 }
 
+std::string WithoutProgramsEntries(
+    std::string_view text,
+    const std::function<bool(const std::string& program, const std::string& show)>& ours,
+    std::vector<std::string>* removed) {
+  std::vector<std::string> lines = SplitLines(text);
+  const bool endedWithNewline = text.empty() || text.back() == '\n';
+  size_t header = lines.size();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (TrimLeft(lines[i]).starts_with("programs:")) {
+      header = i;
+      break;
+    }
+  }
+  if (header == lines.size()) return std::string(text);
+  size_t last = header;
+  while (last + 1 < lines.size() && EndsWithContinuation(lines[last])) ++last;
+
+  // The entries, as ranges of lines; entries end at a "\n" in the value.
+  struct Range {
+    size_t first, last;
+  };
+  std::vector<Range> doomed;
+  size_t entryStart = header;
+  for (size_t i = header; i <= last; ++i) {
+    const std::string_view value = ValuePart(lines[i], i == header);
+    if (i == entryStart && TrimLeft(value).empty()) {
+      entryStart = i + 1;
+      continue;
+    }
+    if (!value.ends_with("\\n") && i < last) continue;
+    std::string joined;
+    for (size_t k = entryStart; k <= i; ++k) {
+      joined += ValuePart(lines[k], k == header);
+      joined += ' ';
+    }
+    if (joined.ends_with("\\n ")) joined.resize(joined.size() - 3);
+    bool disabled = false;
+    const std::vector<std::string> words = EntryWords(joined, &disabled);
+    if (!words.empty() && ours(words[0], words.size() > 1 ? words[1] : std::string())) {
+      doomed.push_back({entryStart, i});
+      if (removed) removed->push_back(words[0]);
+    }
+    entryStart = i + 1;
+  }
+  // From the bottom up, so the places above stay where they are.
+  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
+    const bool wasLast = it->last == last;
+    const size_t count = it->last - it->first + 1;
+    if (it->first == header) {
+      // The header keeps the list going, or ends it when nothing follows.
+      lines[header] = wasLast ? "programs:" : "programs:\t\t\\";
+      lines.erase(lines.begin() + long(header) + 1, lines.begin() + long(it->last) + 1);
+      last -= count - 1;
+      continue;
+    }
+    lines.erase(lines.begin() + long(it->first), lines.begin() + long(it->last) + 1);
+    last -= count;
+    if (wasLast) {
+      // The entry above is the list's last now: it no longer continues.
+      std::string& end = lines[last];
+      end = std::string(TrimRight(end));
+      if (EndsWithContinuation(end)) end = std::string(TrimRight(end.substr(0, end.size() - 1)));
+    }
+  }
+  return JoinLines(lines, endedWithNewline);
+}
+
+std::string ShowHackName(std::string_view title) {
+  std::string name = "glimmer-";
+  bool gap = false;
+  for (const unsigned char c : title) {
+    if (std::isalnum(c) && c < 0x80) {
+      if (gap && name.back() != '-') name += '-';
+      name += char(std::tolower(c));
+      gap = false;
+    } else {
+      gap = true;
+    }
+  }
+  if (name.back() == '-') name.pop_back();
+  return name == "glimmer" ? "glimmer-show" : name;
+}
+
+namespace {
+
+fs::path HomeOf(const InstallOptions& options) {
+  if (options.home) return *options.home;
+  const char* env = std::getenv("HOME");
+  return env && *env ? fs::path(env) : fs::path();
+}
+
+fs::path ConfigDirOf(const InstallOptions& options, const fs::path& home) {
+  return options.configDir ? *options.configDir : home / ".xscreensaver-hacks";
+}
+
+// The programs list file, following a link to where it is kept.
+fs::path ListPath(const fs::path& home) {
+  std::error_code ec;
+  fs::path rcPath = home / ".xscreensaver";
+  if (fs::is_symlink(rcPath, ec)) {
+    const fs::path target = fs::canonical(rcPath, ec);
+    if (!ec) rcPath = target;
+  }
+  return rcPath;
+}
+
+}  // namespace
+
+int InstallXScreenSaverShow(InstallOptions options, const std::string& title, std::ostream& out,
+                            std::ostream& err) {
+  const fs::path home = HomeOf(options);
+  if (home.empty()) {
+    err << "glimmer: HOME is not set, so there is no ~/.xscreensaver to add the hack to\n";
+    return 1;
+  }
+  std::error_code ec;
+  fs::path program =
+      options.program ? fs::absolute(*options.program, ec) : fs::read_symlink("/proc/self/exe", ec);
+  if (ec || program.empty()) {
+    err << "glimmer: cannot tell where this program is: " << ec.message() << '\n';
+    return 1;
+  }
+  const fs::path links = ConfigDirOf(options, home) / "bin";
+  fs::create_directories(links, ec);
+  const fs::path link = links / ShowHackName(title);
+  fs::remove(link, ec);
+  fs::create_symlink(program, link, ec);
+  if (ec) {
+    err << "glimmer: cannot make the hack's link " << link.string() << ": " << ec.message() << '\n';
+    return 1;
+  }
+  // The label sits in double quotes in the list: none of those, nor
+  // backslashes or control characters, in it.
+  std::string label;
+  for (const unsigned char c : title)
+    if (c != '"' && c != '\\' && c >= 0x20 && c != 0x7F) label += char(c);
+  options.label = label.empty() ? "Glimmerframe" : label;
+  options.program = link;
+  return InstallXScreenSaver(options, out, err);
+}
+
+int UninstallXScreenSaver(const InstallOptions& options, const std::vector<fs::path>& shows,
+                          std::ostream& out, std::ostream& err) {
+  const fs::path home = HomeOf(options);
+  if (home.empty()) {
+    err << "glimmer: HOME is not set, so there is no ~/.xscreensaver to take hacks from\n";
+    return 1;
+  }
+  std::error_code ec;
+  const fs::path program =
+      options.program ? fs::absolute(*options.program, ec) : fs::read_symlink("/proc/self/exe", ec);
+  const fs::path configDir = ConfigDirOf(options, home), links = configDir / "bin";
+  std::vector<std::string> wanted;
+  for (const fs::path& show : shows) wanted.push_back(fs::absolute(show, ec).string());
+  const auto ours = [&](const std::string& entryProgram, const std::string& show) {
+    const fs::path p(entryProgram);
+    const bool mine =
+        p == program || (p.parent_path() == links && p.filename().string().starts_with("glimmer-"));
+    if (!mine) return false;
+    return wanted.empty() || std::find(wanted.begin(), wanted.end(), show) != wanted.end();
+  };
+  const fs::path rcPath = ListPath(home);
+  std::vector<std::string> removed;
+  if (fs::exists(rcPath, ec)) {
+    const std::optional<std::string> text = ReadWhole(rcPath);
+    if (!text) {
+      err << "glimmer: cannot read " << rcPath.string() << '\n';
+      return 1;
+    }
+    const std::string updated = WithoutProgramsEntries(*text, ours, &removed);
+    if (updated != *text) {
+      struct stat st {};
+      const mode_t mode = stat(rcPath.c_str(), &st) == 0 ? st.st_mode & 07777 : 0644;
+      std::string error;
+      if (!WriteAtomically(rcPath, updated, mode, &error)) {
+        err << "glimmer: cannot update the programs list: " << error << '\n';
+        return 1;
+      }
+    }
+  }
+  if (removed.empty()) {
+    out << "No Glimmerframe hack " << (shows.empty() ? "is" : "for those shows is") << " listed in "
+        << rcPath.string() << '\n';
+    return 0;
+  }
+  for (const std::string& entry : removed) {
+    const fs::path p(entry);
+    // The description and, for a show's hack, its link go with the entry.
+    fs::remove(configDir / (HackName(p) + ".xml"), ec);
+    if (p.parent_path() == links) fs::remove(p, ec);
+    out << "Removed " << p.filename().string() << " from " << rcPath.string() << '\n';
+  }
+  return 0;
+}
+
 int InstallXScreenSaver(const InstallOptions& options, std::ostream& out, std::ostream& err) {
   fs::path home;
   if (options.home) {
@@ -368,7 +585,7 @@ int InstallXScreenSaver(const InstallOptions& options, std::ostream& out, std::o
     err << "glimmer: cannot create " << configDir.string() << ": " << ec.message() << '\n';
     return 1;
   }
-  if (!WriteAtomically(xmlPath, HackDescriptionXml(program, show), 0644, &error)) {
+  if (!WriteAtomically(xmlPath, HackDescriptionXml(program, show, options.label), 0644, &error)) {
     err << "glimmer: cannot write the hack's description: " << error << '\n';
     return 1;
   }
@@ -412,7 +629,7 @@ int InstallXScreenSaver(const InstallOptions& options, std::ostream& out, std::o
   }
   const std::string command = HackCommand(program, show);
   bool replaced = false;
-  const std::string updated = WithProgramsEntry(base, program, command, &replaced);
+  const std::string updated = WithProgramsEntry(base, program, command, &replaced, options.label);
   if (updated == text) {
     out << rcPath.string() << " already lists " << command << '\n';
   } else {

@@ -17,16 +17,19 @@
 // it previews.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace glimmer {
 
 struct InstallOptions {
   std::optional<std::filesystem::path> program;    // default: this program (/proc/self/exe)
   std::optional<std::filesystem::path> show;       // a show FILE for the hack to play
+  std::string label = "Glimmerframe";              // the hack's name in the list
   std::optional<std::filesystem::path> home;       // default: $HOME
   std::optional<std::filesystem::path> configDir;  // default: HOME/.xscreensaver-hacks
   // XScreenSaver's own defaults, whose programs list a new list starts from.
@@ -39,15 +42,47 @@ struct InstallOptions {
 // on `out` and failures on `err`.
 int InstallXScreenSaver(const InstallOptions& options, std::ostream& out, std::ostream& err);
 
+// One hack a show, each with its own name and description: the show plays
+// through a link to this program named "glimmer-" and the title's letters
+// (HOME/.xscreensaver-hacks/bin/glimmer-autumn-lake), since XScreenSaver
+// finds a hack's description by its program's name; the description file
+// and the programs-list entry are then those of that link, labelled `title`.
+// `options.show` is the show, `options.program` the program the link points
+// at. Returns as InstallXScreenSaver.
+int InstallXScreenSaverShow(InstallOptions options, const std::string& title, std::ostream& out,
+                            std::ostream& err);
+
+// The link name for a show titled `title`: "glimmer-" and its letters and
+// digits in lower case, other runs as one '-' ("glimmer-show" for none).
+std::string ShowHackName(std::string_view title);
+
+// Takes our hacks out of the programs list and removes their links and
+// description files: every entry that runs the program or one of the show
+// links, or with `shows` given only the entries playing those shows. The
+// user's other entries and lines stay byte for byte. Returns 0 (also when
+// nothing was listed), 1 when a file cannot be read or written.
+int UninstallXScreenSaver(const InstallOptions& options,
+                          const std::vector<std::filesystem::path>& shows, std::ostream& out,
+                          std::ostream& err);
+
+// `text` without the programs-list entries for which `ours`(program, show)
+// holds (show: the entry's second word, empty when none); the list's other
+// entries and every other line stay. `removed` gets the programs removed.
+std::string WithoutProgramsEntries(
+    std::string_view text,
+    const std::function<bool(const std::string& program, const std::string& show)>& ours,
+    std::vector<std::string>* removed = nullptr);
+
 // The hack's command: `program`, the show when given, and -root, each word
 // single-quoted when it holds characters the shell would read.
 std::string HackCommand(const std::filesystem::path& program,
                         const std::optional<std::filesystem::path>& show);
 
 // The XML description of the hack for `program` (its file name gives the
-// hack's name) playing `show` when given.
+// hack's name) playing `show` when given, shown as `label`.
 std::string HackDescriptionXml(const std::filesystem::path& program,
-                               const std::optional<std::filesystem::path>& show);
+                               const std::optional<std::filesystem::path>& show,
+                               std::string_view label = "Glimmerframe");
 
 // The programs list of XScreenSaver's app-defaults text ("*programs:" and its
 // continued lines), as a ~/.xscreensaver holds it ("programs:"); empty when
@@ -61,6 +96,7 @@ std::string DefaultProgramsList(std::string_view appDefaults);
 // Lines outside the entry are kept byte for byte. `replaced` tells whether
 // an entry was there.
 std::string WithProgramsEntry(std::string_view text, const std::filesystem::path& program,
-                              std::string_view command, bool* replaced = nullptr);
+                              std::string_view command, bool* replaced = nullptr,
+                              std::string_view label = "Glimmerframe");
 
 }  // namespace glimmer

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -69,6 +70,33 @@ TEST(ProgramCommandLine, TheLibrariesLinesStayBackUnlessVerbose) {
   for (std::string line; std::getline(lines, line);)
     EXPECT_EQ(line.rfind("glimmer: ", 0), 0u) << "only our own lines: " << line;
   EXPECT_NE(quiet.err.find("no sound output"), std::string::npos) << "what failed is still said";
+}
+
+TEST(ProgramCommandLine, SeveralShowsInstallAsHacksSkippingOneThatDoesNotLoad) {
+  const fs::path home = fs::temp_directory_path() / ("glimmer_hacks_" + std::to_string(::getpid()));
+  fs::create_directories(home);
+  const fs::path good = home / "Autumn Lake.json", broken = home / "broken.dds";
+  std::ofstream(good) << R"({"slides": [{"class": "ZT_SlideContainer",
+                               "slide": {"class": "ZT_2D_Light"}}]})";
+  std::ofstream(broken) << "not a show";
+  const std::string env = "env HOME=" + home.string();
+  const ProgramRun installed =
+      Glimmer("install-xscreensaver '" + good.string() + "' " + broken.string(), env);
+  EXPECT_EQ(installed.code, 1) << "one show was skipped";
+  EXPECT_EQ(installed.err.find("glimmer: " + broken.string() + " is not installed: "), 0u)
+      << installed.err;
+  EXPECT_EQ(std::count(installed.err.begin(), installed.err.end(), '\n'), 1) << installed.err;
+  std::ifstream list(home / ".xscreensaver");
+  const std::string text((std::istreambuf_iterator<char>(list)), {});
+  EXPECT_NE(text.find("GL: \"Autumn Lake\"  " +
+                      (home / ".xscreensaver-hacks/bin/glimmer-autumn-lake").string()),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("broken"), std::string::npos);
+  const ProgramRun removed = Glimmer("uninstall-xscreensaver", env);
+  EXPECT_EQ(removed.code, 0) << removed.err;
+  EXPECT_EQ(removed.out.find("Removed glimmer-autumn-lake"), 0u) << removed.out;
+  fs::remove_all(home);
 }
 
 TEST(ProgramCommandLine, BashCompletesSubcommandsOptionsValuesAndShows) {

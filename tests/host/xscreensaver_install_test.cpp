@@ -274,5 +274,89 @@ TEST_F(XScreenSaverInstall, RefusesPathsTheListCannotHoldAndMissingShows) {
   EXPECT_NE(ReadText(rc_).find("'" + options.program->string() + "' -root"), std::string::npos);
 }
 
+// Many shows, one hack each: its own link, description and entry; taking one
+// away leaves the others, taking all away leaves the user's file as it was.
+TEST_F(XScreenSaverInstall, ShowsGetHacksOfTheirOwnAndUninstallLeavesTheRest) {
+  const std::string before =
+      "timeout:\t0:10:00\n"
+      "programs:\t\t\t\t\t\t\t\t      \\\n"
+      "\t\tmaze -root\t\t\t\t    \\n\\\n"
+      "  GL:\t\tgears -root\t\t\t\t    \\n\\\n"
+      "-\t\txmatrix -root\t\t\t\t    \\n\n"
+      "pointerHysteresis: 10\n";
+  std::ofstream(rc_) << before;
+  std::vector<fs::path> shows;
+  for (const char* name : {"Autumn Lake.dds", "winter.scr"}) {
+    shows.push_back(home_ / name);
+    std::ofstream(shows.back()) << "x";
+  }
+  InstallOptions options;
+  options.program = program_;
+  options.home = home_;
+  const auto playing = [&](const fs::path& show) {
+    InstallOptions o = options;
+    o.show = show;
+    return o;
+  };
+  ASSERT_EQ(InstallXScreenSaverShow(playing(shows[0]), "Autumn \"Lake\"", out_, err_), 0)
+      << err_.str();
+  ASSERT_EQ(InstallXScreenSaverShow(playing(shows[1]), "winter", out_, err_), 0);
+  ASSERT_EQ(InstallXScreenSaver(options, out_, err_), 0);
+  const fs::path hacks = home_ / ".xscreensaver-hacks";
+  EXPECT_EQ(fs::read_symlink(hacks / "bin" / "glimmer-autumn-lake"), program_);
+  EXPECT_NE(ReadText(hacks / "glimmer-autumn-lake.xml").find("_label=\"Autumn Lake\""),
+            std::string::npos)
+      << "its own description, its title without the quotes";
+  std::vector<std::string> entries = ProgramsEntries(ReadText(rc_));
+  ASSERT_EQ(entries.size(), 6u);
+  EXPECT_EQ(entries[3], "GL: \"Autumn Lake\"  " + (hacks / "bin" / "glimmer-autumn-lake").string() +
+                            " '" + shows[0].string() + "' -root");
+  EXPECT_EQ(entries[5], "GL: \"Glimmerframe\"  " + program_.string() + " -root");
+
+  ASSERT_EQ(UninstallXScreenSaver(options, {shows[0]}, out_, err_), 0);
+  entries = ProgramsEntries(ReadText(rc_));
+  ASSERT_EQ(entries.size(), 5u);
+  EXPECT_NE(entries[3].find("glimmer-winter"), std::string::npos);
+  EXPECT_FALSE(fs::exists(hacks / "glimmer-autumn-lake.xml"));
+  EXPECT_FALSE(fs::is_symlink(hacks / "bin" / "glimmer-autumn-lake"));
+  EXPECT_TRUE(fs::exists(hacks / "glimmer-winter.xml"));
+
+  ASSERT_EQ(UninstallXScreenSaver(options, {}, out_, err_), 0);
+  EXPECT_EQ(ReadText(rc_), before) << "the user's file as it was, byte for byte";
+  EXPECT_FALSE(fs::exists(hacks / "glimmer.xml"));
+  out_.str("");
+  ASSERT_EQ(UninstallXScreenSaver(options, {}, out_, err_), 0);
+  EXPECT_NE(out_.str().find("No Glimmerframe hack"), std::string::npos);
+}
+
+TEST(XScreenSaverList, RemovingEntriesKeepsTheListWellFormed) {
+  const auto mine = [](const std::string& program, const std::string&) {
+    return program == "/opt/glimmer";
+  };
+  // The only entry, on the header line: an empty list remains.
+  EXPECT_EQ(WithoutProgramsEntries("a: 1\nprograms: /opt/glimmer -root\nb: 2\n", mine),
+            "a: 1\nprograms:\nb: 2\n");
+  // The first of two, on the header line: the header goes on to the next.
+  EXPECT_EQ(WithoutProgramsEntries("programs: /opt/glimmer -root \\n\\\n  maze -root \\n\n", mine),
+            "programs:\t\t\\\n  maze -root \\n\n");
+  // The last one, disabled: the one above no longer continues; others
+  // running programs of the same name elsewhere stay.
+  const std::vector<std::string> kept = {"  /usr/bin/glimmer -root \\n\\", "  maze \\n\\"};
+  std::vector<std::string> removed;
+  EXPECT_EQ(WithoutProgramsEntries("programs: \\\n" + kept[0] + "\n" + kept[1] +
+                                       "\n- GL: \"G\" /opt/glimmer x.dds -root \\n\n",
+                                   mine, &removed),
+            "programs: \\\n" + kept[0] + "\n  maze \\n\n");
+  EXPECT_EQ(removed, std::vector<std::string>{"/opt/glimmer"});
+  // No list, nothing ours: the text unchanged.
+  EXPECT_EQ(WithoutProgramsEntries("lock: True", mine), "lock: True");
+}
+
+TEST(XScreenSaverList, ShowHackNamesAreLettersAndDigits) {
+  EXPECT_EQ(ShowHackName("Autumn Lake"), "glimmer-autumn-lake");
+  EXPECT_EQ(ShowHackName("  Été -- 2026! "), "glimmer-t-2026");
+  EXPECT_EQ(ShowHackName("***"), "glimmer-show");
+}
+
 }  // namespace
 }  // namespace glimmer
