@@ -168,7 +168,31 @@ std::optional<std::string> ReadWhole(const fs::path& path) {
   return text.str();
 }
 
-// `text` as lines without their '\n'; whether it ended with one.
+// Calls `visit`(first, last, text) for each entry of the list on lines
+// [header, end]: entries end at a "\n" in the value, blank lines between them
+// belong to none. Stops when `visit` returns true, and says whether it did.
+template <class Visit>
+bool VisitEntries(const std::vector<std::string>& lines, size_t header, size_t end, Visit&& visit) {
+  size_t entryStart = header;
+  for (size_t i = header; i <= end; ++i) {
+    const std::string_view value = ValuePart(lines[i], i == header);
+    if (i == entryStart && TrimLeft(value).empty()) {
+      entryStart = i + 1;
+      continue;
+    }
+    if (!value.ends_with("\\n") && i < end) continue;  // the entry goes on
+    std::string joined;
+    for (size_t k = entryStart; k <= i; ++k) {
+      joined += ValuePart(lines[k], k == header);
+      joined += ' ';
+    }
+    if (visit(entryStart, i, joined)) return true;
+    entryStart = i + 1;
+  }
+  return false;
+}
+
+// `text` as lines without their '\n'.
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -292,36 +316,25 @@ std::string WithProgramsEntry(std::string_view text, const fs::path& program,
   size_t last = header;
   while (last + 1 < lines.size() && EndsWithContinuation(lines[last])) ++last;
 
-  // Find an entry that runs `program`: entries end at a "\n" in the value.
-  size_t entryStart = header;
-  for (size_t i = header; i <= last; ++i) {
-    const std::string_view value = ValuePart(lines[i], i == header);
-    if (i == entryStart && TrimLeft(value).empty()) {
-      entryStart = i + 1;
-      continue;
-    }
-    if (!value.ends_with("\\n") && i < last) continue;  // the entry goes on
-    std::string joined;
-    for (size_t k = entryStart; k <= i; ++k) {
-      joined += ValuePart(lines[k], k == header);
-      joined += ' ';
-    }
-    bool disabled = false;
-    if (EntryProgram(joined, &disabled) == program.string()) {
-      // Replace the entry's lines with ours, ending the way its last line did.
-      const bool continues = EndsWithContinuation(lines[i]);
-      const bool terminated = value.ends_with("\\n");
-      std::string line = (disabled ? "-" : "") + entry;
-      line += continues ? "  \\n\\" : terminated ? "  \\n" : "";
-      std::vector<std::string> replacement;
-      if (entryStart == header) replacement.push_back("programs:\t\t\\");
-      replacement.push_back(line);
-      lines.erase(lines.begin() + long(entryStart), lines.begin() + long(i) + 1);
-      lines.insert(lines.begin() + long(entryStart), replacement.begin(), replacement.end());
-      if (replaced) *replaced = true;
-      return join(endedWithNewline);
-    }
-    entryStart = i + 1;
+  // Replace an entry that runs `program`, ending the way its last line did.
+  const bool found =
+      VisitEntries(lines, header, last, [&](size_t first, size_t i, const std::string& joined) {
+        bool disabled = false;
+        if (EntryProgram(joined, &disabled) != program.string()) return false;
+        const bool continues = EndsWithContinuation(lines[i]);
+        const bool terminated = ValuePart(lines[i], i == header).ends_with("\\n");
+        std::string line = (disabled ? "-" : "") + entry;
+        line += continues ? "  \\n\\" : terminated ? "  \\n" : "";
+        std::vector<std::string> replacement;
+        if (first == header) replacement.push_back("programs:\t\t\\");
+        replacement.push_back(line);
+        lines.erase(lines.begin() + long(first), lines.begin() + long(i) + 1);
+        lines.insert(lines.begin() + long(first), replacement.begin(), replacement.end());
+        return true;
+      });
+  if (found) {
+    if (replaced) *replaced = true;
+    return join(endedWithNewline);
   }
 
   // Not listed: add the entry at the end of the list.
@@ -359,33 +372,19 @@ std::string WithoutProgramsEntries(
   size_t last = header;
   while (last + 1 < lines.size() && EndsWithContinuation(lines[last])) ++last;
 
-  // The entries, as ranges of lines; entries end at a "\n" in the value.
   struct Range {
     size_t first, last;
   };
   std::vector<Range> doomed;
-  size_t entryStart = header;
-  for (size_t i = header; i <= last; ++i) {
-    const std::string_view value = ValuePart(lines[i], i == header);
-    if (i == entryStart && TrimLeft(value).empty()) {
-      entryStart = i + 1;
-      continue;
-    }
-    if (!value.ends_with("\\n") && i < last) continue;
-    std::string joined;
-    for (size_t k = entryStart; k <= i; ++k) {
-      joined += ValuePart(lines[k], k == header);
-      joined += ' ';
-    }
-    if (joined.ends_with("\\n ")) joined.resize(joined.size() - 3);
+  VisitEntries(lines, header, last, [&](size_t first, size_t i, const std::string& joined) {
     bool disabled = false;
     const std::vector<std::string> words = EntryWords(joined, &disabled);
     if (!words.empty() && ours(words[0], words.size() > 1 ? words[1] : std::string())) {
-      doomed.push_back({entryStart, i});
+      doomed.push_back({first, i});
       if (removed) removed->push_back(words[0]);
     }
-    entryStart = i + 1;
-  }
+    return false;
+  });
   // From the bottom up, so the places above stay where they are.
   for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
     const bool wasLast = it->last == last;
