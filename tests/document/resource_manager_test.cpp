@@ -12,6 +12,7 @@
 #include "tests/platform/gpu/gpu_test_support.h"
 #include "tests/support/effect_writer.h"
 #include "tests/support/pe_builder.h"
+#include "tests/support/test_documents.h"
 
 namespace glimmer::testing {
 namespace {
@@ -50,17 +51,7 @@ class ResourceManagerTest : public GpuTest {
   std::unique_ptr<ZT_DocResManager> Manager(void (*build)(ZT_DocResManager&)) {
     ZT_DocResManager stored;
     build(stored);
-    ZT_IOF_W w;
-    BinaryOutArchive out(w);
-    stored.Serialize(out, 4);
-    const auto bytes = w.Take();
-    ResourceBuffer buffer(bytes);
-    ZT_IOF_R reader(buffer);
-    BinaryInArchive in(reader);
-    auto manager = std::make_unique<ZT_DocResManager>();
-    manager->Serialize(in, 4);
-    manager->Attach(*device_);
-    return manager;
+    return ReadBackManager(stored, *device_);
   }
   fs::path folder_;
 };

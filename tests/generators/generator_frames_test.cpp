@@ -10,9 +10,8 @@
 #include "document/doc_res_manager.h"
 #include "platform/image/image_codec.h"
 #include "platform/screen_context.h"
-#include "store/binary_archive.h"
-#include "store/stream_writer.h"
 #include "tests/platform/gpu/gpu_test_support.h"
+#include "tests/support/test_documents.h"
 
 namespace glimmer::testing {
 namespace {
@@ -63,17 +62,8 @@ TEST_F(GeneratorPicture, TheImagePathPicksTheFileOrTheFrameList) {
   stored.PictureBlobs.push_back({{u"both.png", 1}, {{0, u"", RedPng(200), u""}}});
   stored.FrameEntries.push_back({{u"both.png", 1}, {{RedPng(50), 0.0f}}});
   stored.PictureBlobs.push_back({{u"file.png", 1}, {{0, u"", RedPng(120), u""}}});
-  ZT_IOF_W w;
-  BinaryOutArchive out(w);
-  stored.Serialize(out, 4);
-  const auto bytes = w.Take();
-  ResourceBuffer buffer(bytes);
-  ZT_IOF_R reader(buffer);
-  BinaryInArchive in(reader);
-  ZT_DocResManager m;
-  m.Serialize(in, 4);
-  m.Attach(*device_);
-  ScreenScope scope(m.ScreenFor(device_, nullptr));
+  const auto m = ReadBackManager(stored, *device_);
+  ScreenScope scope(m->ScreenFor(device_, nullptr));
   const auto red = [](const TextureSet& set) {
     return set.empty() ? -1 : int(set.Textures[0]->ReadLevel(0).Pixel(0, 0)[0]);
   };

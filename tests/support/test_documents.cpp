@@ -1,6 +1,23 @@
 #include "tests/support/test_documents.h"
 
+#include "store/binary_archive.h"
+
 namespace glimmer::testing {
+
+std::unique_ptr<ZT_DocResManager> ReadBackManager(const ZT_DocResManager& stored,
+                                                  GpuDevice& device) {
+  ZT_IOF_W w;
+  BinaryOutArchive out(w);
+  const_cast<ZT_DocResManager&>(stored).Serialize(out, 4);
+  const auto bytes = w.Take();
+  ResourceBuffer buffer(bytes);
+  ZT_IOF_R reader(buffer);
+  BinaryInArchive in(reader);
+  auto manager = std::make_unique<ZT_DocResManager>();
+  manager->Serialize(in, 4);
+  manager->Attach(device);
+  return manager;
+}
 
 ShowDocument SampleShow() {
   ShowDocument doc;

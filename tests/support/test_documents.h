@@ -2,6 +2,7 @@
 // Documents for tests, made with the writer.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,11 @@ namespace glimmer::testing {
 // frame delays, an effect file, a picture by GUID and animation frames.
 ShowDocument SampleShow();
 std::vector<uint8_t> SampleShowBytes();
+
+// A manager read from a document holding `stored`'s collections (indexed as
+// at load), attached to `device`.
+std::unique_ptr<ZT_DocResManager> ReadBackManager(const ZT_DocResManager& stored,
+                                                  GpuDevice& device);
 
 // Writes a resource manager header and its collections, all empty, at `version`.
 void WriteEmptyResources(ZT_IOF_W& w, int32_t version = 4);
