@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/config_command.h"
 #include "app/saver_command.h"
+#include "app/thumbnail_command.h"
 #include "host/xscreensaver_install.h"
 #include "models/object_nodes.h"
 #include "platform/library_output.h"
@@ -51,7 +52,7 @@ bool IsSubcommandLine(int argc, char** argv) {
   const std::string first = argv[1];
   for (const char* name : {"info", "dump", "classes", "render", "play", "config",
                            "install-xscreensaver", "uninstall-xscreensaver", "compose", "pack",
-                           "schema", "-h", "--help", "--modules", "--help-all"}) {
+                           "schema", "thumbnail", "-h", "--help", "--modules", "--help-all"}) {
     if (first == name || first.rfind(std::string("--modules="), 0) == 0) return true;
   }
   return false;
@@ -235,6 +236,19 @@ int main(int argc, char** argv) {
       ->check(CLI::ExistingFile);
   pack->add_option("-o,--out", packOut, "The program to write")->required();
 
+  std::filesystem::path thumbnailOut;
+  uint32_t thumbnailSize = 256;
+  CLI::App* thumbnail = app.add_subcommand(
+      "thumbnail",
+      "Write a PNG of the show's first slide after its fade-in, layers running (for file\n"
+      "managers: a damaged file gives no picture and exit code 1, within 20 seconds)");
+  thumbnail->add_option("FILE", docArgs.file, "Show document, JSON show or screensaver program")
+      ->required();
+  thumbnail->add_option("OUT", thumbnailOut, "The PNG to write")->required();
+  thumbnail->add_option("--size", thumbnailSize, "Its width in pixels (16 to 2048; 16:9)")
+      ->capture_default_str()
+      ->check(CLI::Range(16, 2048));
+
   CLI::App* schema = app.add_subcommand(
       "schema",
       "Print the readable show format: every stored class, its fields, types and defaults");
@@ -251,6 +265,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (compose->parsed()) return glimmer::RunCompose(composeIn, composeOut, std::cout);
+  if (thumbnail->parsed()) return glimmer::RunThumbnail(docArgs, thumbnailOut, thumbnailSize);
   if (pack->parsed()) return glimmer::RunPack(packIn, packOut, std::cout);
   if (install->parsed()) return glimmer::RunInstallXScreenSaver(installShows, std::cout, std::cerr);
   if (uninstall->parsed())

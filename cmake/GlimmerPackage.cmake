@@ -2,8 +2,9 @@
 #   cmake --build build --target package   ->  build/glimmerframe_VERSION_ARCH.deb
 # The program goes to /usr/bin, the XScreenSaver hack's description to
 # XScreenSaver's system folder (so xscreensaver-settings shows its options), a
-# desktop entry opens the settings dialog, and the man page and the bash
-# completion come with it.
+# desktop entry opens the settings dialog, another plays shows opened from a
+# file manager (the show file types are declared, and a thumbnailer draws
+# their pictures), and the man page and the bash completion come with it.
 include(GNUInstallDirs)
 
 install(TARGETS glimmer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -30,6 +31,12 @@ install(FILES ${GLIMMER_HACK_XML} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/xscre
 install(FILES ${GLIMMER_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/glimmerframe-settings.desktop
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/glimmerframe.desktop
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/glimmerframe-mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/mime/packages RENAME glimmerframe.xml)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/glimmer.thumbnailer
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/thumbnailers)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/glimmer.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME glimmer)
 

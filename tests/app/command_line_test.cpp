@@ -13,6 +13,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "common/watchdog.h"
+#include "platform/image/image_codec.h"
 
 namespace glimmer {
 namespace {
@@ -97,6 +101,58 @@ TEST(ProgramCommandLine, SeveralShowsInstallAsHacksSkippingOneThatDoesNotLoad) {
   EXPECT_EQ(removed.code, 0) << removed.err;
   EXPECT_EQ(removed.out.find("Removed glimmer-autumn-lake"), 0u) << removed.out;
   fs::remove_all(home);
+}
+
+TEST(ProgramCommandLine, AThumbnailOfAShowAndNoneOfADamagedFile) {
+  const fs::path dir = fs::temp_directory_path() / ("glimmer_thumb_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const fs::path png = dir / "thumb.png", none = dir / "none.png", damaged = dir / "damaged.dds";
+  const ProgramRun made = Glimmer("thumbnail " + dir.string() + "/../nothing-here.dds x.png");
+  EXPECT_EQ(made.code, 1);
+  // The built-in show, from the program itself, at 160 pixels.
+  const ProgramRun own = Glimmer("dump -o " + (dir / "json").string());
+  ASSERT_EQ(own.code, 0) << own.err;
+  const ProgramRun thumb = Glimmer("thumbnail " + (dir / "json" / "show.json").string() + " " +
+                                   png.string() + " --size 160");
+  ASSERT_EQ(thumb.code, 0) << thumb.err;
+  std::ifstream in(png, std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  const auto picture = DecodeImage(bytes);
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->width, 160u);
+  EXPECT_EQ(picture->height, 90u);
+  size_t lit = 0;
+  for (size_t i = 0; i < picture->rgba.size(); i += 4)
+    lit += picture->rgba[i] + picture->rgba[i + 2] > 60;
+  EXPECT_GT(lit, picture->rgba.size() / 8) << "the slide, not a blank frame";
+  // A damaged file: no picture, exit 1, one line.
+  std::vector<char> half(bytes.begin(), bytes.begin() + long(bytes.size() / 2));
+  std::ofstream(damaged, std::ios::binary).write(half.data(), long(half.size()));
+  const ProgramRun bad = Glimmer("thumbnail " + damaged.string() + " " + none.string());
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_FALSE(fs::exists(none));
+  EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
+  fs::remove_all(dir);
+}
+
+// The thumbnailer's time limit ends a process that runs past it with exit
+// code 1, and lets one that finishes in time go on.
+TEST(ProgramCommandLine, TheThumbnailWatchdogEndsWhatRunsTooLong) {
+  const auto exitCode = [](double limit, int work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      {
+        const Watchdog watchdog(limit, "");
+        ::usleep(useconds_t(work) * 1000);
+      }
+      ::_exit(7);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(exitCode(0.01, 2000), 1) << "ran past its limit";
+  EXPECT_EQ(exitCode(30, 1), 7) << "done in time";
 }
 
 TEST(ProgramCommandLine, BashCompletesSubcommandsOptionsValuesAndShows) {
