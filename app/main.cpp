@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/config_command.h"
 #include "app/saver_command.h"
+#include "app/sheet_command.h"
 #include "app/thumbnail_command.h"
 #include "host/xscreensaver_install.h"
 #include "models/object_nodes.h"
@@ -50,9 +51,10 @@ Settings live in $XDG_CONFIG_HOME/glimmerframe/settings.ini (see "glimmer config
 bool IsSubcommandLine(int argc, char** argv) {
   if (argc < 2) return false;
   const std::string first = argv[1];
-  for (const char* name : {"info", "dump", "classes", "render", "play", "config",
-                           "install-xscreensaver", "uninstall-xscreensaver", "compose", "pack",
-                           "schema", "thumbnail", "-h", "--help", "--modules", "--help-all"}) {
+  for (const char* name :
+       {"info", "dump", "classes", "render", "play", "config", "install-xscreensaver",
+        "uninstall-xscreensaver", "compose", "pack", "schema", "thumbnail", "sheet", "-h", "--help",
+        "--modules", "--help-all"}) {
     if (first == name || first.rfind(std::string("--modules="), 0) == 0) return true;
   }
   return false;
@@ -249,6 +251,17 @@ int main(int argc, char** argv) {
       ->capture_default_str()
       ->check(CLI::Range(16, 2048));
 
+  glimmer::SheetOptions sheetOptions;
+  std::string sheetSize = "320x180";
+  CLI::App* sheet = app.add_subcommand(
+      "sheet", "Write a contact sheet: one frame of every slide, with its number and name");
+  sheet->add_option("FILE", docArgs.file, "Show document, JSON show or screensaver program");
+  sheet->add_option("-o,--out", sheetOptions.out, "The PNG to write")->capture_default_str();
+  sheet->add_option("--columns", sheetOptions.columns, "Slides a row (1 to 64)")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 64));
+  sheet->add_option("--size", sheetSize, "Each slide's frame, WxH")->capture_default_str();
+
   CLI::App* schema = app.add_subcommand(
       "schema",
       "Print the readable show format: every stored class, its fields, types and defaults");
@@ -266,6 +279,12 @@ int main(int argc, char** argv) {
   }
   if (compose->parsed()) return glimmer::RunCompose(composeIn, composeOut, std::cout);
   if (thumbnail->parsed()) return glimmer::RunThumbnail(docArgs, thumbnailOut, thumbnailSize);
+  if (sheet->parsed()) {
+    if (!ParseSize(sheetSize, sheetOptions.cellWidth, sheetOptions.cellHeight) ||
+        sheetOptions.cellWidth > 4096 || sheetOptions.cellHeight > 4096)
+      return Usage("--size must be WxH with sides from 1 to 4096, for example 320x180");
+    return glimmer::RunSheet(docArgs, sheetOptions, std::cout);
+  }
   if (pack->parsed()) return glimmer::RunPack(packIn, packOut, std::cout);
   if (install->parsed()) return glimmer::RunInstallXScreenSaver(installShows, std::cout, std::cerr);
   if (uninstall->parsed())

@@ -135,6 +135,35 @@ TEST(ProgramCommandLine, AThumbnailOfAShowAndNoneOfADamagedFile) {
   fs::remove_all(dir);
 }
 
+TEST(ProgramCommandLine, AContactSheetHasEverySlideLabelled) {
+  const fs::path dir = fs::temp_directory_path() / ("glimmer_sheet_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const fs::path png = dir / "sheet.png";
+  const ProgramRun made = Glimmer("sheet -o " + png.string() + " --columns 2 --size 80x45");
+  ASSERT_EQ(made.code, 0) << made.err;
+  std::ifstream in(png, std::ios::binary);
+  const auto sheet = DecodeImage(std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {}));
+  ASSERT_TRUE(sheet);
+  // The built-in show's five slides: three rows of two cells, each a frame
+  // over a 24-pixel label, with 4-pixel gaps.
+  EXPECT_EQ(sheet->width, 2u * (80 + 4) + 4);
+  EXPECT_EQ(sheet->height, 3u * (45 + 24 + 4) + 4);
+  EXPECT_NE(made.out.find("5 of 5 slides"), std::string::npos) << made.out;
+  const auto whiteIn = [&](uint32_t x0, uint32_t y0, uint32_t w, uint32_t h) {
+    size_t n = 0;
+    for (uint32_t y = y0; y < y0 + h; ++y)
+      for (uint32_t x = x0; x < x0 + w; ++x) n += sheet->Pixel(x, y)[0] > 200;
+    return n;
+  };
+  for (uint32_t k = 0; k < 5; ++k) {
+    const uint32_t x = 4 + (k % 2) * 84, y = 4 + (k / 2) * 73;
+    EXPECT_GT(whiteIn(x, y + 45, 80, 24), 20u) << "slide " << k + 1 << " has its label";
+  }
+  EXPECT_EQ(whiteIn(4 + 84, 4 + 2 * 73, 80, 69), 0u) << "the sixth cell stays empty";
+  EXPECT_EQ(Glimmer("sheet /nonexistent.dds -o " + png.string()).code, 1);
+  fs::remove_all(dir);
+}
+
 // The thumbnailer's time limit ends a process that runs past it with exit
 // code 1, and lets one that finishes in time go on.
 TEST(ProgramCommandLine, TheThumbnailWatchdogEndsWhatRunsTooLong) {
