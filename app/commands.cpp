@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -416,7 +418,50 @@ class OfflineSound {
 
 }  // namespace
 
+namespace {
+
+// SIGINT and SIGTERM while a render runs stop it between two frames, so that
+// the temporary video is removed rather than left half written.
+std::atomic<int> g_stopSignal{0};
+
+extern "C" void OnStopSignal(int signal) {
+  g_stopSignal = signal;
+}
+
+class StopSignals {
+ public:
+  StopSignals() {
+    g_stopSignal = 0;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+  }
+  ~StopSignals() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+  // Throws Stopped once a signal came.
+  static void Check() {
+    if (const int signal = g_stopSignal) throw Stopped{signal};
+  }
+  struct Stopped {
+    int signal;
+  };
+
+ private:
+  struct sigaction oldInt_ {
+  }, oldTerm_{};
+};
+
+}  // namespace
+
 int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostream& out) {
+  const StopSignals stopSignals;
+  const bool toVideo = IsVideoPath(options.out);
   try {
     const bool video = IsVideoPath(options.out);
     if (video && !options.at.empty())
@@ -486,9 +531,11 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
     double t = 0;
     for (const auto& [time, name] : wanted) {
       while (t + step <= time + 1e-9) {
+        StopSignals::Check();
         doc.show->AdvanceShow(float(t));
         t += step;
       }
+      StopSignals::Check();
       // As the player's frame loop: a track that ended starts the next one.
       if (music && AudioOutput::TakeMusicEnded()) music->PlayNextTrack(1);
       doc.show->AdvanceShow(float(time));
@@ -519,6 +566,11 @@ int RunRender(const DocumentArgs& args, const RenderOptions& options, std::ostre
           << "\n";
     }
     return 0;
+  } catch (const StopSignals::Stopped& stopped) {
+    std::cerr << "glimmer: stopped by " << (stopped.signal == SIGINT ? "SIGINT" : "SIGTERM")
+              << (toVideo ? "; the unfinished video is removed\n"
+                          : "; the frames written so far are kept\n");
+    return 128 + stopped.signal;
   } catch (const UsageError& e) {
     std::cerr << "glimmer: " << e.what() << "\n";
     return 2;

@@ -146,6 +146,34 @@ TEST_F(RenderCommandTest, AJsonShowRendersAsItsComposedDocument) {
   EXPECT_EQ(r.err, "glimmer: " + bad.string() + ": slides[0].fadeIn: expected a number\n");
 }
 
+// SIGTERM (as timeout and XScreenSaver send) and SIGINT (Ctrl-C) stop a
+// video between frames: no temporary and no video are left, the exit code
+// is 128 + the signal, and one line says so.
+TEST_F(RenderCommandTest, AStoppedVideoLeavesNothingHalfWritten) {
+  for (const char* signal : {"TERM", "INT"}) {
+    const fs::path dir = dir_ / signal;
+    fs::create_directories(dir);
+    const std::string script =
+        "cd " + dir.string() + " && { " + GLIMMER_BINARY +
+        " render --seconds 60 --size 320x180 --out v.mp4 2> err.txt & pid=$!; "
+        "for i in $(seq 200); do ls -a | grep -q part && break; sleep 0.05; done; "
+        "kill -" +
+        signal + " $pid; wait $pid; echo $? > code.txt; }";
+    ASSERT_EQ(std::system(("bash -c '" + script + "'").c_str()), 0);
+    std::ifstream code(dir / "code.txt"), err(dir / "err.txt");
+    int exitCode = -1;
+    code >> exitCode;
+    EXPECT_EQ(exitCode, std::string(signal) == "TERM" ? 143 : 130) << signal;
+    const std::string said((std::istreambuf_iterator<char>(err)), {});
+    EXPECT_EQ(said, std::string("glimmer: stopped by SIG") + signal +
+                        "; the unfinished video is removed\n");
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name == "code.txt" || name == "err.txt") << name << " was left behind";
+    }
+  }
+}
+
 TEST_F(RenderCommandTest, WritesAVideoFile) {
   const fs::path file = dir_ / "show.mp4";
   const Result r = Render("--size 64x36 --fps 10 --seconds 1.5 --out " + file.string(), dir_);
