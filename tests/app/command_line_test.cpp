@@ -184,6 +184,36 @@ TEST(ProgramCommandLine, TheThumbnailWatchdogEndsWhatRunsTooLong) {
   EXPECT_EQ(exitCode(30, 1), 7) << "done in time";
 }
 
+// XScreenSaver ends a hack with SIGTERM, a terminal with SIGINT: the saver
+// and the player end at once and report success.
+TEST(ProgramCommandLine, TheSaverEndsCleanlyOnSigtermAndSigint) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display to play on";
+  const fs::path dir = fs::temp_directory_path() / ("glimmer_sig_" + std::to_string(::getpid()));
+  for (const char* mode : {"-root", "play --size 96x54"}) {
+    for (const char* signal : {"TERM", "INT"}) {
+      fs::remove_all(dir);
+      fs::create_directories(dir / "frames");
+      // Once the first frame is written the show runs; then the signal. Job
+      // control keeps SIGINT from being ignored in the background job; a
+      // guard kills a saver that would not end.
+      const std::string script =
+          "set -m; cd " + dir.string() + " && { " + GLIMMER_BINARY + " " + mode +
+          " --mute --dump-frames frames 2> err.txt & pid=$!; "
+          "for i in $(seq 400); do ls frames | grep -q png && break; sleep 0.05; done; "
+          "kill -" +
+          signal +
+          " $pid; (sleep 30; kill -KILL $pid) & guard=$!; wait $pid; echo $? > code.txt; "
+          "kill $guard; }";
+      ASSERT_EQ(std::system(("bash -c '" + script + "' 2> /dev/null").c_str()), 0);
+      std::ifstream code(dir / "code.txt");
+      int exitCode = -1;
+      code >> exitCode;
+      EXPECT_EQ(exitCode, 0) << mode << " on SIG" << signal;
+    }
+  }
+  fs::remove_all(dir);
+}
+
 TEST(ProgramCommandLine, BashCompletesSubcommandsOptionsValuesAndShows) {
   const fs::path dir = fs::temp_directory_path() / ("glimmer_comp_" + std::to_string(::getpid()));
   fs::create_directories(dir / "folder");
