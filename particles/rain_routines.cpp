@@ -221,17 +221,18 @@ void SweepOverlaps(ParticleEngine& engine, float size, const RoutineAction& acti
   entries.clear();
   order.clear();
   const float h = size / 2;
-  const auto square = [h](const Particle& p, uint32_t i) {
-    const float r = std::fabs(p.rnd1 * h);
-    return OverlapEntry{p.position.y - r, p.position.y + r, p.position.x - r, p.position.x + r, i};
-  };
-  const auto finite = [](const OverlapEntry& e) {
-    return std::isfinite(e.top) && std::isfinite(e.bottom) && std::isfinite(e.left) &&
-           std::isfinite(e.right);
-  };
   for (size_t i = 0; i < engine.Count(); ++i) {
-    const OverlapEntry e = square(engine.At(i), uint32_t(i));
-    if (finite(e)) entries.push_back(e);
+    const Particle& p = engine.At(i);
+    const float r = std::fabs(p.rnd1 * h);
+    OverlapEntry e{p.position.y - r, p.position.y + r, p.position.x - r, p.position.x + r,
+                   uint32_t(i)};
+    // A square that is not a number touches nothing: it sorts last and
+    // stops every scan at once.
+    if (!std::isfinite(e.top) || !std::isfinite(e.bottom) || !std::isfinite(e.left) ||
+        !std::isfinite(e.right)) {
+      e = {INFINITY, -INFINITY, 0, 0, uint32_t(i)};
+    }
+    entries.push_back(e);
   }
   // Stable by top edge: equal tops keep their places' order. The index
   // breaks ties, so no buffer of a stable sort is needed.
@@ -239,10 +240,6 @@ void SweepOverlaps(ParticleEngine& engine, float size, const RoutineAction& acti
     return a.top < b.top || (a.top == b.top && a.index < b.index);
   });
   for (const OverlapEntry& e : entries) order.push_back(e.index);
-  // A square that is not a number touches nothing; it goes last.
-  for (size_t i = 0; i < engine.Count(); ++i) {
-    if (!finite(square(engine.At(i), uint32_t(i)))) order.push_back(uint32_t(i));
-  }
   engine.Reorder(order);
   for (size_t k = 0; k < entries.size(); ++k) entries[k].index = uint32_t(k);
   for (size_t k = 0; k < entries.size(); ++k) {

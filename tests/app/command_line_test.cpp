@@ -17,41 +17,21 @@
 
 #include "common/watchdog.h"
 #include "platform/image/image_codec.h"
+#include "tests/support/program_run.h"
 
-namespace glimmer {
+namespace glimmer::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ProgramRun {
-  int code = -1;
-  std::string out, err;
-};
-
-// The program with `args` (and `env` before it), its exit code and output.
-ProgramRun Glimmer(const std::string& args, const std::string& env = "") {
-  const fs::path dir = fs::temp_directory_path() / ("glimmer_cli_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const std::string cmd = env + " " + GLIMMER_BINARY + " " + args + " > " + (dir / "out").string() +
-                          " 2> " + (dir / "err").string() + " < /dev/null";
-  const int status = std::system(cmd.c_str());
-  const auto read = [](const fs::path& p) {
-    std::ifstream in(p);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-  };
-  ProgramRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(dir / "out"), read(dir / "err")};
-  fs::remove_all(dir);
-  return r;
-}
-
 TEST(ProgramCommandLine, VersionOnBothSpellingsWithoutStartingTheSaver) {
   for (const char* flag : {"--version", "-V"}) {
-    const ProgramRun r = Glimmer(flag, "env -u DISPLAY -u WAYLAND_DISPLAY");
+    const ProgramRun r = RunGlimmer(flag, "env -u DISPLAY -u WAYLAND_DISPLAY");
     EXPECT_EQ(r.code, 0) << flag;
     EXPECT_EQ(r.out, std::string("glimmer ") + GLIMMER_VERSION + "\n") << flag;
     EXPECT_EQ(r.err, "") << flag << ": no saver, no display wanted";
   }
-  const ProgramRun help = Glimmer("--help");
+  const ProgramRun help = RunGlimmer("--help");
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("--version"), std::string::npos);
   EXPECT_NE(help.out.find("--verbose"), std::string::npos);
@@ -62,13 +42,13 @@ TEST(ProgramCommandLine, TheLibrariesLinesStayBackUnlessVerbose) {
   // ALSA without a card says a great deal while SDL opens it.
   const std::string env = "env -u XDG_RUNTIME_DIR SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH=";
   const std::string args = "play --max-frames 2 --size 64x48";
-  const ProgramRun verbose = Glimmer(args + " --verbose", env);
+  const ProgramRun verbose = RunGlimmer(args + " --verbose", env);
   ASSERT_EQ(verbose.code, 0) << verbose.err;
   if (verbose.err.find("ALSA lib") == std::string::npos &&
       verbose.err.find("XDG_RUNTIME_DIR") == std::string::npos) {
     GTEST_SKIP() << "the libraries said nothing of their own here (a sound device works)";
   }
-  const ProgramRun quiet = Glimmer(args, env);
+  const ProgramRun quiet = RunGlimmer(args, env);
   ASSERT_EQ(quiet.code, 0) << quiet.err;
   std::istringstream lines(quiet.err);
   for (std::string line; std::getline(lines, line);)
@@ -85,7 +65,7 @@ TEST(ProgramCommandLine, SeveralShowsInstallAsHacksSkippingOneThatDoesNotLoad) {
   std::ofstream(broken) << "not a show";
   const std::string env = "env HOME=" + home.string();
   const ProgramRun installed =
-      Glimmer("install-xscreensaver '" + good.string() + "' " + broken.string(), env);
+      RunGlimmer("install-xscreensaver '" + good.string() + "' " + broken.string(), env);
   EXPECT_EQ(installed.code, 1) << "one show was skipped";
   EXPECT_EQ(installed.err.find("glimmer: " + broken.string() + " is not installed: "), 0u)
       << installed.err;
@@ -97,7 +77,7 @@ TEST(ProgramCommandLine, SeveralShowsInstallAsHacksSkippingOneThatDoesNotLoad) {
             std::string::npos)
       << text;
   EXPECT_EQ(text.find("broken"), std::string::npos);
-  const ProgramRun removed = Glimmer("uninstall-xscreensaver", env);
+  const ProgramRun removed = RunGlimmer("uninstall-xscreensaver", env);
   EXPECT_EQ(removed.code, 0) << removed.err;
   EXPECT_EQ(removed.out.find("Removed glimmer-autumn-lake"), 0u) << removed.out;
   fs::remove_all(home);
@@ -107,13 +87,13 @@ TEST(ProgramCommandLine, AThumbnailOfAShowAndNoneOfADamagedFile) {
   const fs::path dir = fs::temp_directory_path() / ("glimmer_thumb_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const fs::path png = dir / "thumb.png", none = dir / "none.png", damaged = dir / "damaged.dds";
-  const ProgramRun made = Glimmer("thumbnail " + dir.string() + "/../nothing-here.dds x.png");
+  const ProgramRun made = RunGlimmer("thumbnail " + dir.string() + "/../nothing-here.dds x.png");
   EXPECT_EQ(made.code, 1);
   // The built-in show, from the program itself, at 160 pixels.
-  const ProgramRun own = Glimmer("dump -o " + (dir / "json").string());
+  const ProgramRun own = RunGlimmer("dump -o " + (dir / "json").string());
   ASSERT_EQ(own.code, 0) << own.err;
-  const ProgramRun thumb = Glimmer("thumbnail " + (dir / "json" / "show.json").string() + " " +
-                                   png.string() + " --size 160");
+  const ProgramRun thumb = RunGlimmer("thumbnail " + (dir / "json" / "show.json").string() + " " +
+                                      png.string() + " --size 160");
   ASSERT_EQ(thumb.code, 0) << thumb.err;
   std::ifstream in(png, std::ios::binary);
   const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
@@ -128,7 +108,7 @@ TEST(ProgramCommandLine, AThumbnailOfAShowAndNoneOfADamagedFile) {
   // A damaged file: no picture, exit 1, one line.
   std::vector<char> half(bytes.begin(), bytes.begin() + long(bytes.size() / 2));
   std::ofstream(damaged, std::ios::binary).write(half.data(), long(half.size()));
-  const ProgramRun bad = Glimmer("thumbnail " + damaged.string() + " " + none.string());
+  const ProgramRun bad = RunGlimmer("thumbnail " + damaged.string() + " " + none.string());
   EXPECT_EQ(bad.code, 1);
   EXPECT_FALSE(fs::exists(none));
   EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
@@ -139,7 +119,7 @@ TEST(ProgramCommandLine, AContactSheetHasEverySlideLabelled) {
   const fs::path dir = fs::temp_directory_path() / ("glimmer_sheet_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const fs::path png = dir / "sheet.png";
-  const ProgramRun made = Glimmer("sheet -o " + png.string() + " --columns 2 --size 80x45");
+  const ProgramRun made = RunGlimmer("sheet -o " + png.string() + " --columns 2 --size 80x45");
   ASSERT_EQ(made.code, 0) << made.err;
   std::ifstream in(png, std::ios::binary);
   const auto sheet = DecodeImage(std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {}));
@@ -160,7 +140,7 @@ TEST(ProgramCommandLine, AContactSheetHasEverySlideLabelled) {
     EXPECT_GT(whiteIn(x, y + 45, 80, 24), 20u) << "slide " << k + 1 << " has its label";
   }
   EXPECT_EQ(whiteIn(4 + 84, 4 + 2 * 73, 80, 69), 0u) << "the sixth cell stays empty";
-  EXPECT_EQ(Glimmer("sheet /nonexistent.dds -o " + png.string()).code, 1);
+  EXPECT_EQ(RunGlimmer("sheet /nonexistent.dds -o " + png.string()).code, 1);
   fs::remove_all(dir);
 }
 
@@ -240,4 +220,4 @@ TEST(ProgramCommandLine, BashCompletesSubcommandsOptionsValuesAndShows) {
 }
 
 }  // namespace
-}  // namespace glimmer
+}  // namespace glimmer::testing

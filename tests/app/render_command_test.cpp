@@ -14,6 +14,7 @@
 
 #include "platform/image/image_codec.h"
 #include "show/show_composer.h"
+#include "tests/support/program_run.h"
 #include "tests/support/sound_samples.h"
 
 extern "C" {
@@ -26,25 +27,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int code = -1;
-  std::string err, out;
-};
+using Result = testing::ProgramRun;
 
-Result Render(const std::string& args, const fs::path& dir) {
-  const fs::path err = dir / "stderr.txt", out = dir / "stdout.txt";
-  const std::string cmd = std::string(GLIMMER_BINARY) + " render " + args + " > " + out.string() +
-                          " 2> " + err.string();
-  Result r;
-  const int status = std::system(cmd.c_str());
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  auto read = [](const fs::path& p) {
-    std::ifstream in(p);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-  };
-  r.err = read(err);
-  r.out = read(out);
-  return r;
+// The render command with `args`.
+Result Render(const std::string& args, const fs::path&) {
+  return testing::RunGlimmer("render " + args);
 }
 
 class RenderCommandTest : public ::testing::Test {

@@ -283,6 +283,22 @@ TEST(CaptureTargets, FallBackFromThreeToTwoToOne) {
   ZT_2D_Light::SetCaptureScaleLimit(3);
 }
 
+// The screen rectangle (x0, y0)-(x1, y1) in pixels, unblended: `colour`
+// combined with `texture` by stage 0's `op`.
+void DrawScreenQuad(GpuDevice& d, float x0, float y0, float x1, float y1, D3DCOLOR colour,
+                    const TexturePtr& texture, D3DTEXTUREOP op) {
+  const TlVertex v[4] = {{x0, y1, 0.5f, 1, colour, 0, 1},
+                         {x0, y0, 0.5f, 1, colour, 0, 0},
+                         {x1, y1, 0.5f, 1, colour, 1, 1},
+                         {x1, y0, 0.5f, 1, colour, 1, 0}};
+  d.SetTexture(0, texture);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  d.SetTextureStageState(0, D3DTSS_COLOROP, op);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  d.SetFVF(kTlFvf);
+  d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TlVertex));
+}
+
 TEST_F(Playback, LayersThatSampleTheSceneGetACopy) {
   ShowDocument loaded = Start(TimedShow(1, 1, 10, 1), 0);
   ZT_SlideContainer& slide = *loaded.show->slides[0];
@@ -298,17 +314,8 @@ TEST_F(Playback, LayersThatSampleTheSceneGetACopy) {
     GpuDevice& d = *CurrentDevice();
     sampled = *renderer.GetSceneTextureSlot();
     const D3DSURFACE_DESC back = d.GetBackBufferDesc();
-    const float w = float(back.Width), h = float(back.Height);
-    const TlVertex v[4] = {{0, h, 0.5f, 1, 0xFFFF8080, 0, 1},
-                           {0, 0, 0.5f, 1, 0xFFFF8080, 0, 0},
-                           {w, h, 0.5f, 1, 0xFFFF8080, 1, 1},
-                           {w, 0, 0.5f, 1, 0xFFFF8080, 1, 0}};
-    d.SetTexture(0, sampled);
-    d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
-    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    d.SetFVF(kTlFvf);
-    d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TlVertex));
+    DrawScreenQuad(d, 0, 0, float(back.Width), float(back.Height), 0xFFFF8080, sampled,
+                   D3DTOP_MODULATE);
   };
   loaded.show->AdvanceShow(0);
   loaded.show->RenderShow();
@@ -335,17 +342,7 @@ TEST_F(Playback, AKeptCopyDrawnOverOnlyInPlacesLosesTheRestOfTheScene) {
     head.needs = true;
     head.keepOwnCopy = keep;
     head.draw = [&](ZT_ABRender&) {
-      GpuDevice& d = *CurrentDevice();
-      const TlVertex v[4] = {{4, 12, 0.5f, 1, 0xFFFFFFFF, 0, 1},
-                             {4, 4, 0.5f, 1, 0xFFFFFFFF, 0, 0},
-                             {12, 12, 0.5f, 1, 0xFFFFFFFF, 1, 1},
-                             {12, 4, 0.5f, 1, 0xFFFFFFFF, 1, 0}};
-      d.SetTexture(0, nullptr);
-      d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
-      d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
-      d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-      d.SetFVF(kTlFvf);
-      d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TlVertex));
+      DrawScreenQuad(*CurrentDevice(), 4, 4, 12, 12, 0xFFFFFFFF, nullptr, D3DTOP_SELECTARG2);
     };
     loaded.show->AdvanceShow(0);
     loaded.show->RenderShow();
